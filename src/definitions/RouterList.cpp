@@ -1,0 +1,114 @@
+#include "RouterList.h"
+
+#include "NameCompare.h"
+
+#include <algorithm>
+#include <numeric>
+
+TListIndexError::TListIndexError(int index)
+    : std::out_of_range("Listenindex \xFC" "berschreitet das Maximum (" + std::to_string(index) + ")")
+{
+}
+
+void TRouterList::CheckIndex(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw TListIndexError(index);
+}
+
+const std::string& TRouterList::Name(int index) const
+{
+    CheckIndex(index);
+    return m_items[index].name;
+}
+
+TRouterEntry& TRouterList::Entry(int index) const
+{
+    CheckIndex(index);
+    return *m_items[index].entry;
+}
+
+std::size_t TRouterList::SortedPlace(std::string_view name) const
+{
+    if (!Sorted())
+        return m_items.size();
+    const auto place = std::upper_bound(m_items.begin(), m_items.end(), name,
+                                        [](std::string_view value, const TRouterItem& item) {
+                                            return CompareNamesNoCase(value, item.name) < 0;
+                                        });
+    return static_cast<std::size_t>(place - m_items.begin());
+}
+
+int TRouterList::Add(std::string name, std::unique_ptr<TRouterEntry> entry)
+{
+    const std::size_t place = SortedPlace(name);
+    m_items.insert(m_items.begin() + place, TRouterItem{std::move(name), std::move(entry)});
+    if (m_selected >= static_cast<int>(place))
+        ++m_selected;
+    return static_cast<int>(place);
+}
+
+void TRouterList::AddAll(std::vector<TRouterItem> items)
+{
+    if (!Sorted() || !m_items.empty()) {
+        for (TRouterItem& item : items)
+            Add(std::move(item.name), std::move(item.entry));
+        return;
+    }
+    std::vector<std::wstring> keys;
+    keys.reserve(items.size());
+    for (const TRouterItem& item : items)
+        keys.push_back(NameSortKey(item.name));
+    std::vector<std::size_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    m_items.reserve(items.size());
+    for (const std::size_t index : order)
+        m_items.push_back(std::move(items[index]));
+}
+
+void TRouterList::Delete(int index)
+{
+    CheckIndex(index);
+    m_items.erase(m_items.begin() + index);
+    m_selected = -1;
+}
+
+void TRouterList::Rename(int index, std::string name)
+{
+    CheckIndex(index);
+    m_items[index].name = std::move(name);
+}
+
+int TRouterList::FindByName(std::string_view name) const
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (SameNameNoCase(m_items[i].name, name))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void TRouterList::Select(int index)
+{
+    if (index != -1)
+        CheckIndex(index);
+    m_selected = index;
+}
+
+TRouterEntry& TRouterList::SelectedEntry() const
+{
+    return Entry(m_selected);
+}
+
+void TRouterList::Clear()
+{
+    m_items.clear();
+    m_selected = -1;
+}
+
+void FreeRouterList(TRouterList& list)
+{
+    list.Clear();
+}

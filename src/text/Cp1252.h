@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Texts of the definitions file are Windows-1252 byte strings. These helpers
+// convert them to and from Unicode without loss: the five bytes that the code
+// page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control
+// characters of the same value and back.
+
+// The Unicode code point of one Windows-1252 byte.
+char16_t Cp1252ToUnicode(unsigned char byte);
+
+// The Windows-1252 byte of a code point, or -1 when the code page lacks it.
+int UnicodeToCp1252(char32_t codePoint);
+
+// Windows-1252 bytes to UTF-8 and back. Utf8ToCp1252 returns false, and leaves
+// `out` unspecified, when the UTF-8 text is malformed or holds a character
+// that Windows-1252 cannot encode.
+std::string Cp1252ToUtf8(std::string_view text);
+bool Utf8ToCp1252(std::string_view utf8, std::string& out);

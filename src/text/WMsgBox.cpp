@@ -1,0 +1,76 @@
+#include "WMsgBox.h"
+
+#include <iostream>
+#include <utility>
+
+using namespace MsgBox;
+
+namespace {
+
+int SafeDefaultAnswer(unsigned style)
+{
+    switch (style & MB_TYPEMASK) {
+    case MB_OK:
+        return IDOK;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+int WriteToStandardError(const std::string& text, const std::string& caption, unsigned style)
+{
+    std::cerr << caption << ": " << text << '\n';
+    return SafeDefaultAnswer(style);
+}
+
+TMessageBoxFunction& InstalledFunction()
+{
+    static TMessageBoxFunction function = WriteToStandardError;
+    return function;
+}
+
+} // namespace
+
+void SetMessageBoxFunction(TMessageBoxFunction function)
+{
+    InstalledFunction() = function ? std::move(function) : WriteToStandardError;
+}
+
+int MessageBoxA(const std::string& text, const std::string& caption, unsigned style)
+{
+    return InstalledFunction()(text, caption, style);
+}
+
+unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons)
+{
+    static constexpr unsigned kindIcons[] = {MB_ICONEXCLAMATION, MB_ICONINFORMATION,
+                                             MB_ICONQUESTION, MB_ICONHAND, MB_ICONQUESTION};
+    static constexpr unsigned buttonValues[] = {MB_ABORTRETRYIGNORE, MB_OK, MB_OKCANCEL,
+                                                MB_RETRYCANCEL, MB_YESNO, MB_YESNOCANCEL};
+    unsigned style = MB_SETFOREGROUND;
+    if (kind <= mkConfirmation)
+        style += kindIcons[kind];
+    for (unsigned bit = 0; bit < 6; ++bit) {
+        if (buttons.bits & (1u << bit))
+            style += buttonValues[bit];
+    }
+    return style;
+}
+
+std::string MsgBoxCaption(TMsgBoxKind kind)
+{
+    static const char* const captions[] = {"Fehler", "Information", "Frage", "Warnung",
+                                           "Best\xE4tigung"};
+    return kind <= mkConfirmation ? captions[kind] : "";
+}
+
+int ShowMsgBox(const std::string& text, const std::string& caption, TMsgBoxKind kind,
+               TMsgBoxButtons buttons)
+{
+    return MessageBoxA(text, caption.empty() ? MsgBoxCaption(kind) : caption,
+                       MsgBoxStyle(kind, buttons));
+}

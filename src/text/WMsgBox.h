@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Every message and question of the program goes through ShowMsgBox. It
+// computes the style of a Windows message box and hands it to the installed
+// platform function, which shows the box and returns the pressed button.
+
+enum TMsgBoxKind : std::uint8_t {
+    mkError,
+    mkInformation,
+    mkQuestion,
+    mkWarning,
+    mkConfirmation,
+};
+
+enum TMsgBoxButton : std::uint8_t {
+    btnAbortRetryIgnore,
+    btnOK,
+    btnOKCancel,
+    btnRetryCancel,
+    btnYesNo,
+    btnYesNoCancel,
+};
+
+// A set of TMsgBoxButton, one bit per element. Bits 6 and 7 are ignored.
+struct TMsgBoxButtons {
+    std::uint8_t bits = 0;
+
+    constexpr TMsgBoxButtons() = default;
+    constexpr TMsgBoxButtons(TMsgBoxButton button) : bits(std::uint8_t(1u << button)) {}
+    static constexpr TMsgBoxButtons FromBits(std::uint8_t bits)
+    {
+        TMsgBoxButtons set;
+        set.bits = bits;
+        return set;
+    }
+};
+
+// Style bits and button ids of the Windows message box.
+namespace MsgBox {
+constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_OKCANCEL = 0x1;
+constexpr unsigned MB_ABORTRETRYIGNORE = 0x2;
+constexpr unsigned MB_YESNOCANCEL = 0x3;
+constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_RETRYCANCEL = 0x5;
+constexpr unsigned MB_TYPEMASK = 0xF;
+constexpr unsigned MB_ICONHAND = 0x10;
+constexpr unsigned MB_ICONQUESTION = 0x20;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_ICONMASK = 0xF0;
+constexpr unsigned MB_SETFOREGROUND = 0x10000;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+} // namespace MsgBox
+
+// Shows a modal box in front of the active window and returns the id of the
+// pressed button. Texts are Windows-1252.
+using TMessageBoxFunction =
+    std::function<int(const std::string& text, const std::string& caption, unsigned style)>;
+
+// Installs the platform function; an empty function restores the default,
+// which writes the message to standard error and answers the box's safe
+// choice (OK, Cancel, Abort or No).
+void SetMessageBoxFunction(TMessageBoxFunction function);
+
+// Calls the installed platform function.
+int MessageBoxA(const std::string& text, const std::string& caption, unsigned style);
+
+unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons);
+std::string MsgBoxCaption(TMsgBoxKind kind);
+
+// An empty caption shows the caption of the kind.
+int ShowMsgBox(const std::string& text, const std::string& caption = {},
+               TMsgBoxKind kind = mkInformation, TMsgBoxButtons buttons = btnOK);

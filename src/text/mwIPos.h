@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string_view>
+
+// 1-based position of the first occurrence of pattern in text, ignoring the
+// case of A-Z only; 0 when there is none. Both texts end at their first NUL
+// byte. An empty pattern or text gives 0.
+int FindTextNoCase(std::string_view pattern, std::string_view text);

@@ -1,0 +1,61 @@
+#include "PropertyList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TPropertyList ListOf(std::initializer_list<const char*> lines)
+{
+    TPropertyList list;
+    for (const char* line : lines)
+        list.Add(line);
+    return list;
+}
+
+} // namespace
+
+TEST(PropertyList, NamesAndValuesSplitAtTheFirstEquals)
+{
+    const TPropertyList list = ListOf({"a=b=c", "noequals", "=x"});
+    EXPECT_EQ(list.Name(0), "a");
+    EXPECT_EQ(list.ValueAt(0), "b=c");
+    EXPECT_EQ(list.Name(1), "");
+    EXPECT_EQ(list.Name(2), "");
+    EXPECT_EQ(list.Value("A"), "b=c");
+    EXPECT_EQ(list.IndexOfName(""), 2); // a line without "=" is never found
+    EXPECT_EQ(list.IndexOfName("noequals"), -1);
+}
+
+TEST(PropertyList, SetValueReplacesInPlaceAppendsOrDeletes)
+{
+    TPropertyList list = ListOf({"x=1", "name=y", "z=3"});
+    list.SetValue("NAME", "x");
+    EXPECT_EQ(list, ListOf({"x=1", "NAME=x", "z=3"}));
+    list.SetValue("new", "v");
+    EXPECT_EQ(list.Line(3), "new=v");
+    list.SetValue("X", "");
+    EXPECT_EQ(list, ListOf({"NAME=x", "z=3", "new=v"}));
+    list.SetValue("missing", "");
+    EXPECT_EQ(list.Count(), 3);
+}
+
+TEST(PropertyList, LookupFindsTheFirstOfDuplicateNames)
+{
+    const TPropertyList list = ListOf({"x=1", "X=2", "bare", "=e", "y=3"});
+    EXPECT_EQ(list.Value("x"), "1");
+    EXPECT_EQ(list.LookupIndexOfEachName(), (std::vector<int>{0, 0, 3, 3, 4}));
+}
+
+TEST(PropertyList, BuilderMatchesRepeatedSetValue)
+{
+    const std::pair<const char*, const char*> calls[] = {
+        {"a", "1"}, {"b", "2"}, {"A", "3"}, {"a", ""}, {"a", "4"}, {"a=b", "5"}, {"A", "6"},
+        {"", "7"},  {"", "8"},  {"c", ""},  {"\xC4", "9"}, {"\xE4", "10"}, {"b", ""}, {"b", "11"}};
+    TPropertyList expected;
+    TPropertyListBuilder builder;
+    for (auto [name, value] : calls) {
+        expected.SetValue(name, value);
+        builder.SetValue(name, value);
+    }
+    EXPECT_EQ(builder.Finish(), expected);
+}

@@ -1,0 +1,82 @@
+#include "RouterList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<TRouterEntry> EntryNamed(const std::string& name)
+{
+    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+    entry->RouterVendor = name;
+    return entry;
+}
+
+std::vector<std::string> Names(const TRouterList& list)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i)
+        names.push_back(list.Name(i));
+    return names;
+}
+
+} // namespace
+
+TEST(RouterList, SortedListInsertsBehindEqualNames)
+{
+    TRouterList list;
+    for (const char* name : {"b", "Foo", "", "a", "foo", "C"})
+        list.Add(name, EntryNamed(name));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"", "a", "b", "C", "Foo", "foo"}));
+    EXPECT_EQ(list.FindByName("FOO"), 4);
+    EXPECT_EQ(list.FindByName("nothing"), -1);
+}
+
+TEST(RouterList, BulkAddEqualsAddingOneByOne)
+{
+    const std::vector<std::string> names = {"x", "B", "b", "a", "\xC4", "\xE4", "", "A", "x"};
+    TRouterList single, bulk;
+    std::vector<TRouterItem> items;
+    for (const std::string& name : names) {
+        single.Add(name, EntryNamed(name));
+        items.push_back({name, EntryNamed(name)});
+    }
+    bulk.AddAll(std::move(items));
+    EXPECT_EQ(Names(bulk), Names(single));
+    for (int i = 0; i < bulk.Count(); ++i)
+        EXPECT_EQ(&bulk.Entry(i) != nullptr, true);
+}
+
+TEST(RouterList, UnsortedListKeepsOrder)
+{
+    TRouterList list(TRouterList::TOrder::Unsorted);
+    for (const char* name : {"c", "a", "b"})
+        list.Add(name, EntryNamed(name));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "a", "b"}));
+}
+
+TEST(RouterList, RenameKeepsThePlaceAndSelectionFollowsInserts)
+{
+    TRouterList list;
+    for (const char* name : {"A", "B", "C"})
+        list.Add(name, EntryNamed(name));
+    list.Select(1);
+    list.Rename(1, "Z");
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "Z", "C"}));
+    list.Add("0", EntryNamed("0"));
+    EXPECT_EQ(list.Selected(), 2);
+    EXPECT_EQ(list.Name(list.Selected()), "Z");
+    list.Delete(2);
+    EXPECT_FALSE(list.HasSelection());
+}
+
+TEST(RouterList, IndexErrorsCarryTheGermanText)
+{
+    TRouterList list;
+    try {
+        list.SelectedEntry();
+        FAIL();
+    } catch (const TListIndexError& error) {
+        EXPECT_STREQ(error.what(), "Listenindex \xFC" "berschreitet das Maximum (-1)");
+    }
+    EXPECT_THROW(list.Select(0), TListIndexError);
+}
