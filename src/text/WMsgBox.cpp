@@ -1,5 +1,7 @@
 #include "WMsgBox.h"
 
+#include "Cp1252.h"
+
 #include <iostream>
 #include <utility>
 
@@ -23,7 +25,7 @@ int SafeDefaultAnswer(unsigned style)
 
 int WriteToStandardError(const std::string& text, const std::string& caption, unsigned style)
 {
-    std::cerr << caption << ": " << text << '\n';
+    std::cerr << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text) << '\n';
     return SafeDefaultAnswer(style);
 }
 
