@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 // 1-based position of the first occurrence of pattern in text, ignoring the
 // case of A-Z only; 0 when there is none. Both texts end at their first NUL
-// byte. An empty pattern or text gives 0.
-int FindTextNoCase(std::string_view pattern, std::string_view text);
+// byte. An empty pattern or text gives 0. Linear time, allocates nothing.
+std::size_t FindTextNoCase(std::string_view pattern, std::string_view text);
