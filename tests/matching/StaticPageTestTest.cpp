@@ -1,0 +1,111 @@
+#include "StaticPageTest.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace std::string_literals;
+
+namespace {
+
+TRouterEntry Status1Router()
+{
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = "Status:getrennt";
+    entry.BeforeIPAddress = "IP-Adresse:</td><td>";
+    entry.AfterIPAddress = "</td>";
+    return entry;
+}
+
+constexpr const char* kOnlinePage =
+    "<tr>\r\n\t<td>Status: verbunden</td></tr>\r\n"
+    "<tr><td>IP-Adresse:</td> <td> 84.1.2.3 </td></tr>";
+
+} // namespace
+
+TEST(PreparePage, RemovesSpacesEverywhereAndLineBreaksBeforeTheFirstNul)
+{
+    EXPECT_EQ(PreparePage("<td>\r\n\tIP: 1</td>"), "<td>IP:1</td>");
+    EXPECT_EQ(PreparePage("a \r\n\0 b\r\n\t \0 "s), "a\0b\r\n\t\0"s);
+    EXPECT_EQ(PreparePage(""), "");
+}
+
+TEST(PreparePage, ReadsAPageBehindLeadingNuls)
+{
+    EXPECT_EQ(PreparePage("\0\0<html>"s), "<html>");
+    EXPECT_EQ(PreparePage("\0<a>\n"s), "<a>");
+    EXPECT_EQ(PreparePage("<\0\0a\n"s), "<\0a\n"s);
+    std::string single("\0"s);
+    FixLeadingNuls(single);
+    EXPECT_EQ(single, "\0"s);
+}
+
+TEST(StaticPageTest, Status1ReadsOnlineStateAndAddress)
+{
+    const TStaticTestResult result = RunPageTest(Status1Router(), kOnlinePage, 1);
+    EXPECT_FALSE(result.offline);
+    EXPECT_EQ(result.ipAddress, "84.1.2.3");
+    EXPECT_TRUE(result.values.Empty());
+}
+
+TEST(StaticPageTest, OfflineCodeWinsOverMatchingAddressMarkers)
+{
+    const std::string page = "<td>Status: getrennt</td><td>IP-Adresse:</td><td>0.0.0.0</td>";
+    const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
+    EXPECT_TRUE(result.offline);
+    EXPECT_EQ(result.ipAddress, "");
+}
+
+TEST(StaticPageTest, PageWithoutEitherMarkerIsOnlineWithoutAddress)
+{
+    for (const std::string& page : {"<html>nothing here</html>"s, ""s}) {
+        const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
+        EXPECT_FALSE(result.offline);
+        EXPECT_EQ(result.ipAddress, "");
+    }
+    TRouterEntry noOfflineCode = Status1Router();
+    noOfflineCode.OfflineCode.clear();
+    EXPECT_FALSE(RunPageTest(noOfflineCode, "Status:getrennt", 1).offline);
+}
+
+TEST(StaticPageTest, MatchesOnlyUpToANulBehindTheStart)
+{
+    const std::string address = "<td>IP-Adresse:</td><td>84.1.2.3</td>";
+    EXPECT_EQ(RunPageTest(Status1Router(), "\0"s + address, 1).ipAddress, "84.1.2.3");
+    EXPECT_EQ(RunPageTest(Status1Router(), "\0\0"s + address, 1).ipAddress, "84.1.2.3");
+    EXPECT_EQ(RunPageTest(Status1Router(), "<a>\0"s + address, 1).ipAddress, "");
+}
+
+TEST(StaticPageTest, PropertiesListNonEmptyValuesInListOrder)
+{
+    TRouterEntry entry = NewRouterEntry();
+    entry.Status3Values.Add("Firmware=Version:");
+    entry.Status3Values.Add("DNS={startpos=DNS}<td>");
+    entry.Status3Values.Add("Fehlt=<nirgends>");
+    entry.Status3Values.Add("DHCP=name=dhcp");
+    const std::string page =
+        "Version: 1.2<br>\n<td>IP</td><td>DNS</td><td>9.9.9.9</td>"
+        "<input type=checkbox name=dhcp checked>";
+
+    const TStaticTestResult result = RunPageTest(entry, page, 3);
+    const std::vector<std::string> expected{"Firmware=1.2", "DNS=9.9.9.9", "DHCP=aktiv"};
+    EXPECT_EQ(result.values.Lines(), expected);
+    EXPECT_TRUE(RunPageTest(entry, page, 2).values.Empty());
+}
+
+TEST(StaticPageTest, DuplicateNamesGiveOneLineWithTheFirstCode)
+{
+    TRouterEntry entry = NewRouterEntry();
+    entry.Status2Values.Add("wan=WAN:");
+    entry.Status2Values.Add("Other=x:");
+    entry.Status2Values.Add("WAN=LAN:");
+    const TStaticTestResult result = RunPageTest(entry, "WAN:1<LAN:2<x:3<", 2);
+    const std::vector<std::string> expected{"WAN=1", "Other=3"};
+    EXPECT_EQ(result.values.Lines(), expected);
+}
+
+TEST(StaticPageTest, RefusesAnUnknownStatusQuery)
+{
+    EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 0), std::invalid_argument);
+    EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 5), std::invalid_argument);
+}
