@@ -1,43 +1,323 @@
 #include "mwIPos.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The search runs in two stages. A filter looks for windows whose first and
+// last byte match (16 windows at a time with SSE2) and verifies only those;
+// on HTML this touches each byte about once. Texts built to make the filter
+// verify too much, such as long runs of one letter, switch the rest of the
+// search to two-way matching, which is linear in every case. Neither stage
+// reads past the text or allocates.
 
 namespace {
 
+using Byte = unsigned char;
+
 // Folds A-Z onto a-z; every other byte maps to itself.
-constexpr std::array<unsigned char, 256> MakeLowerCaseTable()
+constexpr std::array<Byte, 256> MakeLowerCaseTable()
 {
-    std::array<unsigned char, 256> table{};
+    std::array<Byte, 256> table{};
     for (int b = 0; b < 256; ++b)
-        table[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+        table[b] = static_cast<Byte>(b >= 'A' && b <= 'Z' ? b + 32 : b);
     return table;
 }
 
-constexpr std::array<unsigned char, 256> kLowerCase = MakeLowerCaseTable();
+constexpr std::array<Byte, 256> kLowerCase = MakeLowerCaseTable();
 
-std::size_t LengthBeforeNul(std::string_view text)
+constexpr Byte Fold(Byte b)
 {
-    const void* nul = std::memchr(text.data(), 0, text.size());
-    return nul ? static_cast<const char*>(nul) - text.data() : text.size();
+    return kLowerCase[b];
+}
+
+bool IsLetter(Byte b)
+{
+    return Fold(b) != b || (b >= 'a' && b <= 'z');
+}
+
+// How many leading bytes of a and b are equal ignoring case, up to length.
+std::size_t MatchingPrefix(const Byte* a, const Byte* b, std::size_t length)
+{
+    std::size_t i = 0;
+    while (i < length && Fold(a[i]) == Fold(b[i]))
+        ++i;
+    return i;
+}
+
+// The pattern without what follows its first NUL; never empty here.
+struct TPattern {
+    const Byte* bytes;
+    std::size_t length;
+};
+
+// The text and how far it is known to be free of NUL bytes. A window that
+// reaches past the first NUL cannot match, and neither can any later one.
+class TText {
+public:
+    TText(const Byte* bytes, std::size_t size) : m_bytes(bytes), m_end(size) {}
+
+    const Byte* Bytes() const { return m_bytes; }
+    std::size_t Size() const { return m_end; }
+
+    // True when [0, end) holds no NUL. Checks lazily, a little ahead, so the
+    // checking costs no more than the search itself.
+    bool NulFreeUpTo(std::size_t end)
+    {
+        if (end <= m_checked)
+            return true;
+        if (end > m_end)
+            return false;
+        const std::size_t upTo = std::min(m_end, std::max(end, m_checked + 256));
+        const void* nul = std::memchr(m_bytes + m_checked, 0, upTo - m_checked);
+        if (nul) {
+            m_end = static_cast<const Byte*>(nul) - m_bytes;
+            m_checked = m_end;
+            return end <= m_end;
+        }
+        m_checked = upTo;
+        return true;
+    }
+
+private:
+    const Byte* m_bytes;
+    std::size_t m_end;
+    std::size_t m_checked = 0;
+};
+
+// Critical factorisation of the folded pattern (Crochemore-Perrin): returns
+// the split position and stores the period of the pattern's right part.
+std::size_t CriticalFactorization(const TPattern& p, std::size_t& period)
+{
+    const Byte* x = p.bytes;
+    const std::size_t m = p.length;
+    if (m < 3) {
+        period = 1;
+        return m - 1;
+    }
+    auto maximalSuffix = [&](bool reversed, std::size_t& suffixPeriod) {
+        std::size_t suffix = SIZE_MAX; // one before the start; wraps on + k
+        std::size_t j = 0;
+        std::size_t k = 1;
+        suffixPeriod = 1;
+        while (j + k < m) {
+            const Byte a = Fold(x[j + k]);
+            const Byte b = Fold(x[suffix + k]);
+            if (reversed ? b < a : a < b) {
+                j += k;
+                k = 1;
+                suffixPeriod = j - suffix;
+            } else if (a == b) {
+                if (k != suffixPeriod) {
+                    ++k;
+                } else {
+                    j += suffixPeriod;
+                    k = 1;
+                }
+            } else {
+                suffix = j++;
+                k = suffixPeriod = 1;
+            }
+        }
+        return suffix;
+    };
+    std::size_t forwardPeriod = 1;
+    std::size_t reversePeriod = 1;
+    const std::size_t forward = maximalSuffix(false, forwardPeriod);
+    const std::size_t reverse = maximalSuffix(true, reversePeriod);
+    if (reverse + 1 < forward + 1) {
+        period = forwardPeriod;
+        return forward + 1;
+    }
+    period = reversePeriod;
+    return reverse + 1;
+}
+
+// Two-way matching from window `from` on; 0-based index of the first
+// occurrence, or SIZE_MAX.
+std::size_t TwoWaySearch(const TPattern& p, TText& text, std::size_t from)
+{
+    const Byte* x = p.bytes;
+    const Byte* t = text.Bytes();
+    const std::size_t m = p.length;
+    std::size_t period = 1;
+    const std::size_t split = CriticalFactorization(p, period);
+    std::size_t j = from;
+
+    if (MatchingPrefix(x, x + period, split) == split) {
+        // Periodic pattern: remember how much of the right part matched.
+        std::size_t memory = 0;
+        while (text.NulFreeUpTo(j + m)) {
+            std::size_t i = std::max(split, memory);
+            while (i < m && Fold(x[i]) == Fold(t[i + j]))
+                ++i;
+            if (i < m) {
+                j += i - split + 1;
+                memory = 0;
+                continue;
+            }
+            i = split;
+            while (i > memory && Fold(x[i - 1]) == Fold(t[i - 1 + j]))
+                --i;
+            if (i <= memory)
+                return j;
+            j += period;
+            memory = m - period;
+        }
+        return SIZE_MAX;
+    }
+
+    const std::size_t shift = std::max(split, m - split) + 1;
+    while (text.NulFreeUpTo(j + m)) {
+        std::size_t i = split;
+        while (i < m && Fold(x[i]) == Fold(t[i + j]))
+            ++i;
+        if (i < m) {
+            j += i - split + 1;
+            continue;
+        }
+        i = split;
+        while (i > 0 && Fold(x[i - 1]) == Fold(t[i - 1 + j]))
+            --i;
+        if (i == 0)
+            return j;
+        j += shift;
+    }
+    return SIZE_MAX;
+}
+
+// Matches one byte in either letter case, as a filter on the text.
+struct TByteFilter {
+    explicit TByteFilter(Byte b) : target(Fold(b)), foldCase(IsLetter(b) ? 0x20 : 0) {}
+
+    bool Matches(Byte b) const { return Byte(b | foldCase) == target; }
+
+    Byte target;
+    Byte foldCase; // OR-ing 0x20 lower-cases exactly the letters
+};
+
+class TFilterSearch {
+public:
+    TFilterSearch(const TPattern& p, TText& text)
+        : m_p(p), m_text(text), m_first(p.bytes[0]), m_last(p.bytes[p.length - 1])
+    {}
+
+    // 0-based index of the first occurrence, or SIZE_MAX.
+    std::size_t Run();
+
+private:
+    enum class TStep { Found, Continue, NulReached, GiveUp };
+
+    // Checks the window at `at` whose first and last byte already match.
+    bool Verify(std::size_t at)
+    {
+        const std::size_t rest = m_p.length - 1;
+        const std::size_t matched = MatchingPrefix(m_p.bytes + 1, m_text.Bytes() + at + 1, rest);
+        m_verified += 1 + matched;
+        return matched == rest;
+    }
+
+    // Verification costs too much against the text covered: time for two-way.
+    bool OverBudget(std::size_t at) const { return m_verified > 2 * at + 64 * m_p.length + 1024; }
+
+    TStep ScalarStep(std::size_t at);
+#if defined(__SSE2__)
+    TStep VectorStep(std::size_t at, std::size_t& found);
+#endif
+
+    const TPattern& m_p;
+    TText& m_text;
+    TByteFilter m_first;
+    TByteFilter m_last;
+    std::size_t m_verified = 0;
+};
+
+TFilterSearch::TStep TFilterSearch::ScalarStep(std::size_t at)
+{
+    const Byte* t = m_text.Bytes();
+    if (t[at] == 0)
+        return TStep::NulReached;
+    if (m_first.Matches(t[at]) && m_last.Matches(t[at + m_p.length - 1])) {
+        if (Verify(at))
+            return TStep::Found;
+        if (OverBudget(at))
+            return TStep::GiveUp;
+    }
+    return TStep::Continue;
+}
+
+#if defined(__SSE2__)
+// Handles the 16 windows starting at `at`.
+TFilterSearch::TStep TFilterSearch::VectorStep(std::size_t at, std::size_t& found)
+{
+    const Byte* t = m_text.Bytes();
+    const __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at));
+    const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + at + m_p.length - 1));
+    const __m128i headMatch = _mm_cmpeq_epi8(_mm_or_si128(heads, _mm_set1_epi8(char(m_first.foldCase))),
+                                             _mm_set1_epi8(char(m_first.target)));
+    const __m128i tailMatch = _mm_cmpeq_epi8(_mm_or_si128(tails, _mm_set1_epi8(char(m_last.foldCase))),
+                                             _mm_set1_epi8(char(m_last.target)));
+    const unsigned nuls = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(heads, _mm_setzero_si128())));
+    unsigned candidates = unsigned(_mm_movemask_epi8(_mm_and_si128(headMatch, tailMatch)));
+    if (nuls != 0) // windows from the first NUL on cannot count
+        candidates &= (nuls & -nuls) - 1;
+    while (candidates != 0) {
+        const std::size_t candidate = at + unsigned(__builtin_ctz(candidates));
+        if (Verify(candidate)) {
+            found = candidate;
+            return TStep::Found;
+        }
+        candidates &= candidates - 1;
+    }
+    if (nuls != 0)
+        return TStep::NulReached;
+    return OverBudget(at) ? TStep::GiveUp : TStep::Continue;
+}
+#endif
+
+std::size_t TFilterSearch::Run()
+{
+    const std::size_t lastWindow = m_text.Size() - m_p.length;
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    constexpr std::size_t kLanes = 16;
+    for (; at + kLanes - 1 + m_p.length - 1 < m_text.Size(); at += kLanes) {
+        std::size_t found = 0;
+        switch (VectorStep(at, found)) {
+        case TStep::Found: return found;
+        case TStep::NulReached: return SIZE_MAX;
+        case TStep::GiveUp: return TwoWaySearch(m_p, m_text, at + kLanes);
+        case TStep::Continue: break;
+        }
+    }
+#endif
+    for (; at <= lastWindow; ++at) {
+        switch (ScalarStep(at)) {
+        case TStep::Found: return at;
+        case TStep::NulReached: return SIZE_MAX;
+        case TStep::GiveUp: return TwoWaySearch(m_p, m_text, at + 1);
+        case TStep::Continue: break;
+        }
+    }
+    return SIZE_MAX;
 }
 
 } // namespace
 
 std::size_t FindTextNoCase(std::string_view pattern, std::string_view text)
 {
-    const std::size_t m = LengthBeforeNul(pattern);
-    const std::size_t n = LengthBeforeNul(text);
-    if (m == 0 || m > n)
+    const void* patternNul = std::memchr(pattern.data(), 0, pattern.size());
+    const std::size_t length = patternNul ? static_cast<const char*>(patternNul) - pattern.data()
+                                          : pattern.size();
+    if (length == 0 || length > text.size())
         return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
-    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i + m <= n; ++i) {
-        std::size_t k = 0;
-        while (k < m && kLowerCase[p[k]] == kLowerCase[t[i + k]])
-            ++k;
-        if (k == m)
-            return i + 1;
-    }
-    return 0;
+    const TPattern p{reinterpret_cast<const Byte*>(pattern.data()), length};
+    TText t(reinterpret_cast<const Byte*>(text.data()), text.size());
+    const std::size_t found = TFilterSearch(p, t).Run();
+    return found == SIZE_MAX ? 0 : found + 1;
 }

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 TEST(FindTextNoCase, FoldsOnlyAsciiLetters)
 {
@@ -34,4 +38,67 @@ TEST(FindTextNoCase, BothTextsEndAtTheirFirstNul)
     EXPECT_EQ(FindTextNoCase("b", "a\0b"s), 0u);
     EXPECT_EQ(FindTextNoCase("a\0zzz"s, "ba"), 2u);
     EXPECT_EQ(FindTextNoCase("a\0b"s, "\0a"s), 0u);
+}
+
+namespace {
+
+std::size_t NaiveFind(std::string_view pattern, std::string_view text)
+{
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    pattern = pattern.substr(0, pattern.find('\0'));
+    text = text.substr(0, text.find('\0'));
+    if (pattern.empty())
+        return 0;
+    for (std::size_t at = 0; at + pattern.size() <= text.size(); ++at) {
+        std::size_t k = 0;
+        while (k < pattern.size() && fold(pattern[k]) == fold(text[at + k]))
+            ++k;
+        if (k == pattern.size())
+            return at + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(FindTextNoCase, AgreesWithAStraightforwardSearch)
+{
+    struct TKind {
+        std::string_view alphabet;
+        std::size_t maxText;
+        std::size_t maxPattern;
+    };
+    // Few distinct bytes make long partial matches; the last kind drives the
+    // search from its filter into two-way matching.
+    const TKind kinds[] = {
+        {"aAbB\0"sv, 80, 6},
+        {"<td>/TD=\"x"sv, 400, 12},
+        {"aaaaaaaaaaaaaaaaaaaaAAAAAAAAAAAAAAAAAAAAbB"sv, 6000, 400},
+        {"aaaaaaaAb"sv, 6000, 300},
+    };
+    std::mt19937 random(20261207);
+    auto randomText = [&](std::size_t maxLength, std::string_view alphabet) {
+        std::string text(random() % (maxLength + 1), 'a');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 4000; ++round) {
+        const TKind& kind = kinds[round % std::size(kinds)];
+        const std::string text = randomText(kind.maxText, kind.alphabet);
+        std::string pattern = randomText(kind.maxPattern, kind.alphabet);
+        if (!text.empty() && round % 2 == 0)
+            pattern = text.substr(random() % text.size(), pattern.size() + 1);
+        ASSERT_EQ(FindTextNoCase(pattern, text), NaiveFind(pattern, text))
+            << "round " << round << " pattern " << pattern.size() << " text " << text.size();
+    }
+}
+
+TEST(FindTextNoCase, LongRunsOfOneLetterStayExact)
+{
+    const std::string text = std::string(100000, 'a') + "A" + std::string(1000, 'a') + "B";
+    const std::string pattern = std::string(1000, 'A') + "b";
+    EXPECT_EQ(FindTextNoCase(pattern, text), 100002u);
+    EXPECT_EQ(FindTextNoCase(std::string(500, 'a') + "b" + std::string(500, 'a'), text), 0u);
+    EXPECT_EQ(FindTextNoCase(pattern, text.substr(0, text.size() - 1) + '\0' + "b"), 0u);
 }
