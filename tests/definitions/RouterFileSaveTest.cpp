@@ -1,0 +1,388 @@
+// Loading and saving files on disk: missing and unreadable files, the
+// crash-safe save with its failures, the backup of a damaged file, the lock.
+
+#include "AtomicFile.h"
+#include "RouterTestUtil.h"
+
+#include <cerrno>
+#include <csignal>
+#include <random>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace routertest;
+
+namespace {
+
+class RouterFileSave : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        SetWriteFaultForTesting(TWriteStep::None, 0);
+        SetLoadFaultForTesting(0);
+    }
+
+    // A small list with a TAB in an HTML field and in a property value.
+    static TRouterList SmallList()
+    {
+        TRouterList list;
+        auto entry = Entry("Neu");
+        entry->OfflineCode = "off\tline";
+        entry->Status2Values.Add("p=a\tb");
+        list.Add("Neu", std::move(entry));
+        return list;
+    }
+
+    TempDir dir;
+    const std::string path = dir / "Routers.dat";
+    MessageRecorder messages;
+};
+
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+ino_t InodeOf(const std::string& path)
+{
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+const std::string kOldBytes = "\x03\x01\0\0 the old file, never to be lost";
+
+} // namespace
+
+TEST_F(RouterFileSave, MissingFileIsCreatedEmpty)
+{
+    TRouterList list;
+    list.Add("stale", Entry("stale"));
+    const TLoadResult result = LoadRouterList(path, list);
+    EXPECT_TRUE(result.complete);
+    EXPECT_FALSE(result.version);
+    EXPECT_TRUE(list.Empty());
+    struct stat st{};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~CurrentUmask());
+}
+
+TEST_F(RouterFileSave, MissingFileWithFailIsReportedAndNotCreated)
+{
+    TRouterList list;
+    try {
+        LoadRouterList(path, list, TMissingFile::Fail);
+        FAIL() << "no TFileError";
+    } catch (const TFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. No such file or directory");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(RouterFileSave, MissingFileThatCannotBeCreated)
+{
+    const std::string inMissingFolder = dir / "no-such-folder/Routers.dat";
+    TRouterList list;
+    try {
+        LoadRouterList(inMissingFolder, list);
+        FAIL() << "no TFileError";
+    } catch (const TFileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Datei \"" + inMissingFolder + "\" kann nicht erstellt werden. No such file or directory");
+    }
+}
+
+TEST_F(RouterFileSave, UnreadableFileIsLeftAloneAndReported)
+{
+    // A folder at the path cannot be read as a file, even by root.
+    std::filesystem::create_directory(path);
+    TRouterList list;
+    list.Add("stale", Entry("stale"));
+    try {
+        LoadRouterList(path, list);
+        FAIL() << "no TFileError";
+    } catch (const TFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. Is a directory");
+    }
+    EXPECT_TRUE(list.Empty());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // A file that the system refuses to open is neither emptied nor made anew.
+    const std::string file = dir / "locked.dat";
+    WriteBytes(file, kOldBytes);
+    const ino_t inode = InodeOf(file);
+    SetLoadFaultForTesting(EACCES);
+    try {
+        LoadRouterList(file, list);
+        FAIL() << "no TFileError";
+    } catch (const TFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + file + "\" kann nicht ge\xF6" "ffnet werden. Permission denied");
+    }
+    EXPECT_EQ(ReadBytes(file), kOldBytes);
+    EXPECT_EQ(InodeOf(file), inode);
+}
+
+TEST_F(RouterFileSave, FileWithoutReadRightIsNotRecreated)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    WriteBytes(path, kOldBytes);
+    ::chmod(path.c_str(), 0);
+    TRouterList list;
+    EXPECT_THROW(LoadRouterList(path, list), TFileError);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(path), kOldBytes);
+}
+
+TEST_F(RouterFileSave, SaveWritesAndRecordsLoseHtmlTabs)
+{
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(list.Entry(0).OfflineCode, "offline");
+    EXPECT_EQ(list.Entry(0).Status2Values.Value("p"), "a\tb");
+    TRouterList read;
+    const TLoadResult result = LoadRouterList(path, read);
+    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(read.Entry(0).Status2Values.Value("p"), "ab");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~CurrentUmask());
+}
+
+TEST_F(RouterFileSave, SaveKeepsPermissionsAndFollowsLinks)
+{
+    WriteBytes(path, kOldBytes);
+    ::chmod(path.c_str(), 0640);
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    const std::string link = dir / "link.dat";
+    std::filesystem::create_symlink(path, link);
+    list.Entry(0).Comments = "via link";
+    ASSERT_TRUE(SaveRouterList(list, link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
+}
+
+TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
+{
+    struct Case {
+        TWriteStep step;
+        int error;
+        bool keepOriginal;
+        std::string message; // the whole text, or a part of it
+        bool exact;
+    };
+    const std::string created = "Fehler beim Erstellen der Datei " + path + "!";
+    const std::vector<Case> cases = {
+        {TWriteStep::Lock, EWOULDBLOCK, false, created, true},
+        {TWriteStep::Create, EACCES, false, created, true},
+        {TWriteStep::Write, ENOSPC, false,
+         "Fehler beim Schreiben der Datei \"" + path +
+             "\": No space left on device. Die bisherige Datei ist unver\xE4ndert geblieben.",
+         true},
+        {TWriteStep::Sync, EIO, false, "Input/output error", false},
+        {TWriteStep::Backup, EPERM, true, "Operation not permitted", false},
+        {TWriteStep::Rename, EBUSY, true, "Device or resource busy", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.step));
+        WriteBytes(path, kOldBytes);
+        messages.texts.clear();
+        TRouterList list = SmallList();
+        SetWriteFaultForTesting(c.step, c.error);
+        EXPECT_FALSE(SaveRouterList(list, path, c.keepOriginal));
+        EXPECT_EQ(ReadBytes(path), kOldBytes);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"}) << "temporary file or backup left";
+        ASSERT_EQ(messages.texts.size(), 1u);
+        if (c.exact)
+            EXPECT_EQ(messages.texts[0], c.message);
+        else
+            EXPECT_NE(messages.texts[0].find(c.message), std::string::npos) << messages.texts[0];
+        EXPECT_NE(messages.texts[0].find(path), std::string::npos);
+        EXPECT_EQ(messages.captions[0], "Fehler");
+        EXPECT_EQ(messages.styles[0], MsgBoxStyle(mkError, btnOK));
+        // A file that could not even be created leaves the records alone.
+        const bool created = c.step != TWriteStep::Lock && c.step != TWriteStep::Create;
+        EXPECT_EQ(list.Entry(0).OfflineCode, created ? "offline" : "off\tline");
+        // The next save goes through.
+        EXPECT_TRUE(SaveRouterList(list, path));
+    }
+}
+
+TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
+{
+    WriteBytes(path, kOldBytes);
+    const int other = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    TRouterList list = SmallList();
+    EXPECT_FALSE(SaveRouterList(list, path));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "!"});
+    EXPECT_EQ(ReadBytes(path), kOldBytes);
+    ::close(other);
+    EXPECT_TRUE(SaveRouterList(list, path));
+}
+
+TEST_F(RouterFileSave, TooLongTextRefusesTheSave)
+{
+    WriteBytes(path, kOldBytes);
+    TRouterList list = SmallList();
+    list.Add("Lang", Entry("Lang"));
+    list.Entry(0).UserDef2 = std::string(70000, 'u');
+    EXPECT_FALSE(SaveRouterList(list, path));
+    EXPECT_EQ(ReadBytes(path), kOldBytes);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    EXPECT_EQ(list.Entry(1).OfflineCode, "off\tline");
+    ASSERT_EQ(messages.texts.size(), 1u);
+    const std::string& text = messages.texts[0];
+    EXPECT_NE(text.find("\"Lang\""), std::string::npos) << text;
+    EXPECT_NE(text.find("Benutzerdefinierte Aktion 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("70000"), std::string::npos) << text;
+    EXPECT_EQ(messages.styles[0], MsgBoxStyle(mkError, btnOK));
+}
+
+TEST_F(RouterFileSave, DamagedFileIsKeptAsBackupAtTheFirstSave)
+{
+    std::string damaged = Sample("v259-full.dat");
+    damaged.resize(damaged.size() - 10);
+    WriteBytes(path, damaged);
+    WriteBytes(path + ".bak", "an older backup");
+    WriteBytes(path + ".bak2", "another one");
+
+    TRoutersFile file(path);
+    TRouterList list;
+    const TLoadResult result = file.Load(list);
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_TRUE(file.KeepsOriginalOnSave());
+
+    ASSERT_TRUE(file.Save(list));
+    EXPECT_EQ(file.LastBackupPath(), path + ".bak3");
+    EXPECT_EQ(ReadBytes(path + ".bak3"), damaged);
+    EXPECT_EQ(ReadBytes(path + ".bak"), "an older backup");
+    EXPECT_EQ(ReadBytes(path + ".bak2"), "another one");
+    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
+    EXPECT_FALSE(file.KeepsOriginalOnSave());
+
+    // Later saves replace the file without a further backup.
+    ASSERT_TRUE(file.Save(list));
+    EXPECT_EQ(file.LastBackupPath(), "");
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"Routers.dat", "Routers.dat.bak", "Routers.dat.bak2", "Routers.dat.bak3"}));
+}
+
+TEST_F(RouterFileSave, FailedSaveKeepsTheBackupPending)
+{
+    WriteBytes(path, "\x03\x01");
+    TRoutersFile file(path);
+    TRouterList list;
+    EXPECT_FALSE(file.Load(list).complete);
+    list.Add("x", Entry("x"));
+    SetWriteFaultForTesting(TWriteStep::Rename, EIO);
+    EXPECT_FALSE(file.Save(list));
+    EXPECT_TRUE(file.KeepsOriginalOnSave());
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    ASSERT_TRUE(file.Save(list));
+    EXPECT_EQ(ReadBytes(path + ".bak"), "\x03\x01");
+}
+
+TEST_F(RouterFileSave, UnreadableFileIsKeptAsBackup)
+{
+    WriteBytes(path, kOldBytes);
+    TRoutersFile file(path);
+    TRouterList list;
+    SetLoadFaultForTesting(EACCES);
+    EXPECT_THROW(file.Load(list), TFileError);
+    EXPECT_TRUE(file.KeepsOriginalOnSave());
+    list.Add("x", Entry("x"));
+    ASSERT_TRUE(file.Save(list));
+    EXPECT_EQ(ReadBytes(path + ".bak"), kOldBytes);
+}
+
+TEST_F(RouterFileSave, CompleteAndMissingFilesNeedNoBackup)
+{
+    TRoutersFile file(path);
+    TRouterList list;
+    EXPECT_TRUE(file.Load(list).complete); // created empty
+    EXPECT_FALSE(file.KeepsOriginalOnSave());
+    list.Add("x", Entry("x"));
+    ASSERT_TRUE(file.Save(list));
+    EXPECT_TRUE(file.Load(list).complete);
+    EXPECT_FALSE(file.KeepsOriginalOnSave());
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+}
+
+TEST_F(RouterFileSave, ExeDirectoryEndsInASeparator)
+{
+    const std::string exeDir = ExeDirectory();
+    ASSERT_FALSE(exeDir.empty());
+    EXPECT_EQ(exeDir.back(), '/');
+    EXPECT_TRUE(std::filesystem::is_directory(exeDir));
+    EXPECT_TRUE(std::filesystem::exists(exeDir + "definitions_tests"));
+}
+
+// A process that saves two large lists in turn is killed at random moments;
+// the file always holds one of them (or the first file) in full.
+TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
+{
+    TRouterList lists[2];
+    std::string bytes[2];
+    for (int which = 0; which < 2; ++which) {
+        for (int i = 0; i < 20000; ++i) {
+            const std::string name = "Router " + std::to_string(i);
+            auto entry = Entry(name);
+            entry->Comments = std::string(40 + which * 30, char('a' + which));
+            lists[which].Add(name, std::move(entry));
+        }
+        bytes[which] = SerializeRouterList(lists[which]);
+    }
+    WriteBytes(path, bytes[0]);
+
+    std::mt19937 random(12345);
+    int killedMidway = 0;
+    int sawNew = 0;
+    for (int round = 0; round < 30; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int n = 0;; ++n)
+                SaveRouterList(lists[n % 2], path);
+        }
+        ::usleep(5000 + random() % 100000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        const std::string now = ReadBytes(path);
+        EXPECT_TRUE(now == bytes[0] || now == bytes[1]) << "round " << round << ": " << now.size() << " bytes";
+        sawNew += now == bytes[1];
+        // Temporary files of the killed process may stay; nothing else.
+        for (const std::string& name : dir.Entries()) {
+            if (name == "Routers.dat")
+                continue;
+            EXPECT_EQ(name.rfind("Routers.dat.tmp-", 0), 0u) << name;
+            killedMidway += 1;
+            std::filesystem::remove(dir / name);
+        }
+    }
+    // The lock died with the process: saving works.
+    EXPECT_TRUE(SaveRouterList(lists[1], path));
+    EXPECT_EQ(ReadBytes(path), bytes[1]);
+    RecordProperty("killedWhileWritingTemporary", killedMidway);
+    RecordProperty("roundsWithNewFile", sawNew);
+    EXPECT_GT(sawNew, 0) << "the child never finished a save";
+}
