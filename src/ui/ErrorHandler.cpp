@@ -1,0 +1,50 @@
+#include "ErrorHandler.h"
+
+#include "QtText.h"
+#include "WMsgBox.h"
+
+#include <QFileInfo>
+
+QString ApplicationTitle()
+{
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (name.isEmpty())
+        return name;
+    return name.left(1) + name.mid(1).toLower();
+}
+
+std::string ErrorMessageText(std::string text)
+{
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+        text += '.';
+    return text;
+}
+
+void ShowUnhandledError(const std::string& cp1252Text)
+{
+    MessageBoxA(ErrorMessageText(cp1252Text), ToCp1252(ApplicationTitle()),
+                MsgBox::MB_ICONHAND | MsgBox::MB_OK);
+}
+
+void ShowCurrentException()
+{
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        ShowUnhandledError(error.what());
+    } catch (...) {
+        ShowUnhandledError("Unbekannter Fehler");
+    }
+}
+
+TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TEditorApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentException();
+        return false;
+    }
+}

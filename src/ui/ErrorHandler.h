@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QApplication>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+// The application's title: the executable's file name without its
+// extension, every letter after the first in lower case.
+QString ApplicationTitle();
+
+// The text of an error as the user sees it: "." appended when the last
+// character's code lies above that of ".".
+std::string ErrorMessageText(std::string text);
+
+// The one place where an error that ended a user action is shown: a box with
+// the application's title, the error icon and an OK button.
+void ShowUnhandledError(const std::string& cp1252Text);
+// Shows the error that is being handled; call inside a catch block.
+void ShowCurrentException();
+
+// Wraps an event handler so that an error ends only that handler and is
+// shown through ShowUnhandledError.
+template <typename Handler>
+auto Guarded(Handler handler)
+{
+    return [handler = std::move(handler)]() noexcept {
+        try {
+            handler();
+        } catch (...) {
+            ShowCurrentException();
+        }
+    };
+}
+
+// Catches whatever escapes an event handler, so that the window goes on.
+class TEditorApplication : public QApplication {
+    Q_OBJECT
+
+public:
+    TEditorApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

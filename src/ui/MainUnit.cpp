@@ -1,0 +1,939 @@
+#include "MainUnit.h"
+
+#include "ErrorHandler.h"
+#include "MySpeedButton.h"
+#include "Normalize.h"
+#include "QtText.h"
+#include "TextControls.h"
+#include "ValueListEditor.h"
+#include "WMsgBox.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const QString kDesignCaption = QStringLiteral("Tarvelo Editor (Abfrage Weboberfläche)");
+const QString kVersion = QStringLiteral("1.14");
+
+constexpr int kTestPageIndex = 8;
+constexpr int kFirstPropertyPageIndex = 4;
+
+// Where the caption of a labelled edit sits above the edit.
+constexpr int kLabelAboveEdit = 16;
+
+const QString kPostHint = QStringLiteral(
+    "Geben Sie <POST> vor dem Aufruf an, damit Tarvelo die Daten per POST und nicht mit GET "
+    "(Standard) versendet.");
+
+QFont EditorFont()
+{
+    // Narrow enough that the longest caption fits the width of a tab page.
+    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    font.setPixelSize(11);
+    return font;
+}
+
+void SetBold(QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+TMySpeedButton* AddSpeedButton(QWidget* parent, const char* name, const QString& text,
+                               const QRect& geometry)
+{
+    auto* button = new TMySpeedButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setGeometry(geometry);
+    return button;
+}
+
+void SetTextIfChanged(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void NormalizeRequestIn(QLineEdit* edit)
+{
+    SetTextIfChanged(edit, ToQString(NormalizeRequest(ToCp1252(edit->text()))));
+}
+
+} // namespace
+
+TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
+    : QWidget(parent), m_file(std::move(routersPath))
+{
+    setObjectName(QStringLiteral("MainEditor"));
+    setFont(EditorFont());
+    setWindowTitle(kDesignCaption);
+    setFixedSize(637, 511);
+    CreateControls();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TMainEditor::~TMainEditor() = default;
+
+// ---------------------------------------------------------------- controls
+
+void TMainEditor::CreateControls()
+{
+    // Creation order is the keyboard tab order: the tab control with its
+    // pages first, then the list and the buttons below.
+    PC = new QTabWidget(this);
+    PC->setObjectName(QStringLiteral("PC"));
+    PC->setGeometry(8, 56, 617, 409);
+    PC->tabBar()->setElideMode(Qt::ElideNone);
+    PC->setUsesScrollButtons(true);
+    PC->tabBar()->setMouseTracking(true); // hot-tracking tabs
+    CreateGeneralPage();
+    CreateLoginPage();
+    CreateConnectionPage();
+    CreateStatus1Page();
+    for (int number = 2; number <= 4; ++number)
+        CreatePropertyPage(number);
+    CreateUserDefinedPage();
+    CreateTestPage();
+    CreateTopRow();
+    CreateBottomRow();
+}
+
+void TMainEditor::CreateTopRow()
+{
+    RoutersCB = new QComboBox(this);
+    RoutersCB->setObjectName(QStringLiteral("RoutersCB"));
+    RoutersCB->setGeometry(8, 16, 401, 21);
+    // With thousands of routers, measuring every name for a size hint would
+    // cost more than the whole load.
+    RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* view = qobject_cast<QListView*>(RoutersCB->view()))
+        view->setUniformItemSizes(true);
+
+    NewBtn = AddSpeedButton(this, "NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
+    NewBtn->SetGlyph(QStringLiteral("new"));
+    NewBtn->SetHint(QStringLiteral("Neuen Router anlegen"));
+    EditBtn = AddSpeedButton(this, "EditBtn", QStringLiteral("Ändern"), {482, 16, 71, 22});
+    EditBtn->SetGlyph(QStringLiteral("edit"));
+    EditBtn->SetHint(QStringLiteral("Gewählten Router ändern"));
+    EditBtn->setEnabled(false);
+    DeleteBtn = AddSpeedButton(this, "DeleteBtn", QStringLiteral("Löschen"), {554, 16, 71, 22});
+    DeleteBtn->SetGlyph(QStringLiteral("delete"));
+    DeleteBtn->SetHint(QStringLiteral("Gewählten Router löschen"));
+    DeleteBtn->setEnabled(false);
+}
+
+void TMainEditor::CreateBottomRow()
+{
+    SaveBtn = AddButton(this, "SaveBtn", QStringLiteral("Speichern"), {472, 475, 75, 25});
+    SaveBtn->setEnabled(false);
+    CancelBtn = AddButton(this, "CancelBtn", QStringLiteral("Abbrechen"), {552, 475, 75, 25});
+    CancelBtn->setEnabled(false);
+    Button1 = AddButton(this, "Button1", QStringLiteral("Routers.dat hinzumischen..."),
+                        {8, 475, 153, 25});
+    Button2 = AddButton(this, "Button2", QStringLiteral("Routernamen als Textdatei speichern"),
+                        {168, 475, 193, 25});
+}
+
+QWidget* TMainEditor::AddPage(const char* name, const QString& caption)
+{
+    auto* page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    PC->addTab(page, caption);
+    return page;
+}
+
+TCp1252LineEdit* TMainEditor::AddEdit(QWidget* page, const char* name, const QRect& geometry)
+{
+    auto* edit = new TCp1252LineEdit(page);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+TCp1252LineEdit* TMainEditor::AddLabelledEdit(QWidget* page, const char* name,
+                                              const QString& caption, const QRect& geometry)
+{
+    const QByteArray labelName = QByteArray(name) + "Label";
+    QLabel* label = AddLabel(page, labelName.constData(), caption,
+                             {geometry.left(), geometry.top() - kLabelAboveEdit});
+    TCp1252LineEdit* edit = AddEdit(page, name, geometry);
+    label->setBuddy(edit);
+    return edit;
+}
+
+TCp1252Memo* TMainEditor::AddMemo(QWidget* page, const char* name, const QRect& geometry)
+{
+    auto* memo = new TCp1252Memo(page);
+    memo->setObjectName(QLatin1String(name));
+    memo->setGeometry(geometry);
+    return memo;
+}
+
+QLabel* TMainEditor::AddLabel(QWidget* page, const char* name, const QString& text,
+                              const QPoint& position)
+{
+    auto* label = new QLabel(page);
+    label->setObjectName(QLatin1String(name));
+    // Several texts hold "<...>", which must not be taken for markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->move(position);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* TMainEditor::AddWrappedLabel(QWidget* page, const char* name, const QString& text,
+                                     const QRect& geometry)
+{
+    QLabel* label = AddLabel(page, name, text, geometry.topLeft());
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(geometry);
+    return label;
+}
+
+void TMainEditor::CreateGeneralPage()
+{
+    QWidget* page = AddPage("TabSheet1", QStringLiteral("Allgemeines zum Router"));
+    QLabel* label16 = AddWrappedLabel(
+        page, "Label16",
+        QStringLiteral("Vergessen Sie nicht uns die Datei Routers.dat unter Angabe des "
+                       "Routernamens per Mail an routers@example.org zu senden. Damit stehen die "
+                       "Daten allen Tarvelo Nutzern zur Verfügung."),
+        {16, 8, 553, 41});
+    SetBold(label16);
+    RouterVendorEdit = AddLabelledEdit(page, "RouterVendorEdit",
+                                       QStringLiteral("Name oder Hersteller des Routers:"),
+                                       {16, 72, 545, 21});
+    RouterVendorURLEdit = AddLabelledEdit(
+        page, "RouterVendorURLEdit", QStringLiteral("URL des Router-Herstellers:"), {16, 128, 545, 21});
+    QLabel* label2 = AddLabel(page, "Label2",
+                              QStringLiteral("Sonstige Kommentare (z.B. zur Firmware, eigene "
+                                             "Kontakt-E-Mail-Adresse usw.):"),
+                              {16, 168});
+    CommentsEdit = AddMemo(page, "CommentsEdit", {16, 184, 545, 89});
+    label2->setBuddy(CommentsEdit);
+    AddWrappedLabel(page, "Label14",
+                    QStringLiteral("Nach Änderung der Router-Einstellungen müssen Sie Tarvelo "
+                                   "beenden und neu starten, damit die Änderungen wirksam "
+                                   "werden.\n\nBei Fehlern aktivieren Sie den Debug-Modus im "
+                                   "Konfigurationsmenü (ab Tarvelo 1.01 möglich)."),
+                    {16, 304, 545, 65});
+}
+
+void TMainEditor::CreateLoginPage()
+{
+    QWidget* page = AddPage("TabSheet5", QStringLiteral("Anmeldung beim Router"));
+    AddWrappedLabel(page, "Label18",
+                    QStringLiteral("In den meisten Fällen erfolgt die Anmeldung beim Router über "
+                                   "denn Anmeldedialog des Browsers und nicht über eine "
+                                   "HTML-Seite mit einem speziellen Formular."),
+                    {24, 16, 569, 33});
+    BrowserAuthChkBox =
+        new QCheckBox(QStringLiteral(" Anmeldung über Anmeldedialog des Browsers."), page);
+    BrowserAuthChkBox->setObjectName(QStringLiteral("BrowserAuthChkBox"));
+    BrowserAuthChkBox->setGeometry(24, 56, 417, 17);
+    Label19 = AddLabel(page, "Label19", QStringLiteral("Anmeldung über HTML-Formular"), {24, 96});
+    QFont underlined = Label19->font();
+    underlined.setUnderline(true);
+    Label19->setFont(underlined);
+    Label19->adjustSize();
+    Label20 = AddLabel(page, "Label20", QStringLiteral("Anmeldestring (ohne http://<ip-adresse>/!):"),
+                       {24, 120});
+    AuthStringEdit = AddEdit(page, "AuthStringEdit", {24, 136, 569, 21});
+    Label20->setBuddy(AuthStringEdit);
+    AddLabel(page, "Label22", QStringLiteral("Platzhalter für den Anmeldestring:"), {24, 168});
+    AddLabel(page, "Label23", QStringLiteral("%USERNAME%"), {24, 192});
+    AddLabel(page, "Label24", QStringLiteral("%PASSWORD%"), {24, 208});
+    AddLabel(page, "Label29",
+             QStringLiteral("Verwenden Sie MD5PasswordL() bzw. MD5PasswordU() für MD5 "
+                            "verschlüsselte Anmeldungen (HILFE beachten!)."),
+             {24, 240});
+    AddWrappedLabel(page, "Label21", kPostHint, {24, 264, 548, 33});
+    auto* bevel1 = new QFrame(page);
+    bevel1->setObjectName(QStringLiteral("Bevel1"));
+    bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    bevel1->setGeometry(24, 304, 569, 9);
+    QLabel* label25 = AddLabel(page, "Label25", QStringLiteral("HTTP-Port (meistens 80):"), {24, 328});
+    RHTTPPort = new QSpinBox(page);
+    RHTTPPort->setObjectName(QStringLiteral("RHTTPPort"));
+    RHTTPPort->setGeometry(24, 344, 121, 21);
+    RHTTPPort->setRange(1, 65535);
+    RHTTPPort->setValue(80);
+    RHTTPPort->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    label25->setBuddy(RHTTPPort);
+}
+
+void TMainEditor::CreateConnectionPage()
+{
+    QWidget* page = AddPage("TabSheet2", QStringLiteral("Verbindungsaufbau/abbau"));
+    GoOnlineEdit = AddLabelledEdit(page, "GoOnlineEdit",
+                                   QStringLiteral("Mit welchem Aufruf erzwingt man den Aufbau der "
+                                                  "Verbindung? (%USERNAME% und %PASSWORD% zulässig)"),
+                                   {16, 40, 545, 21});
+    GoOfflineEdit = AddLabelledEdit(page, "GoOfflineEdit",
+                                    QStringLiteral("Mit welchen Aufruf erzwingt man das Trennen der "
+                                                   "Verbindung? (%USERNAME% und %PASSWORD% zulässig)"),
+                                    {16, 96, 545, 21});
+    SignOffURLEdit = AddLabelledEdit(page, "SignOffURLEdit",
+                                     QStringLiteral("Aufruf für die Abmeldung vom Router (einige "
+                                                    "wenige Router benötigen das):"),
+                                     {16, 144, 545, 21});
+    SetBold(AddLabel(page, "Label9", QStringLiteral("Beispiele für den Aufruf zum Verbindungsaufbau:"),
+                     {16, 200}));
+    AddLabel(page, "Label10",
+             QStringLiteral("durch den Router z.B. mit cgi-bin/goinet.cgi (ohne http://<ip-adresse>!)"),
+             {16, 224});
+    AddLabel(page, "Label11",
+             QStringLiteral("durch beliebige URL z.B. mit http://www.example.org/"), {16, 248});
+    SetBold(AddLabel(page, "Label12", QStringLiteral("Beispiel für den Verbindungsabbau:"), {16, 288}));
+    AddLabel(page, "Label13",
+             QStringLiteral("durch Router selbst, keine andere Möglichkeit!! cgi-bin/online3.cgi "
+                            "(Angabe ohne http://<ip-adresse>/)"),
+             {16, 312});
+    AddWrappedLabel(page, "Label17", kPostHint, {16, 344, 548, 33});
+    // Bold text is wider; size the bold labels anew.
+    page->findChild<QLabel*>(QStringLiteral("Label9"))->adjustSize();
+    page->findChild<QLabel*>(QStringLiteral("Label12"))->adjustSize();
+}
+
+void TMainEditor::CreateStatus1Page()
+{
+    QWidget* page = AddPage("TabSheet3", QStringLiteral("Statusabfrage 1"));
+    StatusPageEdit = AddLabelledEdit(
+        page, "StatusPageEdit",
+        QStringLiteral("Wie erreicht man die Statusseite mit der Angabe zur zugewiesenen "
+                       "IP-Adresse? (z.B. doc/m5.htm OHNE http://!)"),
+        {16, 40, 545, 21});
+    QLabel* label1 = AddWrappedLabel(
+        page, "Label1",
+        QStringLiteral("Anhand der zugewiesenen IP-Adresse kann man feststellen, ob man online "
+                       "ist. Wie sieht der HTML-Code aus, wenn man OFFLINE ist?"),
+        {16, 80, 545, 33});
+    OfflineCodeEdit = AddMemo(page, "OfflineCodeEdit", {16, 112, 545, 113});
+    label1->setBuddy(OfflineCodeEdit);
+    AddLabel(page, "Label5", QStringLiteral("Wie findet man die zugewiesene IP-Adresse heraus?"),
+             {16, 240});
+    QLabel* label6 =
+        AddLabel(page, "Label6", QStringLiteral("HTML-Code vor der IP-Adresse (eindeutig!):"), {16, 264});
+    QLabel* label7 = AddLabel(page, "Label7",
+                              QStringLiteral("HTML-Code nach der IP-Adresse (eindeutig!):"), {296, 264});
+    BeforeIPAddressEdit = AddMemo(page, "BeforeIPAddressEdit", {16, 280, 265, 89});
+    AfterIPAddressEdit = AddMemo(page, "AfterIPAddressEdit", {296, 280, 265, 89});
+    label6->setBuddy(BeforeIPAddressEdit);
+    label7->setBuddy(AfterIPAddressEdit);
+}
+
+void TMainEditor::CreatePropertyPage(int number)
+{
+    static const char* const pageNames[] = {"TabSheet4", "TabSheet6", "TabSheet7"};
+    static const char* const labelNames[] = {"Label3", "Label26", "Label27"};
+    static const char* const upNames[] = {"RowUpBtn", "MySpeedButton1", "MySpeedButton3"};
+    static const char* const downNames[] = {"RowDownBtn", "MySpeedButton2", "MySpeedButton4"};
+    const int slot = number - 2;
+    const QByteArray suffix = slot == 0 ? QByteArray() : QByteArray::number(slot);
+    const auto name = [&suffix](const char* base) { return QByteArray(base) + suffix; };
+
+    QWidget* page = AddPage(pageNames[slot], QStringLiteral("Statusabfrage %1").arg(number));
+    TPropertyPage& controls = m_propertyPages[slot];
+    controls.pageEdit = AddLabelledEdit(
+        page, QByteArray("Status" + QByteArray::number(number) + "PageEdit").constData(),
+        QStringLiteral("Muss eine Extra Seite aufgerufen werden, um die Statusabfrage %1 "
+                       "auszuführen? Dann bitte angeben! (ohne http://!)")
+            .arg(number),
+        {16, 40, 545, 21});
+    QLabel* label = AddLabel(page, labelNames[slot], QStringLiteral("Abfragbare Eigenschaften:"),
+                             {16, 80});
+    controls.editor = new TValueListEditor(page);
+    controls.editor->setObjectName(QString::fromLatin1("VEditor%1").arg(slot));
+    controls.editor->setGeometry(16, 96, 545, 241);
+    label->setBuddy(controls.editor);
+    controls.addBtn = AddButton(page, name("ValueAddBtn").constData(), QStringLiteral("Hinzufügen"),
+                                {16, 344, 75, 25});
+    controls.editBtn = AddButton(page, name("ValueEditBtn").constData(), QStringLiteral("Ändern"),
+                                 {96, 344, 75, 25});
+    controls.delBtn = AddButton(page, name("ValueDelBtn").constData(), QStringLiteral("Löschen"),
+                                {176, 344, 75, 25});
+    controls.dupBtn = AddButton(page, name("DupBtn").constData(), QStringLiteral("Duplizieren"),
+                                {264, 344, 75, 25});
+    controls.upBtn = AddSpeedButton(page, upNames[slot], QString(), {568, 144, 23, 22});
+    controls.upBtn->SetTag(0);
+    controls.upBtn->SetGlyph(QStringLiteral("up"));
+    controls.upBtn->SetHint(QStringLiteral("Zeile nach oben"));
+    controls.upBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    controls.downBtn = AddSpeedButton(page, downNames[slot], QString(), {568, 176, 23, 22});
+    controls.downBtn->SetTag(1);
+    controls.downBtn->SetGlyph(QStringLiteral("down"));
+    controls.downBtn->SetHint(QStringLiteral("Zeile nach unten"));
+    controls.downBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+void TMainEditor::CreateUserDefinedPage()
+{
+    QWidget* page = AddPage("TabSheet8", QStringLiteral("Benutzerdefiniert"));
+    auto* bevel2 = new QFrame(page);
+    bevel2->setObjectName(QStringLiteral("Bevel2"));
+    bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bevel2->setGeometry(8, 8, 593, 361);
+    AddWrappedLabel(page, "Label28",
+                    QStringLiteral("Es können 3 benutzerdefinierte Aktionen definiert werden, die "
+                                   "über die Schaltflächen 1, 2, 3 im Hauptfenster von Tarvelo "
+                                   "aufgerufen werden können.\nGeben Sie diese Aktionen ohne "
+                                   "http://<ip-adresse>/ an. Die Angabe <POST> kann ebenfalls "
+                                   "verwendet werden."),
+                    {16, 24, 569, 57});
+    UserDef1Edit = AddLabelledEdit(page, "UserDef1Edit",
+                                   QStringLiteral("Anweisung für benutzerdefinierte Aktion 1:"),
+                                   {16, 112, 569, 21});
+    UserDef2Edit = AddLabelledEdit(page, "UserDef2Edit",
+                                   QStringLiteral("Anweisung für benutzerdefinierte Aktion 2:"),
+                                   {16, 168, 569, 21});
+    UserDef3Edit = AddLabelledEdit(page, "UserDef3Edit",
+                                   QStringLiteral("Anweisung für benutzerdefinierte Aktion 3:"),
+                                   {16, 224, 569, 21});
+}
+
+void TMainEditor::CreateTestPage()
+{
+    TS5 = AddPage("TS5", QStringLiteral("Testen mit statischen Seiten"));
+    auto* fileName = new QLineEdit(TS5);
+    fileName->setObjectName(QStringLiteral("StatFileName"));
+    fileName->setGeometry(8, 8, 401, 21);
+    QAction* browse = fileName->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                          QLineEdit::TrailingPosition);
+    browse->setToolTip(QStringLiteral("Datei auswählen"));
+    connect(browse, &QAction::triggered, this, Guarded([this, fileName] {
+                const QString path = QFileDialog::getOpenFileName(
+                    this, QString(), fileName->text(), QStringLiteral("Alle Dateien (*)"));
+                if (!path.isEmpty())
+                    fileName->setText(path);
+            }));
+
+    auto* group = new QButtonGroup(TS5);
+    group->setExclusive(true);
+    const auto addStatusButton = [this, group](const char* name, const QString& text,
+                                               const QRect& geometry) {
+        TMySpeedButton* button = AddSpeedButton(TS5, name, text, geometry);
+        button->setCheckable(true);
+        group->addButton(button);
+        return button;
+    };
+    addStatusButton("Status1Btn", QStringLiteral("Status1"), {416, 8, 57, 22})->setChecked(true);
+    addStatusButton("Status2Btn", QStringLiteral("Status 2"), {483, 8, 57, 22});
+    addStatusButton("Status3Btn", QStringLiteral("Status 3"), {547, 8, 57, 22});
+    addStatusButton("Status4Btn", QStringLiteral("Status 4"), {483, 40, 57, 22});
+    AddSpeedButton(TS5, "TestBtn", QStringLiteral("Testen"), {544, 40, 65, 22});
+
+    auto* grid = new QTableWidget(1, 2, TS5);
+    grid->setObjectName(QStringLiteral("Grid"));
+    grid->setGeometry(8, 40, 436, 337);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(18);
+    grid->setColumnWidth(0, 128);
+    grid->setColumnWidth(1, 200);
+    grid->setShowGrid(false);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setStyleSheet(QStringLiteral(
+        "QTableWidget { background: black; color: rgb(0, 255, 0); }"
+        "QTableWidget::item:selected { background: black; color: rgb(0, 255, 0); }"));
+
+    AddLabel(TS5, "Label4", QStringLiteral("IP-Adresse:"), {456, 72});
+    const auto addStateLabel = [this](const char* name, const QString& text, const QRect& geometry) {
+        QLabel* label = AddLabel(TS5, name, text, geometry.topLeft());
+        label->setGeometry(geometry);
+        label->setAlignment(Qt::AlignCenter);
+        label->setAutoFillBackground(true);
+        label->setStyleSheet(QStringLiteral("QLabel { background: navy; color: white; }"));
+    };
+    addStateLabel("CurrIPLabel", QStringLiteral("????"), {456, 89, 90, 16});
+    addStateLabel("Label8", QStringLiteral("OFFLINE"), {456, 120, 90, 13});
+    AddWrappedLabel(TS5, "Label15",
+                    QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
+                                   "und wählen Sie die Datei dann aus. Sie können Status1, "
+                                   "Status2-4 testen.\nDas Testen ist nur möglich, wenn man die "
+                                   "Daten gespeichert hat!"),
+                    {456, 248, 145, 129});
+}
+
+// ----------------------------------------------------------------- binding
+
+void TMainEditor::BindEnterKey(QWidget* control)
+{
+    m_enterMovesFocus.insert(control);
+    control->installEventFilter(this);
+}
+
+void TMainEditor::BindExit(QWidget* control, std::function<void()> operation)
+{
+    m_exitOperations.insert(control, std::move(operation));
+    control->installEventFilter(this);
+}
+
+void TMainEditor::ConnectHandlers()
+{
+    connect(RoutersCB, &QComboBox::activated, this, Guarded([this] {
+                SelectRouter(RoutersCB->currentIndex());
+                RoutersCBChange();
+            }));
+    connect(NewBtn, &QAbstractButton::clicked, this, Guarded([this] { NewBtnClick(); }));
+    connect(EditBtn, &QAbstractButton::clicked, this, Guarded([this] { EditBtnClick(); }));
+    connect(DeleteBtn, &QAbstractButton::clicked, this, Guarded([this] { DeleteBtnClick(); }));
+    connect(SaveBtn, &QAbstractButton::clicked, this, Guarded([this] { SaveBtnClick(); }));
+    connect(CancelBtn, &QAbstractButton::clicked, this, Guarded([this] { CancelBtnClick(); }));
+    connect(BrowserAuthChkBox, &QCheckBox::toggled, this,
+            Guarded([this] { BrowserAuthChkBoxClick(); }));
+    connect(PC, &QTabWidget::currentChanged, this, Guarded([this] { PCChange(); }));
+
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, GoOnlineEdit, GoOfflineEdit,
+             SignOffURLEdit, StatusPageEdit, BeforeIPAddressEdit, AfterIPAddressEdit,
+             m_propertyPages[0].pageEdit, m_propertyPages[1].pageEdit,
+             m_propertyPages[2].pageEdit, UserDef1Edit, UserDef2Edit, UserDef3Edit})
+        BindEnterKey(control);
+
+    BindExit(GoOnlineEdit, [this] { GoOnlineEditExit(); });
+    BindExit(GoOfflineEdit, [this] { GoOfflineEditExit(); });
+    BindExit(SignOffURLEdit, [this] { SignOffURLEditExit(); });
+    BindExit(StatusPageEdit, [this] { StatusPageEditExit(); });
+    for (const TPropertyPage& page : m_propertyPages)
+        BindExit(page.pageEdit, [this, edit = page.pageEdit] { Status2PageEditExit(edit); });
+    BindExit(AuthStringEdit, [this] { AuthStringEditExit(); });
+    for (QLineEdit* edit : {UserDef1Edit, UserDef2Edit, UserDef3Edit})
+        BindExit(edit, [this, edit] { UserDefEditExit(edit); });
+    for (TCp1252Memo* memo : {OfflineCodeEdit, BeforeIPAddressEdit, AfterIPAddressEdit})
+        BindExit(memo, [this, memo] { TrimTextExit(memo); });
+}
+
+bool TMainEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && m_enterMovesFocus.contains(watched))
+        return EnterKeyPress(watched, static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Switching to another window or opening a context menu does not
+        // leave the field.
+        const bool leftField = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        const auto operation = m_exitOperations.constFind(watched);
+        if (leftField && operation != m_exitOperations.cend()
+            && static_cast<QWidget*>(watched)->isEnabled())
+            Guarded(operation.value())();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TMainEditor::FormCreate()
+{
+    PC->setCurrentIndex(0);
+    SetEditMode(false);
+    try {
+        LoadRouters();
+    } catch (...) {
+        ShowCurrentException();
+        return;
+    }
+    setWindowTitle(kDesignCaption + QLatin1Char(' ') + kVersion);
+    PCChange();
+}
+
+void TMainEditor::LoadRouters()
+{
+    m_loadResult = m_file.Load(m_routers);
+    QStringList names;
+    names.reserve(m_routers.Count());
+    for (int index = 0; index < m_routers.Count(); ++index)
+        names.append(ToQString(m_routers.Name(index)));
+    RoutersCB->clear();
+    RoutersCB->addItems(names);
+    RoutersCB->setCurrentIndex(m_routers.Selected());
+}
+
+void TMainEditor::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        Guarded([this] { FormShow(); })();
+    }
+}
+
+void TMainEditor::FormShow()
+{
+    RoutersCBChange();
+    if (!m_loadResult.complete) {
+        // Once the window is on screen, so that the warning has an owner.
+        QMetaObject::invokeMethod(this, Guarded([this] { WarnIfFileDamaged(); }),
+                                  Qt::QueuedConnection);
+    }
+}
+
+void TMainEditor::WarnIfFileDamaged()
+{
+    const QString path = QString::fromStdString(m_file.Path());
+    const QString text =
+        QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht gelesen "
+                       "werden. Angezeigt wird, was davor lesbar war.\n\nDas Original wird beim "
+                       "ersten Speichern als \"%3\" aufbewahrt.")
+            .arg(path)
+            .arg(m_loadResult.damagedOffset)
+            .arg(QFileInfo(path).fileName() + QStringLiteral(".bak"));
+    ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+}
+
+// ------------------------------------------------------------ router list
+
+int TMainEditor::AddRouter(std::unique_ptr<TRouterEntry> entry)
+{
+    std::string name = entry->RouterVendor;
+    const QString displayName = ToQString(name);
+    const int index = m_routers.Add(std::move(name), std::move(entry));
+    RoutersCB->insertItem(index, displayName);
+    RoutersCB->setCurrentIndex(m_routers.Selected());
+    return index;
+}
+
+void TMainEditor::SelectRouter(int index)
+{
+    m_routers.Select(index);
+    RoutersCB->setCurrentIndex(index);
+}
+
+// ------------------------------------------------------------ show router
+
+void TMainEditor::RoutersCBChange()
+{
+    if (!m_routers.HasSelection() && !m_routers.Empty())
+        SelectRouter(0);
+    try {
+        if (!m_routers.Empty())
+            ShowRecord(m_routers.SelectedEntry());
+    } catch (...) {
+        SetBrowseButtons();
+        throw;
+    }
+    SetBrowseButtons();
+}
+
+void TMainEditor::ShowRecord(const TRouterEntry& record)
+{
+    RouterVendorEdit->setText(ToQString(record.RouterVendor));
+    RouterVendorURLEdit->setText(ToQString(record.RouterVendorURL));
+    CommentsEdit->setPlainText(ToQString(record.Comments));
+    BrowserAuthChkBox->setChecked(record.BrowserAuth != 0);
+    AuthStringEdit->setText(ToQString(record.AuthString));
+    RHTTPPort->setValue(record.HTTPPort);
+    GoOnlineEdit->setText(ToQString(record.GoOnline));
+    GoOfflineEdit->setText(ToQString(record.GoOffline));
+    SignOffURLEdit->setText(ToQString(record.SignOffURL));
+    StatusPageEdit->setText(ToQString(record.StatusPage));
+    OfflineCodeEdit->setPlainText(ToQString(record.OfflineCode));
+    BeforeIPAddressEdit->setPlainText(ToQString(record.BeforeIPAddress));
+    AfterIPAddressEdit->setPlainText(ToQString(record.AfterIPAddress));
+    m_propertyPages[0].pageEdit->setText(ToQString(record.Status2Page));
+    m_propertyPages[1].pageEdit->setText(ToQString(record.Status3Page));
+    m_propertyPages[2].pageEdit->setText(ToQString(record.Status4Page));
+    m_propertyPages[0].editor->SetStrings(record.Status2Values);
+    m_propertyPages[1].editor->SetStrings(record.Status3Values);
+    m_propertyPages[2].editor->SetStrings(record.Status4Values);
+    UserDef1Edit->setText(ToQString(record.UserDef1));
+    UserDef2Edit->setText(ToQString(record.UserDef2));
+    UserDef3Edit->setText(ToQString(record.UserDef3));
+}
+
+void TMainEditor::SetBrowseButtons()
+{
+    RoutersCB->setEnabled(true);
+    NewBtn->setEnabled(true);
+    EditBtn->setEnabled(m_routers.HasSelection());
+    DeleteBtn->setEnabled(m_routers.HasSelection());
+    SaveBtn->setEnabled(false);
+    CancelBtn->setEnabled(false);
+}
+
+void TMainEditor::SetEditingButtons()
+{
+    NewBtn->setEnabled(false);
+    EditBtn->setEnabled(false);
+    DeleteBtn->setEnabled(false);
+    RoutersCB->setEnabled(false);
+    SaveBtn->setEnabled(true);
+    CancelBtn->setEnabled(true);
+}
+
+// ------------------------------------------------------------------ modes
+
+void TMainEditor::SetEditMode(bool enable)
+{
+    if (!enable)
+        m_mode = TMode::Browse;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, BrowserAuthChkBox,
+             AuthStringEdit, RHTTPPort, GoOnlineEdit, GoOfflineEdit, SignOffURLEdit,
+             StatusPageEdit, OfflineCodeEdit, BeforeIPAddressEdit, AfterIPAddressEdit,
+             m_propertyPages[0].pageEdit, m_propertyPages[1].pageEdit,
+             m_propertyPages[2].pageEdit, UserDef1Edit, UserDef2Edit, UserDef3Edit})
+        control->setEnabled(enable);
+    for (const TPropertyPage& page : m_propertyPages) {
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 page.editor, page.addBtn, page.editBtn, page.delBtn, page.dupBtn})
+            control->setEnabled(enable);
+    }
+    PCChange();
+}
+
+void TMainEditor::BrowserAuthChkBoxClick()
+{
+    const bool unchecked = !BrowserAuthChkBox->isChecked();
+    Label19->setEnabled(unchecked);
+    Label20->setEnabled(unchecked);
+    AuthStringEdit->setEnabled(unchecked && m_mode != TMode::Browse);
+    if (!unchecked)
+        AuthStringEdit->clear();
+}
+
+void TMainEditor::SetTestPageEnabled(bool enable)
+{
+    PC->setTabEnabled(kTestPageIndex, enable);
+}
+
+void TMainEditor::ClearEditingTexts()
+{
+    for (QLineEdit* edit : std::initializer_list<QLineEdit*>{
+             RouterVendorEdit, RouterVendorURLEdit, AuthStringEdit, GoOnlineEdit, GoOfflineEdit,
+             SignOffURLEdit, StatusPageEdit, m_propertyPages[0].pageEdit,
+             m_propertyPages[1].pageEdit, m_propertyPages[2].pageEdit, UserDef1Edit,
+             UserDef2Edit, UserDef3Edit})
+        edit->clear();
+    for (TCp1252Memo* memo : {CommentsEdit, OfflineCodeEdit, BeforeIPAddressEdit, AfterIPAddressEdit})
+        memo->clear();
+}
+
+void TMainEditor::NewBtnClick()
+{
+    m_mode = TMode::New;
+    SetTestPageEnabled(false);
+    m_newRouter = true;
+    PC->setCurrentIndex(0);
+    ClearEditingTexts();
+    RHTTPPort->setValue(80);
+    BrowserAuthChkBox->setChecked(true);
+    for (const TPropertyPage& page : m_propertyPages)
+        page.editor->Clear();
+    SetEditMode(true);
+    BrowserAuthChkBoxClick();
+    SetEditingButtons();
+    PCChange();
+}
+
+void TMainEditor::EditBtnClick()
+{
+    m_mode = TMode::Edit;
+    SetTestPageEnabled(false);
+    m_newRouter = false;
+    SetEditMode(true);
+    SetEditingButtons();
+    BrowserAuthChkBoxClick();
+    PCChange();
+}
+
+// ------------------------------------------------------------ save, cancel
+
+int TMainEditor::PortValue() const
+{
+    bool readable = false;
+    const int value = RHTTPPort->cleanText().toInt(&readable);
+    return readable ? std::clamp(value, RHTTPPort->minimum(), RHTTPPort->maximum())
+                    : RHTTPPort->minimum();
+}
+
+void TMainEditor::CopyControlsInto(TRouterEntry& record) const
+{
+    record.SavedAt = CurrentDateTime();
+    record.BrowserAuth = BrowserAuthChkBox->isChecked() ? 1 : 0;
+    record.AuthString = ToCp1252(AuthStringEdit->text());
+    record.HTTPPort = PortValue();
+    record.RouterVendor = ToCp1252(RouterVendorEdit->text());
+    record.RouterVendorURL = ToCp1252(RouterVendorURLEdit->text());
+    record.Comments = ToCp1252(CommentsEdit->SavedText());
+    record.GoOnline = ToCp1252(GoOnlineEdit->text());
+    record.GoOffline = ToCp1252(GoOfflineEdit->text());
+    record.SignOffURL = ToCp1252(SignOffURLEdit->text());
+    record.StatusPage = ToCp1252(StatusPageEdit->text());
+    record.OfflineCode = ToCp1252(OfflineCodeEdit->SavedText());
+    record.BeforeIPAddress = ToCp1252(BeforeIPAddressEdit->SavedText());
+    record.AfterIPAddress = ToCp1252(AfterIPAddressEdit->SavedText());
+    record.Status2Page = ToCp1252(m_propertyPages[0].pageEdit->text());
+    record.Status3Page = ToCp1252(m_propertyPages[1].pageEdit->text());
+    record.Status4Page = ToCp1252(m_propertyPages[2].pageEdit->text());
+    record.Status2Values = m_propertyPages[0].editor->Strings();
+    record.Status3Values = m_propertyPages[1].editor->Strings();
+    record.Status4Values = m_propertyPages[2].editor->Strings();
+    record.UserDef1 = ToCp1252(UserDef1Edit->text());
+    record.UserDef2 = ToCp1252(UserDef2Edit->text());
+    record.UserDef3 = ToCp1252(UserDef3Edit->text());
+}
+
+void TMainEditor::SaveBtnClick()
+{
+    int recordIndex = m_routers.Selected();
+    if (m_newRouter) {
+        auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+        entry->RouterVendor = ToCp1252(RouterVendorEdit->text());
+        const std::string name = entry->RouterVendor;
+        recordIndex = AddRouter(std::move(entry));
+        SelectRouter(m_routers.FindByName(name));
+    }
+    TRouterEntry& record = m_routers.Entry(recordIndex);
+    CopyControlsInto(record);
+    record.Reserved1.clear();
+    record.Reserved2.clear();
+    record.ReservedFlag = 1;
+    // The record's own item takes the new name in place; the list is sorted
+    // again only at the next start.
+    m_routers.Rename(recordIndex, record.RouterVendor);
+    RoutersCB->setItemText(recordIndex, ToQString(record.RouterVendor));
+    m_file.Save(m_routers);
+    RoutersCB->setEnabled(true);
+    SelectRouter(m_routers.FindByName(record.RouterVendor));
+    RoutersCBChange();
+    SetEditMode(false);
+    SetTestPageEnabled(true);
+}
+
+void TMainEditor::CancelBtnClick()
+{
+    SetEditMode(false);
+    RoutersCBChange();
+    SetTestPageEnabled(true);
+}
+
+void TMainEditor::DeleteBtnClick()
+{
+    const int index = m_routers.Selected();
+    const std::string question = ToCp1252(QStringLiteral("Möchten Sie den Router \""))
+                                 + m_routers.Name(index)
+                                 + ToCp1252(QStringLiteral("\" wirklich löschen?"));
+    if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
+        return;
+    m_routers.Delete(index);
+    RoutersCB->removeItem(index);
+    m_file.Save(m_routers);
+    if (m_routers.Empty())
+        SelectRouter(-1);
+    RoutersCBChange();
+}
+
+// ------------------------------------------------------ keys and exits
+
+bool TMainEditor::EnterKeyPress(QObject*, QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Queued, so that the focus moves once the key event is finished.
+    QMetaObject::invokeMethod(this, [this] { focusNextChild(); }, Qt::QueuedConnection);
+    return true;
+}
+
+void TMainEditor::GoOnlineEditExit()
+{
+    NormalizeRequestIn(GoOnlineEdit);
+}
+
+void TMainEditor::GoOfflineEditExit()
+{
+    NormalizeRequestIn(GoOfflineEdit);
+}
+
+void TMainEditor::SignOffURLEditExit()
+{
+    NormalizeRequestIn(SignOffURLEdit);
+}
+
+void TMainEditor::StatusPageEditExit()
+{
+    NormalizeRequestIn(StatusPageEdit);
+}
+
+void TMainEditor::Status2PageEditExit(QLineEdit* sender)
+{
+    NormalizeRequestIn(sender);
+}
+
+void TMainEditor::AuthStringEditExit()
+{
+    NormalizeRequestIn(AuthStringEdit);
+}
+
+void TMainEditor::UserDefEditExit(QLineEdit* sender)
+{
+    NormalizeRequestIn(sender);
+}
+
+void TMainEditor::TrimTextExit(TCp1252Memo* sender)
+{
+    const QString normalized = ToQString(NormalizeHtmlCode(ToCp1252(sender->SavedText())));
+    if (normalized != sender->SavedText())
+        sender->setPlainText(normalized);
+}
+
+// ------------------------------------------------------ property lists
+
+void TMainEditor::PCChange()
+{
+    ValueEditClick();
+}
+
+// The move buttons of the page's property list: none while the list is
+// disabled, none past either end, none on a list without rows.
+void TMainEditor::ValueEditClick()
+{
+    const int slot = PC->currentIndex() - kFirstPropertyPageIndex;
+    if (slot < 0 || slot >= static_cast<int>(m_propertyPages.size()))
+        return;
+    const TPropertyPage& page = m_propertyPages[slot];
+    if (!page.editor->isEnabled()) {
+        page.upBtn->setEnabled(false);
+        page.downBtn->setEnabled(false);
+        return;
+    }
+    const int rows = page.editor->Strings().Count();
+    const int current = page.editor->currentRow();
+    const TPropertyList& lines = page.editor->Strings();
+    const bool firstRowBlank = rows == 0 || (lines.Name(0).empty() && lines.ValueAt(0).empty());
+    page.upBtn->setEnabled(!firstRowBlank && current > 0);
+    page.downBtn->setEnabled(!firstRowBlank && current < rows - 1);
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "RouterFile.h"
+#include "RouterList.h"
+
+#include <QHash>
+#include <QSet>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+class TCp1252LineEdit;
+class TCp1252Memo;
+class TMySpeedButton;
+class TValueListEditor;
+
+// The editor's main window: the router list in RoutersCB, the selected
+// definition in the controls of the tab pages, and browse, edit and new mode.
+// Every save and every deletion writes the whole list to the routers file.
+class TMainEditor : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class TMode { Browse, Edit, New };
+
+    // Loads the routers file at `routersPath`; a missing file is created empty.
+    explicit TMainEditor(std::string routersPath, QWidget* parent = nullptr);
+    ~TMainEditor() override;
+
+    TMode Mode() const { return m_mode; }
+    const TRouterList& Routers() const { return m_routers; }
+    const std::string& RoutersPath() const { return m_file.Path(); }
+
+    // The handlers, run here exactly as for the user's actions.
+    void RoutersCBChange();
+    void SetEditMode(bool enable);
+    void NewBtnClick();
+    void EditBtnClick();
+    void SaveBtnClick();
+    void CancelBtnClick();
+    void DeleteBtnClick();
+    void BrowserAuthChkBoxClick();
+    void PCChange();
+
+    // Inserts the record at its sorted place in the list and in RoutersCB and
+    // returns its position; the selection stays on the same record.
+    int AddRouter(std::unique_ptr<TRouterEntry> entry);
+    // Selects a position (-1: none) in the list and in RoutersCB.
+    void SelectRouter(int index);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TPropertyPage {
+        QLineEdit* pageEdit = nullptr;
+        TValueListEditor* editor = nullptr;
+        QPushButton* addBtn = nullptr;
+        QPushButton* editBtn = nullptr;
+        QPushButton* delBtn = nullptr;
+        QPushButton* dupBtn = nullptr;
+        TMySpeedButton* upBtn = nullptr;
+        TMySpeedButton* downBtn = nullptr;
+    };
+
+    void CreateControls();
+    void CreateTopRow();
+    void CreateGeneralPage();
+    void CreateLoginPage();
+    void CreateConnectionPage();
+    void CreateStatus1Page();
+    void CreatePropertyPage(int number);
+    void CreateUserDefinedPage();
+    void CreateTestPage();
+    void CreateBottomRow();
+    QWidget* AddPage(const char* name, const QString& caption);
+    TCp1252LineEdit* AddLabelledEdit(QWidget* page, const char* name, const QString& caption,
+                                     const QRect& geometry);
+    TCp1252LineEdit* AddEdit(QWidget* page, const char* name, const QRect& geometry);
+    TCp1252Memo* AddMemo(QWidget* page, const char* name, const QRect& geometry);
+    QLabel* AddLabel(QWidget* page, const char* name, const QString& text, const QPoint& position);
+    QLabel* AddWrappedLabel(QWidget* page, const char* name, const QString& text,
+                            const QRect& geometry);
+    void BindEnterKey(QWidget* control);
+    void BindExit(QWidget* control, std::function<void()> operation);
+    void ConnectHandlers();
+
+    void FormCreate();
+    void FormShow();
+    void LoadRouters();
+    void WarnIfFileDamaged();
+
+    void ShowRecord(const TRouterEntry& record);
+    void CopyControlsInto(TRouterEntry& record) const;
+    void ClearEditingTexts();
+    void SetBrowseButtons();
+    void SetEditingButtons();
+    void SetTestPageEnabled(bool enable);
+    int PortValue() const;
+
+    bool EnterKeyPress(QObject* sender, QKeyEvent* event);
+    void GoOnlineEditExit();
+    void GoOfflineEditExit();
+    void SignOffURLEditExit();
+    void StatusPageEditExit();
+    void Status2PageEditExit(QLineEdit* sender);
+    void AuthStringEditExit();
+    void UserDefEditExit(QLineEdit* sender);
+    void TrimTextExit(TCp1252Memo* sender);
+    void ValueEditClick();
+
+    TRoutersFile m_file;
+    TRouterList m_routers;
+    TLoadResult m_loadResult;
+    TMode m_mode = TMode::Browse;
+    bool m_newRouter = false;
+    bool m_shown = false;
+    QHash<QObject*, std::function<void()>> m_exitOperations;
+    QSet<QObject*> m_enterMovesFocus;
+
+    QComboBox* RoutersCB = nullptr;
+    TMySpeedButton* NewBtn = nullptr;
+    TMySpeedButton* EditBtn = nullptr;
+    TMySpeedButton* DeleteBtn = nullptr;
+    QTabWidget* PC = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* SaveBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+    TCp1252LineEdit* RouterVendorEdit = nullptr;
+    TCp1252LineEdit* RouterVendorURLEdit = nullptr;
+    TCp1252Memo* CommentsEdit = nullptr;
+
+    QCheckBox* BrowserAuthChkBox = nullptr;
+    QLabel* Label19 = nullptr;
+    QLabel* Label20 = nullptr;
+    TCp1252LineEdit* AuthStringEdit = nullptr;
+    QSpinBox* RHTTPPort = nullptr;
+
+    TCp1252LineEdit* GoOnlineEdit = nullptr;
+    TCp1252LineEdit* GoOfflineEdit = nullptr;
+    TCp1252LineEdit* SignOffURLEdit = nullptr;
+
+    TCp1252LineEdit* StatusPageEdit = nullptr;
+    TCp1252Memo* OfflineCodeEdit = nullptr;
+    TCp1252Memo* BeforeIPAddressEdit = nullptr;
+    TCp1252Memo* AfterIPAddressEdit = nullptr;
+
+    std::array<TPropertyPage, 3> m_propertyPages;
+
+    TCp1252LineEdit* UserDef1Edit = nullptr;
+    TCp1252LineEdit* UserDef2Edit = nullptr;
+    TCp1252LineEdit* UserDef3Edit = nullptr;
+
+    QWidget* TS5 = nullptr;
+};

@@ -1,0 +1,29 @@
+#include "QtText.h"
+
+#include "Cp1252.h"
+
+
+QString ToQString(std::string_view cp1252)
+{
+    QString text(static_cast<qsizetype>(cp1252.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : cp1252)
+        *out++ = QChar(Cp1252ToUnicode(static_cast<unsigned char>(byte)));
+    return text;
+}
+
+std::string ToCp1252(const QString& text)
+{
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    ForEachCodePoint(text, [&bytes](char32_t codePoint, qsizetype, int) {
+        const int byte = UnicodeToCp1252(codePoint);
+        bytes.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    });
+    return bytes;
+}
+
+bool IsCp1252Char(char32_t codePoint)
+{
+    return UnicodeToCp1252(codePoint) >= 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// The core keeps texts as Windows-1252 bytes; the window shows them as
+// QString. Both directions keep every byte, NUL and line breaks included.
+
+QString ToQString(std::string_view cp1252);
+
+// Characters that Windows-1252 lacks become "?". The editing controls refuse
+// such characters, so for their texts this never happens.
+std::string ToCp1252(const QString& text);
+
+bool IsCp1252Char(char32_t codePoint);
+
+// Calls visit(codePoint, firstIndex, unitCount) for each code point of text.
+template <typename Visit>
+void ForEachCodePoint(const QString& text, Visit visit)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            visit(QChar::surrogateToUcs4(c, text.at(i + 1)), i, 2);
+            i += 2;
+        } else {
+            visit(char32_t(c.unicode()), i, 1);
+            ++i;
+        }
+    }
+}
