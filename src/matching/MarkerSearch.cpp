@@ -4,7 +4,6 @@
 #include "mwIPos.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -16,7 +15,7 @@ constexpr std::string_view kStartDirective = "{startpos=";
 std::string_view From(std::string_view text, std::size_t k)
 {
     const std::size_t skip = k > 0 ? k - 1 : 0;
-    return skip < text.size() ? text.substr(skip) : std::string_view();
+    return text.substr(std::min(skip, text.size()));
 }
 
 // The text behind its first "}", or the whole text when it has none.
@@ -24,12 +23,6 @@ std::string_view AfterClosingBrace(std::string_view text)
 {
     const std::size_t c = FindTextNoCase("}", text);
     return c > 0 ? From(text, c + 1) : text;
-}
-
-std::string_view BeforeNul(std::string_view text)
-{
-    const void* nul = std::memchr(text.data(), 0, text.size());
-    return nul ? text.substr(0, static_cast<const char*>(nul) - text.data()) : text;
 }
 
 std::string_view Trim(std::string_view text)

@@ -3,8 +3,6 @@
 #include "Tools.h"
 #include "mwIPos.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr std::string_view kPost = "<POST>";
@@ -24,8 +22,7 @@ bool StartsWithNoCase(std::string_view request, std::string_view prefix)
 
 std::string StripLineBreaks(std::string_view text)
 {
-    const void* nul = std::memchr(text.data(), 0, text.size());
-    const std::size_t end = nul ? static_cast<const char*>(nul) - text.data() : text.size();
+    const std::size_t end = BeforeNul(text).size();
     std::string result;
     result.reserve(text.size());
     for (char c : text.substr(0, end)) {

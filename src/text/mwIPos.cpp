@@ -309,11 +309,17 @@ std::size_t TFilterSearch::Run()
 
 } // namespace
 
+std::string_view BeforeNul(std::string_view text)
+{
+    if (text.empty()) // memchr must not see the null data of an empty view
+        return text;
+    const void* nul = std::memchr(text.data(), 0, text.size());
+    return nul ? text.substr(0, static_cast<const char*>(nul) - text.data()) : text;
+}
+
 std::size_t FindTextNoCase(std::string_view pattern, std::string_view text)
 {
-    const void* patternNul = std::memchr(pattern.data(), 0, pattern.size());
-    const std::size_t length = patternNul ? static_cast<const char*>(patternNul) - pattern.data()
-                                          : pattern.size();
+    const std::size_t length = BeforeNul(pattern).size();
     if (length == 0 || length > text.size())
         return 0;
     const TPattern p{reinterpret_cast<const Byte*>(pattern.data()), length};

@@ -7,3 +7,6 @@
 // case of A-Z only; 0 when there is none. Both texts end at their first NUL
 // byte. An empty pattern or text gives 0. Linear time, allocates nothing.
 std::size_t FindTextNoCase(std::string_view pattern, std::string_view text);
+
+// The text up to its first NUL byte: what a search sees of it.
+std::string_view BeforeNul(std::string_view text);
