@@ -1,0 +1,668 @@
+#include "MainUnit.h"
+#include "QtText.h"
+#include "RouterFile.h"
+#include "UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using TMode = TMainEditor::TMode;
+
+namespace {
+
+const QString kStartCaption = QStringLiteral("Tarvelo Editor (Abfrage Weboberfläche) 1.14");
+
+const char* const kEditingControls[] = {
+    "RouterVendorEdit", "RouterVendorURLEdit", "CommentsEdit",     "BrowserAuthChkBox",
+    "RHTTPPort",        "GoOnlineEdit",        "GoOfflineEdit",    "SignOffURLEdit",
+    "StatusPageEdit",   "OfflineCodeEdit",     "BeforeIPAddressEdit", "AfterIPAddressEdit",
+    "Status2PageEdit",  "Status3PageEdit",     "Status4PageEdit",  "UserDef1Edit",
+    "UserDef2Edit",     "UserDef3Edit",        "VEditor0",         "VEditor1",
+    "VEditor2",         "ValueAddBtn",         "ValueEditBtn",     "ValueDelBtn",
+    "ValueAddBtn1",     "ValueEditBtn1",       "ValueDelBtn1",     "ValueAddBtn2",
+    "ValueEditBtn2",    "ValueDelBtn2",        "DupBtn",           "DupBtn1",
+    "DupBtn2"};
+
+} // namespace
+
+class MainEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpShowsFirstRouterInBrowseMode();
+    void everyLabelIsFullyVisible();
+    void missingOrEmptyFileStartsEmptyAndTakesANewRouter_data();
+    void missingOrEmptyFileStartsEmptyAndTakesANewRouter();
+    void modesFollowTheStateTable();
+    void saveWritesEveryFieldAndRenamesInPlace();
+    void newRouterUnderAnExistingNameKeepsBoth();
+    void cancelRestoresTheSavedValues();
+    void browserLoginRule();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void deletingTheLastRouterKeepsItsValuesShown();
+    void enterMovesTheFocusInsteadOfBreakingLines();
+    void leavingAFieldNormalizesIt_data();
+    void leavingAFieldNormalizesIt();
+    void portFieldStaysInRange();
+    void textsSurviveShowAndSave();
+    void damagedFileIsReportedOnce();
+    void unreadableFileGoesToTheErrorHandler();
+    void closingDiscardsUnsavedEdits();
+
+private:
+    void WriteRouters(TRouterList& routers);
+    void WriteSample();
+    void Open();
+    TRouterList ReadBack() const;
+    void ExpectMode(TMode mode);
+    void ExpectComboMatchesList();
+    void Click(const char* name);
+    void PickRouter(int index);
+    void ShowPageOf(QWidget* control);
+
+    template <typename T = QWidget>
+    T* W(const char* name) const
+    {
+        return Child<T>(*m_window, name);
+    }
+    QString Text(const char* name) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<TMsgBoxRecorder> m_boxes;
+    std::unique_ptr<TMainEditor> m_window;
+};
+
+void MainEditorTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
+    m_boxes = std::make_unique<TMsgBoxRecorder>();
+}
+
+void MainEditorTest::cleanup()
+{
+    m_window.reset();
+    m_boxes.reset();
+    m_dir.reset();
+}
+
+void MainEditorTest::WriteRouters(TRouterList& routers)
+{
+    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
+}
+
+void MainEditorTest::WriteSample()
+{
+    TRouterList routers = SampleRouters();
+    WriteRouters(routers);
+}
+
+void MainEditorTest::Open()
+{
+    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+TRouterList MainEditorTest::ReadBack() const
+{
+    TRouterList routers;
+    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
+    return routers;
+}
+
+QString MainEditorTest::Text(const char* name) const
+{
+    QWidget* widget = W(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    return Child<QPlainTextEdit>(*m_window, name)->toPlainText();
+}
+
+void MainEditorTest::Click(const char* name)
+{
+    QTest::mouseClick(W(name), Qt::LeftButton);
+}
+
+void MainEditorTest::PickRouter(int index)
+{
+    auto* combo = W<QComboBox>("RoutersCB");
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void MainEditorTest::ShowPageOf(QWidget* control)
+{
+    auto* pages = W<QTabWidget>("PC");
+    for (int index = 0; index < pages->count(); ++index) {
+        if (pages->widget(index)->isAncestorOf(control))
+            pages->setCurrentIndex(index);
+    }
+}
+
+void MainEditorTest::ExpectMode(TMode mode)
+{
+    const bool browsing = mode == TMode::Browse;
+    QCOMPARE(m_window->Mode(), mode);
+    for (const char* name : kEditingControls)
+        QVERIFY2(W(name)->isEnabled() == !browsing, name);
+    const bool authEditable = !browsing && !W<QCheckBox>("BrowserAuthChkBox")->isChecked();
+    QCOMPARE(W("AuthStringEdit")->isEnabled(), authEditable);
+    QCOMPARE(W("RoutersCB")->isEnabled(), browsing);
+    QCOMPARE(W("NewBtn")->isEnabled(), browsing);
+    const bool selected = m_window->Routers().HasSelection();
+    QCOMPARE(W("EditBtn")->isEnabled(), browsing && selected);
+    QCOMPARE(W("DeleteBtn")->isEnabled(), browsing && selected);
+    QCOMPARE(W("SaveBtn")->isEnabled(), !browsing);
+    QCOMPARE(W("CancelBtn")->isEnabled(), !browsing);
+    QCOMPARE(W("TS5")->isEnabled(), browsing);
+    QVERIFY(W("Button1")->isEnabled());
+    QVERIFY(W("Button2")->isEnabled());
+}
+
+void MainEditorTest::ExpectComboMatchesList()
+{
+    auto* combo = W<QComboBox>("RoutersCB");
+    const TRouterList& routers = m_window->Routers();
+    QCOMPARE(combo->count(), routers.Count());
+    for (int index = 0; index < routers.Count(); ++index)
+        QCOMPARE(combo->itemText(index), ToQString(routers.Name(index)));
+    QCOMPARE(combo->currentIndex(), routers.Selected());
+}
+
+void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
+{
+    WriteSample();
+    Open();
+    QCOMPARE(m_window->windowTitle(), kStartCaption);
+    QCOMPARE(m_window->size(), QSize(637, 511));
+    QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 0);
+    QCOMPARE(W<QTabWidget>("PC")->tabText(8), QStringLiteral("Testen mit statischen Seiten"));
+    ExpectMode(TMode::Browse);
+    ExpectComboMatchesList();
+    QCOMPARE(W<QComboBox>("RoutersCB")->itemText(2), QStringLiteral("Gamma Gäste-Router"));
+    QCOMPARE(m_window->Routers().Selected(), 0);
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Alpha 100"));
+    QCOMPARE(Text("CommentsEdit"), QStringLiteral("Firmware 1.2\nKontakt: admin@example.org"));
+    // The browser-login box is checked, yet browse mode shows the stored text.
+    QVERIFY(W<QCheckBox>("BrowserAuthChkBox")->isChecked());
+    QCOMPARE(Text("AuthStringEdit"), QStringLiteral("login.cgi?user=%USERNAME%&pass=%PASSWORD%"));
+    QCOMPARE(W<QSpinBox>("RHTTPPort")->value(), 8080);
+    QCOMPARE(W("RoutersCB")->geometry(), QRect(8, 16, 401, 21));
+    QCOMPARE(W("SaveBtn")->geometry(), QRect(472, 475, 75, 25));
+    QCOMPARE(W("GoOnlineEdit")->geometry(), QRect(16, 40, 545, 21));
+    QCOMPARE(W("VEditor2")->geometry(), QRect(16, 96, 545, 241));
+    QCOMPARE(W<QToolButton>("DeleteBtn")->text(), QStringLiteral("Löschen"));
+    QVERIFY(!W<QToolButton>("NewBtn")->icon().isNull());
+    QVERIFY(m_boxes->Calls().empty());
+}
+
+// Texts that the platform font renders wider than the Part's boxes would be
+// cut off; every label must fit its box and its page.
+void MainEditorTest::everyLabelIsFullyVisible()
+{
+    WriteSample();
+    Open();
+    auto* pages = W<QTabWidget>("PC");
+    for (int index = 0; index < pages->count(); ++index) {
+        QWidget* page = pages->widget(index);
+        QVERIFY(page->width() >= 601 && page->height() >= 377);
+        for (QLabel* label : page->findChildren<QLabel*>()) {
+            const QString name = label->objectName();
+            QVERIFY2(label->geometry().right() < page->width(), qPrintable(name));
+            QVERIFY2(label->geometry().bottom() < page->height(), qPrintable(name));
+            if (label->wordWrap())
+                QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(name));
+            else
+                QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(name));
+        }
+    }
+}
+
+void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("missing") << false;
+    QTest::newRow("empty") << true;
+}
+
+void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter()
+{
+    QFETCH(bool, exists);
+    if (exists) {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    Open();
+    QVERIFY(QFile::exists(m_path));
+    QCOMPARE(QFileInfo(m_path).size(), 0);
+    QCOMPARE(m_window->windowTitle(), kStartCaption);
+    QVERIFY(m_window->Routers().Empty());
+    ExpectMode(TMode::Browse);
+    QCOMPARE(Text("RouterVendorEdit"), QString());
+    QCOMPARE(W<QSpinBox>("RHTTPPort")->value(), 80);
+    QVERIFY(!W<QCheckBox>("BrowserAuthChkBox")->isChecked());
+
+    const double before = CurrentDateTime();
+    Click("NewBtn");
+    Click("SaveBtn");
+    const double after = CurrentDateTime();
+    ExpectMode(TMode::Browse);
+    ExpectComboMatchesList();
+
+    TRouterList saved = ReadBack();
+    QCOMPARE(saved.Count(), 1);
+    TRouterEntry expected = NewRouterEntry();
+    expected.HTTPPort = 80;
+    expected.BrowserAuth = 1;
+    expected.SavedAt = saved.Entry(0).SavedAt;
+    QVERIFY(saved.Entry(0) == expected);
+    QVERIFY(expected.SavedAt >= before - 1e-6 && expected.SavedAt <= after + 1e-6);
+}
+
+void MainEditorTest::modesFollowTheStateTable()
+{
+    WriteSample();
+    Open();
+    PickRouter(1);
+    ExpectMode(TMode::Browse);
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Beta 300"));
+
+    W<QTabWidget>("PC")->setCurrentIndex(3);
+    Click("NewBtn");
+    ExpectMode(TMode::New);
+    QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 0);
+    QCOMPARE(Text("RouterVendorEdit"), QString());
+    QCOMPARE(Text("OfflineCodeEdit"), QString());
+    QCOMPARE(W<QSpinBox>("RHTTPPort")->value(), 80);
+    QVERIFY(W<QCheckBox>("BrowserAuthChkBox")->isChecked());
+    QVERIFY(!W("Label19")->isEnabled());
+    QVERIFY(!W("Label20")->isEnabled());
+    QVERIFY(W<QTableWidget>("VEditor0")->item(0, 0) == nullptr);
+
+    Click("CancelBtn");
+    ExpectMode(TMode::Browse);
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Beta 300"));
+
+    Click("EditBtn");
+    ExpectMode(TMode::Edit);
+    Click("SaveBtn");
+    ExpectMode(TMode::Browse);
+    Click("EditBtn");
+    Click("CancelBtn");
+    ExpectMode(TMode::Browse);
+    QCOMPARE(m_window->Routers().Selected(), 1);
+    ExpectComboMatchesList();
+}
+
+void MainEditorTest::saveWritesEveryFieldAndRenamesInPlace()
+{
+    WriteSample();
+    Open();
+    PickRouter(1);
+    Click("EditBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Zeta 900"));
+    W<QPlainTextEdit>("CommentsEdit")->setPlainText(QStringLiteral("eins\nzwei"));
+    W<QSpinBox>("RHTTPPort")->setValue(81);
+    W<QCheckBox>("BrowserAuthChkBox")->setChecked(false);
+    W<QLineEdit>("UserDef3Edit")->setText(QStringLiteral("neu.cgi"));
+    ShowPageOf(W("GoOnlineEdit"));
+    W("GoOnlineEdit")->setFocus(Qt::MouseFocusReason);
+    W<QLineEdit>("GoOnlineEdit")->setText(QStringLiteral("/<post>/go.cgi"));
+    const double before = CurrentDateTime();
+    Click("SaveBtn"); // takes the focus, so the request is normalised first
+
+    ExpectMode(TMode::Browse);
+    ExpectComboMatchesList();
+    QCOMPARE(W<QComboBox>("RoutersCB")->itemText(1), QStringLiteral("Zeta 900"));
+    QCOMPARE(Text("GoOnlineEdit"), QStringLiteral("<POST>go.cgi"));
+
+    TRouterList saved = ReadBack();
+    QCOMPARE(saved.Count(), 3);
+    QCOMPARE(saved.Name(2), std::string("Zeta 900")); // sorted again on reading
+    const TRouterEntry& record = saved.Entry(2);
+    TRouterEntry expected = SampleRouter("Beta 300");
+    expected.RouterVendor = "Zeta 900";
+    expected.Comments = "eins\r\nzwei";
+    expected.HTTPPort = 81;
+    expected.GoOnline = "<POST>go.cgi";
+    expected.UserDef3 = "neu.cgi";
+    expected.Reserved1.clear();
+    expected.ReservedFlag = 1;
+    expected.SavedAt = record.SavedAt;
+    QVERIFY(record == expected);
+    QVERIFY(record.SavedAt >= before - 1e-6 && record.SavedAt <= CurrentDateTime() + 1e-6);
+    // The other routers were written as they were read.
+    QCOMPARE(saved.Entry(0).Reserved1, std::string("alt"));
+    QCOMPARE(saved.Entry(1).ReservedFlag, 7);
+
+    // In the file the records stand in list order: renamed in place.
+    TRouterList unsorted(TRouterList::TOrder::Unsorted);
+    ParseRouterFile(ReadFileBytes(m_path).toStdString(), unsorted);
+    QCOMPARE(unsorted.Name(1), std::string("Zeta 900"));
+}
+
+void MainEditorTest::newRouterUnderAnExistingNameKeepsBoth()
+{
+    WriteSample();
+    Open();
+    Click("NewBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("alpha 100"));
+    W<QLineEdit>("GoOfflineEdit")->setText(QStringLiteral("off.cgi"));
+    Click("SaveBtn");
+
+    ExpectComboMatchesList();
+    QCOMPARE(m_window->Routers().Count(), 4);
+    QCOMPARE(W<QComboBox>("RoutersCB")->itemText(0), QStringLiteral("Alpha 100"));
+    QCOMPARE(W<QComboBox>("RoutersCB")->itemText(1), QStringLiteral("alpha 100"));
+    QCOMPARE(m_window->Routers().Selected(), 0);
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Alpha 100"));
+
+    TRouterList unsorted(TRouterList::TOrder::Unsorted);
+    ParseRouterFile(ReadFileBytes(m_path).toStdString(), unsorted);
+    QCOMPARE(unsorted.Count(), 4);
+    QCOMPARE(unsorted.Entry(0).GoOffline, std::string("cgi-bin/online3.cgi"));
+    QCOMPARE(unsorted.Entry(1).RouterVendor, std::string("alpha 100"));
+    QCOMPARE(unsorted.Entry(1).GoOffline, std::string("off.cgi"));
+}
+
+void MainEditorTest::cancelRestoresTheSavedValues()
+{
+    WriteSample();
+    Open();
+    const QByteArray fileBefore = ReadFileBytes(m_path);
+    Click("EditBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("anders"));
+    W<QPlainTextEdit>("BeforeIPAddressEdit")->setPlainText(QStringLiteral("x"));
+    W<QSpinBox>("RHTTPPort")->setValue(1);
+    Click("CancelBtn");
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Alpha 100"));
+    QCOMPARE(Text("BeforeIPAddressEdit"), QStringLiteral("IP-Adresse:</td><td>"));
+    QCOMPARE(W<QSpinBox>("RHTTPPort")->value(), 8080);
+    QCOMPARE(ReadFileBytes(m_path), fileBefore);
+    ExpectComboMatchesList();
+}
+
+void MainEditorTest::browserLoginRule()
+{
+    WriteSample();
+    Open();
+    auto* box = W<QCheckBox>("BrowserAuthChkBox");
+    auto* authEdit = W<QLineEdit>("AuthStringEdit");
+
+    // Alpha logs in through the browser: Ändern empties the stored text.
+    Click("EditBtn");
+    QCOMPARE(authEdit->text(), QString());
+    QVERIFY(!authEdit->isEnabled());
+    box->setChecked(false);
+    QVERIFY(authEdit->isEnabled());
+    QVERIFY(W("Label19")->isEnabled() && W("Label20")->isEnabled());
+    QCOMPARE(authEdit->text(), QString());
+    authEdit->setText(QStringLiteral("form.cgi"));
+    box->setChecked(true);
+    QCOMPARE(authEdit->text(), QString());
+    QVERIFY(!authEdit->isEnabled());
+    Click("SaveBtn");
+    QCOMPARE(ReadBack().Entry(0).AuthString, std::string());
+    QCOMPARE(ReadBack().Entry(0).BrowserAuth, 1);
+
+    // Beta logs in through a form: its text stays and can be edited.
+    PickRouter(1);
+    QVERIFY(!authEdit->isEnabled());
+    QVERIFY(W("Label19")->isEnabled());
+    Click("EditBtn");
+    QVERIFY(authEdit->isEnabled());
+    QCOMPARE(authEdit->text(), QStringLiteral("login.cgi?user=%USERNAME%&pass=%PASSWORD%"));
+}
+
+void MainEditorTest::deleteAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ja") << int(MsgBox::IDYES);
+    QTest::newRow("Nein") << int(MsgBox::IDNO);
+}
+
+void MainEditorTest::deleteAsksFirst()
+{
+    QFETCH(int, answer);
+    WriteSample();
+    Open();
+    PickRouter(2);
+    const QByteArray fileBefore = ReadFileBytes(m_path);
+    m_boxes->AnswerNext(answer);
+    Click("DeleteBtn");
+
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const TMsgBoxRecorder::TCall& question = m_boxes->Calls().front();
+    QCOMPARE(question.text, std::string("M\xF6" "chten Sie den Router \"Gamma G\xE4" "ste-Router\" wirklich l\xF6schen?"));
+    QCOMPARE(question.caption, std::string("Best\xE4tigung"));
+    QCOMPARE(question.style, 0x10024u);
+    ExpectMode(TMode::Browse);
+    ExpectComboMatchesList();
+    if (answer == MsgBox::IDNO) {
+        QCOMPARE(m_window->Routers().Count(), 3);
+        QCOMPARE(ReadFileBytes(m_path), fileBefore);
+        return;
+    }
+    QCOMPARE(m_window->Routers().Count(), 2);
+    QCOMPARE(m_window->Routers().Selected(), 0);
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Alpha 100"));
+    TRouterList saved = ReadBack();
+    QCOMPARE(saved.Count(), 2);
+    QCOMPARE(saved.FindByName("Gamma G\xE4ste-Router"), -1);
+}
+
+void MainEditorTest::deletingTheLastRouterKeepsItsValuesShown()
+{
+    TRouterList one;
+    one.Add("Solo", std::make_unique<TRouterEntry>(SampleRouter("Solo")));
+    WriteRouters(one);
+    Open();
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    Click("DeleteBtn");
+    QVERIFY(m_window->Routers().Empty());
+    QVERIFY(!m_window->Routers().HasSelection());
+    ExpectMode(TMode::Browse);
+    ExpectComboMatchesList();
+    QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Solo"));
+    QCOMPARE(ReadBack().Count(), 0);
+}
+
+void MainEditorTest::enterMovesTheFocusInsteadOfBreakingLines()
+{
+    WriteSample();
+    Open();
+    Click("EditBtn");
+    auto* name = W<QLineEdit>("RouterVendorEdit");
+    name->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(name, Qt::Key_Return);
+    QTRY_COMPARE(QApplication::focusWidget(), W("RouterVendorURLEdit"));
+    QCOMPARE(name->text(), QStringLiteral("Alpha 100"));
+
+    auto* comments = W<QPlainTextEdit>("CommentsEdit");
+    comments->setFocus(Qt::MouseFocusReason);
+    comments->moveCursor(QTextCursor::End);
+    QTest::keyClick(comments, Qt::Key_Enter);
+    QTRY_COMPARE(QApplication::focusWidget(), W("SaveBtn")); // RoutersCB is disabled
+    QCOMPARE(comments->blockCount(), 2);
+
+    ShowPageOf(W("OfflineCodeEdit"));
+    auto* offline = W<QPlainTextEdit>("OfflineCodeEdit");
+    offline->setFocus(Qt::MouseFocusReason);
+    offline->moveCursor(QTextCursor::End);
+    QTest::keyClick(offline, Qt::Key_Return);
+    QTest::keyClicks(offline, QStringLiteral("x"));
+    QCOMPARE(QApplication::focusWidget(), offline);
+    QCOMPARE(offline->toPlainText(), QStringLiteral("<td>0.0.0.0</td>\nx"));
+}
+
+void MainEditorTest::leavingAFieldNormalizesIt_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("afterFirstExit");
+    QTest::addColumn<QString>("afterSecondExit");
+    for (const char* request : {"GoOnlineEdit", "GoOfflineEdit", "SignOffURLEdit", "StatusPageEdit",
+                                "Status2PageEdit", "Status3PageEdit", "Status4PageEdit",
+                                "AuthStringEdit", "UserDef1Edit", "UserDef2Edit", "UserDef3Edit"})
+        QTest::newRow(request) << request << "//<post>/x" << "/<post>/x" << "<POST>x";
+    for (const char* code : {"OfflineCodeEdit", "BeforeIPAddressEdit", "AfterIPAddressEdit"})
+        QTest::newRow(code) << code << "<td> a\tb\nc</td>" << "<td>ab\r\nc</td>" << "<td>abc</td>";
+    for (const char* asTyped : {"RouterVendorEdit", "RouterVendorURLEdit"})
+        QTest::newRow(asTyped) << asTyped << " /x " << " /x " << " /x ";
+}
+
+void MainEditorTest::leavingAFieldNormalizesIt()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, afterSecondExit);
+    WriteSample();
+    Open();
+    PickRouter(1); // Beta: the login text field is open for editing
+    Click("EditBtn");
+    QWidget* field = W(control.toLatin1().constData());
+    ShowPageOf(field);
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->setText(typed);
+    else
+        static_cast<QPlainTextEdit*>(field)->setPlainText(typed);
+
+    // A memo's lines are joined before the code is normalised, so one exit
+    // leaves nothing of the line break; a request loses one slash per exit.
+    const auto leave = [&] {
+        field->setFocus(Qt::MouseFocusReason);
+        W("CancelBtn")->setFocus(Qt::TabFocusReason);
+    };
+    leave();
+    if (qobject_cast<QLineEdit*>(field)) {
+        QFETCH(QString, afterFirstExit);
+        QCOMPARE(Text(control.toLatin1().constData()), afterFirstExit);
+        leave();
+    }
+    QString shown = Text(control.toLatin1().constData());
+    QCOMPARE(shown, afterSecondExit);
+}
+
+void MainEditorTest::portFieldStaysInRange()
+{
+    TRouterList routers;
+    for (const auto& [name, port] : {std::pair{"Null", 0}, std::pair{"Riesig", 70000}}) {
+        TRouterEntry entry = SampleRouter(name);
+        entry.HTTPPort = port;
+        routers.Add(name, std::make_unique<TRouterEntry>(entry));
+    }
+    WriteRouters(routers);
+    Open();
+    auto* port = W<QSpinBox>("RHTTPPort");
+    QCOMPARE(port->value(), 1);
+    PickRouter(1);
+    QCOMPARE(port->value(), 65535);
+
+    Click("EditBtn");
+    port->findChild<QLineEdit*>()->clear();
+    W<QPushButton>("SaveBtn")->click(); // no focus move: the field is still empty
+    QCOMPARE(ReadBack().Entry(1).HTTPPort, 1);
+}
+
+// A record's texts go through Show router and Save unchanged, as far as the
+// controls hold them: a memo knows no lone CR or LF, only line breaks.
+void MainEditorTest::textsSurviveShowAndSave()
+{
+    using namespace std::string_literals;
+    TRouterEntry entry = SampleRouter("Roh");
+    entry.GoOnline = "a\0b\r\nc\xA0"s;
+    entry.RouterVendorURL = "\x80\x81\xFF"s;
+    entry.Comments = "x\0y\r\n\r\nz\xA0 "s;
+    entry.BeforeIPAddress = "\t<b>\r\n"s;
+    entry.OfflineCode = "u\nv"s;
+    entry.Status2Values.Add("a=b=c");
+    entry.Status2Values.Add("ohne Gleichheitszeichen");
+    TRouterList routers;
+    routers.Add("Roh", std::make_unique<TRouterEntry>(entry));
+    WriteRouters(routers);
+    Open();
+    Click("EditBtn");
+    W<QPushButton>("SaveBtn")->click();
+
+    TRouterEntry saved = ReadBack().Entry(0);
+    QCOMPARE(saved.GoOnline, entry.GoOnline);
+    QCOMPARE(saved.RouterVendorURL, entry.RouterVendorURL);
+    QCOMPARE(saved.Comments, entry.Comments);
+    QCOMPARE(saved.BeforeIPAddress, std::string("<b>\r\n")); // the writer drops TABs
+    QCOMPARE(saved.OfflineCode, std::string("u\r\nv"));
+    // The window hands the lines over as they are; the file keeps only pairs.
+    QCOMPARE(m_window->Routers().Entry(0).Status2Values.Lines(), entry.Status2Values.Lines());
+}
+
+void MainEditorTest::damagedFileIsReportedOnce()
+{
+    WriteSample();
+    QFile file(m_path);
+    QVERIFY(file.resize(file.size() - 10));
+    TRouterList expected;
+    const TLoadResult result = ParseRouterFile(ReadFileBytes(m_path).toStdString(), expected);
+    QVERIFY(!result.complete);
+    Open();
+    QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
+    QTest::qWait(20);
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const TMsgBoxRecorder::TCall& warning = m_boxes->Calls().front();
+    QCOMPARE(warning.caption, std::string("Warnung"));
+    QCOMPARE(warning.style, MsgBox::MB_SETFOREGROUND | MsgBox::MB_ICONHAND);
+    const QString text = ToQString(warning.text);
+    QVERIFY2(text.contains(QStringLiteral("ab Byte %1 ").arg(result.damagedOffset)), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Routers.dat.bak")), qPrintable(text));
+    QCOMPARE(m_window->Routers().Count(), expected.Count());
+    QCOMPARE(m_window->windowTitle(), kStartCaption);
+}
+
+void MainEditorTest::unreadableFileGoesToTheErrorHandler()
+{
+    m_path = m_dir->filePath(QStringLiteral("fehlt/Routers.dat"));
+    Open();
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const TMsgBoxRecorder::TCall& error = m_boxes->Calls().front();
+    QCOMPARE(error.caption, std::string("Maineditortest"));
+    QCOMPARE(error.style, MsgBox::MB_ICONHAND | MsgBox::MB_OK);
+    QVERIFY2(error.text.find("kann nicht erstellt werden") != std::string::npos, error.text.c_str());
+    QCOMPARE(error.text.back(), '.');
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tarvelo Editor (Abfrage Weboberfläche)"));
+    QVERIFY(m_window->Routers().Empty());
+    ExpectMode(TMode::Browse);
+}
+
+void MainEditorTest::closingDiscardsUnsavedEdits()
+{
+    WriteSample();
+    Open();
+    const QByteArray fileBefore = ReadFileBytes(m_path);
+    Click("NewBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
+    QVERIFY(m_window->close());
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(0));
+    QCOMPARE(ReadFileBytes(m_path), fileBefore);
+}
+
+QTEST_MAIN(MainEditorTest)
+#include "MainEditorTest.moc"

@@ -1,0 +1,66 @@
+#include "UiTestSupport.h"
+
+#include <QFile>
+
+#include <memory>
+
+TRouterEntry SampleRouter(const std::string& name)
+{
+    TRouterEntry entry = NewRouterEntry();
+    entry.RouterVendor = name;
+    entry.HTTPPort = 8080;
+    entry.BrowserAuth = 0;
+    entry.AuthString = "login.cgi?user=%USERNAME%&pass=%PASSWORD%";
+    entry.SavedAt = 45000.5;
+    entry.RouterVendorURL = "www.example.org/" + name;
+    entry.Comments = "Firmware 1.2\r\nKontakt: admin@example.org";
+    entry.GoOnline = "<POST>cgi-bin/goinet.cgi";
+    entry.GoOffline = "cgi-bin/online3.cgi";
+    entry.SignOffURL = "logout.htm";
+    entry.StatusPage = "doc/m5.htm";
+    entry.OfflineCode = "<td>0.0.0.0</td>";
+    entry.BeforeIPAddress = "IP-Adresse:</td><td>";
+    entry.AfterIPAddress = "</td>";
+    entry.Status2Page = "doc/dsl.htm";
+    entry.Status2Values.Add("Downstream=<td>Down:</td><td>");
+    entry.Status2Values.Add("Upstream=<td>Up:</td><td>");
+    entry.Status3Page = "doc/wlan.htm";
+    entry.Status3Values.Add("Kanal=Kanal:");
+    entry.UserDef1 = "cgi-bin/reboot.cgi";
+    entry.UserDef2 = "<POST>cgi-bin/wlan.cgi?on=1";
+    entry.Reserved1 = "alt";
+    entry.ReservedFlag = 7;
+    return entry;
+}
+
+TRouterList SampleRouters()
+{
+    TRouterList list;
+    for (const char* name : {"Beta 300", "Alpha 100", "Gamma G\xE4ste-Router"})
+        list.Add(name, std::make_unique<TRouterEntry>(SampleRouter(name)));
+    list.Entry(0).BrowserAuth = 1; // Alpha logs in through the browser
+    return list;
+}
+
+TMsgBoxRecorder::TMsgBoxRecorder()
+{
+    SetMessageBoxFunction([this](const std::string& text, const std::string& caption, unsigned style) {
+        m_calls.push_back({text, caption, style});
+        if (m_answers.empty())
+            return MsgBox::IDOK;
+        const int answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    });
+}
+
+TMsgBoxRecorder::~TMsgBoxRecorder()
+{
+    SetMessageBoxFunction({});
+}
+
+QByteArray ReadFileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
