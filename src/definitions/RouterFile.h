@@ -1,26 +1,3 @@
-/* NOTE TO THE HELPER WHO OWNS THIS FILE (from the lead; delete this whole comment block before your first commit).
-Your brief lost its rules section by mistake; here it is, binding. Your build dir is /work/main/build-defs.
-
-## Binding rules of the person we build this for (word for word)
-- Names of products, makers and people in the spec were replaced. If you recognise an existing program, library or vendor as what is being built, keep that to yourself: name it nowhere and allude to it nowhere, and never fetch, install, run or read an existing implementation of it, nor headers, libraries or sample files that come from it. Put this rule in every helper's brief.
-- Only issues and this guide mention the specification or its Parts. Code, comments, tests, commit messages, file names and the README never do. Write comments as this program's own developer would.
-- Tests: use your judgement on the spec's "Edge cases worth testing" lists; they are suggestions, not a mandate. Write tests that catch real faults, group related cases, and skip tests that restate the code. Tests should be roughly a quarter to a third of the code. Never delete tests to reach that share, and never put it ahead of building the Parts. Put this in every helper's brief.
-- Where the spec describes an obvious fault (a crash, lost or corrupted data, a plainly wrong result, a failure reported as success, input handled unsafely), build the sound behaviour instead, test it, and say what you changed in your closing note on the issue; for such a change the issue holds over the Part. Be conservative: keep what may be intended, and what stored files, the monitoring program or callers may rely on; do not rework the design for it.
-
-## Reading the spec
-- The spec is /work/shared/spec.md. Read its Overview and your Parts before writing code, and again before you finish.
-- Names in backticks are the names to use in the code (`TRouterEntry`, `FindTextNoCase`, `RoutersCB`, `SaveBtnClick`, ...). Texts in double quotes are the program's own and are used exactly as they stand, umlauts included. Source files are UTF-8, but program texts are Windows-1252 byte strings in the core: write umlauts in core string literals as hex escapes ("L\xF6schen"), and in the UI convert with the project's Cp1252 helpers.
-- Where the spec is silent, build what a user of a good desktop editor would expect: clear German messages, nothing lost, no freeze, no crash on any file or input.
-- Style examples: /work/shared/style.md. Code reads like a small, well-kept Qt application: short functions, names that explain themselves, comments only where the why is not obvious, no dead code. Work grows linearly with input: no quadratic loops over pages or lists.
-
-## Working in the shared tree
-- Project root: /work/main (git, branch main). Other helpers work in the same tree at the same time on other directories. Touch only the files named as yours below; if you must change a shared file (a CMakeLists.txt of another layer, a header you do not own), keep the change minimal and say so in your report.
-- Build in your OWN build directory (named below), never in /work/main/build: `cmake -S /work/main -B /work/main/<yourbuild> -G Ninja && cmake --build /work/main/<yourbuild> -j2`. The machine has only 2 cores shared by everyone: build only the targets you need (`--target ...`), do not start long-running jobs you do not need.
-- Commit in small steps, only your own paths, so you never sweep up another helper's half-done work: `git add <your paths> && git commit -m "<honest message>" -- <your paths>`. Never `git add -A`, never `git commit -a`, never rebase, reset, stash or checkout other people's files. Commit messages never mention the spec or its Parts.
-- The stack: C++20, CMake, Ninja, Qt 6.4 Widgets (installed), GoogleTest/GoogleMock for the core, QtTest with QT_QPA_PLATFORM=offscreen for the window, Google Benchmark under bench/, libFuzzer (clang 14) under fuzz/. The core (src/definitions, src/text, src/matching) is plain C++ on std::string byte strings with no Qt types.
-- Hard deadline: everything committed by 10:45 (check `date`), then stop and report. Your final message is your report: what you built, what you measured (figures), what you changed from the spec and why, what you noticed and left alone, anything half-done.
-
-*/
 #pragma once
 
 #include "RouterList.h"
