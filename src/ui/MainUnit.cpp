@@ -8,24 +8,18 @@
 #include "ValueListEditor.h"
 #include "WMsgBox.h"
 
-#include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
 
 #include <algorithm>
 #include <utility>
@@ -422,70 +416,6 @@ void TMainEditor::CreateUserDefinedPage()
     UserDef3Edit = AddLabelledEdit(page, "UserDef3Edit",
                                    QStringLiteral("Anweisung für benutzerdefinierte Aktion 3:"),
                                    {16, 224, 569, 21});
-}
-
-void TMainEditor::CreateTestPage()
-{
-    TS5 = AddPage("TS5", QStringLiteral("Testen mit statischen Seiten"));
-    auto* fileName = new QLineEdit(TS5);
-    fileName->setObjectName(QStringLiteral("StatFileName"));
-    fileName->setGeometry(8, 8, 401, 21);
-    QAction* browse = fileName->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                          QLineEdit::TrailingPosition);
-    browse->setToolTip(QStringLiteral("Datei auswählen"));
-    connect(browse, &QAction::triggered, this, Guarded([this, fileName] {
-                const QString path = QFileDialog::getOpenFileName(
-                    this, QString(), fileName->text(), QStringLiteral("Alle Dateien (*)"));
-                if (!path.isEmpty())
-                    fileName->setText(path);
-            }));
-
-    auto* group = new QButtonGroup(TS5);
-    group->setExclusive(true);
-    const auto addStatusButton = [this, group](const char* name, const QString& text,
-                                               const QRect& geometry) {
-        TMySpeedButton* button = AddSpeedButton(TS5, name, text, geometry);
-        button->setCheckable(true);
-        group->addButton(button);
-        return button;
-    };
-    addStatusButton("Status1Btn", QStringLiteral("Status1"), {416, 8, 57, 22})->setChecked(true);
-    addStatusButton("Status2Btn", QStringLiteral("Status 2"), {483, 8, 57, 22});
-    addStatusButton("Status3Btn", QStringLiteral("Status 3"), {547, 8, 57, 22});
-    addStatusButton("Status4Btn", QStringLiteral("Status 4"), {483, 40, 57, 22});
-    AddSpeedButton(TS5, "TestBtn", QStringLiteral("Testen"), {544, 40, 65, 22});
-
-    auto* grid = new QTableWidget(1, 2, TS5);
-    grid->setObjectName(QStringLiteral("Grid"));
-    grid->setGeometry(8, 40, 436, 337);
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(18);
-    grid->setColumnWidth(0, 128);
-    grid->setColumnWidth(1, 200);
-    grid->setShowGrid(false);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setStyleSheet(QStringLiteral(
-        "QTableWidget { background: black; color: rgb(0, 255, 0); }"
-        "QTableWidget::item:selected { background: black; color: rgb(0, 255, 0); }"));
-
-    AddLabel(TS5, "Label4", QStringLiteral("IP-Adresse:"), {456, 72});
-    const auto addStateLabel = [this](const char* name, const QString& text, const QRect& geometry) {
-        QLabel* label = AddLabel(TS5, name, text, geometry.topLeft());
-        label->setGeometry(geometry);
-        label->setAlignment(Qt::AlignCenter);
-        label->setAutoFillBackground(true);
-        label->setStyleSheet(QStringLiteral("QLabel { background: navy; color: white; }"));
-    };
-    addStateLabel("CurrIPLabel", QStringLiteral("????"), {456, 89, 90, 16});
-    addStateLabel("Label8", QStringLiteral("OFFLINE"), {456, 120, 90, 13});
-    AddWrappedLabel(TS5, "Label15",
-                    QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
-                                   "und wählen Sie die Datei dann aus. Sie können Status1, "
-                                   "Status2-4 testen.\nDas Testen ist nur möglich, wenn man die "
-                                   "Daten gespeichert hat!"),
-                    {456, 248, 145, 129});
 }
 
 // ----------------------------------------------------------------- binding

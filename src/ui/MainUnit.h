@@ -122,6 +122,11 @@ private:
     void TrimTextExit(TCp1252Memo* sender);
     void ValueEditClick();
 
+    void StatFileNameChange();
+    void TestBtnClick();
+    int SelectedStatusQuery() const;
+    void FillResultGrid(const TPropertyList& results);
+
     TRoutersFile m_file;
     TRouterList m_routers;
     TLoadResult m_loadResult;
@@ -167,4 +172,10 @@ private:
     TCp1252LineEdit* UserDef3Edit = nullptr;
 
     QWidget* TS5 = nullptr;
+    QLineEdit* StatFileName = nullptr;
+    std::array<TMySpeedButton*, 4> m_statusButtons{};
+    TMySpeedButton* TestBtn = nullptr;
+    QTableWidget* Grid = nullptr;
+    QLabel* CurrIPLabel = nullptr;
+    QLabel* Label8 = nullptr;
 };
