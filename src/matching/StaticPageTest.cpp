@@ -1,5 +1,6 @@
 #include "StaticPageTest.h"
 
+#include "BlankRemoval.h"
 #include "MarkerSearch.h"
 #include "Normalize.h"
 
@@ -8,28 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Copies the bytes of [begin, end) for which `drop` does not hold to out,
-// which may lag behind begin in the same buffer; returns the new end of out.
-template <typename Drop>
-char* CopyKept(const char* begin, const char* end, char* out, Drop drop)
-{
-    for (const char* in = begin; in != end; ++in) {
-        *out = *in;
-        out += !drop(static_cast<unsigned char>(*in));
-    }
-    return out;
-}
-
-bool IsSpaceLineBreakOrTab(unsigned char c)
-{
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
-
-bool IsSpace(unsigned char c)
-{
-    return c == ' ';
-}
 
 void EvaluateStatus1(const TRouterEntry& entry, std::string_view page, TStaticTestResult& result)
 {
@@ -87,8 +66,8 @@ std::string PreparePage(std::string loadedData)
     char* firstNul = static_cast<char*>(std::memchr(begin, 0, loadedData.size()));
     if (!firstNul)
         firstNul = end;
-    char* out = CopyKept(begin, firstNul, begin, IsSpaceLineBreakOrTab);
-    out = CopyKept(firstNul, end, out, IsSpace);
+    char* out = CopyWithoutBlanks(begin, firstNul, begin, true);
+    out = CopyWithoutBlanks(firstNul, end, out, false);
     loadedData.resize(out - begin);
     return loadedData;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <stdexcept>
 
 using namespace std::string_literals;
@@ -28,6 +29,27 @@ TEST(PreparePage, RemovesSpacesEverywhereAndLineBreaksBeforeTheFirstNul)
     EXPECT_EQ(PreparePage("<td>\r\n\tIP: 1</td>"), "<td>IP:1</td>");
     EXPECT_EQ(PreparePage("a \r\n\0 b\r\n\t \0 "s), "a\0b\r\n\t\0"s);
     EXPECT_EQ(PreparePage(""), "");
+}
+
+TEST(PreparePage, AgreesWithAByteByByteReferenceOnLongPages)
+{
+    std::mt19937 random(7);
+    const std::string_view alphabet = "<td> \r\n\t\0a";
+    for (int round = 0; round < 200; ++round) {
+        std::string page(random() % 300, ' ');
+        for (char& c : page)
+            c = alphabet[random() % alphabet.size()];
+        std::string expected;
+        const std::size_t firstNul = page.size() < 2 ? page.find('\0') : page.find('\0', 2);
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            const char c = page[i];
+            const bool lineBreak = c == '\r' || c == '\n' || c == '\t';
+            const bool leadingNul = c == '\0' && i < 2 && page.size() >= 2;
+            if (c != ' ' && !leadingNul && !(lineBreak && i < firstNul))
+                expected += c;
+        }
+        ASSERT_EQ(PreparePage(page), expected) << round;
+    }
 }
 
 TEST(PreparePage, ReadsAPageBehindLeadingNuls)
