@@ -1,0 +1,123 @@
+#include "RouterFile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+struct TRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+TRun RunTest(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(ROUTERSDAT), QStringList{QStringLiteral("test")} + arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+std::unique_ptr<TRouterEntry> Router(const std::string& name, const std::string& before)
+{
+    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+    entry->RouterVendor = name;
+    entry->OfflineCode = "getrennt";
+    entry->BeforeIPAddress = before;
+    entry->AfterIPAddress = "</td>";
+    entry->Status2Values.Add("Firmware=Version:");
+    entry->Status2Values.Add("Gr\xF6\xDF" "e=Gr\xF6\xDF" "e:");
+    entry->Status2Values.Add("Fehlt=<nirgends>");
+    return entry;
+}
+
+// Three routers: two read the page below, one looks for another marker.
+class TestCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TRouterList list;
+        list.Add("zeta", Router("zeta", "WAN-IP:</td><td>"));
+        list.Add("Alpha", Router("Alpha", "IP:<td>"));
+        list.Add("mid", Router("mid", "DNS:<td>"));
+        std::ofstream(Path("Routers.dat").toStdString(), std::ios::binary) << SerializeRouterList(list);
+        WritePage("online.htm", "<tr>\r\n <td>WAN-IP:</td>\t<td> 84.1.2.3 </td>\nVersion: 1.14<br>"
+                                "Gr\xF6\xDF" "e: 5\xB5m<");
+        WritePage("offline.htm", "\0\0getrennt IP:<td>1.2.3.4</td>");
+    }
+
+    void WritePage(const char* name, std::string_view bytes)
+    {
+        std::ofstream(Path(name).toStdString(), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    template <std::size_t N>
+    void WritePage(const char* name, const char (&bytes)[N]) { WritePage(name, std::string_view(bytes, N - 1)); }
+
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(TestCommandTest, Status1PrintsStateAndAddress)
+{
+    const TRun online = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "ZETA"});
+    EXPECT_EQ(online.exitCode, 0) << online.err;
+    EXPECT_EQ(online.out, "ONLINE\n84.1.2.3\n");
+
+    const TRun offline = RunTest({Path("Routers.dat"), Path("offline.htm"), "--router", "alpha", "--json"});
+    EXPECT_EQ(offline.exitCode, 0) << offline.err;
+    EXPECT_EQ(offline.out, "{\"state\": \"OFFLINE\", \"ip\": \"\"}\n");
+
+    const TRun noAddress = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "mid", "--status", "1"});
+    EXPECT_EQ(noAddress.out, "ONLINE\n\n");
+}
+
+TEST_F(TestCommandTest, OtherStatusQueriesPrintTheValuesFoundInUtf8)
+{
+    const TRun plain = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "2"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, "Firmware: 1.14\nGr\xC3\xB6\xC3\x9F" "e: 5\xC2\xB5m\n");
+
+    const TRun json = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "2", "--json"});
+    EXPECT_EQ(json.out, "{\"values\": [[\"Firmware\", \"1.14\"], [\"Gr\xC3\xB6\xC3\x9F" "e\", \"5\xC2\xB5m\"]]}\n");
+
+    const TRun none = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "3", "--json"});
+    EXPECT_EQ(none.out, "{\"values\": []}\n");
+}
+
+TEST_F(TestCommandTest, WithoutRouterListsEveryOnlineRouterInSortedOrder)
+{
+    WritePage("both.htm", "IP:<td>10.0.0.1</td>WAN-IP:</td><td>84.1.2.3</td>");
+    const TRun run = RunTest({Path("Routers.dat"), Path("both.htm")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Alpha\t10.0.0.1\nzeta\t84.1.2.3\n");
+    EXPECT_EQ(RunTest({Path("Routers.dat"), Path("offline.htm")}).out, "");
+    EXPECT_EQ(RunTest({Path("Routers.dat"), Path("both.htm"), "--json"}).out,
+              "{\"online\": [[\"Alpha\", \"10.0.0.1\"], [\"zeta\", \"84.1.2.3\"]]}\n");
+}
+
+TEST_F(TestCommandTest, ReportsWhatItCannotDo)
+{
+    const TRun missingPage = RunTest({Path("Routers.dat"), Path("fehlt.htm"), "--router", "zeta"});
+    EXPECT_EQ(missingPage.exitCode, 1);
+    EXPECT_NE(missingPage.err.find("Datei " + Path("fehlt.htm").toStdString() + " kann nicht ge\xC3\xB6" "ffnet werden. "),
+              std::string::npos) << missingPage.err;
+    EXPECT_EQ(missingPage.out, "");
+
+    const TRun unknown = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "omega"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("omega"), std::string::npos);
+
+    EXPECT_EQ(RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "5"}).exitCode, 1);
+    EXPECT_EQ(RunTest({Path("Routers.dat"), Path("online.htm"), "--status", "2"}).exitCode, 1);
+
+    EXPECT_EQ(RunTest({Path("none.dat"), Path("online.htm")}).exitCode, 1);
+    EXPECT_FALSE(QFile::exists(Path("none.dat")));
+}
