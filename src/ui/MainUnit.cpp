@@ -3,6 +3,7 @@
 #include "ErrorHandler.h"
 #include "MySpeedButton.h"
 #include "Normalize.h"
+#include "PageControl.h"
 #include "QtText.h"
 #include "TextControls.h"
 #include "ValueListEditor.h"
@@ -18,7 +19,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabBar>
 #include <QTabWidget>
 
 #include <algorithm>
@@ -105,12 +105,9 @@ void TMainEditor::CreateControls()
 {
     // Creation order is the keyboard tab order: the tab control with its
     // pages first, then the list and the buttons below.
-    PC = new QTabWidget(this);
+    PC = new TPageControl(this);
     PC->setObjectName(QStringLiteral("PC"));
     PC->setGeometry(8, 56, 617, 409);
-    PC->tabBar()->setElideMode(Qt::ElideNone);
-    PC->setUsesScrollButtons(true);
-    PC->tabBar()->setMouseTracking(true); // hot-tracking tabs
     CreateGeneralPage();
     CreateLoginPage();
     CreateConnectionPage();

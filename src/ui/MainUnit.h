@@ -19,11 +19,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class QTabWidget;
 class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TMySpeedButton;
+class TPageControl;
 class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
@@ -140,7 +140,7 @@ private:
     TMySpeedButton* NewBtn = nullptr;
     TMySpeedButton* EditBtn = nullptr;
     TMySpeedButton* DeleteBtn = nullptr;
-    QTabWidget* PC = nullptr;
+    TPageControl* PC = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* SaveBtn = nullptr;

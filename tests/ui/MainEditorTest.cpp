@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -47,6 +48,7 @@ private slots:
 
     void startUpShowsFirstRouterInBrowseMode();
     void everyLabelIsFullyVisible();
+    void everyPageShowsItsTabInFull();
     void missingOrEmptyFileStartsEmptyAndTakesANewRouter_data();
     void missingOrEmptyFileStartsEmptyAndTakesANewRouter();
     void modesFollowTheStateTable();
@@ -237,6 +239,42 @@ void MainEditorTest::everyLabelIsFullyVisible()
                 QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(name));
         }
     }
+}
+
+// Nine captions are wider than the bar: it shows whole tabs around the
+// current one, and the arrows and Ctrl+Tab reach the others.
+void MainEditorTest::everyPageShowsItsTabInFull()
+{
+    WriteSample();
+    Open();
+    auto* pages = W<QTabWidget>("PC");
+    QTabBar* bar = pages->tabBar();
+    const auto expectWholeTabs = [&] {
+        QCoreApplication::processEvents(); // the bar is laid out anew
+        QCOMPARE(W("PreviousPageBtn")->isEnabled(), pages->currentIndex() > 0);
+        QCOMPARE(W("NextPageBtn")->isEnabled(), pages->currentIndex() < pages->count() - 1);
+        QVERIFY(bar->isTabVisible(pages->currentIndex()));
+        for (int tab = 0; tab < pages->count(); ++tab) {
+            if (bar->isTabVisible(tab))
+                QVERIFY2(bar->rect().contains(bar->tabRect(tab)), qPrintable(pages->tabText(tab)));
+        }
+        QVERIFY(bar->geometry().right() < W("PreviousPageBtn")->mapTo(pages, QPoint(0, 0)).x());
+    };
+    for (int index = 0; index < pages->count(); ++index) {
+        pages->setCurrentIndex(index);
+        QCOMPARE(pages->currentIndex(), index);
+        expectWholeTabs();
+    }
+    for (int index = pages->count() - 2; index >= 0; --index) {
+        QTest::mouseClick(W("PreviousPageBtn"), Qt::LeftButton);
+        QCOMPARE(pages->currentIndex(), index);
+        expectWholeTabs();
+    }
+    QVERIFY(!W("PreviousPageBtn")->isEnabled());
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages->currentIndex(), 1);
+    pages->setCurrentIndex(8);
+    QVERIFY(!W("NextPageBtn")->isEnabled());
 }
 
 void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter_data()

@@ -1,0 +1,138 @@
+#include "PageControl.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QTabBar>
+#include <QToolButton>
+
+namespace {
+
+// Only to reach the size of a tab that is currently hidden.
+class TPageTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+    using QTabBar::tabSizeHint;
+};
+
+QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setArrowType(arrow);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(16, 20);
+    return button;
+}
+
+} // namespace
+
+TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
+{
+    setTabBar(new TPageTabBar(this));
+    tabBar()->setUsesScrollButtons(false);
+    tabBar()->setElideMode(Qt::ElideNone);
+    tabBar()->setExpanding(false);
+
+    auto* arrows = new QWidget(this);
+    auto* layout = new QHBoxLayout(arrows);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_previous = ArrowButton(Qt::LeftArrow, "PreviousPageBtn", arrows);
+    m_next = ArrowButton(Qt::RightArrow, "NextPageBtn", arrows);
+    m_previous->setToolTip(QStringLiteral("Vorherige Seite"));
+    m_next->setToolTip(QStringLiteral("Nächste Seite"));
+    layout->addWidget(m_previous);
+    layout->addWidget(m_next);
+    setCornerWidget(arrows, Qt::TopRightCorner);
+
+    connect(m_previous, &QToolButton::clicked, this, [this] { Step(-1); });
+    connect(m_next, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(this, &QTabWidget::currentChanged, this, [this] { ShowTabsAroundCurrent(); });
+}
+
+void TPageControl::Step(int direction)
+{
+    for (int index = currentIndex() + direction; index >= 0 && index < count(); index += direction) {
+        if (isTabEnabled(index)) {
+            setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
+int TPageControl::TabWidth(int index) const
+{
+    return static_cast<const TPageTabBar*>(tabBar())->tabSizeHint(index).width();
+}
+
+int TPageControl::AvailableWidth() const
+{
+    const QWidget* arrows = cornerWidget(Qt::TopRightCorner);
+    return width() - (arrows ? arrows->sizeHint().width() : 0) - 4;
+}
+
+// Keeps the first shown tab where it was as long as the current tab still
+// fits behind it, so that stepping does not make the bar jump.
+void TPageControl::ShowTabsAroundCurrent()
+{
+    const int current = currentIndex();
+    if (current < 0)
+        return;
+    const int available = AvailableWidth();
+    m_first = std::min(m_first, current);
+    int used = 0;
+    for (int index = m_first; index <= current; ++index)
+        used += TabWidth(index);
+    while (used > available && m_first < current)
+        used -= TabWidth(m_first++);
+    int last = current;
+    while (last + 1 < count() && used + TabWidth(last + 1) <= available)
+        used += TabWidth(++last);
+    // Room left at the end: show earlier tabs again rather than leave a gap.
+    while (m_first > 0 && used + TabWidth(m_first - 1) <= available)
+        used += TabWidth(--m_first);
+    // Only real changes: a call that changes nothing makes the bar forget
+    // that its layout is out of date.
+    for (int index = 0; index < count(); ++index) {
+        const bool shown = index >= m_first && index <= last;
+        if (tabBar()->isTabVisible(index) != shown)
+            tabBar()->setTabVisible(index, shown);
+    }
+    tabBar()->updateGeometry(); // the bar does not tell the tab widget itself
+    m_previous->setEnabled(current > 0);
+    m_next->setEnabled(current + 1 < count());
+}
+
+void TPageControl::resizeEvent(QResizeEvent* event)
+{
+    QTabWidget::resizeEvent(event);
+    ShowTabsAroundCurrent();
+}
+
+void TPageControl::showEvent(QShowEvent* event)
+{
+    QTabWidget::showEvent(event);
+    ShowTabsAroundCurrent();
+}
+
+void TPageControl::tabInserted(int index)
+{
+    QTabWidget::tabInserted(index);
+    ShowTabsAroundCurrent();
+}
+
+// Ctrl+Tab and Ctrl+PgDn reach the hidden pages too.
+void TPageControl::keyPressEvent(QKeyEvent* event)
+{
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const bool backwards = event->key() == Qt::Key_Backtab
+                           || (event->key() == Qt::Key_Tab && (event->modifiers() & Qt::ShiftModifier))
+                           || event->key() == Qt::Key_PageUp;
+    const bool forwards = !backwards && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown);
+    if (control && (backwards || forwards)) {
+        Step(backwards ? -1 : +1);
+        return;
+    }
+    QTabWidget::keyPressEvent(event);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QTabWidget>
+
+class QToolButton;
+
+// A tab control whose tabs, when they do not all fit, scroll by whole tabs:
+// the bar shows the tabs around the current one in full, and two arrows
+// beside it step to the previous and the next page.
+class TPageControl : public QTabWidget {
+    Q_OBJECT
+
+public:
+    explicit TPageControl(QWidget* parent = nullptr);
+
+    // Steps to the nearest enabled page in that direction (-1 or +1).
+    void Step(int direction);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void tabInserted(int index) override;
+
+private:
+    void ShowTabsAroundCurrent();
+    int TabWidth(int index) const;
+    int AvailableWidth() const;
+
+    QToolButton* m_previous = nullptr;
+    QToolButton* m_next = nullptr;
+    int m_first = 0;
+};
