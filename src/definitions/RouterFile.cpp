@@ -49,7 +49,10 @@ std::string Reason(int error)
 
 std::string Quoted(const std::string& path)
 {
-    return "\"" + MessageText(path) + "\"";
+    std::string quoted(1, '"');
+    quoted += MessageText(path);
+    quoted += '"';
+    return quoted;
 }
 
 std::string CannotOpen(const std::string& path, int error)

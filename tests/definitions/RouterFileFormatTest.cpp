@@ -540,3 +540,28 @@ TEST(RouterFileFormat, ManyRecordsLoadQuickly)
     // Generous, for sanitizer builds; a quadratic reader takes minutes.
     EXPECT_LT(elapsed, std::chrono::seconds(20));
 }
+
+TEST(RouterFileFormat, NameWithEqualsSignCanJoinIntoATextTooLong)
+{
+    // The pair ("a=" + 65,000 x, 1,000 y) becomes the line a=xx…x=yy…y,
+    // whose name is "a" and whose value is 66,001 bytes: it fits no string.
+    std::string bytes = Sample("v259-full.dat").substr(0, 4) + std::string(4 + 1 + 2 + 8, '\0') + Str("long") +
+                        std::string(2 * 9, '\0') + U32(1) + Str("a=" + std::string(65000, 'x')) +
+                        Str(std::string(1000, 'y')) + std::string(2 * 5 + 1 + 2 + 2, '\0') + U32(0) +
+                        Str("") + U32(0);
+    TLoadResult result;
+    TRouterList list = Parse(bytes, &result);
+    ASSERT_TRUE(result.complete);
+    ASSERT_EQ(list.Entry(0).Status2Values.Count(), 1);
+    EXPECT_EQ(list.Entry(0).Status2Values.Name(0), "a");
+    EXPECT_EQ(list.Entry(0).Status2Values.ValueAt(0).size(), 66000u + 1);
+    try {
+        SerializeRouterList(list);
+        FAIL() << "no TTextTooLong";
+    } catch (const TTextTooLong& e) {
+        EXPECT_EQ(e.field, "Eigenschaft \"a\" der Statusabfrage 2");
+        EXPECT_EQ(e.length, 66001u);
+    }
+    // The same bytes lie in fuzz-regressions/joined-name-value-too-long.
+    EXPECT_EQ(ReadBytes(std::string(ROUTER_TEST_DATA_DIR) + "/fuzz-regressions/joined-name-value-too-long"), bytes);
+}
