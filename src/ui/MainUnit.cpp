@@ -47,11 +47,13 @@ QFont EditorFont()
     return font;
 }
 
-void SetBold(QWidget* widget)
+void SetBold(QLabel* label)
 {
-    QFont font = widget->font();
+    QFont font = label->font();
     font.setBold(true);
-    widget->setFont(font);
+    label->setFont(font);
+    if (!label->wordWrap())
+        label->adjustSize(); // bold text is wider
 }
 
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
@@ -125,8 +127,8 @@ void TMainEditor::CreateTopRow()
     RoutersCB = new QComboBox(this);
     RoutersCB->setObjectName(QStringLiteral("RoutersCB"));
     RoutersCB->setGeometry(8, 16, 401, 21);
-    // With thousands of routers, measuring every name for a size hint would
-    // cost more than the whole load.
+    // The list has a fixed size: measuring thousands of names for a size
+    // hint would only slow the start.
     RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* view = qobject_cast<QListView*>(RoutersCB->view()))
         view->setUniformItemSizes(true);
@@ -314,9 +316,6 @@ void TMainEditor::CreateConnectionPage()
                             "(Angabe ohne http://<ip-adresse>/)"),
              {16, 312});
     AddWrappedLabel(page, "Label17", kPostHint, {16, 344, 548, 33});
-    // Bold text is wider; size the bold labels anew.
-    page->findChild<QLabel*>(QStringLiteral("Label9"))->adjustSize();
-    page->findChild<QLabel*>(QStringLiteral("Label12"))->adjustSize();
 }
 
 void TMainEditor::CreateStatus1Page()
