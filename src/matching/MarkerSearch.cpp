@@ -35,6 +35,12 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+// Every value ends at the first of these.
+std::size_t FirstValueTerminator(std::string_view text)
+{
+    return FirstTerminator("<", ";", "')", text);
+}
+
 std::optional<int> DigitValue(char c, int base)
 {
     int value = -1;
@@ -118,20 +124,18 @@ TMarkerMatch FindMarker(std::string_view marker, std::string_view page)
     ApplyStartDirective(marker, page);
     const std::int32_t count = TakeCountDirective(marker);
 
-    // The occurrence ends where the matched part of the marker ends: a
-    // marker counts as ending at its first NUL byte, like every search.
-    const std::size_t length = BeforeNul(marker).size();
-    std::size_t pos = length > 0 ? FindTextNoCase(marker, page) : 0;
-    if (pos == 0)
-        return {};
+    if (count <= 0) { // the marker must occur, but nothing is skipped
+        if (FindTextNoCase(marker, page) == 0)
+            return {};
+        return {true, page};
+    }
     // Occurrences are counted without overlap. When the page holds fewer
     // than the requested number, no value follows the marker: not found.
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (i > 0 && (pos = FindTextNoCase(marker, page)) == 0)
-            return {};
-        page = From(page, pos + length);
-    }
-    return {true, page};
+    const std::size_t pos = FindNthTextNoCase(marker, page, static_cast<std::size_t>(count));
+    if (pos == 0)
+        return {};
+    // Like every search, the marker counts as ending at its first NUL byte.
+    return {true, From(page, pos + BeforeNul(marker).size())};
 }
 
 std::size_t FirstTerminator(std::string_view t1, std::string_view t2, std::string_view t3,
@@ -148,15 +152,6 @@ std::size_t FirstTerminator(std::string_view t1, std::string_view t2, std::strin
     }
     return first;
 }
-
-namespace {
-
-std::size_t FirstValueTerminator(std::string_view text)
-{
-    return FirstTerminator("<", ";", "')", text);
-}
-
-} // namespace
 
 std::string ExtractIPAddress(std::string_view before, std::string_view after, std::string_view page)
 {

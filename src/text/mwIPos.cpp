@@ -210,18 +210,24 @@ public:
         : m_p(p), m_text(text), m_first(p.bytes[0]), m_last(p.bytes[p.length - 1])
     {}
 
-    // 0-based index of the first occurrence, or SIZE_MAX.
-    std::size_t Run();
+    // 0-based index of the n-th occurrence (n >= 1), counted without
+    // overlap, or SIZE_MAX.
+    std::size_t Run(std::size_t n);
 
 private:
     enum class TStep { Continue, Found, NulReached, GiveUp };
+
+    // The first occurrence from window `at` on; switches to two-way for
+    // good when the filter gives up.
+    std::size_t Next(std::size_t at);
 
     // The masks have bit i set for the window at `at` + i whose first and
     // last byte match, and for a NUL at `at` + i.
     TStep Block(std::size_t at, std::uint64_t candidates, std::uint64_t nuls, std::size_t& found);
 
-    // Each scan moves `at` over the blocks it handled.
-    TStep ScanScalar(std::size_t& at, std::size_t& found);
+    // Each scan moves `at` over the windows it handled; the scalar one stops
+    // before window `end`.
+    TStep ScanScalar(std::size_t& at, std::size_t end, std::size_t& found);
 #if defined(__x86_64__) && defined(__GNUC__)
     __attribute__((target("avx2"))) TStep ScanAvx2(std::size_t& at, std::size_t& found);
 #endif
@@ -235,6 +241,12 @@ private:
         return matched == rest;
     }
 
+    bool MatchesAt(std::size_t at)
+    {
+        const Byte* t = m_text.Bytes();
+        return m_first.Matches(t[at]) && m_last.Matches(t[at + m_p.length - 1]) && Verify(at);
+    }
+
     // Verification costs too much against the text covered: time for two-way.
     bool OverBudget(std::size_t at) const { return m_verified > 2 * at + 64 * m_p.length + 1024; }
 
@@ -243,6 +255,7 @@ private:
     TByteFilter m_first;
     TByteFilter m_last;
     std::size_t m_verified = 0;
+    bool m_twoWay = false;
 };
 
 TFilterSearch::TStep TFilterSearch::Block(std::size_t at, std::uint64_t candidates, std::uint64_t nuls,
@@ -262,12 +275,11 @@ TFilterSearch::TStep TFilterSearch::Block(std::size_t at, std::uint64_t candidat
     return OverBudget(at) ? TStep::GiveUp : TStep::Continue;
 }
 
-TFilterSearch::TStep TFilterSearch::ScanScalar(std::size_t& at, std::size_t& found)
+TFilterSearch::TStep TFilterSearch::ScanScalar(std::size_t& at, std::size_t end, std::size_t& found)
 {
     const Byte* t = m_text.Bytes();
-    const std::size_t windows = m_text.Size() - m_p.length + 1;
-    while (at < windows) {
-        const std::size_t count = std::min(kBlock, windows - at);
+    while (at < end) {
+        const std::size_t count = std::min(kBlock, end - at);
         std::uint64_t candidates = 0;
         std::uint64_t nuls = 0;
         for (std::size_t i = 0; i < count; ++i) {
@@ -310,6 +322,7 @@ __attribute__((target("avx2"))) TFilterSearch::TStep TFilterSearch::ScanAvx2(std
         }
         if ((candidates | nuls) == 0)
             continue;
+        _mm256_zeroupper(); // Block is plain code: spare it the switch penalty
         const TStep step = Block(at, candidates, nuls, found);
         if (step != TStep::Continue) {
             at += kBlock;
@@ -320,9 +333,13 @@ __attribute__((target("avx2"))) TFilterSearch::TStep TFilterSearch::ScanAvx2(std
 }
 #endif
 
-std::size_t TFilterSearch::Run()
+std::size_t TFilterSearch::Next(std::size_t at)
 {
-    std::size_t at = 0;
+    if (m_twoWay)
+        return TwoWaySearch(m_p, m_text, at);
+    const std::size_t windows = m_text.Size() - m_p.length + 1;
+    if (at < windows && MatchesAt(at)) // when counting, the next often follows at once
+        return at;
     std::size_t found = SIZE_MAX;
     TStep step = TStep::Continue;
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -331,12 +348,20 @@ std::size_t TFilterSearch::Run()
         step = ScanAvx2(at, found);
 #endif
     if (step == TStep::Continue)
-        step = ScanScalar(at, found);
+        step = ScanScalar(at, windows, found);
     switch (step) {
     case TStep::Found: return found;
-    case TStep::GiveUp: return TwoWaySearch(m_p, m_text, at);
+    case TStep::GiveUp: m_twoWay = true; return TwoWaySearch(m_p, m_text, at);
     default: return SIZE_MAX;
     }
+}
+
+std::size_t TFilterSearch::Run(std::size_t n)
+{
+    std::size_t found = Next(0);
+    while (found != SIZE_MAX && --n > 0)
+        found = Next(found + m_p.length);
+    return found;
 }
 
 } // namespace
@@ -351,11 +376,16 @@ std::string_view BeforeNul(std::string_view text)
 
 std::size_t FindTextNoCase(std::string_view pattern, std::string_view text)
 {
+    return FindNthTextNoCase(pattern, text, 1);
+}
+
+std::size_t FindNthTextNoCase(std::string_view pattern, std::string_view text, std::size_t n)
+{
     const std::size_t length = BeforeNul(pattern).size();
     if (length == 0 || length > text.size())
         return 0;
     const TPattern p{reinterpret_cast<const Byte*>(pattern.data()), length};
     TText t(reinterpret_cast<const Byte*>(text.data()), text.size());
-    const std::size_t found = TFilterSearch(p, t).Run();
+    const std::size_t found = TFilterSearch(p, t).Run(std::max<std::size_t>(n, 1));
     return found == SIZE_MAX ? 0 : found + 1;
 }

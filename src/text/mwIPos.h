@@ -8,5 +8,9 @@
 // byte. An empty pattern or text gives 0. Linear time, allocates nothing.
 std::size_t FindTextNoCase(std::string_view pattern, std::string_view text);
 
+// The same for the n-th occurrence (n of 0 counts as 1), counting without
+// overlap: each occurrence starts behind the previous one.
+std::size_t FindNthTextNoCase(std::string_view pattern, std::string_view text, std::size_t n);
+
 // The text up to its first NUL byte: what a search sees of it.
 std::string_view BeforeNul(std::string_view text);

@@ -8,7 +8,8 @@
 
 namespace {
 
-std::size_t NaiveFind(std::string_view pattern, std::string_view text)
+// 1-based position of the n-th occurrence, counted without overlap.
+std::size_t NaiveFind(std::string_view pattern, std::string_view text, std::size_t n)
 {
     auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
     pattern = pattern.substr(0, pattern.find('\0'));
@@ -19,8 +20,10 @@ std::size_t NaiveFind(std::string_view pattern, std::string_view text)
         std::size_t k = 0;
         while (k < pattern.size() && fold(pattern[k]) == fold(text[at + k]))
             ++k;
-        if (k == pattern.size())
+        if (k == pattern.size() && --n == 0)
             return at + 1;
+        if (k == pattern.size())
+            at += pattern.size() - 1;
     }
     return 0;
 }
@@ -66,8 +69,11 @@ std::string CheckMarkerSearchInput(std::string_view input)
     const std::string_view marker = piece(0);
     const std::string_view page = pieces.back();
 
-    if (FindTextNoCase(marker, page) != NaiveFind(marker, page))
+    if (FindTextNoCase(marker, page) != NaiveFind(marker, page, 1))
         return "FindTextNoCase differs from the reference";
+    const std::size_t n = static_cast<unsigned char>(input[0]) / 4 % 8 + 1;
+    if (FindNthTextNoCase(marker, page, n) != NaiveFind(marker, page, n))
+        return "FindNthTextNoCase differs from the reference";
     const TMarkerMatch match = FindMarker(marker, page);
     if (match.found ? !IsSuffixOf(match.rest, page) : !match.rest.empty())
         return "FindMarker rest is no suffix of the page";

@@ -8,7 +8,8 @@
 // invariants callers rely on. Shared by the fuzzer and the replay of the
 // inputs it once failed on. Returns what failed, or an empty text.
 //
-// Input layout: the first byte picks the status query; the rest is split at
-// 0xFF bytes into marker, OfflineCode, BeforeIPAddress, AfterIPAddress, any
-// number of property lines, and the page as the last piece.
+// Input layout: the first byte picks the status query and an occurrence
+// count; the rest is split at 0xFF bytes into marker, OfflineCode,
+// BeforeIPAddress, AfterIPAddress, any number of property lines, and the
+// page as the last piece.
 std::string CheckMarkerSearchInput(std::string_view input);

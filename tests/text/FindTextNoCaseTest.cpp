@@ -25,6 +25,15 @@ TEST(FindTextNoCase, FindsOccurrencesInsideFailedPartialMatches)
     EXPECT_EQ(FindTextNoCase("xy", "x"), 0u);
 }
 
+TEST(FindNthTextNoCase, CountsOccurrencesWithoutOverlap)
+{
+    EXPECT_EQ(FindNthTextNoCase("aa", "aAaAa", 2), 3u);
+    EXPECT_EQ(FindNthTextNoCase("aa", "aAaAa", 3), 0u);
+    EXPECT_EQ(FindNthTextNoCase("<td>", "<td>1<TD>2", 0), 1u);
+    EXPECT_EQ(FindNthTextNoCase("x", "x\0x"s, 2), 0u);
+    EXPECT_EQ(FindNthTextNoCase("a", std::string(100000, 'a'), 100000), 100000u);
+}
+
 TEST(FindTextNoCase, EmptyPatternOrTextFindsNothing)
 {
     EXPECT_EQ(FindTextNoCase("", "abc"), 0u);
@@ -42,7 +51,8 @@ TEST(FindTextNoCase, BothTextsEndAtTheirFirstNul)
 
 namespace {
 
-std::size_t NaiveFind(std::string_view pattern, std::string_view text)
+// 1-based position of the n-th occurrence, counted without overlap.
+std::size_t NaiveFind(std::string_view pattern, std::string_view text, std::size_t n = 1)
 {
     auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
     pattern = pattern.substr(0, pattern.find('\0'));
@@ -53,8 +63,10 @@ std::size_t NaiveFind(std::string_view pattern, std::string_view text)
         std::size_t k = 0;
         while (k < pattern.size() && fold(pattern[k]) == fold(text[at + k]))
             ++k;
-        if (k == pattern.size())
+        if (k == pattern.size() && --n == 0)
             return at + 1;
+        if (k == pattern.size())
+            at += pattern.size() - 1;
     }
     return 0;
 }
@@ -91,6 +103,8 @@ TEST(FindTextNoCase, AgreesWithAStraightforwardSearch)
             pattern = text.substr(random() % text.size(), pattern.size() + 1);
         ASSERT_EQ(FindTextNoCase(pattern, text), NaiveFind(pattern, text))
             << "round " << round << " pattern " << pattern.size() << " text " << text.size();
+        const std::size_t n = random() % 5 + 1;
+        ASSERT_EQ(FindNthTextNoCase(pattern, text, n), NaiveFind(pattern, text, n)) << "round " << round << " n " << n;
     }
 }
 
