@@ -75,7 +75,6 @@ std::string PreparePage(std::string loadedData)
 TStaticTestResult TestPreparedPage(const TRouterEntry& entry, std::string_view page, int statusQuery)
 {
     TStaticTestResult result;
-    result.statusQuery = statusQuery;
     if (statusQuery == 1)
         EvaluateStatus1(entry, page, result);
     else
