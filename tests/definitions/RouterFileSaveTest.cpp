@@ -342,31 +342,50 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
     TRouterList lists[2];
     std::string bytes[2];
     for (int which = 0; which < 2; ++which) {
+        std::vector<TRouterItem> items;
         for (int i = 0; i < 20000; ++i) {
             const std::string name = "Router " + std::to_string(i);
             auto entry = Entry(name);
             entry->Comments = std::string(40 + which * 30, char('a' + which));
-            lists[which].Add(name, std::move(entry));
+            items.push_back({name, std::move(entry)});
         }
+        lists[which].AddAll(std::move(items));
         bytes[which] = SerializeRouterList(lists[which]);
     }
-    // Kill within about three saves' time, however fast this machine is.
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(SaveRouterList(lists[0], path));
-    const auto saveMicros =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    // Even rounds run whole saves; odd rounds only the file part of a save,
+    // with the bytes made beforehand, so that more kills land while the
+    // temporary file is written, flushed and renamed.
+    const auto writeBytes = [&](int which) {
+        TAtomicFile file(path);
+        return file.Open() && file.Commit(bytes[which], false);
+    };
+    const auto timeOf = [](const auto& action) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(action());
+        return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    const long long saveMicros = timeOf([&] { return SaveRouterList(lists[0], path); });
+    const long long writeMicros = timeOf([&] { return writeBytes(0); });
 
     std::mt19937 random(12345);
     int killedMidway = 0;
     int sawNew = 0;
-    for (int round = 0; round < 30; ++round) {
+    for (int round = 0; round < 24; ++round) {
+        const bool whole = round % 2 == 0;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (int n = 1;; ++n)
-                SaveRouterList(lists[n % 2], path);
+            for (int n = 1;; ++n) {
+                if (whole)
+                    SaveRouterList(lists[n % 2], path);
+                else
+                    writeBytes(n % 2);
+            }
         }
-        ::usleep(useconds_t(saveMicros / 5 + random() % (3 * saveMicros + 1)));
+        // Kill within about three saves' time, however fast this machine is.
+        const long long micros = whole ? saveMicros : writeMicros;
+        ::usleep(useconds_t(micros / 5 + random() % (3 * micros + 1)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -383,6 +402,8 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
             killedMidway += 1;
             std::filesystem::remove(dir / name);
         }
+        // Start the next round from the old file.
+        ASSERT_TRUE(writeBytes(0));
     }
     // The lock died with the process: saving works.
     EXPECT_TRUE(SaveRouterList(lists[1], path));
