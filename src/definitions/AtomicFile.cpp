@@ -259,7 +259,7 @@ bool TAtomicFile::KeepOriginal()
         return Fail(TWriteStep::Backup, errno);
     for (int number = 1; number < 100000; ++number) {
         const std::string candidate = m_path + ".bak" + (number == 1 ? "" : std::to_string(number));
-        if (::link(m_path.c_str(), candidate.c_str()) == 0) {
+        if (!Injected(TWriteStep::BackupLink) && ::link(m_path.c_str(), candidate.c_str()) == 0) {
             m_backupPath = candidate;
             return true;
         }
@@ -272,6 +272,7 @@ bool TAtomicFile::KeepOriginal()
                 continue;
             return Fail(TWriteStep::Backup, errno);
         }
+        ::fchmod(copy, original.st_mode & 07777);
         const bool copied = CopyInto(m_path, copy);
         const int error = errno;
         ::close(copy);

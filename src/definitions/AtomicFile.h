@@ -23,6 +23,7 @@ enum class TWriteStep {
     Write,  // writing the bytes failed (disk full, short write, I/O error)
     Sync,   // fsync or close of the temporary file failed
     Backup, // the original could not be kept under a ".bak" name
+    BackupLink, // only the hard link for the backup is refused: a copy is made
     Rename, // the temporary file could not be renamed over the target
 };
 

@@ -396,9 +396,9 @@ bool ReadAll(int fd, std::string& bytes)
     }
 }
 
-std::string FailureMessage(const TAtomicFile& file)
+std::string FailureMessage(const TAtomicFile& file, const std::string& path)
 {
-    const std::string name = Quoted(file.Path());
+    const std::string name = Quoted(path);
     const std::string reason = Reason(file.Error());
     const std::string unchanged = " Die bisherige Datei ist unver\xE4ndert geblieben.";
     switch (file.FailedStep()) {
@@ -412,12 +412,13 @@ std::string FailureMessage(const TAtomicFile& file)
         return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + "." +
                unchanged;
     case TWriteStep::Backup:
+    case TWriteStep::BackupLink:
         return "Die Sicherungskopie der Datei " + name + " kann nicht angelegt werden: " + reason +
                "." + unchanged;
     case TWriteStep::Rename:
         return "Die Datei " + name + " kann nicht ersetzt werden: " + reason + "." + unchanged;
     }
-    return "Fehler beim Erstellen der Datei " + MessageText(file.Path()) + "!";
+    return "Fehler beim Erstellen der Datei " + MessageText(path) + "!";
 }
 
 } // namespace
@@ -563,14 +564,14 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
     }
     TAtomicFile out(path);
     if (!out.Open()) {
-        ShowMsgBox(FailureMessage(out), "", mkError, btnOK);
+        ShowMsgBox(FailureMessage(out, path), "", mkError, btnOK);
         return false;
     }
     // The file could be created: from here on the records lose their TABs,
     // as they do when the writer goes ahead.
     file.ApplyTabFixes();
     if (!out.Commit(file.bytes, keepOriginal)) {
-        ShowMsgBox(FailureMessage(out), "", mkError, btnOK);
+        ShowMsgBox(FailureMessage(out, path), "", mkError, btnOK);
         return false;
     }
     if (backupPath)

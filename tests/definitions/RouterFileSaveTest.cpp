@@ -285,6 +285,23 @@ TEST_F(RouterFileSave, DamagedFileIsKeptAsBackupAtTheFirstSave)
               (std::vector<std::string>{"Routers.dat", "Routers.dat.bak", "Routers.dat.bak2", "Routers.dat.bak3"}));
 }
 
+TEST_F(RouterFileSave, BackupIsCopiedWhereHardLinksFail)
+{
+    WriteBytes(path, kOldBytes);
+    ::chmod(path.c_str(), 0604);
+    TRouterList list = SmallList();
+    SetWriteFaultForTesting(TWriteStep::BackupLink, EPERM);
+    std::string backup;
+    ASSERT_TRUE(SaveRouterList(list, path, true, &backup));
+    EXPECT_EQ(backup, path + ".bak");
+    EXPECT_EQ(ReadBytes(backup), kOldBytes);
+    struct stat original{}, copy{};
+    ::stat(path.c_str(), &original);
+    ::stat(backup.c_str(), &copy);
+    EXPECT_NE(copy.st_ino, original.st_ino);
+    EXPECT_EQ(copy.st_mode & 0777, 0604u);
+}
+
 TEST_F(RouterFileSave, FailedSaveKeepsTheBackupPending)
 {
     WriteBytes(path, "\x03\x01");
