@@ -43,7 +43,7 @@ TEST(RouterList, BulkAddEqualsAddingOneByOne)
     bulk.AddAll(std::move(items));
     EXPECT_EQ(Names(bulk), Names(single));
     for (int i = 0; i < bulk.Count(); ++i)
-        EXPECT_EQ(&bulk.Entry(i) != nullptr, true);
+        EXPECT_EQ(bulk.Entry(i).RouterVendor, bulk.Name(i));
 }
 
 TEST(RouterList, UnsortedListKeepsOrder)
