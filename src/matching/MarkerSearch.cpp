@@ -174,11 +174,12 @@ std::string ExtractPropertyValue(std::string_view code, std::string_view page)
     const TMarkerMatch match = FindMarker(marker, page);
     if (!match.found)
         return {};
-    // Without a terminator the value runs to the end of the page, which for
-    // matching, and so for the value, is its first NUL byte.
+    // Without a terminator the value runs to the real end of the page: only
+    // the searches stop at a NUL byte.
     const std::size_t end = FirstValueTerminator(match.rest);
-    std::string_view value = Trim(end > 0 ? match.rest.substr(0, end - 1) : BeforeNul(match.rest));
-    value = value.substr(0, value.find('"'));
+    std::string_view value = Trim(end > 0 ? match.rest.substr(0, end - 1) : match.rest);
+    if (const std::size_t quote = FindTextNoCase("\"", value); quote > 0)
+        value = value.substr(0, quote - 1);
     if (FindTextNoCase("checked", value) > 0)
         return "aktiv";
     return std::string(value);

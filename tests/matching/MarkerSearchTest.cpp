@@ -165,9 +165,10 @@ TEST(ExtractPropertyValue, CutsAtTerminatorQuoteAndReadsCheckedBoxes)
 TEST(ExtractPropertyValue, WithoutTerminatorTakesTheRestOfThePage)
 {
     EXPECT_EQ(ExtractPropertyValue("Name:", "Name: Box 7 \n"), "Box 7");
-    // The page, and so the value, ends at the first NUL byte.
-    EXPECT_EQ(ExtractPropertyValue("Name:", "Name:Box\0\"junk"s), "Box");
-    EXPECT_EQ(ExtractPropertyValue("Name:", "Name:\0x"s), "");
+    // Only the searches stop at a NUL byte: the value keeps what follows it,
+    // and a quote or terminator behind the NUL cuts nothing.
+    EXPECT_EQ(ExtractPropertyValue("Name:", "Name:Box\0\"junk<"s), "Box\0\"junk<"s);
+    EXPECT_EQ(ExtractPropertyValue("Name:", "Name:\0x "s), "x");
 }
 
 TEST(ExtractPropertyValue, EmptyOrMissingCodeGivesNothing)
