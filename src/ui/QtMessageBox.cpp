@@ -70,9 +70,9 @@ int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned 
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     std::vector<std::pair<QPushButton*, int>> ids;
-    for (const TButtonSpec& spec : ButtonsOfStyle(style)) {
-        QPushButton* button = box.addButton(QString::fromUtf16(spec.text), spec.role);
-        ids.emplace_back(button, spec.id);
+    for (const TButtonSpec& button : ButtonsOfStyle(style)) {
+        QPushButton* shown = box.addButton(QString::fromUtf16(button.text), button.role);
+        ids.emplace_back(shown, button.id);
     }
     box.setDefaultButton(ids.front().first);
     if (style & MB_SETFOREGROUND) {

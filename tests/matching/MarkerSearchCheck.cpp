@@ -1,4 +1,5 @@
 #include "MarkerSearchCheck.h"
+#include "../text/NaiveSearch.h"
 
 #include "MarkerSearch.h"
 #include "StaticPageTest.h"
@@ -7,26 +8,6 @@
 #include <vector>
 
 namespace {
-
-// 1-based position of the n-th occurrence, counted without overlap.
-std::size_t NaiveFind(std::string_view pattern, std::string_view text, std::size_t n)
-{
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    pattern = pattern.substr(0, pattern.find('\0'));
-    text = text.substr(0, text.find('\0'));
-    if (pattern.empty())
-        return 0;
-    for (std::size_t at = 0; at + pattern.size() <= text.size(); ++at) {
-        std::size_t k = 0;
-        while (k < pattern.size() && fold(pattern[k]) == fold(text[at + k]))
-            ++k;
-        if (k == pattern.size() && --n == 0)
-            return at + 1;
-        if (k == pattern.size())
-            at += pattern.size() - 1;
-    }
-    return 0;
-}
 
 std::vector<std::string_view> Pieces(std::string_view text)
 {
