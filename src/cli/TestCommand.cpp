@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "Cp1252.h"
 #include "JsonWriter.h"
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "ErrorHandler.h"
 #include "MySpeedButton.h"
 #include "QtText.h"
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 
 #include <QAction>
 #include <QButtonGroup>

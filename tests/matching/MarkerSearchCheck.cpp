@@ -2,7 +2,7 @@
 #include "../text/NaiveSearch.h"
 
 #include "MarkerSearch.h"
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 #include "mwIPos.h"
 
 #include <vector>

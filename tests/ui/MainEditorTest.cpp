@@ -219,7 +219,7 @@ void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
     QVERIFY(m_boxes->Calls().empty());
 }
 
-// Texts that the platform font renders wider than the Part's boxes would be
+// Texts that the platform font renders wider than the layout's boxes would be
 // cut off; every label must fit its box and its page.
 void MainEditorTest::everyLabelIsFullyVisible()
 {

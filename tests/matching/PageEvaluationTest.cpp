@@ -1,4 +1,4 @@
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ TEST(PreparePage, ReadsAPageBehindLeadingNuls)
     EXPECT_EQ(single, "\0"s);
 }
 
-TEST(StaticPageTest, Status1ReadsOnlineStateAndAddress)
+TEST(PageEvaluation, Status1ReadsOnlineStateAndAddress)
 {
     const TStaticTestResult result = RunPageTest(Status1Router(), kOnlinePage, 1);
     EXPECT_FALSE(result.offline);
@@ -70,7 +70,7 @@ TEST(StaticPageTest, Status1ReadsOnlineStateAndAddress)
     EXPECT_TRUE(result.values.Empty());
 }
 
-TEST(StaticPageTest, OfflineCodeWinsOverMatchingAddressMarkers)
+TEST(PageEvaluation, OfflineCodeWinsOverMatchingAddressMarkers)
 {
     const std::string page = "<td>Status: getrennt</td><td>IP-Adresse:</td><td>0.0.0.0</td>";
     const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
@@ -78,7 +78,7 @@ TEST(StaticPageTest, OfflineCodeWinsOverMatchingAddressMarkers)
     EXPECT_EQ(result.ipAddress, "");
 }
 
-TEST(StaticPageTest, PageWithoutEitherMarkerIsOnlineWithoutAddress)
+TEST(PageEvaluation, PageWithoutEitherMarkerIsOnlineWithoutAddress)
 {
     for (const std::string& page : {"<html>nothing here</html>"s, ""s}) {
         const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
@@ -90,7 +90,7 @@ TEST(StaticPageTest, PageWithoutEitherMarkerIsOnlineWithoutAddress)
     EXPECT_FALSE(RunPageTest(noOfflineCode, "Status:getrennt", 1).offline);
 }
 
-TEST(StaticPageTest, MatchesOnlyUpToANulBehindTheStart)
+TEST(PageEvaluation, MatchesOnlyUpToANulBehindTheStart)
 {
     const std::string address = "<td>IP-Adresse:</td><td>84.1.2.3</td>";
     EXPECT_EQ(RunPageTest(Status1Router(), "\0"s + address, 1).ipAddress, "84.1.2.3");
@@ -98,7 +98,7 @@ TEST(StaticPageTest, MatchesOnlyUpToANulBehindTheStart)
     EXPECT_EQ(RunPageTest(Status1Router(), "<a>\0"s + address, 1).ipAddress, "");
 }
 
-TEST(StaticPageTest, PropertiesListNonEmptyValuesInListOrder)
+TEST(PageEvaluation, PropertiesListNonEmptyValuesInListOrder)
 {
     TRouterEntry entry = NewRouterEntry();
     entry.Status3Values.Add("Firmware=Version:");
@@ -115,7 +115,7 @@ TEST(StaticPageTest, PropertiesListNonEmptyValuesInListOrder)
     EXPECT_TRUE(RunPageTest(entry, page, 2).values.Empty());
 }
 
-TEST(StaticPageTest, DuplicateNamesGiveOneLineWithTheFirstCode)
+TEST(PageEvaluation, DuplicateNamesGiveOneLineWithTheFirstCode)
 {
     TRouterEntry entry = NewRouterEntry();
     entry.Status2Values.Add("wan=WAN:");
@@ -126,7 +126,7 @@ TEST(StaticPageTest, DuplicateNamesGiveOneLineWithTheFirstCode)
     EXPECT_EQ(result.values.Lines(), expected);
 }
 
-TEST(StaticPageTest, RefusesAnUnknownStatusQuery)
+TEST(PageEvaluation, RefusesAnUnknownStatusQuery)
 {
     EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 0), std::invalid_argument);
     EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 5), std::invalid_argument);

@@ -1,4 +1,4 @@
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 
 #include "BlankRemoval.h"
 #include "MarkerSearch.h"

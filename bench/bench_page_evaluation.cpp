@@ -2,7 +2,7 @@
 // values) on a saved status page, against one glibc memmem pass over the
 // same bytes in the same run. "vs_memmem" is our time divided by that pass.
 
-#include "StaticPageTest.h"
+#include "PageEvaluation.h"
 #include "SyntheticPage.h"
 
 #include <benchmark/benchmark.h>
