@@ -285,3 +285,11 @@ bool TAtomicFile::KeepOriginal()
     }
     return Fail(TWriteStep::Backup, EEXIST);
 }
+
+TWriteResult WriteFileCrashSafe(const std::string& path, std::string_view bytes, bool keepOriginal)
+{
+    TAtomicFile file(path);
+    if (file.Open())
+        file.Commit(bytes, keepOriginal);
+    return file.Result();
+}

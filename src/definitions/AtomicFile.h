@@ -32,6 +32,14 @@ enum class TWriteStep {
 // fails. Consumed by the save that hits it; None clears it. For tests only.
 void SetWriteFaultForTesting(TWriteStep step, int error);
 
+// How a crash-safe write ended.
+struct TWriteResult {
+    TWriteStep failedStep = TWriteStep::None;
+    int error = 0;           // errno of the failed step
+    std::string backupPath;  // where the original was kept, or empty
+    bool Ok() const { return failedStep == TWriteStep::None; }
+};
+
 class TAtomicFile {
 public:
     explicit TAtomicFile(std::string path);
@@ -58,6 +66,7 @@ public:
     // Where the original was kept by the last Commit with keepOriginal
     // (path + ".bak", or ".bak2", ".bak3", ... when that exists), or empty.
     const std::string& BackupPath() const { return m_backupPath; }
+    TWriteResult Result() const { return {m_failedStep, m_error, m_backupPath}; }
 
 private:
     bool Fail(TWriteStep step, int error);
@@ -73,3 +82,8 @@ private:
     TWriteStep m_failedStep = TWriteStep::None;
     int m_error = 0;
 };
+
+// Replaces the file at path with bytes crash-safely (Open, then Commit).
+// Every file the programs write goes through here or through TAtomicFile.
+TWriteResult WriteFileCrashSafe(const std::string& path, std::string_view bytes,
+                                bool keepOriginal = false);

@@ -1,7 +1,7 @@
 #include "RouterFile.h"
 
 #include "AtomicFile.h"
-#include "Cp1252.h"
+#include "FileMessages.h"
 #include "WMsgBox.h"
 
 #include <cerrno>
@@ -17,53 +17,6 @@
 namespace {
 
 // ---------------------------------------------------------------- messages
-
-// A path or system text (UTF-8) as Windows-1252 message text. A character
-// that the code page lacks becomes "?".
-std::string MessageText(std::string_view utf8)
-{
-    std::string out;
-    if (Utf8ToCp1252(utf8, out))
-        return out;
-    out.clear();
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        if (byte < 0x80) {
-            out += char(byte);
-        } else if ((byte & 0xC0) != 0x80) {
-            std::size_t end = i + 1;
-            while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-                ++end;
-            std::string one;
-            out += Utf8ToCp1252(utf8.substr(i, end - i), one) ? one : std::string("?");
-            i = end - 1;
-        }
-    }
-    return out;
-}
-
-std::string Reason(int error)
-{
-    return MessageText(std::strerror(error));
-}
-
-std::string Quoted(const std::string& path)
-{
-    std::string quoted(1, '"');
-    quoted += MessageText(path);
-    quoted += '"';
-    return quoted;
-}
-
-std::string CannotOpen(const std::string& path, int error)
-{
-    return "Datei " + Quoted(path) + " kann nicht ge\xF6" "ffnet werden. " + Reason(error);
-}
-
-std::string CannotCreate(const std::string& path, int error)
-{
-    return "Datei " + Quoted(path) + " kann nicht erstellt werden. " + Reason(error);
-}
 
 std::string Shortened(std::string_view text)
 {
@@ -396,29 +349,13 @@ bool ReadAll(int fd, std::string& bytes)
     }
 }
 
-std::string FailureMessage(const TAtomicFile& file, const std::string& path)
+// The editor's own message when the file cannot be created; every later
+// step is told in detail.
+std::string SaveFailureMessage(const std::string& path, const TWriteResult& result)
 {
-    const std::string name = Quoted(path);
-    const std::string reason = Reason(file.Error());
-    const std::string unchanged = " Die bisherige Datei ist unver\xE4ndert geblieben.";
-    switch (file.FailedStep()) {
-    case TWriteStep::Lock:
-    case TWriteStep::Create:
-    case TWriteStep::None:
-        break;
-    case TWriteStep::Write:
-        return "Fehler beim Schreiben der Datei " + name + ": " + reason + "." + unchanged;
-    case TWriteStep::Sync:
-        return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + "." +
-               unchanged;
-    case TWriteStep::Backup:
-    case TWriteStep::BackupLink:
-        return "Die Sicherungskopie der Datei " + name + " kann nicht angelegt werden: " + reason +
-               "." + unchanged;
-    case TWriteStep::Rename:
-        return "Die Datei " + name + " kann nicht ersetzt werden: " + reason + "." + unchanged;
-    }
-    return "Fehler beim Erstellen der Datei " + MessageText(path) + "!";
+    if (result.failedStep == TWriteStep::Lock || result.failedStep == TWriteStep::Create)
+        return "Fehler beim Erstellen der Datei " + MessageText(path) + "!";
+    return WriteFailureMessage(path, result);
 }
 
 } // namespace
@@ -564,14 +501,14 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
     }
     TAtomicFile out(path);
     if (!out.Open()) {
-        ShowMsgBox(FailureMessage(out, path), "", mkError, btnOK);
+        ShowMsgBox(SaveFailureMessage(path, out.Result()), "", mkError, btnOK);
         return false;
     }
     // The file could be created: from here on the records lose their TABs,
     // as they do when the writer goes ahead.
     file.ApplyTabFixes();
     if (!out.Commit(file.bytes, keepOriginal)) {
-        ShowMsgBox(FailureMessage(out, path), "", mkError, btnOK);
+        ShowMsgBox(SaveFailureMessage(path, out.Result()), "", mkError, btnOK);
         return false;
     }
     if (backupPath)
