@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileSystem.h"
+
 #include <string>
 #include <string_view>
 
@@ -76,8 +78,8 @@ private:
     std::string m_path;
     std::string m_tempPath;
     std::string m_backupPath;
-    int m_lockFd = -1;
-    int m_tempFd = -1;
+    TFileHandle m_lock;
+    TFileHandle m_temp;
     bool m_targetExists = false;
     TWriteStep m_failedStep = TWriteStep::None;
     int m_error = 0;

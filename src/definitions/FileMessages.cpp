@@ -1,8 +1,8 @@
 #include "FileMessages.h"
 
 #include "Cp1252.h"
+#include "FileSystem.h"
 
-#include <cstring>
 
 std::string MessageText(std::string_view utf8)
 {
@@ -28,7 +28,7 @@ std::string MessageText(std::string_view utf8)
 
 std::string Reason(int error)
 {
-    return MessageText(std::strerror(error));
+    return MessageText(SystemErrorText(error));
 }
 
 std::string Quoted(const std::string& path)

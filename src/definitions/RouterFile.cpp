@@ -2,17 +2,13 @@
 
 #include "AtomicFile.h"
 #include "FileMessages.h"
+#include "FileSystem.h"
 #include "WMsgBox.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <utility>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -311,41 +307,31 @@ private:
 
 int g_loadFault = 0;
 
-int OpenForReading(const std::string& path)
+int OpenExisting(const std::string& path, TFileHandle& file)
 {
-    if (g_loadFault != 0) {
-        errno = std::exchange(g_loadFault, 0);
-        return -1;
-    }
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    if (g_loadFault != 0)
+        return std::exchange(g_loadFault, 0);
+    return OpenForReading(path, file);
 }
 
-// Reads the whole open file; false with errno set on a read error.
-bool ReadAll(int fd, std::string& bytes)
+// Reads the whole open file.
+int ReadAll(const TFileHandle& file, std::string& bytes)
 {
-    struct stat st{};
-    if (::fstat(fd, &st) != 0)
-        return false;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    TFileInfo info;
+    if (const int error = GetInfo(file, info))
+        return error;
+    if (info.kind == TFileKind::Directory)
+        return EISDIR;
+    if (info.kind == TFileKind::Regular)
+        bytes.reserve(info.size);
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
+        std::size_t got = 0;
+        if (const int error = ReadSome(file, buffer, sizeof buffer, got))
+            return error;
         if (got == 0)
-            return true;
-        bytes.append(buffer, static_cast<std::size_t>(got));
+            return 0;
+        bytes.append(buffer, got);
     }
 }
 
@@ -448,14 +434,12 @@ TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    const int fd = OpenForReading(path);
-    if (fd < 0)
-        return false;
-    const bool read = ReadAll(fd, bytes);
-    const int error = errno;
-    ::close(fd);
+    TFileHandle file;
+    int error = OpenExisting(path, file);
+    if (!error)
+        error = ReadAll(file, bytes);
     errno = error;
-    return read;
+    return error == 0;
 }
 
 void SetLoadFaultForTesting(int error)
@@ -466,27 +450,24 @@ void SetLoadFaultForTesting(int error)
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing)
 {
     FreeRouterList(list);
-    int fd = OpenForReading(path);
-    if (fd < 0 && errno == ENOENT) {
+    TFileHandle file;
+    int error = OpenExisting(path, file);
+    if (error == ENOENT) {
         if (missing == TMissingFile::Fail)
             throw TFileError(CannotOpen(path, ENOENT));
-        // O_EXCL: never empty a file that appeared in the meantime.
-        do
-            fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        while (fd < 0 && errno == EINTR);
-        if (fd < 0 && errno == EEXIST)
-            fd = OpenForReading(path);
-        else if (fd < 0)
-            throw TFileError(CannotCreate(path, errno));
+        // Exclusive: never empty a file that appeared in the meantime.
+        error = CreateNewFile(path, file);
+        if (error == EEXIST)
+            error = OpenExisting(path, file);
+        else if (error)
+            throw TFileError(CannotCreate(path, error));
     }
-    if (fd < 0)
-        throw TFileError(CannotOpen(path, errno));
-    std::string bytes;
-    const bool read = ReadAll(fd, bytes);
-    const int error = errno;
-    ::close(fd);
-    if (!read)
+    if (error)
         throw TFileError(CannotOpen(path, error));
+    std::string bytes;
+    if ((error = ReadAll(file, bytes)))
+        throw TFileError(CannotOpen(path, error));
+    file.Close();
     return ParseRouterFile(bytes, list);
 }
 
@@ -526,22 +507,6 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
     if (backupPath)
         *backupPath = out.BackupPath();
     return true;
-}
-
-std::string ExeDirectory()
-{
-    std::string path(PATH_MAX, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
-        path.resize(static_cast<std::size_t>(length));
-        const std::size_t slash = path.rfind('/');
-        if (slash != std::string::npos)
-            return path.substr(0, slash + 1);
-    }
-    char* cwd = ::getcwd(nullptr, 0);
-    std::string dir = cwd ? cwd : ".";
-    std::free(cwd);
-    return dir.back() == '/' ? dir : dir + "/";
 }
 
 TLoadResult TRoutersFile::Load(TRouterList& list)

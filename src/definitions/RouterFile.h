@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileSystem.h"
 #include "RouterList.h"
 
 #include <cstdint>
@@ -90,9 +91,6 @@ std::string SerializeRouterList(TRouterList& list);
 // name is taken), whose name goes to *backupPath.
 bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOriginal = false,
                     std::string* backupPath = nullptr);
-
-// The directory of the running executable, ending in "/".
-std::string ExeDirectory();
 
 // The editor's own "Routers.dat". When it was not read completely (damaged
 // or unreadable), its first successful save keeps the original as a backup.

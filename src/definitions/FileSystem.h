@@ -1,0 +1,132 @@
+#pragma once
+
+// The operating system's file calls that the definitions layer needs, behind
+// one small interface: FileSystemPosix.cpp implements it, and nothing above
+// it calls the system directly. Functions that can fail return 0 or the
+// system's error number (errno).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TFileKind { Missing, Regular, Directory, Fifo, Device, Socket, Other };
+
+struct TFileInfo {
+    TFileKind kind = TFileKind::Missing;
+    std::uint64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t links = 0;
+    unsigned mode = 0; // permission bits
+    unsigned owner = 0;
+    unsigned group = 0;
+
+    bool SameFileAs(const TFileInfo& other) const
+    {
+        return device == other.device && inode == other.inode;
+    }
+};
+
+// An open file; closed when the handle goes.
+class TFileHandle {
+public:
+    TFileHandle() = default;
+    explicit TFileHandle(std::intptr_t native) : m_native(native) {}
+    ~TFileHandle();
+    TFileHandle(TFileHandle&& other) noexcept;
+    TFileHandle& operator=(TFileHandle&& other) noexcept;
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+
+    bool IsOpen() const { return m_native != kClosed; }
+    std::intptr_t Native() const { return m_native; }
+    // 0, or the error that closing reported (a write that failed late).
+    int Close();
+
+private:
+    static constexpr std::intptr_t kClosed = -1;
+    std::intptr_t m_native = kClosed;
+};
+
+// ------------------------------------------------------------- reading
+
+// Opens a file for reading while others may read and write it. Never waits
+// for a writer (a FIFO opens at once) and never takes a terminal over.
+int OpenForReading(const std::string& path, TFileHandle& file);
+// Creates a file that must not exist yet, for reading and writing, with the
+// usual permissions for new files.
+int CreateNewFile(const std::string& path, TFileHandle& file);
+int GetInfo(const TFileHandle& file, TFileInfo& info);
+// Follows symbolic links. A missing file is no error: kind Missing.
+int GetInfo(const std::string& path, TFileInfo& info);
+// Reads up to size bytes; got is 0 at the end of the file.
+int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_t& got);
+
+// ------------------------------------------------------------- writing
+
+// Opens an existing file for writing without emptying it. Refused like the
+// system refuses it, and also when the file has no write permission for
+// anyone (which the superuser would otherwise ignore).
+int OpenForWriting(const std::string& path, TFileHandle& file);
+// An advisory lock for the whole file that dies with the process;
+// EWOULDBLOCK when another process holds it.
+int TryLockExclusive(const TFileHandle& file);
+int WriteAll(const TFileHandle& file, std::string_view bytes);
+// Flushes the file's data to the disk.
+int SyncFile(const TFileHandle& file);
+int TruncateFile(const TFileHandle& file, std::uint64_t size);
+// Gives the new file the original's owner and group where this process may
+// set them, and its permission bits, except that the owner keeps the right
+// to read it. ownerKept tells whether owner and group are the original's.
+int KeepOwnerAndMode(const TFileHandle& file, const TFileInfo& original, bool& ownerKept);
+// Makes sure the owner may read the existing file (mode 0200 would lock the
+// editor out of its own file at the next start). Only where this process
+// owns it.
+void LetOwnerRead(const TFileHandle& file, const TFileInfo& info);
+
+// Renames from over to, replacing it in one step.
+int RenameReplacing(const std::string& from, const std::string& to);
+// Makes a rename in the folder durable; failures change nothing and are
+// ignored.
+void SyncDirectoryOf(const std::string& path);
+int RemoveFile(const std::string& path);
+int HardLink(const std::string& existing, const std::string& newPath);
+
+bool IsSymbolicLink(const std::string& path);
+// The path with every symbolic link resolved; an error when a link points
+// nowhere.
+int ResolveLinks(const std::string& path, std::string& resolved);
+
+// ------------------------------------------------------------ folders
+
+// The folder part of a path ("." for a bare name) and the name part.
+std::string DirectoryOf(const std::string& path);
+std::string FileNameOf(const std::string& path);
+std::string JoinPath(const std::string& directory, const std::string& name);
+std::vector<std::string> FileNamesIn(const std::string& directory);
+// The longest file name that the folder's file system takes, in bytes.
+std::size_t MaxFileNameLength(const std::string& directory);
+// Creates the folder and its parents where missing.
+int CreateDirectories(const std::string& directory);
+// Where this user's programs keep state that is not meant to be edited
+// (backups of files in folders the user cannot write); empty when unknown.
+std::string UserStateDirectory();
+
+// The directory of the running executable, ending in a path separator.
+std::string ExeDirectory();
+
+// ------------------------------------------------------------- process
+
+long CurrentProcessId();
+// False only when no process of that id exists.
+bool ProcessExists(long id);
+// The memory this process may use at most: the machine's memory, or less
+// where a limit is set.
+std::uint64_t UsableMemory();
+
+// How far local time is ahead of UTC at that moment, in seconds.
+long LocalTimeOffset(std::int64_t unixSeconds);
+
+// The system's text for an error number (UTF-8).
+std::string SystemErrorText(int error);

@@ -1,0 +1,375 @@
+#include "FileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <utility>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int Fd(const TFileHandle& file)
+{
+    return static_cast<int>(file.Native());
+}
+
+int OpenNoInterrupt(const char* path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do
+        fd = ::open(path, flags, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int Opened(int fd, TFileHandle& file)
+{
+    if (fd < 0)
+        return errno;
+    file = TFileHandle(fd);
+    return 0;
+}
+
+TFileKind KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return TFileKind::Regular;
+    if (S_ISDIR(mode))
+        return TFileKind::Directory;
+    if (S_ISFIFO(mode))
+        return TFileKind::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return TFileKind::Device;
+    if (S_ISSOCK(mode))
+        return TFileKind::Socket;
+    return TFileKind::Other;
+}
+
+TFileInfo InfoFrom(const struct stat& st)
+{
+    TFileInfo info;
+    info.kind = KindOf(st.st_mode);
+    info.size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    info.device = st.st_dev;
+    info.inode = st.st_ino;
+    info.links = st.st_nlink;
+    info.mode = st.st_mode & 07777;
+    info.owner = st.st_uid;
+    info.group = st.st_gid;
+    return info;
+}
+
+int Result(int status)
+{
+    return status == 0 ? 0 : errno;
+}
+
+} // namespace
+
+TFileHandle::~TFileHandle()
+{
+    Close();
+}
+
+TFileHandle::TFileHandle(TFileHandle&& other) noexcept
+    : m_native(std::exchange(other.m_native, kClosed))
+{
+}
+
+TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_native = std::exchange(other.m_native, kClosed);
+    }
+    return *this;
+}
+
+int TFileHandle::Close()
+{
+    if (!IsOpen())
+        return 0;
+    // The descriptor is gone after close whatever it reports, EINTR too.
+    const int status = ::close(static_cast<int>(std::exchange(m_native, kClosed)));
+    return status == 0 || errno == EINTR ? 0 : errno;
+}
+
+int OpenForReading(const std::string& path, TFileHandle& file)
+{
+    return Opened(OpenNoInterrupt(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK), file);
+}
+
+int CreateNewFile(const std::string& path, TFileHandle& file)
+{
+    // 0666 lets the kernel apply the umask.
+    return Opened(OpenNoInterrupt(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666),
+                  file);
+}
+
+int GetInfo(const TFileHandle& file, TFileInfo& info)
+{
+    struct stat st{};
+    if (::fstat(Fd(file), &st) != 0)
+        return errno;
+    info = InfoFrom(st);
+    return 0;
+}
+
+int GetInfo(const std::string& path, TFileInfo& info)
+{
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) {
+        info = TFileInfo{};
+        return errno == ENOENT ? 0 : errno;
+    }
+    info = InfoFrom(st);
+    return 0;
+}
+
+int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_t& got)
+{
+    ssize_t count;
+    do
+        count = ::read(Fd(file), buffer, size);
+    while (count < 0 && errno == EINTR);
+    if (count < 0)
+        return errno;
+    got = static_cast<std::size_t>(count);
+    return 0;
+}
+
+int OpenForWriting(const std::string& path, TFileHandle& file)
+{
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+        return EACCES;
+    return Opened(OpenNoInterrupt(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK), file);
+}
+
+int TryLockExclusive(const TFileHandle& file)
+{
+    return Result(::flock(Fd(file), LOCK_EX | LOCK_NB));
+}
+
+int WriteAll(const TFileHandle& file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(Fd(file), bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        // A write that makes no progress counts as a full disk.
+        if (written == 0)
+            return ENOSPC;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int SyncFile(const TFileHandle& file)
+{
+    return Result(::fsync(Fd(file)));
+}
+
+int TruncateFile(const TFileHandle& file, std::uint64_t size)
+{
+    int status;
+    do
+        status = ::ftruncate(Fd(file), static_cast<off_t>(size));
+    while (status != 0 && errno == EINTR);
+    return Result(status);
+}
+
+int KeepOwnerAndMode(const TFileHandle& file, const TFileInfo& original, bool& ownerKept)
+{
+    struct stat created{};
+    if (::fstat(Fd(file), &created) != 0)
+        return errno;
+    ownerKept = created.st_uid == original.owner && created.st_gid == original.group;
+    if (!ownerKept) {
+        // The superuser may give it any owner; a member of the original's
+        // group may at least give it that group.
+        const uid_t owner = ::geteuid() == 0 ? original.owner : uid_t(-1);
+        if (::fchown(Fd(file), owner, original.group) == 0 || ::fchown(Fd(file), uid_t(-1), original.group) == 0)
+            ::fstat(Fd(file), &created);
+        ownerKept = created.st_uid == original.owner && created.st_gid == original.group;
+    }
+    // After fchown, which clears the set-id bits.
+    return Result(::fchmod(Fd(file), original.mode | S_IRUSR));
+}
+
+void LetOwnerRead(const TFileHandle& file, const TFileInfo& info)
+{
+    if ((info.mode & S_IRUSR) == 0 && info.owner == ::geteuid())
+        ::fchmod(Fd(file), info.mode | S_IRUSR);
+}
+
+int RenameReplacing(const std::string& from, const std::string& to)
+{
+    return Result(::rename(from.c_str(), to.c_str()));
+}
+
+void SyncDirectoryOf(const std::string& path)
+{
+    const int dir = OpenNoInterrupt(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+int RemoveFile(const std::string& path)
+{
+    return Result(::unlink(path.c_str()));
+}
+
+int HardLink(const std::string& existing, const std::string& newPath)
+{
+    return Result(::link(existing.c_str(), newPath.c_str()));
+}
+
+bool IsSymbolicLink(const std::string& path)
+{
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+int ResolveLinks(const std::string& path, std::string& resolved)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return errno;
+    resolved = real;
+    std::free(real);
+    return 0;
+}
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty() || directory.back() == '/')
+        return directory + name;
+    return directory + "/" + name;
+}
+
+std::vector<std::string> FileNamesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::size_t MaxFileNameLength(const std::string& directory)
+{
+    const long length = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+    return length > 0 ? static_cast<std::size_t>(length) : NAME_MAX;
+}
+
+int CreateDirectories(const std::string& directory)
+{
+    if (directory.empty() || directory == "/" || directory == ".")
+        return 0;
+    struct stat st{};
+    if (::stat(directory.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    if (const int error = CreateDirectories(DirectoryOf(directory)))
+        return error;
+    return ::mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+std::string UserStateDirectory()
+{
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
+        return state;
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::geteuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    return home && home[0] == '/' ? JoinPath(home, ".local/state") : std::string();
+}
+
+std::string ExeDirectory()
+{
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
+        path.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        if (slash != std::string::npos)
+            return path.substr(0, slash + 1);
+    }
+    char* cwd = ::getcwd(nullptr, 0);
+    std::string dir = cwd ? cwd : ".";
+    std::free(cwd);
+    return dir.back() == '/' ? dir : dir + "/";
+}
+
+long CurrentProcessId()
+{
+    return static_cast<long>(::getpid());
+}
+
+bool ProcessExists(long id)
+{
+    return id <= 0 || ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
+
+std::uint64_t UsableMemory()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t memory = pages > 0 && pageSize > 0 ? std::uint64_t(pages) * std::uint64_t(pageSize)
+                                                     : std::uint64_t(1) << 32;
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit limit{};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            limit.rlim_cur < memory)
+            memory = limit.rlim_cur;
+    }
+    return memory;
+}
+
+long LocalTimeOffset(std::int64_t unixSeconds)
+{
+    const std::time_t seconds = static_cast<std::time_t>(unixSeconds);
+    std::tm local{};
+    return ::localtime_r(&seconds, &local) ? local.tm_gmtoff : 0;
+}
+
+std::string SystemErrorText(int error)
+{
+    return std::strerror(error);
+}
