@@ -48,6 +48,51 @@ int TRouterList::Add(std::string name, std::unique_ptr<TRouterEntry> entry)
     return static_cast<int>(place);
 }
 
+namespace {
+
+// The order in which the items stand sorted by name; equal names keep
+// their order. One key per name, all in one buffer.
+std::vector<std::size_t> SortedOrder(const std::vector<TRouterItem>& items)
+{
+    std::string keys;
+    std::vector<std::size_t> ends;
+    ends.reserve(items.size());
+    for (const TRouterItem& item : items) {
+        AppendNameSortKey(item.name, keys);
+        ends.push_back(keys.size());
+    }
+    const auto key = [&](std::size_t index) {
+        const std::size_t begin = index == 0 ? 0 : ends[index - 1];
+        return std::string_view(keys).substr(begin, ends[index] - begin);
+    };
+    std::vector<std::size_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&key](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    return order;
+}
+
+// Puts items[order[i]] at place i, moving each item once.
+void Arrange(std::vector<TRouterItem>& items, std::vector<std::size_t>& order)
+{
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        TRouterItem held = std::move(items[start]);
+        std::size_t place = start;
+        while (order[place] != start) {
+            const std::size_t from = order[place];
+            items[place] = std::move(items[from]);
+            order[place] = place;
+            place = from;
+        }
+        items[place] = std::move(held);
+        order[place] = place;
+    }
+}
+
+} // namespace
+
 void TRouterList::AddAll(std::vector<TRouterItem> items)
 {
     if (!Sorted() || !m_items.empty()) {
@@ -55,17 +100,9 @@ void TRouterList::AddAll(std::vector<TRouterItem> items)
             Add(std::move(item.name), std::move(item.entry));
         return;
     }
-    std::vector<std::wstring> keys;
-    keys.reserve(items.size());
-    for (const TRouterItem& item : items)
-        keys.push_back(NameSortKey(item.name));
-    std::vector<std::size_t> order(items.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    m_items.reserve(items.size());
-    for (const std::size_t index : order)
-        m_items.push_back(std::move(items[index]));
+    std::vector<std::size_t> order = SortedOrder(items);
+    Arrange(items, order);
+    m_items = std::move(items);
 }
 
 void TRouterList::Delete(int index)

@@ -1,34 +1,31 @@
 #include "NameCompare.h"
 
+#include "Collation.h"
 #include "Cp1252.h"
 
 #include <algorithm>
-#include <cwchar>
-#include <string>
 
 namespace {
 
-std::wstring FoldedUnicode(std::string_view name)
+std::u16string Unicode(std::string_view name)
 {
-    std::wstring out;
-    out.reserve(name.size());
-    for (const char c : name)
-        out += wchar_t(Cp1252ToUnicode(FoldCp1252(static_cast<unsigned char>(c))));
+    std::u16string out(name.size(), u'\0');
+    std::transform(name.begin(), name.end(), out.begin(),
+                   [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
     return out;
 }
 
-// The locale's collation of the text up to its first NUL.
-std::wstring CollationKey(const std::wstring& folded)
+// Orders names that the collation finds alike: by their folded bytes.
+int CompareFolded(std::string_view a, std::string_view b)
 {
-    const std::wstring head = folded.substr(0, folded.find(L'\0'));
-    std::wstring key(head.size() * 4 + 1, L'\0');
-    std::size_t needed = std::wcsxfrm(key.data(), head.c_str(), key.size());
-    if (needed >= key.size()) {
-        key.assign(needed + 1, L'\0');
-        needed = std::wcsxfrm(key.data(), head.c_str(), key.size());
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = FoldCp1252(static_cast<unsigned char>(a[i]));
+        const unsigned char y = FoldCp1252(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
     }
-    key.resize(needed);
-    return key;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 } // namespace
@@ -51,22 +48,25 @@ unsigned char FoldCp1252(unsigned char byte)
 
 bool SameNameNoCase(std::string_view a, std::string_view b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return FoldCp1252(static_cast<unsigned char>(x)) == FoldCp1252(static_cast<unsigned char>(y));
-    });
-}
-
-std::wstring NameSortKey(std::string_view name)
-{
-    // Texts the locale collates alike are ordered by code point behind the
-    // separator, so that only names equal ignoring case get equal keys.
-    const std::wstring folded = FoldedUnicode(name);
-    return CollationKey(folded) + L'\0' + folded;
+    return a.size() == b.size() && CompareFolded(a, b) == 0;
 }
 
 int CompareNamesNoCase(std::string_view a, std::string_view b)
 {
     if (SameNameNoCase(a, b))
         return 0;
-    return NameSortKey(a).compare(NameSortKey(b)) < 0 ? -1 : 1;
+    const int collated = UserCollator().Compare(Unicode(a), Unicode(b));
+    if (collated != 0)
+        return collated < 0 ? -1 : 1;
+    return CompareFolded(a, b);
+}
+
+void AppendNameSortKey(std::string_view name, std::string& key)
+{
+    // The collation key holds no zero byte, so the folded bytes behind the
+    // separator only decide between names that the collation finds alike.
+    UserCollator().AppendSortKey(Unicode(name), key);
+    key += '\0';
+    for (const char c : name)
+        key += char(FoldCp1252(static_cast<unsigned char>(c)));
 }

@@ -5,8 +5,11 @@
 
 // Router names and property names are compared ignoring case. Every letter of
 // Windows-1252 folds to its lower-case partner (A and a, Ä and ä, Š and š,
-// Ÿ and ÿ); accents still count. Sorting follows the collation of the user's
-// locale (LC_COLLATE) and is plain code point order under the C locale.
+// Ÿ and ÿ); accents still count. Sorting follows the alphabet of the user's
+// locale (ICU collation; the neutral root collation under the C locale), so
+// that "Ärger" stands between "Apfel" and "Zeta"; names that the alphabet
+// cannot tell apart but that are not equal ignoring case ("ß" and "ss") are
+// ordered by their bytes.
 
 // True when both names are equal ignoring case.
 bool SameNameNoCase(std::string_view a, std::string_view b);
@@ -15,8 +18,9 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 // after b. Zero exactly when SameNameNoCase(a, b).
 int CompareNamesNoCase(std::string_view a, std::string_view b);
 
-// A key whose order is that of CompareNamesNoCase, for sorting many names.
-std::wstring NameSortKey(std::string_view name);
+// Appends a key whose byte order is that of CompareNamesNoCase, for sorting
+// many names.
+void AppendNameSortKey(std::string_view name, std::string& key);
 
 // The lower-case partner of a Windows-1252 byte, or the byte itself.
 unsigned char FoldCp1252(unsigned char byte);

@@ -176,7 +176,7 @@ TEST_F(CliTest, NamesAreSortedCp1252LinesEndingInCrLf)
     WriteFile(Path("in.dat"), file.Bytes());
     const TRun run = RunTool({"names", Path("in.dat")});
     ASSERT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.toStdString(), "Alpha\r\nalpha\r\nbeta\r\n\xC4rger\r\n");
+    EXPECT_EQ(run.out.toStdString(), "Alpha\r\nalpha\r\n\xC4rger\r\nbeta\r\n");
     ASSERT_EQ(RunTool({"names", Path("in.dat"), "-o", Path("names.txt")}).exitCode, 0);
     EXPECT_EQ(ReadFile(Path("names.txt")), run.out.toStdString());
 }

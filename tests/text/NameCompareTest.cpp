@@ -1,6 +1,57 @@
+#include "Collation.h"
 #include "NameCompare.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <random>
+#include <vector>
+
+namespace {
+
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+// Latin-1 bytes as UTF-16.
+std::u16string Latin(std::string_view text)
+{
+    std::u16string out;
+    for (const unsigned char c : text)
+        out += char16_t(c);
+    return out;
+}
+
+// The names sorted by a collator of the given locale.
+std::vector<std::string> SortedUnder(const char* locale, std::vector<std::string> names)
+{
+    const TCollator collator(locale);
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return collator.Compare(Latin(a), Latin(b)) < 0;
+    });
+    return names;
+}
+
+// Sets an environment variable for the scope, restoring the old value.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~TScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace
 
 TEST(NameCompare, FoldsEveryLetterOfTheCodePage)
 {
@@ -14,27 +65,82 @@ TEST(NameCompare, FoldsEveryLetterOfTheCodePage)
     EXPECT_FALSE(SameNameNoCase(std::string("a\0b", 3), std::string("a\0c", 3)));
 }
 
-TEST(NameCompare, OrdersByFoldedCodePointUnderTheCLocale)
+// The tests run under LC_ALL=C.UTF-8: the neutral alphabetical order.
+TEST(NameCompare, SortsAlphabeticallyIgnoringCase)
 {
     EXPECT_EQ(CompareNamesNoCase("abc", "ABC"), 0);
     EXPECT_LT(CompareNamesNoCase("", "a"), 0);
     EXPECT_LT(CompareNamesNoCase("a", "B"), 0);
-    EXPECT_LT(CompareNamesNoCase("A_", "ab"), 0);     // lower-case folding: '_' < 'b'
-    EXPECT_LT(CompareNamesNoCase("z", "\xC4"), 0);    // Ä (U+00C4) after z
-    EXPECT_LT(CompareNamesNoCase("\xE0", "\x8A"), 0); // à (U+00E0) before Š (U+0161)
+    EXPECT_LT(CompareNamesNoCase("Apfel", "\xC4rger"), 0); // Ärger
+    EXPECT_LT(CompareNamesNoCase("\xC4rger", "Zeta"), 0);
+    EXPECT_LT(CompareNamesNoCase("\xE4rger", "Bach"), 0);  // ärger: ä is an a with an accent
+    EXPECT_LT(CompareNamesNoCase("Arger", "\xE4rger"), 0); // the accent counts after the letters
+    EXPECT_LT(CompareNamesNoCase("\x8A" "ibenik", "Tor"), 0); // Š with the S
     EXPECT_GT(CompareNamesNoCase("b", "a"), 0);
-    EXPECT_LT(CompareNamesNoCase(std::string("a\0a", 3), std::string("a\0b", 3)), 0);
 }
 
-TEST(NameCompare, SortKeysAgreeWithComparison)
+// Names that the alphabet finds alike but that differ beyond case (ß and
+// ss, ª and a, an invisible soft hyphen or NUL byte) are still different.
+TEST(NameCompare, EqualExactlyWhenSameNameAndKeysAgree)
 {
-    const char* names[] = {"", "a", "A", "ab", "\xC4", "\xE4x", "z", "Z1", "\x80", "a b"};
-    for (const char* a : names) {
-        for (const char* b : names) {
-            const int byKey = NameSortKey(a).compare(NameSortKey(b));
-            const int direct = CompareNamesNoCase(a, b);
-            EXPECT_EQ(byKey < 0, direct < 0) << a << " / " << b;
-            EXPECT_EQ(byKey == 0, direct == 0) << a << " / " << b;
+    const std::vector<std::string> alphabet = {"a", "A", "\xE4", "\xC4", "s", "S", "\xDF", "ss", "\xAA",
+                                               "\xAD", std::string(1, '\0'), "\x81", "\x01", " ", "2", "\xB2",
+                                               "\x9F", "\xFF", "\x8A", "\x9A", "-"};
+    std::mt19937 random(7);
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i) {
+        std::string name;
+        for (int length = int(random() % 4); length > 0; --length)
+            name += alphabet[random() % alphabet.size()];
+        names.push_back(name);
+    }
+    std::vector<std::string> keys;
+    for (const std::string& name : names) {
+        keys.emplace_back();
+        AppendNameSortKey(name, keys.back());
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        for (std::size_t j = 0; j < names.size(); j += 7) {
+            const int direct = CompareNamesNoCase(names[i], names[j]);
+            ASSERT_EQ(direct == 0, SameNameNoCase(names[i], names[j])) << i << " / " << j;
+            ASSERT_EQ(Sign(direct), -Sign(CompareNamesNoCase(names[j], names[i])));
+            ASSERT_EQ(Sign(keys[i].compare(keys[j])), Sign(direct)) << i << " / " << j;
         }
     }
+}
+
+TEST(Collation, SameOrderWhereNoLanguageIsSetAndInGerman)
+{
+    const std::vector<std::string> names = {"Zeta", "\xC4rger", "apfel", "Arger", "\xF6l", "Ofen", "\xDF",
+                                            "sz", "10", "2", "_x", "Bach"};
+    const std::vector<std::string> neutral = SortedUnder("C", names);
+    EXPECT_EQ(neutral, (std::vector<std::string>{"_x", "10", "2", "apfel", "Arger", "\xC4rger", "Bach",
+                                                 "Ofen", "\xF6l", "\xDF", "sz", "Zeta"}));
+    for (const char* locale : {"", "POSIX", "C.UTF-8", "C.utf8", "de_DE.UTF-8", "de_AT@euro"})
+        EXPECT_EQ(SortedUnder(locale, names), neutral) << locale;
+    EXPECT_EQ(TCollator("C.UTF-8").LocaleId(), "root");
+}
+
+TEST(Collation, FollowsTheUsersLanguage)
+{
+    const TCollator swedish("sv_SE.UTF-8");
+    if (swedish.LocaleId().rfind("sv", 0) != 0)
+        GTEST_SKIP() << "no Swedish collation in this ICU";
+    // Swedish puts Ä behind Z.
+    EXPECT_GT(swedish.Compare(Latin("\xC4rger"), Latin("Zeta")), 0);
+    EXPECT_EQ(swedish.Compare(Latin("\xC4rger"), Latin("\xE4RGER")), 0);
+}
+
+TEST(Collation, UserLocaleComesFromTheEnvironment)
+{
+    const TScopedEnv all("LC_ALL", nullptr), collate("LC_COLLATE", nullptr), lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(UserCollationLocale(), "de_DE.UTF-8");
+    {
+        const TScopedEnv set("LC_COLLATE", "sv_SE.UTF-8");
+        EXPECT_EQ(UserCollationLocale(), "sv_SE.UTF-8");
+        const TScopedEnv over("LC_ALL", "C");
+        EXPECT_EQ(UserCollationLocale(), "C");
+    }
+    const TScopedEnv none("LANG", nullptr);
+    EXPECT_EQ(UserCollationLocale(), "");
 }
