@@ -47,13 +47,12 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
 
 std::optional<std::string> ReadPage(const std::string& path)
 {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        FailCp1252("Datei " + MessageText(AbsolutePath(path)) + " kann nicht ge\xF6" "ffnet werden. " +
-                   Reason(errno));
+    try {
+        return ReadUserFile(path, MaxPageFileSize(), TFileNaming::FullPath);
+    } catch (const TFileError& error) {
+        FailCp1252(error.what());
         return std::nullopt;
     }
-    return bytes;
 }
 
 bool SameFile(const std::string& a, const std::string& b)

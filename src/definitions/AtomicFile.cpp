@@ -1,8 +1,7 @@
 #include "AtomicFile.h"
 
-#include "FileSystem.h"
-
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +24,12 @@ int Injected(TWriteStep step)
     return std::exchange(g_fault, {}).error;
 }
 
+// Errors of a folder that this user may not write to.
+bool IsMissingRight(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
 // Copies the file at `from` into the open file `to` and flushes it.
 int CopyInto(const std::string& from, const TFileHandle& to)
 {
@@ -43,14 +48,61 @@ int CopyInto(const std::string& from, const TFileHandle& to)
     }
 }
 
-std::string UniqueSuffix()
+// The name of path, cut so that `reserve` more bytes still fit the file
+// system's limit on names.
+std::string NameWithRoom(const std::string& path, const std::string& directory, std::size_t reserve)
+{
+    const std::string name = FileNameOf(path);
+    const std::size_t limit = MaxFileNameLength(directory);
+    return limit > reserve && name.size() > limit - reserve ? name.substr(0, limit - reserve) : name;
+}
+
+// Temporary files are named <name>.tmp-<process id>-<number>.
+constexpr std::size_t kTemporarySuffixRoom = 32;
+
+std::string TemporaryPrefix(const std::string& path)
+{
+    const std::string directory = DirectoryOf(path);
+    return JoinPath(directory, NameWithRoom(path, directory, kTemporarySuffixRoom) + ".tmp-");
+}
+
+std::string TemporaryName(const std::string& path)
 {
     static std::atomic<unsigned> counter{0};
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    char text[64];
-    std::snprintf(text, sizeof text, ".tmp-%ld-%x-%llx", CurrentProcessId(), counter.fetch_add(1),
+    char suffix[kTemporarySuffixRoom];
+    std::snprintf(suffix, sizeof suffix, "%ld-%x%06llx", CurrentProcessId(), counter.fetch_add(1) & 0xFFu,
                   static_cast<unsigned long long>(now) & 0xFFFFFFull);
-    return text;
+    return TemporaryPrefix(path) + suffix;
+}
+
+// The process id in "<id>-<hex digits>", or 0.
+long WriterOfTemporary(std::string_view suffix)
+{
+    long id = 0;
+    std::size_t i = 0;
+    for (; i < suffix.size() && i < 10 && suffix[i] >= '0' && suffix[i] <= '9'; ++i)
+        id = id * 10 + (suffix[i] - '0');
+    if (i == 0 || i + 1 >= suffix.size() || suffix[i] != '-')
+        return 0;
+    for (const char c : suffix.substr(i + 1)) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return 0;
+    }
+    return id;
+}
+
+// The first name of <base>.bak, <base>.bak2, ... that does not exist yet,
+// created empty.
+int CreateBackupFile(const std::string& base, std::string& path, TFileHandle& file)
+{
+    for (int number = 1; number < 100000; ++number) {
+        path = base + ".bak" + (number == 1 ? "" : std::to_string(number));
+        const int error = CreateNewFile(path, file);
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
 }
 
 } // namespace
@@ -60,24 +112,44 @@ void SetWriteFaultForTesting(TWriteStep step, int error)
     g_fault = {step, error};
 }
 
-TAtomicFile::TAtomicFile(std::string path) : m_path(std::move(path))
+void RemoveStaleTemporaryFiles(const std::string& path)
 {
-    // Replace what a symbolic link points to, not the link itself.
-    std::string resolved;
-    if (IsSymbolicLink(m_path) && ResolveLinks(m_path, resolved) == 0)
-        m_path = resolved;
+    const std::string prefix = FileNameOf(TemporaryPrefix(path));
+    const std::string directory = DirectoryOf(path);
+    for (const std::string& name : FileNamesIn(directory)) {
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const long writer = WriterOfTemporary(std::string_view(name).substr(prefix.size()));
+        if (writer == 0 || ProcessExists(writer))
+            continue;
+        // A save that runs holds the lock on its temporary file, whatever
+        // its process id looks like from here.
+        const std::string leftover = JoinPath(directory, name);
+        TFileHandle file;
+        TFileInfo info;
+        if (OpenForReading(leftover, file) == 0 && GetInfo(file, info) == 0 &&
+            info.kind == TFileKind::Regular && TryLockExclusive(file) == 0)
+            RemoveFile(leftover);
+    }
 }
+
+TAtomicFile::TAtomicFile(std::string path) : m_path(std::move(path)) {}
 
 TAtomicFile::~TAtomicFile()
 {
+    if (m_inPlace && !m_finished)
+        RestoreInPlace();
     RemoveTemporary();
 }
 
 bool TAtomicFile::Fail(TWriteStep step, int error)
 {
-    m_failedStep = step;
-    m_error = error;
+    m_result.failedStep = step;
+    m_result.error = error;
+    if (m_inPlace && !m_finished)
+        RestoreInPlace();
     RemoveTemporary();
+    m_finished = true;
     return false;
 }
 
@@ -92,79 +164,189 @@ void TAtomicFile::RemoveTemporary()
 
 bool TAtomicFile::Open()
 {
-    // Lock the target. The lock belongs to the inode; if another editor
-    // renamed a new file over the path while we waited for the open, lock
-    // the new one instead.
+    if (!CheckTarget() || (m_targetExists && !OpenTarget()))
+        return false;
+    RemoveStaleTemporaryFiles(m_path);
+    if (CreateTemporary())
+        return true;
+    return m_result.failedStep == TWriteStep::None && PrepareInPlace();
+}
+
+// Follows a symbolic link and accepts only a regular file or none.
+bool TAtomicFile::CheckTarget()
+{
+    if (IsSymbolicLink(m_path)) {
+        std::string resolved;
+        if (const int error = ResolveLinks(m_path, resolved))
+            return Fail(TWriteStep::Target, error);
+        m_path = resolved;
+    }
+    if (const int error = GetInfo(m_path, m_original))
+        return Fail(TWriteStep::Create, error);
+    m_result.targetKind = m_original.kind;
+    if (m_original.kind == TFileKind::Directory)
+        return Fail(TWriteStep::Target, EISDIR);
+    if (m_original.kind != TFileKind::Regular && m_original.kind != TFileKind::Missing)
+        return Fail(TWriteStep::Target, 0);
+    m_targetExists = m_original.kind == TFileKind::Regular;
+    return true;
+}
+
+// Opens the existing target for writing, which also tells whether it may
+// be written, and locks it. The lock belongs to the file; if another editor
+// renamed a new file over the path meanwhile, the new one is locked instead.
+bool TAtomicFile::OpenTarget()
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
         TFileHandle target;
-        if (const int error = OpenForReading(m_path, target)) {
-            // Missing: nothing to lock. Unreadable: it cannot be locked, but
-            // it can still be replaced.
-            m_targetExists = error != ENOENT;
-            break;
+        int error = OpenForWriting(m_path, target);
+        if (error == ENOENT) {
+            m_targetExists = false;
+            return true;
         }
-        m_targetExists = true;
-        int error = Injected(TWriteStep::Lock);
-        if (error || (error = TryLockExclusive(target)))
+        if (error)
+            return Fail(TWriteStep::Create, error);
+        TFileInfo opened, current;
+        if ((error = GetInfo(target, opened)))
+            return Fail(TWriteStep::Create, error);
+        m_result.targetKind = opened.kind;
+        if (opened.kind != TFileKind::Regular)
+            return Fail(TWriteStep::Target, 0);
+        error = Injected(TWriteStep::Lock);
+        // File systems without locks still save: only a held lock counts.
+        if (error || (error = TryLockExclusive(target)) == EWOULDBLOCK)
             return Fail(TWriteStep::Lock, error);
-        TFileInfo locked, current;
-        if (GetInfo(target, locked) == 0 && GetInfo(m_path, current) == 0 && locked.SameFileAs(current)) {
-            m_lock = std::move(target);
-            break;
+        if (GetInfo(m_path, current) == 0 && opened.SameFileAs(current)) {
+            m_original = opened;
+            m_target = std::move(target);
+            return true;
         }
     }
+    return Fail(TWriteStep::Lock, EWOULDBLOCK);
+}
 
-    TFileInfo target;
-    const bool haveTarget = GetInfo(m_path, target) == 0 && target.kind == TFileKind::Regular;
-    if (const int error = Injected(TWriteStep::Create))
-        return Fail(TWriteStep::Create, error);
+// The temporary file for the rename. False without a failure when the file
+// is to be written in place instead.
+bool TAtomicFile::CreateTemporary()
+{
+    if (m_targetExists && m_original.links > 1)
+        return false;
     for (int attempt = 0; attempt < 100 && !m_temp.IsOpen(); ++attempt) {
-        const std::string candidate = m_path + UniqueSuffix();
-        const int error = CreateNewFile(candidate, m_temp);
+        const std::string candidate = TemporaryName(m_path);
+        int error = Injected(TWriteStep::Create);
+        if (!error)
+            error = CreateNewFile(candidate, m_temp);
         if (error == 0)
             m_tempPath = candidate;
+        else if (m_targetExists && IsMissingRight(error))
+            return false;
         else if (error != EEXIST)
             return Fail(TWriteStep::Create, error);
     }
     if (!m_temp.IsOpen())
         return Fail(TWriteStep::Create, EEXIST);
+    // Tells the cleanup of leftovers that this file is in use.
+    TryLockExclusive(m_temp);
+    if (!m_targetExists)
+        return true;
     bool ownerKept = false;
-    if (haveTarget)
-        KeepOwnerAndMode(m_temp, target, ownerKept);
+    if (const int error = KeepOwnerAndMode(m_temp, m_original, ownerKept))
+        return Fail(TWriteStep::Create, error);
+    if (ownerKept)
+        return true;
+    RemoveTemporary();
+    return false;
+}
+
+// Keeps a flushed copy of the old bytes before they are overwritten.
+bool TAtomicFile::PrepareInPlace()
+{
+    m_inPlace = true;
+    if (!CopyOriginal(DirectoryOf(m_path)))
+        return false;
+    LetOwnerRead(m_target, m_original);
     return true;
 }
 
-bool TAtomicFile::Commit(std::string_view bytes, bool keepOriginal)
+bool TAtomicFile::Write(std::string_view bytes)
 {
-    if (!m_temp.IsOpen())
-        return Fail(TWriteStep::Create, EBADF);
+    if (m_finished)
+        return false;
+    const TFileHandle& out = m_inPlace ? m_target : m_temp;
+    m_touched = true;
     if (g_fault.step == TWriteStep::Write) {
-        WriteAll(m_temp, bytes.substr(0, bytes.size() / 2));
+        WriteAll(out, bytes.substr(0, bytes.size() / 2));
         return Fail(TWriteStep::Write, Injected(TWriteStep::Write));
     }
-    if (const int error = WriteAll(m_temp, bytes))
+    if (const int error = WriteAll(out, bytes))
         return Fail(TWriteStep::Write, error);
+    m_written += bytes.size();
+    return true;
+}
+
+bool TAtomicFile::Commit(bool keepOriginal)
+{
+    if (m_finished)
+        return false;
+    if (m_inPlace)
+        return CommitInPlace(keepOriginal);
     int error = Injected(TWriteStep::Sync);
     if (error || (error = SyncFile(m_temp)) || (error = m_temp.Close()))
         return Fail(TWriteStep::Sync, error);
 
-    m_backupPath.clear();
     if (keepOriginal && m_targetExists && !KeepOriginal())
         return false;
-
     error = Injected(TWriteStep::Rename);
     if (error || (error = RenameReplacing(m_tempPath, m_path))) {
-        if (!m_backupPath.empty()) {
-            RemoveFile(m_backupPath);
-            m_backupPath.clear();
+        if (!m_result.backupPath.empty()) {
+            RemoveFile(m_result.backupPath);
+            m_result.backupPath.clear();
         }
         return Fail(TWriteStep::Rename, error);
     }
     m_tempPath.clear();
+    m_finished = true;
     // Make the rename itself durable. The new file is in place by now and
     // the old one cannot be brought back, so a failure here changes nothing.
     SyncDirectoryOf(m_path);
     return true;
+}
+
+bool TAtomicFile::CommitInPlace(bool keepOriginal)
+{
+    if (const int error = TruncateFile(m_target, m_written))
+        return Fail(TWriteStep::Write, error);
+    int error = Injected(TWriteStep::Sync);
+    if (error || (error = SyncFile(m_target)))
+        return Fail(TWriteStep::Sync, error);
+    m_finished = true;
+    if (keepOriginal)
+        m_result.backupPath = m_copyPath;
+    else
+        RemoveFile(m_copyPath);
+    return true;
+}
+
+// Writes the copied old bytes back over a file written in place. Where that
+// fails too, the copy stays and the result names it.
+void TAtomicFile::RestoreInPlace()
+{
+    m_finished = true;
+    if (m_copyPath.empty())
+        return;
+    if (!m_touched) {
+        RemoveFile(m_copyPath);
+        return;
+    }
+    TFileHandle target;
+    TFileInfo copy;
+    if (OpenForWriting(m_path, target) == 0 && CopyInto(m_copyPath, target) == 0 &&
+        GetInfo(m_copyPath, copy) == 0 && TruncateFile(target, copy.size) == 0 && SyncFile(target) == 0) {
+        RemoveFile(m_copyPath);
+        return;
+    }
+    m_result.targetChanged = true;
+    m_result.backupPath = m_copyPath;
 }
 
 // Gives the original a second name, ".bak" or the first free ".bakN", so
@@ -174,40 +356,56 @@ bool TAtomicFile::KeepOriginal()
 {
     if (const int error = Injected(TWriteStep::Backup))
         return Fail(TWriteStep::Backup, error);
-    TFileInfo original;
-    if (const int error = GetInfo(m_path, original))
-        return Fail(TWriteStep::Backup, error);
+    const std::string directory = DirectoryOf(m_path);
+    const std::string base = JoinPath(directory, NameWithRoom(m_path, directory, 10));
     for (int number = 1; number < 100000; ++number) {
-        const std::string candidate = m_path + ".bak" + (number == 1 ? "" : std::to_string(number));
+        const std::string candidate = base + ".bak" + (number == 1 ? "" : std::to_string(number));
         int error = Injected(TWriteStep::BackupLink);
         if (!error && (error = HardLink(m_path, candidate)) == 0) {
-            m_backupPath = candidate;
+            m_result.backupPath = candidate;
             return true;
         }
-        if (error == EEXIST)
-            continue;
-        TFileHandle copy;
-        error = CreateNewFile(candidate, copy);
-        if (error == EEXIST)
-            continue;
-        if (error)
-            return Fail(TWriteStep::Backup, error);
-        bool ownerKept = false;
-        if ((error = KeepOwnerAndMode(copy, original, ownerKept)) || (error = CopyInto(m_path, copy)) ||
-            (error = copy.Close())) {
-            RemoveFile(candidate);
-            return Fail(TWriteStep::Backup, error);
-        }
-        m_backupPath = candidate;
-        return true;
+        if (error != EEXIST)
+            break;
     }
-    return Fail(TWriteStep::Backup, EEXIST);
+    if (!CopyOriginal(directory))
+        return false;
+    m_result.backupPath = m_copyPath;
+    return true;
+}
+
+// A flushed copy of the original named <name>.bak (or .bakN) in the folder,
+// or in the user's state folder when the folder cannot take it.
+bool TAtomicFile::CopyOriginal(const std::string& directory)
+{
+    if (const int error = Injected(TWriteStep::Backup))
+        return Fail(TWriteStep::Backup, error);
+    TFileHandle copy;
+    int error = CreateBackupFile(JoinPath(directory, NameWithRoom(m_path, directory, 10)), m_copyPath, copy);
+    if (IsMissingRight(error)) {
+        const std::string state = JoinPath(UserStateDirectory(), "tarvelo-editor");
+        error = CreateDirectories(state);
+        if (!error)
+            error = CreateBackupFile(JoinPath(state, NameWithRoom(m_path, state, 10)), m_copyPath, copy);
+    }
+    if (error) {
+        m_copyPath.clear();
+        return Fail(TWriteStep::Backup, error);
+    }
+    bool ownerKept = false;
+    if ((error = KeepOwnerAndMode(copy, m_original, ownerKept)) || (error = CopyInto(m_path, copy)) ||
+        (error = copy.Close())) {
+        RemoveFile(std::exchange(m_copyPath, {}));
+        return Fail(TWriteStep::Backup, error);
+    }
+    SyncDirectoryOf(m_copyPath);
+    return true;
 }
 
 TWriteResult WriteFileCrashSafe(const std::string& path, std::string_view bytes, bool keepOriginal)
 {
     TAtomicFile file(path);
-    if (file.Open())
-        file.Commit(bytes, keepOriginal);
+    if (file.Open() && file.Write(bytes))
+        file.Commit(keepOriginal);
     return file.Result();
 }

@@ -3,25 +3,60 @@
 #include "Cp1252.h"
 #include "FileSystem.h"
 
+#include <cerrno>
+
+namespace {
+
+// The length of the valid UTF-8 sequence at text[i], or 0.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = i + 2; k < i + length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+std::string Sentence(std::string text)
+{
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    return text;
+}
+
+} // namespace
 
 std::string MessageText(std::string_view utf8)
 {
     std::string out;
-    if (Utf8ToCp1252(utf8, out))
-        return out;
-    out.clear();
+    out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        if (byte < 0x80) {
+        const std::size_t length = byte < 0x80 ? 1 : Utf8SequenceLength(utf8, i);
+        if (length <= 1) {
             out += char(byte);
-        } else if ((byte & 0xC0) != 0x80) {
-            std::size_t end = i + 1;
-            while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-                ++end;
-            std::string one;
-            out += Utf8ToCp1252(utf8.substr(i, end - i), one) ? one : std::string("?");
-            i = end - 1;
+            continue;
         }
+        std::string converted;
+        out += Utf8ToCp1252(utf8.substr(i, length), converted) ? converted : std::string("?");
+        i += length - 1;
     }
     return out;
 }
@@ -39,6 +74,28 @@ std::string Quoted(const std::string& path)
     return quoted;
 }
 
+std::string GroupedNumber(std::uint64_t number)
+{
+    std::string digits = std::to_string(number);
+    for (std::size_t end = digits.size(); end > 3; end -= 3)
+        digits.insert(end - 3, 1, '.');
+    return digits;
+}
+
+std::string FileKindReason(TFileKind kind)
+{
+    switch (kind) {
+    case TFileKind::Fifo:
+        return "Sie ist eine benannte Pipe (FIFO), keine gew\xF6hnliche Datei.";
+    case TFileKind::Device:
+        return "Sie ist ein Ger\xE4t, keine gew\xF6hnliche Datei.";
+    case TFileKind::Socket:
+        return "Sie ist ein Socket, keine gew\xF6hnliche Datei.";
+    default:
+        return "Sie ist keine gew\xF6hnliche Datei.";
+    }
+}
+
 std::string CannotOpen(const std::string& path, int error)
 {
     return "Datei " + Quoted(path) + " kann nicht ge\xF6" "ffnet werden. " + Reason(error);
@@ -49,27 +106,40 @@ std::string CannotCreate(const std::string& path, int error)
     return "Datei " + Quoted(path) + " kann nicht erstellt werden. " + Reason(error);
 }
 
+std::string WriteFailureReason(const TWriteResult& result)
+{
+    if (result.failedStep == TWriteStep::Target && result.error == 0)
+        return FileKindReason(result.targetKind);
+    if (result.failedStep == TWriteStep::Target && result.error == ENOENT)
+        return "Sie ist eine symbolische Verkn\xFCpfung auf eine Datei, die es nicht gibt.";
+    if (result.failedStep == TWriteStep::Lock && result.error == EWOULDBLOCK)
+        return "Ein anderes Programm speichert sie gerade.";
+    return Reason(result.error);
+}
+
 std::string WriteFailureMessage(const std::string& path, const TWriteResult& result)
 {
     const std::string name = Quoted(path);
-    const std::string reason = Reason(result.error);
-    const std::string unchanged = " Die bisherige Datei ist unver\xE4ndert geblieben.";
+    const std::string reason = Sentence(WriteFailureReason(result));
+    const std::string previous =
+        result.targetChanged
+            ? " Die bisherige Datei wurde als " + Quoted(result.backupPath) + " gesichert."
+            : std::string(" Die bisherige Datei ist unver\xE4ndert geblieben.");
     switch (result.failedStep) {
     case TWriteStep::None:
+    case TWriteStep::Target:
     case TWriteStep::Lock:
     case TWriteStep::Create:
         break;
     case TWriteStep::Write:
-        return "Fehler beim Schreiben der Datei " + name + ": " + reason + "." + unchanged;
+        return "Fehler beim Schreiben der Datei " + name + ": " + reason + previous;
     case TWriteStep::Sync:
-        return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + "." +
-               unchanged;
+        return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + previous;
     case TWriteStep::Backup:
     case TWriteStep::BackupLink:
-        return "Die Sicherungskopie der Datei " + name + " kann nicht angelegt werden: " + reason +
-               "." + unchanged;
+        return "Die Sicherungskopie der Datei " + name + " kann nicht angelegt werden: " + reason + previous;
     case TWriteStep::Rename:
-        return "Die Datei " + name + " kann nicht ersetzt werden: " + reason + "." + unchanged;
+        return "Die Datei " + name + " kann nicht ersetzt werden: " + reason + previous;
     }
-    return CannotCreate(path, result.error);
+    return "Datei " + name + " kann nicht erstellt werden. " + reason;
 }

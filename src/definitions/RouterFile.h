@@ -1,27 +1,29 @@
 #pragma once
 
-#include "FileSystem.h"
 #include "RouterList.h"
+#include "UserFile.h"
 
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The definitions file: a little-endian 32-bit version, then the records up
 // to the end of the file. Versions 259, 258, 257 and older are read; 259 is
 // written.
 
 constexpr std::uint32_t kRouterFileVersion = 259;
+constexpr std::size_t kMaxTextLength = 65535;
 
-// A file that could not be opened, created or read; the text is German
-// (Windows-1252, like every message text) and meant for the user:
-// Datei "<path>" kann nicht geöffnet werden. <reason>
-// Datei "<path>" kann nicht erstellt werden. <reason>
-class TFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+// A text read from the file that does not fit a string of the file when
+// written again (a property line "a=b=c" from a name holding "="), cut to
+// the longest text that fits.
+struct TCutText {
+    std::string router;     // RouterVendor of the record
+    std::string field;      // German name of the field
+    std::size_t length = 0; // bytes before the cut, as the writer counts them
 };
 
 struct TLoadResult {
@@ -30,36 +32,38 @@ struct TLoadResult {
     // When not complete: the offset at which the first field that the file
     // does not hold in full begins (0 for a file of 1 to 3 bytes).
     std::uint64_t damagedOffset = 0;
+    std::vector<TCutText> cutTexts;
+
+    // The list holds what the file holds, byte for byte.
+    bool Faithful() const { return complete && cutTexts.empty(); }
 };
 
 // Frees the list, then fills it with the records held in `bytes`: sorted
 // into a sorted list, in file order into an unsorted one. A record cut off
-// by the end is kept with the fields it holds in full; every other field is
-// as in a fresh record (zero or empty, or the default of an older version:
+// by the end is kept with the fields it holds in full, provided that its
+// name was read in full (otherwise it is dropped); every other field is as
+// in a fresh record (zero or empty, or the default of an older version:
 // HTTPPort 80, BrowserAuth 1). A cut string or property list is empty,
 // never partly filled. Never reads beyond `bytes`, and no count or length in
-// the file makes it allocate or loop beyond what `bytes` holds. Selects the
-// first item.
+// the file makes it allocate or loop beyond what `bytes` holds. A property
+// value too long for the file is cut (see TCutText). Selects the first item.
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list);
 
 enum class TMissingFile { Create, Fail };
 
-// Frees the list and reads the file at path into it (one read into memory,
-// then ParseRouterFile). A missing file is created empty (or, with
-// TMissingFile::Fail, reported as "kann nicht geöffnet werden"). Throws
-// TFileError when the file exists but cannot be read (it is then left alone,
-// never created anew or emptied), or is missing and cannot be created; the
-// list is then empty.
+// Frees the list and reads the file at path into it, as ParseRouterFile
+// does, in pieces straight from the file. A missing file is created empty
+// (or, with TMissingFile::Fail, reported as "kann nicht geöffnet werden").
+// Throws TFileError when the file exists but cannot be read (it is then left
+// alone, never created anew or emptied), is no regular file, is larger than
+// MaxDefinitionsFileSize(), or is missing and cannot be created; the list is
+// then empty.
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list,
                            TMissingFile missing = TMissingFile::Create);
 
-// Reads the whole file at path into bytes. False, with errno set, when it
-// cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
-
-// Makes the next LoadRouterList fail to open its file with errno `error`,
-// as if the system had refused it (0 clears it). For tests only.
-void SetLoadFaultForTesting(int error);
+// The largest definitions file that is read: records in memory take up to
+// about 18 times their size in the file.
+std::uint64_t MaxDefinitionsFileSize();
 
 // A text that does not fit the 16-bit length of a string in the file. The
 // text of the exception is the German message for the user.
@@ -72,7 +76,9 @@ public:
     std::size_t length;     // bytes, after the writer's TAB removal
 };
 
-constexpr std::size_t kMaxTextLength = 65535;
+// Throws TTextTooLong for the first text of the record that does not fit
+// its 16-bit length in the file. routerIndex goes into the exception.
+void CheckTextLengths(const TRouterEntry& entry, int routerIndex = -1);
 
 // The bytes of the file for the list, version 259. Removes the TABs before
 // the first NUL of OfflineCode, BeforeIPAddress and AfterIPAddress from the
@@ -81,28 +87,32 @@ constexpr std::size_t kMaxTextLength = 65535;
 // 16-bit length.
 std::string SerializeRouterList(TRouterList& list);
 
-// Writes the list to path crash-safely (temporary file, fsync, rename over
-// the target, fsync of the folder), under an advisory lock on the target. On
-// failure the previous file stays byte for byte as it was, no temporary file
-// remains, the user is told through ShowMsgBox (mkError, btnOK) and the
-// result is false. A text too long for the file refuses the save before
-// anything is written or any record changed. With keepOriginal an existing
-// file is first kept as path + ".bak" (or ".bak2", ".bak3", ... when that
-// name is taken), whose name goes to *backupPath.
+// Writes the list to path crash-safely (see TAtomicFile), in pieces as the
+// bytes are made. On failure the previous file stays byte for byte as it
+// was, no temporary file remains, the user is told through ShowMsgBox
+// (mkError, btnOK) and the result is false. A text too long for the file
+// refuses the save before anything is written or any record changed. With
+// keepOriginal an existing file is first kept as path + ".bak" (or ".bak2",
+// ".bak3", ... when that name is taken), whose name goes to *backupPath.
 bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOriginal = false,
                     std::string* backupPath = nullptr);
 
-// The editor's own "Routers.dat". When it was not read completely (damaged
-// or unreadable), its first successful save keeps the original as a backup.
+// The German warning about texts that were cut while the file was read.
+std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>& cutTexts);
+
+// The editor's own "Routers.dat". When it was not read faithfully (damaged,
+// unreadable, or with texts cut), its first successful save keeps the
+// original as a backup.
 class TRoutersFile {
 public:
     explicit TRoutersFile(std::string path) : m_path(std::move(path)) {}
 
     const std::string& Path() const { return m_path; }
     // LoadRouterList with TMissingFile::Create; rethrows its TFileError.
+    // Removes what killed saves left in the folder first.
     TLoadResult Load(TRouterList& list);
     // SaveRouterList to Path(); keeps the original first when the load did
-    // not read it completely. Cleared by a successful save.
+    // not read it faithfully. Cleared by a successful save.
     bool Save(TRouterList& list);
 
     bool KeepsOriginalOnSave() const { return m_keepOriginalOnSave; }

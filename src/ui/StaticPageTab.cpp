@@ -6,6 +6,7 @@
 #include "MySpeedButton.h"
 #include "QtText.h"
 #include "PageEvaluation.h"
+#include "UserFile.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -26,14 +27,7 @@ namespace {
 
 std::string ReadWholeFile(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const QString text = QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
-                                 .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString());
-        throw std::runtime_error(ToCp1252(text));
-    }
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return ReadUserFile(QFile::encodeName(fileName).toStdString(), MaxPageFileSize(), TFileNaming::FullPath);
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 //   HTML fields and from property values, property lines written through
 //   lookup by name and read back through setting their values);
 // - from the second round on, writing and reading change nothing.
-// A text too long for the file (possible after a lookup joins a name that
-// holds "=" with its value) must be refused with TTextTooLong.
+// - whatever was read can be written again: no text too long for the file
+//   survives the reader (a lookup joins a name that holds "=" with its
+//   value; the reader cuts such texts).
 // Shared by the fuzz target and the regression test.
 std::string CheckRoundTrip(std::string_view bytes);

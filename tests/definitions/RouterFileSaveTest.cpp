@@ -187,10 +187,10 @@ TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
         std::string message; // the whole text, or a part of it
         bool exact;
     };
-    const std::string created = "Fehler beim Erstellen der Datei " + path + "!";
+    const std::string created = "Fehler beim Erstellen der Datei " + path + "! ";
     const std::vector<Case> cases = {
-        {TWriteStep::Lock, EWOULDBLOCK, false, created, true},
-        {TWriteStep::Create, EACCES, false, created, true},
+        {TWriteStep::Lock, EWOULDBLOCK, false, created + "Ein anderes Programm speichert sie gerade.", true},
+        {TWriteStep::Create, ENOSPC, false, created + "No space left on device", true},
         {TWriteStep::Write, ENOSPC, false,
          "Fehler beim Schreiben der Datei \"" + path +
              "\": No space left on device. Die bisherige Datei ist unver\xE4ndert geblieben.",
@@ -231,7 +231,8 @@ TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     TRouterList list = SmallList();
     EXPECT_FALSE(SaveRouterList(list, path));
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "!"});
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
+                                                       "! Ein anderes Programm speichert sie gerade."});
     EXPECT_EQ(ReadBytes(path), kOldBytes);
     ::close(other);
     EXPECT_TRUE(SaveRouterList(list, path));
@@ -374,7 +375,7 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
     // temporary file is written, flushed and renamed.
     const auto writeBytes = [&](int which) {
         TAtomicFile file(path);
-        return file.Open() && file.Commit(bytes[which], false);
+        return file.Open() && file.Write(bytes[which]) && file.Commit(false);
     };
     const auto timeOf = [](const auto& action) {
         const auto start = std::chrono::steady_clock::now();

@@ -1,0 +1,270 @@
+// Writing definitions files: every length is checked before the first byte
+// is written, then the bytes go to the file in pieces as they are made.
+
+#include "RouterFile.h"
+#include "RouterFileText.h"
+
+#include "AtomicFile.h"
+#include "FileMessages.h"
+#include "WMsgBox.h"
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// Every text field with its German name, in file order, and whether it is
+// HTML code (which loses its TABs when written).
+template <typename Visitor>
+void VisitTexts(const TRouterEntry& e, Visitor&& visit)
+{
+    visit(e.AuthString, "Anmeldestring", false);
+    visit(e.RouterVendor, "Name oder Hersteller des Routers", false);
+    visit(e.RouterVendorURL, "URL des Router-Herstellers", false);
+    visit(e.Comments, "Sonstige Kommentare", false);
+    visit(e.GoOnline, "Aufruf f\xFCr den Aufbau der Verbindung", false);
+    visit(e.GoOffline, "Aufruf f\xFCr das Trennen der Verbindung", false);
+    visit(e.StatusPage, "Statusseite", false);
+    visit(e.OfflineCode, "HTML-Code bei OFFLINE", true);
+    visit(e.BeforeIPAddress, "HTML-Code vor der IP-Adresse", true);
+    visit(e.AfterIPAddress, "HTML-Code nach der IP-Adresse", true);
+    visit(e.Status2Page, "Extra-Seite der Statusabfrage 2", false);
+    visit(e.UserDef1, "Benutzerdefinierte Aktion 1", false);
+    visit(e.UserDef2, "Benutzerdefinierte Aktion 2", false);
+    visit(e.UserDef3, "Benutzerdefinierte Aktion 3", false);
+    visit(e.Reserved1, "Reserviert 1", false);
+    visit(e.Reserved2, "Reserviert 2", false);
+    visit(e.SignOffURL, "Aufruf f\xFCr die Abmeldung vom Router", false);
+    visit(e.Status3Page, "Extra-Seite der Statusabfrage 3", false);
+    visit(e.Status4Page, "Extra-Seite der Statusabfrage 4", false);
+}
+
+void CheckProperties(const TRouterEntry& e, const TPropertyList& props, int query, int routerIndex)
+{
+    const auto tooLong = [&](const std::string& field, std::size_t length) {
+        return TTextTooLong(routerIndex, e.RouterVendor, field, length);
+    };
+    bool valueTooLong = false;
+    for (int i = 0; i < props.Count(); ++i) {
+        if (props.Name(i).size() > kMaxTextLength) {
+            throw tooLong("Name einer Eigenschaft der Statusabfrage " + std::to_string(query),
+                          props.Name(i).size());
+        }
+        valueTooLong = valueTooLong || props.ValueAt(i).size() > kMaxTextLength;
+    }
+    if (!valueTooLong)
+        return;
+    // Only the values that a lookup by name finds are written.
+    const std::vector<int> found = props.LookupIndexOfEachName();
+    for (int i = 0; i < props.Count(); ++i) {
+        const std::size_t length = found[i] < 0 ? 0 : WrittenLength(props.ValueAt(found[i]));
+        if (length > kMaxTextLength)
+            throw tooLong(PropertyValueLabel(props.Name(i), query), length);
+    }
+}
+
+// Collects the bytes of the file and hands them to the sink in pieces.
+class TByteWriter {
+public:
+    using TSink = std::function<bool(std::string_view)>;
+
+    // Without a sink every byte stays in Bytes().
+    explicit TByteWriter(TSink sink = {}) : m_sink(std::move(sink)) {}
+
+    void U32(std::uint32_t value)
+    {
+        const char bytes[4] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+        m_out.append(bytes, 4);
+    }
+    void Int32(std::int32_t value) { U32(static_cast<std::uint32_t>(value)); }
+    void Byte(std::uint8_t value) { m_out += char(value); }
+    void Double(double value)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        U32(std::uint32_t(bits));
+        U32(std::uint32_t(bits >> 32));
+    }
+    // The length must have been checked.
+    void String(std::string_view text)
+    {
+        const char head[2] = {char(text.size()), char(text.size() >> 8)};
+        m_out.append(head, 2);
+        m_out.append(text);
+    }
+    // The text without the TABs before its first NUL byte.
+    void StringWithoutTabs(std::string_view text)
+    {
+        const std::size_t length = WrittenLength(text);
+        if (length == text.size())
+            return String(text);
+        const char head[2] = {char(length), char(length >> 8)};
+        m_out.append(head, 2);
+        const std::size_t nul = std::min(text.find('\0'), text.size());
+        for (std::size_t i = 0; i < nul; ++i) {
+            if (text[i] != '\t')
+                m_out += text[i];
+        }
+        m_out.append(text.substr(nul));
+    }
+
+    // Hands the bytes on once a piece is full; false when the sink failed.
+    bool Pass()
+    {
+        constexpr std::size_t kPiece = std::size_t(1) << 20;
+        return !m_sink || m_out.size() < kPiece || Flush();
+    }
+    bool Flush()
+    {
+        if (!m_sink)
+            return true;
+        const bool ok = m_sink(m_out);
+        m_out.clear();
+        return ok;
+    }
+    std::string& Bytes() { return m_out; }
+
+private:
+    TSink m_sink;
+    std::string m_out;
+};
+
+void EraseTabsBeforeNul(std::string& text)
+{
+    const auto nul = std::find(text.begin(), text.end(), '\0');
+    text.erase(std::remove(text.begin(), nul, '\t'), nul);
+}
+
+// The count of lines, then per line its name and the value that a lookup
+// by that name finds, without TABs before the first NUL.
+void WriteProperties(TByteWriter& out, const TPropertyList& props)
+{
+    out.Int32(props.Count());
+    if (props.Empty())
+        return;
+    const std::vector<int> found = props.LookupIndexOfEachName();
+    for (int i = 0; i < props.Count(); ++i) {
+        out.String(props.Name(i));
+        out.StringWithoutTabs(found[i] < 0 ? std::string_view() : props.ValueAt(found[i]));
+    }
+}
+
+void WriteRecord(TByteWriter& out, TRouterEntry& e)
+{
+    EraseTabsBeforeNul(e.OfflineCode);
+    EraseTabsBeforeNul(e.BeforeIPAddress);
+    EraseTabsBeforeNul(e.AfterIPAddress);
+    out.Int32(e.HTTPPort);
+    out.Byte(e.BrowserAuth);
+    out.String(e.AuthString);
+    out.Double(e.SavedAt);
+    for (const std::string* text : {&e.RouterVendor, &e.RouterVendorURL, &e.Comments, &e.GoOnline,
+                                    &e.GoOffline, &e.StatusPage, &e.OfflineCode, &e.BeforeIPAddress,
+                                    &e.AfterIPAddress, &e.Status2Page})
+        out.String(*text);
+    WriteProperties(out, e.Status2Values);
+    for (const std::string* text : {&e.UserDef1, &e.UserDef2, &e.UserDef3, &e.Reserved1, &e.Reserved2})
+        out.String(*text);
+    out.Byte(e.ReservedFlag);
+    out.String(e.SignOffURL);
+    out.String(e.Status3Page);
+    WriteProperties(out, e.Status3Values);
+    out.String(e.Status4Page);
+    WriteProperties(out, e.Status4Values);
+}
+
+void CheckListTextLengths(const TRouterList& list)
+{
+    for (int i = 0; i < list.Count(); ++i)
+        CheckTextLengths(list.Entry(i), i);
+}
+
+// Writes the lengths-checked list; false when the sink failed.
+bool WriteList(TByteWriter& out, TRouterList& list)
+{
+    out.U32(kRouterFileVersion);
+    for (int i = 0; i < list.Count(); ++i) {
+        WriteRecord(out, list.Entry(i));
+        if (!out.Pass())
+            return false;
+    }
+    return out.Flush();
+}
+
+// The editor's own message when the file cannot be created or replaced at
+// all; every later step is told in detail.
+std::string SaveFailureMessage(const std::string& path, const TWriteResult& result)
+{
+    switch (result.failedStep) {
+    case TWriteStep::Target:
+    case TWriteStep::Lock:
+    case TWriteStep::Create:
+        return "Fehler beim Erstellen der Datei " + MessageText(path) + "! " + WriteFailureReason(result);
+    default:
+        return WriteFailureMessage(path, result);
+    }
+}
+
+} // namespace
+
+TTextTooLong::TTextTooLong(int index, std::string name, std::string fieldName, std::size_t size)
+    : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(name) +
+                         "\" ist " + std::to_string(size) +
+                         " Bytes lang. Ein Text darf in der Definitionsdatei h\xF6" "chstens 65535 "
+                         "Bytes lang sein. Bitte k\xFCrzen Sie den Text."),
+      routerIndex(index),
+      routerName(std::move(name)),
+      field(std::move(fieldName)),
+      length(size)
+{
+}
+
+void CheckTextLengths(const TRouterEntry& entry, int routerIndex)
+{
+    VisitTexts(entry, [&](const std::string& text, const char* field, bool htmlCode) {
+        const std::size_t length = htmlCode ? WrittenLength(text) : text.size();
+        if (length > kMaxTextLength)
+            throw TTextTooLong(routerIndex, entry.RouterVendor, field, length);
+    });
+    CheckProperties(entry, entry.Status2Values, 2, routerIndex);
+    CheckProperties(entry, entry.Status3Values, 3, routerIndex);
+    CheckProperties(entry, entry.Status4Values, 4, routerIndex);
+}
+
+std::string SerializeRouterList(TRouterList& list)
+{
+    CheckListTextLengths(list);
+    TByteWriter out;
+    WriteList(out, list);
+    return std::move(out.Bytes());
+}
+
+bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOriginal,
+                    std::string* backupPath)
+{
+    if (backupPath)
+        backupPath->clear();
+    try {
+        CheckListTextLengths(list);
+    } catch (const TTextTooLong& tooLong) {
+        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
+                       " ist unver\xE4ndert geblieben.",
+                   "", mkError, btnOK);
+        return false;
+    }
+    TAtomicFile file(path);
+    // From here on the records lose their TABs, as they do when the writer
+    // goes ahead.
+    if (file.Open()) {
+        TByteWriter out([&file](std::string_view bytes) { return file.Write(bytes); });
+        if (WriteList(out, list))
+            file.Commit(keepOriginal);
+    }
+    if (!file.Result().Ok()) {
+        ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+        return false;
+    }
+    if (backupPath)
+        *backupPath = file.BackupPath();
+    return true;
+}

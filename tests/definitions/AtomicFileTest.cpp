@@ -1,0 +1,353 @@
+// The crash-safe writer against targets it must refuse, folders it cannot
+// write, hard links, owners, leftovers of killed saves, long names and a
+// full disk.
+
+#include "AtomicFile.h"
+#include "FileMessages.h"
+#include "RouterTestUtil.h"
+
+#include <cerrno>
+#include <csignal>
+#include <functional>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace routertest;
+
+namespace {
+
+const std::string kOld = "the old bytes, never to be lost";
+const std::string kNew = "the new bytes";
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st{};
+    ::lstat(path.c_str(), &st);
+    return st;
+}
+
+// Runs `action` in a child process and returns its exit status, or -1 when
+// it died of a signal.
+int InChild(const std::function<int()>& action)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(action());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The unprivileged user that the tests run as where they run as root.
+const passwd* Nobody()
+{
+    return ::getpwnam("nobody");
+}
+
+constexpr int kCannotDropRights = 77;
+
+// Runs `action` in a child process without the rights of root: as nobody
+// when the tests run as root, else as the user itself.
+int WithoutRootRights(const std::function<int()>& action)
+{
+    return InChild([&] {
+        if (::geteuid() == 0) {
+            const passwd* nobody = Nobody();
+            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                ::setuid(nobody->pw_uid) != 0)
+                return kCannotDropRights;
+        }
+        return action();
+    });
+}
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::chmod(dir.Path().c_str(), 0755); }
+    void TearDown() override { SetWriteFaultForTesting(TWriteStep::None, 0); }
+
+    // Gives the file (and the state folder) to the user that
+    // WithoutRootRights runs as.
+    void HandOver(const std::string& file) const
+    {
+        if (::geteuid() != 0)
+            return;
+        const passwd* nobody = Nobody();
+        ASSERT_TRUE(nobody);
+        ASSERT_EQ(::chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(::chown(state.Path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+
+    TempDir dir;
+    TempDir state;
+    const std::string path = dir / "Routers.dat";
+};
+
+} // namespace
+
+TEST_F(AtomicFileTest, OnlyRegularFilesAreReplaced)
+{
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string dangling = dir / "dangling";
+    ASSERT_EQ(::symlink((dir / "nowhere/Routers.dat").c_str(), dangling.c_str()), 0);
+    const std::string folder = dir / "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+
+    const TWriteResult toFifo = WriteFileCrashSafe(fifo, kNew);
+    EXPECT_EQ(toFifo.failedStep, TWriteStep::Target);
+    EXPECT_TRUE(S_ISFIFO(StatOf(fifo).st_mode));
+    EXPECT_EQ(WriteFailureMessage(fifo, toFifo),
+              "Datei \"" + fifo + "\" kann nicht erstellt werden. Sie ist eine benannte Pipe (FIFO), keine "
+              "gew\xF6hnliche Datei.");
+
+    const TWriteResult toDangling = WriteFileCrashSafe(dangling, kNew);
+    EXPECT_EQ(toDangling.failedStep, TWriteStep::Target);
+    EXPECT_TRUE(S_ISLNK(StatOf(dangling).st_mode));
+    EXPECT_NE(WriteFailureMessage(dangling, toDangling).find("Verkn\xFCpfung auf eine Datei, die es nicht gibt"),
+              std::string::npos);
+
+    EXPECT_EQ(WriteFileCrashSafe(folder, kNew).failedStep, TWriteStep::Target);
+    EXPECT_TRUE(S_ISDIR(StatOf(folder).st_mode));
+
+    // A device node of our own, where this user may make one (as /dev/null).
+    const std::string device = dir / "null";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        const TWriteResult toDevice = WriteFileCrashSafe(device, kNew);
+        EXPECT_EQ(toDevice.failedStep, TWriteStep::Target);
+        EXPECT_EQ(toDevice.targetKind, TFileKind::Device);
+        EXPECT_TRUE(S_ISCHR(StatOf(device).st_mode));
+    }
+    EXPECT_EQ(dir.Entries().size(), ::access(device.c_str(), F_OK) == 0 ? 4u : 3u) << "temporary file left";
+}
+
+TEST_F(AtomicFileTest, ReadOnlyTargetIsRefused)
+{
+    for (const mode_t mode : {0444, 0000}) {
+        SCOPED_TRACE(mode);
+        WriteBytes(path, kOld);
+        ::chmod(path.c_str(), mode);
+        const TWriteResult result = WriteFileCrashSafe(path, kNew);
+        EXPECT_EQ(result.failedStep, TWriteStep::Create);
+        EXPECT_EQ(result.error, EACCES);
+        EXPECT_EQ(StatOf(path).st_mode & 07777, mode);
+        ::chmod(path.c_str(), 0644);
+        EXPECT_EQ(ReadBytes(path), kOld);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    }
+    // The editor says it as its own creation message, with the reason.
+    MessageRecorder messages;
+    ::chmod(path.c_str(), 0444);
+    TRouterList list;
+    list.Add("x", Entry("x"));
+    EXPECT_FALSE(SaveRouterList(list, path));
+    EXPECT_EQ(messages.texts,
+              std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "! Permission denied"});
+}
+
+TEST_F(AtomicFileTest, ReadOnlyFolderIsWrittenInPlace)
+{
+    WriteBytes(path, kOld);
+    HandOver(path);
+    const ino_t inode = StatOf(path).st_ino;
+    ::chmod(dir.Path().c_str(), 0555);
+    const int status = WithoutRootRights([&] {
+        ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+        TAtomicFile file(path);
+        return file.Open() && file.WritesInPlace() && file.Write(kNew) && file.Commit(false) ? 0 : 1;
+    });
+    ::chmod(dir.Path().c_str(), 0755);
+    if (status == kCannotDropRights)
+        GTEST_SKIP() << "cannot drop root's rights here";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_EQ(StatOf(path).st_ino, inode);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    // The backup copy went to the state folder and is gone once the new
+    // bytes are safe.
+    EXPECT_EQ(state.Entries(), std::vector<std::string>{"tarvelo-editor"});
+    EXPECT_TRUE(std::filesystem::is_empty(state / "tarvelo-editor"));
+}
+
+TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceAfterABackup)
+{
+    WriteBytes(path, kOld);
+    const std::string other = dir / "other-name.dat";
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
+    EXPECT_EQ(ReadBytes(other), kNew) << "the link still shares the file";
+    EXPECT_EQ(StatOf(path).st_ino, StatOf(other).st_ino);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+
+    // Kept on request, as for a damaged file.
+    const TWriteResult kept = WriteFileCrashSafe(path, kOld, true);
+    ASSERT_TRUE(kept.Ok());
+    EXPECT_EQ(kept.backupPath, path + ".bak");
+    EXPECT_EQ(ReadBytes(kept.backupPath), kNew);
+    EXPECT_EQ(ReadBytes(other), kOld);
+}
+
+TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheOldBytesBack)
+{
+    const std::string other = dir / "other-name.dat";
+    struct Case {
+        TWriteStep step;
+        int error;
+    };
+    for (const Case c : {Case{TWriteStep::Write, ENOSPC}, Case{TWriteStep::Sync, EIO}}) {
+        SCOPED_TRACE(int(c.step));
+        WriteBytes(path, kOld);
+        std::filesystem::remove(other);
+        ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+        SetWriteFaultForTesting(c.step, c.error);
+        const std::string longer(3 * kOld.size(), 'n');
+        const TWriteResult result = WriteFileCrashSafe(path, longer);
+        EXPECT_EQ(result.failedStep, c.step);
+        EXPECT_FALSE(result.targetChanged);
+        EXPECT_EQ(ReadBytes(path), kOld);
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+        EXPECT_NE(WriteFailureMessage(path, result).find("Die bisherige Datei ist unver\xE4ndert geblieben."),
+                  std::string::npos);
+    }
+    // Given up half way (an error while making the bytes): the same.
+    {
+        TAtomicFile file(path);
+        ASSERT_TRUE(file.Open());
+        ASSERT_TRUE(file.WritesInPlace());
+        ASSERT_TRUE(file.Write("xx"));
+    }
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+}
+
+TEST_F(AtomicFileTest, FolderWithoutRightsFallsBackToWritingInPlace)
+{
+    // As a save that may not create files in the folder sees it.
+    WriteBytes(path, kOld);
+    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
+    TAtomicFile file(path);
+    ASSERT_TRUE(file.Open());
+    EXPECT_TRUE(file.WritesInPlace());
+    ASSERT_TRUE(file.Write(kNew));
+    ASSERT_TRUE(file.Commit(false));
+    EXPECT_EQ(ReadBytes(path), kNew);
+
+    // A new file cannot be written in place.
+    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
+    const TWriteResult result = WriteFileCrashSafe(dir / "new.dat", kNew);
+    EXPECT_EQ(result.failedStep, TWriteStep::Create);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.dat"));
+}
+
+TEST_F(AtomicFileTest, OwnerGroupAndModeAreKept)
+{
+    WriteBytes(path, kOld);
+    ::chmod(path.c_str(), 0640);
+    const passwd* nobody = Nobody();
+    const bool root = ::geteuid() == 0 && nobody;
+    if (root) {
+        ASSERT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    const struct stat before = StatOf(path);
+    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+
+    // A mode that would lock the owner out of reading it at the next start
+    // is not kept.
+    ::chmod(path.c_str(), 0200);
+    ASSERT_TRUE(WriteFileCrashSafe(path, kOld).Ok());
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0600u);
+}
+
+TEST_F(AtomicFileTest, FileOfAnotherOwnerKeepsItsOwner)
+{
+    // Root owns the file, the group may write it: the group's member saves.
+    WriteBytes(path, kOld);
+    const passwd* nobody = Nobody();
+    if (::geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root to set up two users";
+    ASSERT_EQ(::chown(path.c_str(), 0, nobody->pw_gid), 0);
+    ::chmod(path.c_str(), 0664);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const int status = WithoutRootRights([&] { return WriteFileCrashSafe(path, kNew).Ok() ? 0 : 1; });
+    if (status == kCannotDropRights)
+        GTEST_SKIP() << "cannot drop root's rights here";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_EQ(StatOf(path).st_uid, 0u);
+    EXPECT_EQ(StatOf(path).st_gid, nobody->pw_gid);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+}
+
+TEST_F(AtomicFileTest, LeftoversOfKilledSavesAreRemoved)
+{
+    WriteBytes(path, kOld);
+    // A process id that no process has any more.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string dead = "Routers.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
+    const std::string mine = "Routers.dat.tmp-" + std::to_string(::getpid()) + "-1a2b3c";
+    const std::string notOurs = "Routers.dat.tmp-notes";
+    const std::string otherFile = "Other.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
+    for (const std::string& name : {dead, mine, notOurs, otherFile})
+        WriteBytes(dir / name, "leftover");
+    // A save in another process whose id is unknown here holds its lock.
+    const std::string locked = "Routers.dat.tmp-" + std::to_string(gone) + "-4d5e6f";
+    WriteBytes(dir / locked, "in use");
+    const int holder = ::open((dir / locked).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+
+    TRoutersFile file(path);
+    TRouterList list;
+    file.Load(list);
+    ::close(holder);
+    std::vector<std::string> kept = {otherFile, "Routers.dat", locked, mine, notOurs};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(dir.Entries(), kept);
+    // A save cleans up as well.
+    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
+    EXPECT_FALSE(std::filesystem::exists(dir / locked));
+}
+
+TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
+{
+    const std::string name(250, 'n');
+    const std::string target = dir / name;
+    ASSERT_TRUE(WriteFileCrashSafe(target, kOld).Ok());
+    ASSERT_TRUE(WriteFileCrashSafe(target, kNew, true).Ok());
+    EXPECT_EQ(ReadBytes(target), kNew);
+    std::vector<std::string> entries = dir.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    const std::string& backup = entries[0] == name ? entries[1] : entries[0];
+    EXPECT_EQ(ReadBytes(dir / backup), kOld);
+    EXPECT_LE(backup.size(), 255u);
+}
+
+TEST_F(AtomicFileTest, FullDiskKeepsTheOldFileAndSaysWhy)
+{
+    WriteBytes(path, kOld);
+    // The file size limit makes the disk full for the child at 4 KiB.
+    const int status = InChild([&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const TWriteResult result = WriteFileCrashSafe(path, std::string(100000, 'x'));
+        return result.failedStep == TWriteStep::Write && result.error == EFBIG ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+}

@@ -1,0 +1,126 @@
+// Reading the files a user names: only regular files, within a size limit,
+// with a German message for everything else; never blocking, never reading
+// endlessly.
+
+#include "RouterTestUtil.h"
+#include "UserFile.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace routertest;
+
+namespace {
+
+// The message of the TFileError that `read` throws, or "no error".
+template <typename Read>
+std::string ErrorOf(Read&& read)
+{
+    try {
+        read();
+    } catch (const TFileError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+class UserFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(UserFileTest, OnlyRegularFilesAreRead)
+{
+    const std::string fifo = dir / "Routers.dat";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string fifoReason = " kann nicht ge\xF6" "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
+                                   "gew\xF6hnliche Datei.";
+    TRouterList list;
+    // Without a writer a FIFO would block the open; with one, the reads.
+    EXPECT_EQ(ErrorOf([&] { LoadRouterList(fifo, list); }), "Datei \"" + fifo + "\"" + fifoReason);
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(fifo, 1000, TFileNaming::FullPath); }), "Datei " + fifo + fifoReason);
+
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile("/dev/zero", 1u << 30); }),
+              "Datei \"/dev/zero\" kann nicht ge\xF6" "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche "
+              "Datei.");
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }),
+              "Datei \"" + dir.Path() + "\" kann nicht ge\xF6" "ffnet werden. Is a directory");
+}
+
+TEST_F(UserFileTest, FilesOverTheLimitAreRefusedBeforeReading)
+{
+    const std::string page = dir / "page.htm";
+    WriteBytes(page, std::string(1000, 'p'));
+    EXPECT_EQ(ReadUserFile(page, 1000), std::string(1000, 'p'));
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(page, 999); }),
+              "Datei \"" + page + "\" ist zu gro\xDF (1.000 Bytes). Gelesen werden k\xF6nnen h\xF6" "chstens 999 "
+              "Bytes.");
+
+    // A definitions file of a terabyte (sparse, so it costs no disk) is
+    // refused at once instead of running out of memory.
+    const std::string huge = dir / "Routers.dat";
+    WriteBytes(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), off_t(1) << 40), 0);
+    TRouterList list;
+    const std::string message = ErrorOf([&] { LoadRouterList(huge, list); });
+    EXPECT_EQ(message.rfind("Datei \"" + huge + "\" ist zu gro\xDF (1.099.511.627.776 Bytes).", 0), 0u) << message;
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{std::uint64_t(64) << 20, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_DATA, &limit);
+        ::_exit(UsableMemory() == (std::uint64_t(64) << 20) && MaxDefinitionsFileSize() < (std::uint64_t(4) << 20)
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(UserFileTest, FileReadEvenWhenItsSizeSaysNothing)
+{
+    // Files whose size the system gives as 0 are read to their end.
+    const std::string version = ReadUserFile("/proc/self/status", 1u << 20);
+    EXPECT_NE(version.find("Pid:"), std::string::npos);
+    EXPECT_EQ(ErrorOf([] { ReadUserFile("/proc/self/status", 10); }).rfind("Datei \"/proc/self/status\" ist zu gro\xDF", 0),
+              0u);
+}
+
+TEST_F(UserFileTest, CutTextsKeepTheOriginalAtTheFirstSave)
+{
+    // A pair whose name holds "=" joins into a value too long for the file.
+    std::string bytes = std::string("\x03\x01\0\0", 4) + std::string(4 + 1 + 2 + 8, '\0') +
+                        std::string("\x04\0long", 6) + std::string(2 * 9, '\0') + std::string("\x01\0\0\0", 4);
+    const std::string name = "a=" + std::string(65000, 'x');
+    const std::string value(1000, 'y');
+    for (const std::string* text : {&name, &value})
+        bytes += std::string{char(text->size() & 0xFF), char(text->size() >> 8)} + *text;
+    bytes += std::string(2 * 5 + 1 + 2 + 2, '\0') + std::string(4, '\0') + std::string(2, '\0') +
+             std::string(4, '\0');
+    const std::string path = dir / "Routers.dat";
+    WriteBytes(path, bytes);
+
+    TRoutersFile file(path);
+    TRouterList list;
+    const TLoadResult result = file.Load(list);
+    ASSERT_EQ(result.cutTexts.size(), 1u);
+    EXPECT_TRUE(file.KeepsOriginalOnSave());
+    const std::string message = CutTextsMessage(path, result.cutTexts);
+    EXPECT_NE(message.find("Eigenschaft \"a\" der Statusabfrage 2 des Routers \"long\" (66.001 Bytes)"),
+              std::string::npos)
+        << message;
+
+    MessageRecorder messages;
+    ASSERT_TRUE(file.Save(list)) << "a record nobody changed never fails the save";
+    EXPECT_EQ(ReadBytes(path + ".bak"), bytes);
+    EXPECT_TRUE(messages.texts.empty());
+}
