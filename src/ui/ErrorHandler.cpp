@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <new>
+
 QString ApplicationTitle()
 {
     const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -30,6 +32,8 @@ void ShowCurrentException()
 {
     try {
         throw;
+    } catch (const std::bad_alloc&) {
+        ShowUnhandledError("Nicht genug Arbeitsspeicher, um die Aktion auszuf\xFChren.");
     } catch (const std::exception& error) {
         ShowUnhandledError(error.what());
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "MainUnit.h"
 
 #include "ErrorHandler.h"
+#include "FileMessages.h"
 #include "MySpeedButton.h"
 #include "Normalize.h"
 #include "PageControl.h"
@@ -525,6 +526,17 @@ void TMainEditor::FormShow()
         QMetaObject::invokeMethod(this, Guarded([this] { WarnIfFileDamaged(); }),
                                   Qt::QueuedConnection);
     }
+    if (!m_loadResult.cutTexts.empty())
+        QMetaObject::invokeMethod(this, Guarded([this] { WarnAboutCutTexts(); }), Qt::QueuedConnection);
+}
+
+void TMainEditor::WarnAboutCutTexts()
+{
+    const std::string backup = FileNameOf(m_file.Path()) + ".bak";
+    ShowMsgBox(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
+                   "\n\nDas Original wird beim ersten Speichern als \"" + MessageText(backup) +
+                   "\" aufbewahrt.",
+               {}, mkWarning, btnOK);
 }
 
 void TMainEditor::WarnIfFileDamaged()
@@ -733,8 +745,25 @@ void TMainEditor::CopyControlsInto(TRouterEntry& record) const
     record.UserDef3 = ToCp1252(UserDef3Edit->text());
 }
 
+// A text too long for the file refuses the save before the list or any
+// record changes, so that memory and file stay alike.
+bool TMainEditor::EditedRecordFits() const
+{
+    TRouterEntry edited = NewRouterEntry();
+    CopyControlsInto(edited);
+    try {
+        CheckTextLengths(edited);
+        return true;
+    } catch (const TTextTooLong& tooLong) {
+        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert.", "", mkError, btnOK);
+        return false;
+    }
+}
+
 void TMainEditor::SaveBtnClick()
 {
+    if (!EditedRecordFits())
+        return;
     int recordIndex = m_routers.Selected();
     if (m_newRouter) {
         auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());

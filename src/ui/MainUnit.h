@@ -102,9 +102,11 @@ private:
     void FormShow();
     void LoadRouters();
     void WarnIfFileDamaged();
+    void WarnAboutCutTexts();
 
     void ShowRecord(const TRouterEntry& record);
     void CopyControlsInto(TRouterEntry& record) const;
+    bool EditedRecordFits() const;
     void ClearEditingTexts();
     void SetBrowseButtons();
     void SetEditingButtons();
