@@ -1,4 +1,5 @@
 #include "CliSupport.h"
+#include "CommandLine.h"
 
 #include "Cp1252.h"
 #include "FileMessages.h"
@@ -38,11 +39,18 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
             WarnCp1252(MessageText(path) + ": damaged; could not be read from byte " +
                        std::to_string(result.damagedOffset) + " on");
         }
+        if (!result.cutTexts.empty())
+            WarnCp1252(CutTextsMessage(path, result.cutTexts));
         return result;
     } catch (const TFileError& error) {
         FailCp1252(error.what());
         return std::nullopt;
     }
+}
+
+int StatusAfterReading(const TLoadResult& result)
+{
+    return result.Faithful() ? kExitOk : kExitDamagedInput;
 }
 
 std::optional<std::string> ReadPage(const std::string& path)

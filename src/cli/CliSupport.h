@@ -18,7 +18,7 @@ std::string AbsolutePath(const std::string& path);
 
 // Reads a definitions file without ever creating or changing it. Prints the
 // error and returns nothing when the file cannot be read; warns on standard
-// error when it is damaged.
+// error when it is damaged or texts had to be cut (TLoadResult::Faithful).
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list);
 
 // Reads a saved status page whole. Prints the German error and returns
@@ -27,6 +27,9 @@ std::optional<std::string> ReadPage(const std::string& path);
 
 // True when both paths name the same existing file.
 bool SameFile(const std::string& a, const std::string& b);
+
+// The exit status of a command that did its work on what it could read.
+int StatusAfterReading(const TLoadResult& result);
 
 // Writes bytes to standard output (path empty), or crash-safely to a file.
 // Prints the reason and returns false on failure.

@@ -3,6 +3,15 @@
 #include <algorithm>
 #include <iostream>
 
+const char kExitStatusHelp[] =
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  failure: wrong arguments, a file that cannot be read or written, an\n"
+    "     unknown router, not enough memory\n"
+    "  2  the definitions file is damaged (cut off or with stray bytes at its end),\n"
+    "     or holds texts that had to be cut; what could be read was still used,\n"
+    "     except by convert without --force\n";
+
 TCommandLine::TCommandLine(std::string command, std::string description)
     : m_command(std::move(command)), m_description(std::move(description))
 {
@@ -128,5 +137,5 @@ std::string TCommandLine::HelpText() const
         for (const auto& [name, help] : m_positionalHelp)
             row(name, help);
     }
-    return text;
+    return text + "\n" + kExitStatusHelp;
 }

@@ -4,6 +4,14 @@
 #include <string>
 #include <vector>
 
+// The exit statuses of the tool, as its help lists them.
+enum TExitStatus {
+    kExitOk = 0,
+    kExitFailure = 1,     // usage, a file that cannot be read or written, ...
+    kExitDamagedInput = 2 // the definitions file is damaged or was read with cuts
+};
+extern const char kExitStatusHelp[];
+
 // The arguments of one routersdat command: positional arguments, flags
 // (--json) and options with a value (--router NAME, --router=NAME, -o OUT).
 // Arguments are taken as the raw bytes the system passed, so a path is

@@ -7,9 +7,10 @@ int RunConvertCommand(const TArguments& arguments)
     TCommandLine line("routersdat convert",
                       "Reads IN as the editor does (sorted by name) and writes OUT as the editor's next "
                       "save would,\nin the current format version. OUT is replaced crash-safely; IN is "
-                      "never changed.");
+                      "never changed.\nA damaged IN is refused unless --force is given.");
     line.AddPositional("IN", "The definitions file to read.");
     line.AddPositional("OUT", "The file to write.");
+    line.AddFlag("force", "Write what could be read of a damaged IN (exit status 2).");
     if (const auto status = line.Parse(arguments, 2, 2))
         return *status;
     const std::string& in = line.Positional().at(0);
@@ -17,7 +18,13 @@ int RunConvertCommand(const TArguments& arguments)
     if (SameFile(in, out))
         return Fail("IN and OUT are the same file; the input is never changed");
     TRouterList list;
-    if (!ReadDefinitions(in, list))
-        return 1;
-    return SaveRouterList(list, out) ? 0 : 1;
+    const auto result = ReadDefinitions(in, list);
+    if (!result)
+        return kExitFailure;
+    if (!result->Faithful() && !line.IsSet("force")) {
+        Fail("IN is damaged, so OUT would lack part of it; nothing was written. Give --force to "
+             "write what could be read.");
+        return kExitDamagedInput;
+    }
+    return SaveRouterList(list, out) ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -92,6 +92,6 @@ int RunDumpCommand(const TArguments& arguments)
     TRouterList list(TRouterList::TOrder::Unsorted);
     const auto result = ReadDefinitions(line.Positional().at(0), list);
     if (!result)
-        return 1;
-    return WriteOutput({}, JsonDocument(*result, list)) ? 0 : 1;
+        return kExitFailure;
+    return WriteOutput({}, JsonDocument(*result, list)) ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -16,10 +16,11 @@ int RunNamesCommand(const TArguments& arguments)
     if (!out.empty() && SameFile(in, out))
         return Fail("FILE and OUT are the same file; the input is never changed");
     TRouterList list;
-    if (!ReadDefinitions(in, list))
-        return 1;
+    const auto result = ReadDefinitions(in, list);
+    if (!result)
+        return kExitFailure;
     std::string text;
     for (int i = 0; i < list.Count(); ++i)
         text.append(list.Name(i)).append("\r\n");
-    return WriteOutput(out, text) ? 0 : 1;
+    return WriteOutput(out, text) ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -83,8 +83,9 @@ int RunTestCommand(const TArguments& arguments)
         return Fail("--status needs --router; without it every router runs status query 1");
 
     TRouterList list;
-    if (!ReadDefinitions(line.Positional().at(0), list))
-        return 1;
+    const auto read = ReadDefinitions(line.Positional().at(0), list);
+    if (!read)
+        return kExitFailure;
     int index = -1;
     if (line.IsSet("router")) {
         std::string name;
@@ -106,5 +107,5 @@ int RunTestCommand(const TArguments& arguments)
         out = Status1Output(TestPreparedPage(list.Entry(index), page, 1), json);
     else
         out = ValuesOutput(TestPreparedPage(list.Entry(index), page, statusQuery).values, json);
-    return WriteOutput({}, out) ? 0 : 1;
+    return WriteOutput({}, out) ? StatusAfterReading(*read) : kExitFailure;
 }

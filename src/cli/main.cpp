@@ -1,4 +1,5 @@
 #include "CliSupport.h"
+#include "CommandLine.h"
 #include "Commands.h"
 
 #include <iostream>
@@ -22,7 +23,8 @@ const char kUsage[] =
     "                           without --router, list every router that reads PAGE as\n"
     "                           online with an IP address\n"
     "\n"
-    "'routersdat COMMAND --help' explains a command.\n";
+    "'routersdat COMMAND --help' explains a command.\n"
+    "\n";
 
 } // namespace
 
@@ -38,12 +40,14 @@ int main(int argc, char* argv[])
     const auto found = commands.find(command);
     if (found == commands.end()) {
         const bool askedForHelp = command == "--help" || command == "-h";
-        (askedForHelp ? std::cout : std::cerr) << kUsage;
+        (askedForHelp ? std::cout : std::cerr) << kUsage << kExitStatusHelp;
         return askedForHelp ? 0 : 1;
     }
     try {
         return found->second(TArguments(argv + 2, argv + argc));
     } catch (const std::bad_alloc&) {
         return FailCp1252("Nicht genug Arbeitsspeicher, um den Befehl auszuf\xFChren.");
+    } catch (const std::exception& error) {
+        return FailCp1252(error.what());
     }
 }

@@ -128,7 +128,7 @@ TEST_F(CliTest, DumpReportsADamagedFileAndAShortOne)
     TFileBytes file(259);
     WriteFile(Path("short.dat"), std::string("\x03\x01", 2));
     TRun run = RunTool({"dump", Path("short.dat")});
-    ASSERT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.exitCode, 2);
     QJsonObject doc = QJsonDocument::fromJson(run.out).object();
     EXPECT_TRUE(doc["version"].isNull());
     EXPECT_EQ(doc["routers"].toArray().size(), 0);
@@ -139,7 +139,7 @@ TEST_F(CliTest, DumpReportsADamagedFileAndAShortOne)
     cut.Record257("cut", 2.0);
     WriteFile(Path("cut.dat"), cut.Bytes().substr(0, cut.Bytes().size() - 3));
     run = RunTool({"dump", Path("cut.dat")});
-    ASSERT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains("damaged"));
     doc = QJsonDocument::fromJson(run.out).object();
     const QJsonArray routers = doc["routers"].toArray();

@@ -1,0 +1,225 @@
+// routersdat against damaged inputs, inputs that are no files, outputs it
+// must not replace, a full disk, paths that are no UTF-8, and locales.
+// The tool runs with the raw argument bytes and limits set here.
+
+#include "RouterFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace {
+
+struct TRun {
+    int status = -1; // the exit status, or -1 when the tool died of a signal
+    std::string out, err;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class CliSafetyTest : public ::testing::Test {
+protected:
+    CliSafetyTest()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "routersdat-XXXXXX").string();
+        m_dir = ::mkdtemp(pattern.data());
+    }
+    ~CliSafetyTest() override { std::filesystem::remove_all(m_dir); }
+
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
+
+    // Runs the tool with these argument bytes; `prepare` runs in the child
+    // before the tool starts (limits, environment). A tool that blocks is
+    // ended after 20 seconds.
+    TRun Run(const std::vector<std::string>& arguments, const std::function<void()>& prepare = {}) const
+    {
+        const std::string out = Path(".out"), err = Path(".err");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+            ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+            if (prepare)
+                prepare();
+            ::alarm(20);
+            std::vector<char*> argv{const_cast<char*>(ROUTERSDAT)};
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::execv(ROUTERSDAT, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    }
+
+    // A definitions file of two routers, and the same cut inside the second.
+    std::string Whole() const
+    {
+        TRouterList list;
+        for (const char* name : {"Beta", "Alpha"}) {
+            auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+            entry->RouterVendor = name;
+            entry->Comments = "Kommentar";
+            list.Add(name, std::move(entry));
+        }
+        return SerializeRouterList(list);
+    }
+    std::string Damaged() const { return Whole().substr(0, Whole().size() - 5); }
+    // Enough routers for outputs of some 30 KB.
+    std::string Many() const
+    {
+        TRouterList list;
+        for (int i = 0; i < 2000; ++i) {
+            auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+            const std::string name = "Router " + std::to_string(i);
+            entry->RouterVendor = name;
+            list.Add(name, std::move(entry));
+        }
+        return SerializeRouterList(list);
+    }
+
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST_F(CliSafetyTest, DamagedInputGivesItsOwnExitStatus)
+{
+    WriteFile(Path("cut.dat"), Damaged());
+    WriteFile(Path("page.htm"), "<html></html>");
+    const TRun dump = Run({"dump", Path("cut.dat")});
+    EXPECT_EQ(dump.status, 2);
+    EXPECT_NE(dump.out.find("\"damaged\""), std::string::npos);
+    const TRun names = Run({"names", Path("cut.dat")});
+    EXPECT_EQ(names.status, 2);
+    EXPECT_EQ(names.out, "Alpha\r\nBeta\r\n");
+    EXPECT_EQ(Run({"test", Path("cut.dat"), Path("page.htm")}).status, 2);
+
+    // convert writes nothing unless told to.
+    const TRun refused = Run({"convert", Path("cut.dat"), Path("out.dat")});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(Path("out.dat")));
+    EXPECT_EQ(Run({"convert", "--force", Path("cut.dat"), Path("out.dat")}).status, 2);
+    TRouterList written;
+    EXPECT_TRUE(ParseRouterFile(ReadFile(Path("out.dat")), written).complete);
+    EXPECT_EQ(written.Count(), 2);
+
+    // A whole file still gives 0.
+    WriteFile(Path("whole.dat"), Whole());
+    EXPECT_EQ(Run({"convert", Path("whole.dat"), Path("out.dat")}).status, 0);
+    EXPECT_EQ(Run({"names", Path("whole.dat")}).status, 0);
+
+    const TRun help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Exit status:\n  0  success"), std::string::npos) << help.out;
+    EXPECT_NE(Run({"convert", "--help"}).out.find("  2  the definitions file is damaged"), std::string::npos);
+}
+
+TEST_F(CliSafetyTest, InputsThatAreNoFilesAreRefusedAtOnce)
+{
+    WriteFile(Path("whole.dat"), Whole());
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"dump", Path("fifo")}, {"names", Path("fifo")},
+          {"convert", Path("fifo"), Path("out.dat")}, {"test", Path("fifo"), Path("whole.dat")},
+          {"test", Path("whole.dat"), Path("fifo")}, {"test", Path("whole.dat"), "/dev/zero"},
+          {"dump", "/dev/urandom"}}) {
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.status, 1) << arguments[0] << " " << arguments[1];
+        EXPECT_NE(run.err.find("keine gew\xC3\xB6hnliche Datei"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(CliSafetyTest, OutputsThatMustNotBeReplacedAreRefused)
+{
+    WriteFile(Path("whole.dat"), Whole());
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink(Path("no-folder/out.dat").c_str(), Path("dangling").c_str()), 0);
+    WriteFile(Path("readonly.dat"), "keep me");
+    ::chmod(Path("readonly.dat").c_str(), 0444);
+    for (const std::string& target : {Path("fifo"), Path("dangling"), Path("readonly.dat")}) {
+        const TRun convert = Run({"convert", Path("whole.dat"), target});
+        EXPECT_EQ(convert.status, 1) << target;
+        EXPECT_NE(convert.err.find("Fehler beim Erstellen der Datei"), std::string::npos) << convert.err;
+        EXPECT_EQ(Run({"names", Path("whole.dat"), "-o", target}).status, 1) << target;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
+    EXPECT_TRUE(std::filesystem::is_symlink(Path("dangling")));
+    EXPECT_EQ(ReadFile(Path("readonly.dat")), "keep me");
+}
+
+TEST_F(CliSafetyTest, FullDiskKeepsTheOldOutput)
+{
+    WriteFile(Path("whole.dat"), Many());
+    WriteFile(Path("names.txt"), "old names");
+    WriteFile(Path("out.dat"), "old file");
+    // The file size limit stands in for a full disk; the messages still fit.
+    const auto fullDisk = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const TRun names = Run({"names", Path("whole.dat"), "-o", Path("names.txt")}, fullDisk);
+    EXPECT_EQ(names.status, 1);
+    EXPECT_NE(names.err.find("File too large"), std::string::npos) << names.err;
+    EXPECT_EQ(ReadFile(Path("names.txt")), "old names");
+    const TRun convert = Run({"convert", Path("whole.dat"), Path("out.dat")}, fullDisk);
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_NE(convert.err.find("unver\xC3\xA4ndert"), std::string::npos) << convert.err;
+    EXPECT_EQ(ReadFile(Path("out.dat")), "old file");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 5) << "temporary file left";
+}
+
+TEST_F(CliSafetyTest, PathsThatAreNoUtf8AreTakenAsGiven)
+{
+    // A Windows-1252 é in the name.
+    WriteFile(Path("caf\xE9.dat"), Whole());
+    EXPECT_EQ(Run({"names", Path("caf\xE9.dat"), "-o", Path("gel\xF6scht.txt")}).status, 0);
+    EXPECT_EQ(ReadFile(Path("gel\xF6scht.txt")), "Alpha\r\nBeta\r\n");
+    const TRun missing = Run({"dump", Path("fehlt-\xE9.dat")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("fehlt-\xC3\xA9.dat"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find('?'), std::string::npos) << missing.err;
+}
+
+TEST_F(CliSafetyTest, NamesSortAlikeWhereNoLanguageIsSet)
+{
+    TRouterList list;
+    for (const char* name : {"Zeta", "\xC4rger", "apfel", "Bach"}) {
+        auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+        entry->RouterVendor = name;
+        list.Add(name, std::move(entry));
+    }
+    WriteFile(Path("in.dat"), SerializeRouterList(list));
+    const std::string expected = "apfel\r\n\xC4rger\r\nBach\r\nZeta\r\n";
+    for (const char* locale : {"C", "C.UTF-8", "POSIX", "de_DE.UTF-8", ""}) {
+        const TRun run = Run({"names", Path("in.dat")}, [locale] {
+            ::unsetenv("LC_ALL");
+            ::unsetenv("LC_COLLATE");
+            ::setenv("LANG", locale, 1);
+        });
+        EXPECT_EQ(run.out, expected) << "LANG=" << locale;
+    }
+}
