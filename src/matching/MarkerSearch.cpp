@@ -141,13 +141,15 @@ TMarkerMatch FindMarker(std::string_view marker, std::string_view page)
 std::size_t FirstTerminator(std::string_view t1, std::string_view t2, std::string_view t3,
                             std::string_view text)
 {
+    const std::size_t longest = std::max({t1.size(), t2.size(), t3.size()});
     std::size_t first = 0;
     for (std::string_view terminator : {t1, t2, t3}) {
         const std::size_t pos = FindTextNoCase(terminator, text);
         if (pos > 0 && (first == 0 || pos < first)) {
             first = pos;
-            // Only an occurrence that starts earlier still matters.
-            text = text.substr(0, std::min(text.size(), pos - 1 + terminator.size() - 1));
+            // Only an occurrence that starts earlier still matters, of any
+            // of the terminators.
+            text = text.substr(0, std::min(text.size(), pos - 1 + longest - 1));
         }
     }
     return first;

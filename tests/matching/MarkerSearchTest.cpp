@@ -133,6 +133,10 @@ TEST(FirstTerminator, GivesTheEarliestTerminator)
     EXPECT_EQ(first("a;b')c<"), 2u);
     EXPECT_EQ(first("1.2.3.4"), 0u);
     EXPECT_EQ(first("1.2\0<"s), 0u);
+    // A longer terminator that starts before an earlier-listed one found
+    // further on.
+    EXPECT_EQ(FirstTerminator("d", "bcd", "x", "abcdd"), 2u);
+    EXPECT_EQ(FirstTerminator("e", "d", "bcde", "abcde"), 2u);
 }
 
 TEST(ExtractIPAddress, TakesTheTextUpToAfterOrATerminator)
