@@ -31,6 +31,11 @@ std::string AbsolutePath(const std::string& path)
     return error ? path : absolute.string();
 }
 
+TRouterList& ListForTheRun(TRouterList::TOrder order)
+{
+    return *new TRouterList(order);
+}
+
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list)
 {
     try {

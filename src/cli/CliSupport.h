@@ -16,6 +16,11 @@ void WarnCp1252(const std::string& message);
 // The path made absolute, for messages.
 std::string AbsolutePath(const std::string& path);
 
+// The list a command reads its definitions into. It is left to the end of
+// the process, which frees it at once; freeing a hundred thousand records
+// one by one takes as long as reading them.
+TRouterList& ListForTheRun(TRouterList::TOrder order = TRouterList::TOrder::Sorted);
+
 // Reads a definitions file without ever creating or changing it. Prints the
 // error and returns nothing when the file cannot be read; warns on standard
 // error when it is damaged or texts had to be cut (TLoadResult::Faithful).

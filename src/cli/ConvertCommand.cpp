@@ -17,7 +17,7 @@ int RunConvertCommand(const TArguments& arguments)
     const std::string& out = line.Positional().at(1);
     if (SameFile(in, out))
         return Fail("IN and OUT are the same file; the input is never changed");
-    TRouterList list;
+    TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)
         return kExitFailure;

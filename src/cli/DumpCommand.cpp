@@ -89,7 +89,7 @@ int RunDumpCommand(const TArguments& arguments)
     line.AddPositional("FILE", "The definitions file.");
     if (const auto status = line.Parse(arguments, 1, 1))
         return *status;
-    TRouterList list(TRouterList::TOrder::Unsorted);
+    TRouterList& list = ListForTheRun(TRouterList::TOrder::Unsorted);
     const auto result = ReadDefinitions(line.Positional().at(0), list);
     if (!result)
         return kExitFailure;

@@ -15,7 +15,7 @@ int RunNamesCommand(const TArguments& arguments)
     const std::string& out = line.Value("output");
     if (!out.empty() && SameFile(in, out))
         return Fail("FILE and OUT are the same file; the input is never changed");
-    TRouterList list;
+    TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)
         return kExitFailure;

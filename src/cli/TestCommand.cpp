@@ -82,7 +82,7 @@ int RunTestCommand(const TArguments& arguments)
     if (!line.IsSet("router") && statusQuery != 1)
         return Fail("--status needs --router; without it every router runs status query 1");
 
-    TRouterList list;
+    TRouterList& list = ListForTheRun();
     const auto read = ReadDefinitions(line.Positional().at(0), list);
     if (!read)
         return kExitFailure;

@@ -51,7 +51,8 @@ int TPropertyList::IndexOfName(std::string_view name) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const std::string_view line = m_lines[i];
-        if (line.find('=') != std::string_view::npos && SameNameNoCase(NameOfLine(line), name))
+        const std::size_t eq = line.find('=');
+        if (eq == name.size() && SameNameNoCase(line.substr(0, eq), name))
             return static_cast<int>(i);
     }
     return -1;
@@ -78,13 +79,19 @@ void TPropertyList::SetValue(std::string_view name, std::string_view value)
 
 std::vector<int> TPropertyList::LookupIndexOfEachName() const
 {
+    std::vector<int> result;
+    result.reserve(m_lines.size());
+    if (m_lines.size() <= kShortList) {
+        // Comparing every pair costs less than folding names for a map.
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            result.push_back(IndexOfName(NameOfLine(m_lines[i])));
+        return result;
+    }
     std::unordered_map<std::string, int> firstOfName;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_lines[i].find('=') != std::string::npos)
             firstOfName.try_emplace(Folded(NameOfLine(m_lines[i])), static_cast<int>(i));
     }
-    std::vector<int> result;
-    result.reserve(m_lines.size());
     for (const std::string& line : m_lines) {
         const auto found = firstOfName.find(Folded(NameOfLine(line)));
         result.push_back(found == firstOfName.end() ? -1 : found->second);
@@ -123,28 +130,59 @@ void TPropertyList::AddLines(const TPropertyList& other)
 void TPropertyListBuilder::SetValue(std::string_view name, std::string_view value)
 {
     // Lines hold no "=" in their names, so a name with "=" is never found.
-    const bool findable = name.find('=') == std::string_view::npos;
-    auto found = findable ? m_byName.find(Folded(name)) : m_byName.end();
-    const bool exists = found != m_byName.end() && !found->second.empty();
+    const std::size_t found = name.find('=') == std::string_view::npos ? Find(name) : kNotFound;
     if (value.empty()) {
-        if (exists) {
-            m_deleted[found->second.front()] = true;
-            found->second.pop_front();
+        if (found != kNotFound)
+            Remove(found);
+    } else if (found != kNotFound) {
+        m_lines[found] = MakeLine(name, value);
+    } else {
+        Append(MakeLine(name, value));
+    }
+}
+
+std::size_t TPropertyListBuilder::Find(std::string_view name) const
+{
+    if (m_byName.empty()) {
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            if (!m_deleted[i] && SameNameNoCase(NameOfLine(m_lines[i]), name))
+                return i;
         }
-        return;
+        return kNotFound;
     }
-    if (exists) {
-        m_lines[found->second.front()] = MakeLine(name, value);
-        return;
-    }
-    m_lines.push_back(MakeLine(name, value));
+    const auto found = m_byName.find(Folded(name));
+    return found == m_byName.end() || found->second.empty() ? kNotFound : found->second.front();
+}
+
+void TPropertyListBuilder::Remove(std::size_t index)
+{
+    m_deleted[index] = true;
+    --m_live;
+    if (!m_byName.empty())
+        m_byName[Folded(NameOfLine(m_lines[index]))].pop_front();
+}
+
+void TPropertyListBuilder::Append(std::string line)
+{
+    m_lines.push_back(std::move(line));
     m_deleted.push_back(false);
-    m_byName[Folded(NameOfLine(m_lines.back()))].push_back(m_lines.size() - 1);
+    ++m_live;
+    if (!m_byName.empty()) {
+        m_byName[Folded(NameOfLine(m_lines.back()))].push_back(m_lines.size() - 1);
+    } else if (m_live > TPropertyList::kShortList) {
+        // From here on a search through every line would make the build
+        // quadratic.
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
+            if (!m_deleted[i])
+                m_byName[Folded(NameOfLine(m_lines[i]))].push_back(i);
+        }
+    }
 }
 
 TPropertyList TPropertyListBuilder::Finish()
 {
     TPropertyList list;
+    list.m_lines.reserve(m_live);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (!m_deleted[i])
             list.Add(std::move(m_lines[i]));
@@ -152,5 +190,6 @@ TPropertyList TPropertyListBuilder::Finish()
     m_lines.clear();
     m_deleted.clear();
     m_byName.clear();
+    m_live = 0;
     return list;
 }

@@ -43,7 +43,12 @@ public:
 
     bool operator==(const TPropertyList&) const = default;
 
+    // Up to this many lines, lookups compare every line instead of keeping
+    // an index of names.
+    static constexpr std::size_t kShortList = 16;
+
 private:
+    friend class TPropertyListBuilder;
     std::vector<std::string> m_lines;
 };
 
@@ -55,8 +60,16 @@ public:
     TPropertyList Finish();
 
 private:
+    static constexpr std::size_t kNotFound = std::size_t(-1);
+    // The first live line of that name.
+    std::size_t Find(std::string_view name) const;
+    void Remove(std::size_t index);
+    void Append(std::string line);
+
     std::vector<std::string> m_lines;
     std::vector<bool> m_deleted;
-    // Folded line name -> indices of the live lines of that name, ascending.
+    std::size_t m_live = 0;
+    // Folded line name -> indices of the live lines of that name, ascending;
+    // kept once the list is no longer short.
     std::unordered_map<std::string, std::deque<std::size_t>> m_byName;
 };

@@ -8,6 +8,8 @@
 
 std::size_t WrittenLength(std::string_view text)
 {
+    if (text.find('\t') == std::string_view::npos)
+        return text.size();
     const std::string_view head = text.substr(0, text.find('\0'));
     return text.size() - static_cast<std::size_t>(std::count(head.begin(), head.end(), '\t'));
 }

@@ -105,8 +105,10 @@ public:
     void String(std::string& field)
     {
         std::string_view text;
+        // A new string takes no more memory than the text needs; assigning
+        // would round the capacity up to twice the short-string buffer.
         if (Text(text))
-            field.assign(text);
+            field = std::string(text);
     }
     // A count, then that many pairs, each entered by setting the value of
     // its name. All or nothing: a list whose pairs are cut stays empty.
@@ -236,9 +238,17 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
     return true;
 }
 
-TLoadResult ParseRecords(TByteSource& source, TRouterList& list)
+// Room for all records once the first ones tell how long a record is, so
+// that the list is not copied while it grows.
+void ReserveForAll(std::vector<TRouterItem>& items, std::uint64_t bytesRead, std::uint64_t fileSize)
 {
-    FreeRouterList(list);
+    if (bytesRead > 0 && fileSize > bytesRead)
+        items.reserve(static_cast<std::size_t>(fileSize * items.size() / bytesRead * 17 / 16 + items.size()));
+}
+
+// Reads every record into items, in file order.
+TLoadResult ParseRecords(TByteSource& source, std::uint64_t fileSize, std::vector<TRouterItem>& items)
+{
     TLoadResult result;
     if (source.AtEnd())
         return result;
@@ -250,7 +260,6 @@ TLoadResult ParseRecords(TByteSource& source, TRouterList& list)
     const std::uint32_t version = U32(head);
     result.version = version;
 
-    std::vector<TRouterItem> items;
     TFieldReader in(source);
     while (!source.AtEnd()) {
         auto entry = std::make_unique<TRouterEntry>();
@@ -258,6 +267,8 @@ TLoadResult ParseRecords(TByteSource& source, TRouterList& list)
         if (named) {
             std::string name = entry->RouterVendor;
             items.push_back(TRouterItem{std::move(name), std::move(entry)});
+            if (items.size() == 256)
+                ReserveForAll(items, source.Offset(), fileSize);
         }
         if (in.Failed()) {
             result.complete = false;
@@ -265,18 +276,26 @@ TLoadResult ParseRecords(TByteSource& source, TRouterList& list)
             break;
         }
     }
+    return result;
+}
+
+void Fill(TRouterList& list, std::vector<TRouterItem> items)
+{
     list.AddAll(std::move(items));
     if (!list.Empty())
         list.Select(0);
-    return result;
 }
 
 } // namespace
 
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
 {
+    FreeRouterList(list);
     TByteSource source(bytes);
-    return ParseRecords(source, list);
+    std::vector<TRouterItem> items;
+    const TLoadResult result = ParseRecords(source, bytes.size(), items);
+    Fill(list, std::move(items));
+    return result;
 }
 
 std::uint64_t MaxDefinitionsFileSize()
@@ -296,15 +315,18 @@ TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingF
             throw TFileError(CannotCreate(path, error));
     }
     const std::uint64_t limit = MaxDefinitionsFileSize();
-    const TFileHandle file = OpenUserFile(path, limit, info);
-    TByteSource source(file, path);
     try {
-        return ParseRecords(source, list);
+        std::vector<TRouterItem> items;
+        TLoadResult result;
+        {
+            const TFileHandle file = OpenUserFile(path, limit, info);
+            TByteSource source(file, path);
+            result = ParseRecords(source, info.size, items);
+        }
+        Fill(list, std::move(items));
+        return result;
     } catch (const std::bad_alloc&) {
         FreeRouterList(list);
         throw TFileError(CannotRead(path, ENOMEM));
-    } catch (...) {
-        FreeRouterList(list);
-        throw;
     }
 }

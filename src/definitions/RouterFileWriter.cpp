@@ -46,6 +46,8 @@ void CheckProperties(const TRouterEntry& e, const TPropertyList& props, int quer
     };
     bool valueTooLong = false;
     for (int i = 0; i < props.Count(); ++i) {
+        if (props.Line(i).size() <= kMaxTextLength)
+            continue; // name and value fit
         if (props.Name(i).size() > kMaxTextLength) {
             throw tooLong("Name einer Eigenschaft der Statusabfrage " + std::to_string(query),
                           props.Name(i).size());
@@ -111,7 +113,7 @@ public:
     // Hands the bytes on once a piece is full; false when the sink failed.
     bool Pass()
     {
-        constexpr std::size_t kPiece = std::size_t(1) << 20;
+        constexpr std::size_t kPiece = std::size_t(1) << 18;
         return !m_sink || m_out.size() < kPiece || Flush();
     }
     bool Flush()
@@ -149,47 +151,69 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     }
 }
 
-void WriteRecord(TByteWriter& out, TRouterEntry& e)
-{
-    EraseTabsBeforeNul(e.OfflineCode);
-    EraseTabsBeforeNul(e.BeforeIPAddress);
-    EraseTabsBeforeNul(e.AfterIPAddress);
-    out.Int32(e.HTTPPort);
-    out.Byte(e.BrowserAuth);
-    out.String(e.AuthString);
-    out.Double(e.SavedAt);
-    for (const std::string* text : {&e.RouterVendor, &e.RouterVendorURL, &e.Comments, &e.GoOnline,
-                                    &e.GoOffline, &e.StatusPage, &e.OfflineCode, &e.BeforeIPAddress,
-                                    &e.AfterIPAddress, &e.Status2Page})
-        out.String(*text);
-    WriteProperties(out, e.Status2Values);
-    for (const std::string* text : {&e.UserDef1, &e.UserDef2, &e.UserDef3, &e.Reserved1, &e.Reserved2})
-        out.String(*text);
-    out.Byte(e.ReservedFlag);
-    out.String(e.SignOffURL);
-    out.String(e.Status3Page);
-    WriteProperties(out, e.Status3Values);
-    out.String(e.Status4Page);
-    WriteProperties(out, e.Status4Values);
-}
+// Writes records, each checked just before, while its memory is at hand.
+// The three HTML fields are written without their TABs; the records lose
+// them only when RemoveHtmlTabs is called, so that a text too long leaves
+// every record as it was.
+class TRecordWriter {
+public:
+    explicit TRecordWriter(TByteWriter& out) : m_out(out) {}
 
-void CheckListTextLengths(const TRouterList& list)
-{
-    for (int i = 0; i < list.Count(); ++i)
-        CheckTextLengths(list.Entry(i), i);
-}
-
-// Writes the lengths-checked list; false when the sink failed.
-bool WriteList(TByteWriter& out, TRouterList& list)
-{
-    out.U32(kRouterFileVersion);
-    for (int i = 0; i < list.Count(); ++i) {
-        WriteRecord(out, list.Entry(i));
-        if (!out.Pass())
-            return false;
+    // Throws TTextTooLong; false when the sink failed.
+    bool WriteList(TRouterList& list)
+    {
+        m_out.U32(kRouterFileVersion);
+        for (int i = 0; i < list.Count(); ++i) {
+            CheckTextLengths(list.Entry(i), i);
+            Write(list.Entry(i));
+            if (!m_out.Pass())
+                return false;
+        }
+        return m_out.Flush();
     }
-    return out.Flush();
-}
+
+    void RemoveHtmlTabs()
+    {
+        for (std::string* text : m_htmlWithTabs)
+            EraseTabsBeforeNul(*text);
+        m_htmlWithTabs.clear();
+    }
+
+private:
+    void HtmlCode(std::string& text)
+    {
+        if (text.find('\t') != std::string::npos)
+            m_htmlWithTabs.push_back(&text);
+        m_out.StringWithoutTabs(text);
+    }
+
+    void Write(TRouterEntry& e)
+    {
+        m_out.Int32(e.HTTPPort);
+        m_out.Byte(e.BrowserAuth);
+        m_out.String(e.AuthString);
+        m_out.Double(e.SavedAt);
+        for (const std::string* text :
+             {&e.RouterVendor, &e.RouterVendorURL, &e.Comments, &e.GoOnline, &e.GoOffline, &e.StatusPage})
+            m_out.String(*text);
+        HtmlCode(e.OfflineCode);
+        HtmlCode(e.BeforeIPAddress);
+        HtmlCode(e.AfterIPAddress);
+        m_out.String(e.Status2Page);
+        WriteProperties(m_out, e.Status2Values);
+        for (const std::string* text : {&e.UserDef1, &e.UserDef2, &e.UserDef3, &e.Reserved1, &e.Reserved2})
+            m_out.String(*text);
+        m_out.Byte(e.ReservedFlag);
+        m_out.String(e.SignOffURL);
+        m_out.String(e.Status3Page);
+        WriteProperties(m_out, e.Status3Values);
+        m_out.String(e.Status4Page);
+        WriteProperties(m_out, e.Status4Values);
+    }
+
+    TByteWriter& m_out;
+    std::vector<std::string*> m_htmlWithTabs;
+};
 
 // The editor's own message when the file cannot be created or replaced at
 // all; every later step is told in detail.
@@ -222,7 +246,8 @@ TTextTooLong::TTextTooLong(int index, std::string name, std::string fieldName, s
 void CheckTextLengths(const TRouterEntry& entry, int routerIndex)
 {
     VisitTexts(entry, [&](const std::string& text, const char* field, bool htmlCode) {
-        const std::size_t length = htmlCode ? WrittenLength(text) : text.size();
+        // The writer only ever makes HTML code shorter.
+        const std::size_t length = htmlCode && text.size() > kMaxTextLength ? WrittenLength(text) : text.size();
         if (length > kMaxTextLength)
             throw TTextTooLong(routerIndex, entry.RouterVendor, field, length);
     });
@@ -233,9 +258,10 @@ void CheckTextLengths(const TRouterEntry& entry, int routerIndex)
 
 std::string SerializeRouterList(TRouterList& list)
 {
-    CheckListTextLengths(list);
     TByteWriter out;
-    WriteList(out, list);
+    TRecordWriter records(out);
+    records.WriteList(list);
+    records.RemoveHtmlTabs();
     return std::move(out.Bytes());
 }
 
@@ -244,23 +270,27 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
 {
     if (backupPath)
         backupPath->clear();
+    TAtomicFile file(path);
+    if (!file.Open()) {
+        ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+        return false;
+    }
+    TByteWriter out([&file](std::string_view bytes) { return file.Write(bytes); });
+    TRecordWriter records(out);
+    bool written = false;
     try {
-        CheckListTextLengths(list);
+        written = records.WriteList(list);
     } catch (const TTextTooLong& tooLong) {
+        // Leaving here discards what was written and leaves the file as it was.
         ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
                        " ist unver\xE4ndert geblieben.",
                    "", mkError, btnOK);
         return false;
     }
-    TAtomicFile file(path);
-    // From here on the records lose their TABs, as they do when the writer
-    // goes ahead.
-    if (file.Open()) {
-        TByteWriter out([&file](std::string_view bytes) { return file.Write(bytes); });
-        if (WriteList(out, list))
-            file.Commit(keepOriginal);
-    }
-    if (!file.Result().Ok()) {
+    // The file could be written: the records lose their TABs, as they do
+    // when the writer goes ahead.
+    records.RemoveHtmlTabs();
+    if (!written || !file.Commit(keepOriginal)) {
         ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
         return false;
     }

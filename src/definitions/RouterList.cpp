@@ -3,6 +3,7 @@
 #include "NameCompare.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 TListIndexError::TListIndexError(int index)
@@ -52,28 +53,36 @@ namespace {
 
 // The order in which the items stand sorted by name; equal names keep
 // their order. One key per name, all in one buffer.
-std::vector<std::size_t> SortedOrder(const std::vector<TRouterItem>& items)
+std::vector<std::uint32_t> SortedOrder(const std::vector<TRouterItem>& items)
 {
+    std::size_t nameBytes = 0;
+    for (const TRouterItem& item : items)
+        nameBytes += item.name.size();
     std::string keys;
-    std::vector<std::size_t> ends;
+    // Keys take one to two bytes per letter; one buffer that need not grow
+    // keeps the peak of memory low (pages never written cost nothing).
+    keys.reserve(3 * nameBytes + 4 * items.size());
+    std::vector<std::uint32_t> ends;
     ends.reserve(items.size());
     for (const TRouterItem& item : items) {
         AppendNameSortKey(item.name, keys);
-        ends.push_back(keys.size());
+        ends.push_back(static_cast<std::uint32_t>(keys.size()));
     }
-    const auto key = [&](std::size_t index) {
+    const auto key = [&](std::uint32_t index) {
         const std::size_t begin = index == 0 ? 0 : ends[index - 1];
         return std::string_view(keys).substr(begin, ends[index] - begin);
     };
-    std::vector<std::size_t> order(items.size());
+    std::vector<std::uint32_t> order(items.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&key](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int byKey = key(a).compare(key(b));
+        return byKey != 0 ? byKey < 0 : CompareNamesNoCase(items[a].name, items[b].name) < 0;
+    });
     return order;
 }
 
 // Puts items[order[i]] at place i, moving each item once.
-void Arrange(std::vector<TRouterItem>& items, std::vector<std::size_t>& order)
+void Arrange(std::vector<TRouterItem>& items, std::vector<std::uint32_t>& order)
 {
     for (std::size_t start = 0; start < order.size(); ++start) {
         if (order[start] == start)
@@ -83,11 +92,11 @@ void Arrange(std::vector<TRouterItem>& items, std::vector<std::size_t>& order)
         while (order[place] != start) {
             const std::size_t from = order[place];
             items[place] = std::move(items[from]);
-            order[place] = place;
+            order[place] = static_cast<std::uint32_t>(place);
             place = from;
         }
         items[place] = std::move(held);
-        order[place] = place;
+        order[place] = static_cast<std::uint32_t>(place);
     }
 }
 
@@ -95,12 +104,16 @@ void Arrange(std::vector<TRouterItem>& items, std::vector<std::size_t>& order)
 
 void TRouterList::AddAll(std::vector<TRouterItem> items)
 {
+    if (!Sorted() && m_items.empty()) {
+        m_items = std::move(items);
+        return;
+    }
     if (!Sorted() || !m_items.empty()) {
         for (TRouterItem& item : items)
             Add(std::move(item.name), std::move(item.entry));
         return;
     }
-    std::vector<std::size_t> order = SortedOrder(items);
+    std::vector<std::uint32_t> order = SortedOrder(items);
     Arrange(items, order);
     m_items = std::move(items);
 }

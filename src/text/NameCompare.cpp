@@ -4,8 +4,32 @@
 #include "Cp1252.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
+
+constexpr unsigned char FoldByte(unsigned char byte)
+{
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
+        return byte + 0x20;
+    switch (byte) {
+    case 0x8A: // Š
+    case 0x8C: // Œ
+    case 0x8E: // Ž
+        return byte + 0x10;
+    case 0x9F: // Ÿ
+        return 0xFF;
+    default:
+        return byte;
+    }
+}
+
+constexpr auto kFoldTable = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        table[byte] = FoldByte(static_cast<unsigned char>(byte));
+    return table;
+}();
 
 std::u16string Unicode(std::string_view name)
 {
@@ -20,8 +44,8 @@ int CompareFolded(std::string_view a, std::string_view b)
 {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
-        const unsigned char x = FoldCp1252(static_cast<unsigned char>(a[i]));
-        const unsigned char y = FoldCp1252(static_cast<unsigned char>(b[i]));
+        const unsigned char x = kFoldTable[static_cast<unsigned char>(a[i])];
+        const unsigned char y = kFoldTable[static_cast<unsigned char>(b[i])];
         if (x != y)
             return x < y ? -1 : 1;
     }
@@ -32,18 +56,7 @@ int CompareFolded(std::string_view a, std::string_view b)
 
 unsigned char FoldCp1252(unsigned char byte)
 {
-    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
-        return byte + 0x20;
-    switch (byte) {
-    case 0x8A: // Š
-    case 0x8C: // Œ
-    case 0x8E: // Ž
-        return byte + 0x10;
-    case 0x9F: // Ÿ
-        return 0xFF;
-    default:
-        return byte;
-    }
+    return kFoldTable[byte];
 }
 
 bool SameNameNoCase(std::string_view a, std::string_view b)
@@ -63,10 +76,5 @@ int CompareNamesNoCase(std::string_view a, std::string_view b)
 
 void AppendNameSortKey(std::string_view name, std::string& key)
 {
-    // The collation key holds no zero byte, so the folded bytes behind the
-    // separator only decide between names that the collation finds alike.
     UserCollator().AppendSortKey(Unicode(name), key);
-    key += '\0';
-    for (const char c : name)
-        key += char(FoldCp1252(static_cast<unsigned char>(c)));
 }

@@ -18,8 +18,9 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 // after b. Zero exactly when SameNameNoCase(a, b).
 int CompareNamesNoCase(std::string_view a, std::string_view b);
 
-// Appends a key whose byte order is that of CompareNamesNoCase, for sorting
-// many names.
+// Appends the alphabetical key of a name, for sorting many names: names
+// whose keys differ compare as their keys do; names with equal keys compare
+// as CompareNamesNoCase says (by their folded bytes, which rarely decides).
 void AppendNameSortKey(std::string_view name, std::string& key);
 
 // The lower-case partner of a Windows-1252 byte, or the byte itself.

@@ -33,7 +33,13 @@ TEST(RouterList, SortedListInsertsBehindEqualNames)
 
 TEST(RouterList, BulkAddEqualsAddingOneByOne)
 {
-    const std::vector<std::string> names = {"x", "B", "b", "a", "\xC4", "\xE4", "", "A", "x"};
+    // Names the alphabet finds alike (ß and ss, ª and a, a soft hyphen)
+    // and many in random order, so that the items travel in long cycles.
+    std::vector<std::string> names = {"x",  "B",  "b",    "a",      "\xC4",   "\xE4", "",   "A",
+                                      "x",  "ss", "\xDF", "SS",     "\xAA",   "a",    "ab", "a\xAD" "b",
+                                      "AB", "\xDF", "st", "Stra\xDF" "e", "strasse"};
+    for (int i = 0; i < 300; ++i)
+        names.push_back("Router " + std::to_string((i * 7919) % 1000));
     TRouterList single, bulk;
     std::vector<TRouterItem> items;
     for (const std::string& name : names) {
