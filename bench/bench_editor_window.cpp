@@ -1,5 +1,6 @@
-// The editor window with 10,000 routers: start-up to the first shown window,
-// and switching from one router to another as the user does in the list.
+// The editor window: start-up to the first shown window with no, 10,000 and
+// 100,000 routers, and switching from one router to another as the user
+// does in the list.
 #include "MainUnit.h"
 #include "RouterFile.h"
 
@@ -11,17 +12,18 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 
 namespace {
 
 constexpr int kRouters = 10000;
 
-std::unique_ptr<TRouterEntry> BenchRouter(int number)
+std::unique_ptr<TRouterEntry> BenchRouter(int number, int count)
 {
     auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
     char name[32];
-    std::snprintf(name, sizeof name, "Router %05d", (number * 7919) % kRouters);
+    std::snprintf(name, sizeof name, "Router %06d", (number * 7919) % count);
     entry->RouterVendor = name;
     entry->HTTPPort = 80;
     entry->Comments = "Zeile eins\r\nZeile zwei\r\nZeile drei";
@@ -35,38 +37,44 @@ std::unique_ptr<TRouterEntry> BenchRouter(int number)
     return entry;
 }
 
-const std::string& RoutersFile()
+// A definitions file of that many routers, made once per count.
+const std::string& RoutersFile(int count)
 {
     static QTemporaryDir dir;
-    static const std::string path = [] {
-        const std::string file = QDir(dir.path()).filePath(QStringLiteral("Routers.dat")).toStdString();
-        TRouterList routers;
-        for (int number = 0; number < kRouters; ++number) {
-            auto entry = BenchRouter(number);
+    static std::map<int, std::string> paths;
+    std::string& path = paths[count];
+    if (path.empty()) {
+        path = QDir(dir.path()).filePath(QStringLiteral("Routers-%1.dat").arg(count)).toStdString();
+        TRouterList routers(TRouterList::TOrder::Unsorted);
+        for (int number = 0; number < count; ++number) {
+            auto entry = BenchRouter(number, count);
             std::string name = entry->RouterVendor;
             routers.Add(std::move(name), std::move(entry));
         }
-        SaveRouterList(routers, file);
-        return file;
-    }();
+        SaveRouterList(routers, path);
+    }
     return path;
 }
 
 void BM_StartUpToFirstShownWindow(benchmark::State& state)
 {
-    const std::string& path = RoutersFile();
+    const std::string& path = RoutersFile(int(state.range(0)));
     for (auto _ : state) {
-        TMainEditor window(path);
-        window.show();
+        auto window = std::make_unique<TMainEditor>(path);
+        window->show();
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(window.Routers().Count());
+        benchmark::DoNotOptimize(window->Routers().Count());
+        // Closing is not part of the start.
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartUpToFirstShownWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpToFirstShownWindow)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_SwitchRouter(benchmark::State& state)
 {
-    TMainEditor window(RoutersFile());
+    TMainEditor window(RoutersFile(kRouters));
     window.show();
     QCoreApplication::processEvents();
     auto* routers = window.findChild<QComboBox*>(QStringLiteral("RoutersCB"));

@@ -52,7 +52,7 @@ TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list);
 enum class TMissingFile { Create, Fail };
 
 // Frees the list and reads the file at path into it, as ParseRouterFile
-// does, in pieces straight from the file. A missing file is created empty
+// does. A missing file is created empty
 // (or, with TMissingFile::Fail, reported as "kann nicht geöffnet werden").
 // Throws TFileError when the file exists but cannot be read (it is then left
 // alone, never created anew or emptied), is no regular file, is larger than
@@ -61,8 +61,8 @@ enum class TMissingFile { Create, Fail };
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list,
                            TMissingFile missing = TMissingFile::Create);
 
-// The largest definitions file that is read: records in memory take up to
-// about 18 times their size in the file.
+// The largest definitions file that is read: records read in full take up
+// to about 18 times their size in the file.
 std::uint64_t MaxDefinitionsFileSize();
 
 // A text that does not fit the 16-bit length of a string in the file. The

@@ -1,72 +1,20 @@
-// Reading definitions files: from bytes in memory, or from a file in pieces,
-// so that memory holds little more than the records.
+// Reading definitions files. Loading only finds where each record lies and
+// what it is called; a record is read in full when it is first needed, and
+// one that would be written back unchanged never needs to be.
 
 #include "RouterFile.h"
 #include "RouterFileText.h"
 
 #include "FileMessages.h"
+#include "NameCompare.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
 namespace {
-
-// The bytes of a definitions file: all in memory, or read from an open file
-// as the parser needs them.
-class TByteSource {
-public:
-    explicit TByteSource(std::string_view bytes) : m_view(bytes) {}
-    TByteSource(const TFileHandle& file, const std::string& path) : m_file(&file), m_path(&path) {}
-
-    // The next n bytes, valid until the next call; null when fewer remain.
-    const char* Take(std::size_t n)
-    {
-        if (m_view.size() - m_pos < n && !Fill(n))
-            return nullptr;
-        const char* bytes = m_view.data() + m_pos;
-        m_pos += n;
-        return bytes;
-    }
-    bool AtEnd() { return m_pos == m_view.size() && !Fill(1); }
-    // The offset in the file of the next byte.
-    std::uint64_t Offset() const { return m_base + m_pos; }
-
-private:
-    // Reads on until n bytes lie ahead or the file ends; only the bytes
-    // ahead are kept. Throws TFileError when reading fails.
-    bool Fill(std::size_t n)
-    {
-        if (!m_file)
-            return false;
-        constexpr std::size_t kPiece = std::size_t(1) << 18;
-        m_buffer.erase(0, m_pos);
-        m_base += m_pos;
-        m_pos = 0;
-        while (m_buffer.size() < n) {
-            const std::size_t held = m_buffer.size();
-            const std::size_t wanted = std::max(n - held, kPiece);
-            m_buffer.resize(held + wanted);
-            std::size_t got = 0;
-            const int error = ReadSome(*m_file, m_buffer.data() + held, wanted, got);
-            m_buffer.resize(held + got);
-            if (error)
-                throw TFileError(CannotRead(*m_path, error));
-            if (got == 0)
-                break;
-        }
-        m_view = m_buffer;
-        return m_buffer.size() >= n;
-    }
-
-    std::string_view m_view;
-    std::size_t m_pos = 0;
-    std::uint64_t m_base = 0;
-    const TFileHandle* m_file = nullptr;
-    const std::string* m_path = nullptr;
-    std::string m_buffer;
-};
 
 std::uint32_t U32(const char* p)
 {
@@ -75,15 +23,74 @@ std::uint32_t U32(const char* p)
            (std::uint32_t(b[3]) << 24);
 }
 
-// Reads the fields of records in file order. The first field that the
-// bytes do not hold in full stops it: that field and all later ones keep
-// the values they had, and the offset where that field begins is kept.
-class TFieldReader {
+// Walks the fields of a record. The first field that the bytes do not hold
+// in full stops it, and the offset where that field begins is kept.
+class TFieldCursor {
 public:
-    explicit TFieldReader(TByteSource& source) : m_source(source) {}
+    TFieldCursor(std::string_view bytes, std::size_t pos) : m_bytes(bytes), m_pos(pos) {}
 
+    std::size_t Pos() const { return m_pos; }
     bool Failed() const { return m_failed; }
-    std::uint64_t FailedAt() const { return m_failedAt; }
+    std::size_t FailedAt() const { return m_failedAt; }
+
+protected:
+    // The next n bytes, or null (and failed) when the bytes end before.
+    const char* Take(std::size_t n)
+    {
+        if (m_failed)
+            return nullptr;
+        if (m_bytes.size() - m_pos < n) {
+            m_failed = true;
+            m_failedAt = m_pos;
+            return nullptr;
+        }
+        const char* p = m_bytes.data() + m_pos;
+        m_pos += n;
+        return p;
+    }
+
+    bool Text(std::string_view& text)
+    {
+        const std::size_t start = m_pos;
+        const char* head = Take(2);
+        if (!head)
+            return false;
+        const std::size_t length = static_cast<unsigned char>(head[0]) |
+                                   (std::size_t(static_cast<unsigned char>(head[1])) << 8);
+        const char* body = Take(length);
+        if (!body) {
+            m_failedAt = start;
+            return false;
+        }
+        text = std::string_view(body, length);
+        return true;
+    }
+
+    // The count of a property list; 0 or less means no pairs.
+    std::int32_t Count()
+    {
+        const char* p = Take(4);
+        return p ? static_cast<std::int32_t>(U32(p)) : 0;
+    }
+
+    // Marks a property list that begins at start as the failed field.
+    void FailList(std::size_t start)
+    {
+        if (m_failed)
+            m_failedAt = start;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_pos;
+    bool m_failed = false;
+    std::size_t m_failedAt = 0;
+};
+
+// Reads the fields into a record.
+class TFieldReader : public TFieldCursor {
+public:
+    using TFieldCursor::TFieldCursor;
 
     void Int32(std::int32_t& field)
     {
@@ -110,69 +117,100 @@ public:
         if (Text(text))
             field = std::string(text);
     }
+    void Name(std::string& field) { String(field); }
+    void HtmlCode(std::string& field) { String(field); }
     // A count, then that many pairs, each entered by setting the value of
     // its name. All or nothing: a list whose pairs are cut stays empty.
     void Properties(TPropertyList& field)
     {
-        const std::uint64_t start = m_source.Offset();
-        std::int32_t count = 0;
-        Int32(count);
-        if (m_failed || count <= 0)
+        if (Failed())
             return;
+        const std::size_t start = Pos();
+        const std::int32_t count = Count();
         TPropertyListBuilder builder;
         // Every pair takes at least 4 bytes, so the loop ends with the bytes
         // whatever the count says.
-        for (std::int32_t i = 0; i < count; ++i) {
-            std::string_view name, value;
-            if (!Text(name))
-                break;
-            m_name.assign(name); // the next read may move the bytes
-            if (!Text(value))
-                break;
-            builder.SetValue(m_name, value);
-        }
-        if (m_failed)
-            m_failedAt = start;
-        else
+        std::string_view name, value;
+        for (std::int32_t i = 0; i < count && Text(name) && Text(value); ++i)
+            builder.SetValue(name, value);
+        FailList(start);
+        if (!Failed() && count > 0)
             field = builder.Finish();
+    }
+};
+
+// Walks the fields without keeping anything but the name, and tells
+// whether the writer would write the record back byte for byte and whether
+// reading it would have to cut a text.
+class TFieldScanner : public TFieldCursor {
+public:
+    TFieldScanner(std::string_view bytes, std::size_t pos, std::uint32_t version)
+        : TFieldCursor(bytes, pos), m_canonical(version >= kRouterFileVersion)
+    {
+    }
+
+    bool Canonical() const { return m_canonical; }
+    bool MustCut() const { return m_mustCut; }
+
+    void Int32(std::int32_t&) { Take(4); }
+    void Byte(std::uint8_t&) { Take(1); }
+    void Double(double&) { Take(8); }
+    void String(std::string&)
+    {
+        std::string_view text;
+        Text(text);
+    }
+    void Name(std::string& field)
+    {
+        std::string_view text;
+        if (Text(text))
+            field = std::string(text);
+    }
+    // The writer drops the TABs of HTML code.
+    void HtmlCode(std::string&)
+    {
+        std::string_view text;
+        if (Text(text) && text.find('\t') != std::string_view::npos)
+            m_canonical = false;
+    }
+    // The writer writes a list as reading it made it: no negative count, no
+    // pair with an empty value, no two names alike, no name holding "="
+    // (its line would get another name), no TAB in a value.
+    void Properties(TPropertyList&)
+    {
+        if (Failed())
+            return;
+        const std::size_t start = Pos();
+        const std::int32_t count = Count();
+        m_canonical = m_canonical && count >= 0 && std::size_t(count) <= TPropertyList::kShortList;
+        m_names.clear();
+        std::string_view name, value;
+        for (std::int32_t i = 0; i < count && Text(name) && Text(value); ++i)
+            Pair(name, value);
+        FailList(start);
     }
 
 private:
-    // The next n bytes, or null (and failed) when the bytes end before.
-    const char* Take(std::size_t n)
+    void Pair(std::string_view name, std::string_view value)
     {
-        if (m_failed)
-            return nullptr;
-        const std::uint64_t offset = m_source.Offset();
-        const char* bytes = m_source.Take(n);
-        if (!bytes) {
-            m_failed = true;
-            m_failedAt = offset;
+        const std::size_t equals = name.find('=');
+        if (equals != std::string_view::npos) {
+            m_canonical = false;
+            // The line's value becomes the rest of the name, "=" and the value.
+            m_mustCut = m_mustCut || name.size() - equals + value.size() > kMaxTextLength;
+            return;
         }
-        return bytes;
+        if (value.empty() || value.find('\t') != std::string_view::npos)
+            m_canonical = false;
+        for (const std::string_view earlier : m_names)
+            m_canonical = m_canonical && !SameNameNoCase(earlier, name);
+        if (m_canonical)
+            m_names.push_back(name);
     }
 
-    bool Text(std::string_view& text)
-    {
-        const std::uint64_t start = m_source.Offset();
-        const char* head = Take(2);
-        if (!head)
-            return false;
-        const std::size_t length = static_cast<unsigned char>(head[0]) |
-                                   (std::size_t(static_cast<unsigned char>(head[1])) << 8);
-        const char* body = Take(length);
-        if (!body) {
-            m_failedAt = start;
-            return false;
-        }
-        text = std::string_view(body, length);
-        return true;
-    }
-
-    TByteSource& m_source;
-    bool m_failed = false;
-    std::uint64_t m_failedAt = 0;
-    std::string m_name;
+    bool m_canonical;
+    bool m_mustCut = false;
+    std::vector<std::string_view> m_names;
 };
 
 // Cuts a value that the writer could not store (a line "a=b=c" joined from
@@ -185,15 +223,17 @@ void FitValues(TPropertyList& props, int query, const std::string& router, std::
             continue;
         const std::size_t nameLength = props.Name(i).size();
         std::string line = props.Line(i);
-        line.resize(nameLength + 1 + PrefixWrittenAs(std::string_view(line).substr(nameLength + 1), kMaxTextLength));
+        line.resize(nameLength + 1 +
+                    PrefixWrittenAs(std::string_view(line).substr(nameLength + 1), kMaxTextLength));
         cut.push_back({router, PropertyValueLabel(props.Name(i), query), length});
         props.Put(i, std::move(line));
     }
 }
 
-// Reads one record; false when the bytes end before its name is complete,
-// so that nothing of it can be shown.
-bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::vector<TCutText>& cut)
+// Visits the fields of one record in file order; false when the bytes end
+// before its name is complete, so that nothing of it can be shown.
+template <typename Fields>
+bool VisitRecord(Fields& in, std::uint32_t version, TRouterEntry& e)
 {
     if (version >= 258)
         in.Int32(e.HTTPPort);
@@ -206,7 +246,7 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
         e.BrowserAuth = 1;
     }
     in.Double(e.SavedAt);
-    in.String(e.RouterVendor);
+    in.Name(e.RouterVendor);
     if (in.Failed())
         return false;
     in.String(e.RouterVendorURL);
@@ -214,9 +254,9 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
     in.String(e.GoOnline);
     in.String(e.GoOffline);
     in.String(e.StatusPage);
-    in.String(e.OfflineCode);
-    in.String(e.BeforeIPAddress);
-    in.String(e.AfterIPAddress);
+    in.HtmlCode(e.OfflineCode);
+    in.HtmlCode(e.BeforeIPAddress);
+    in.HtmlCode(e.AfterIPAddress);
     in.String(e.Status2Page);
     in.Properties(e.Status2Values);
     in.String(e.UserDef1);
@@ -232,6 +272,14 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
         in.String(e.Status4Page);
         in.Properties(e.Status4Values);
     }
+    return true;
+}
+
+// Reads one record in full; false as for VisitRecord.
+bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::vector<TCutText>& cut)
+{
+    if (!VisitRecord(in, version, e))
+        return false;
     FitValues(e.Status2Values, 2, e.RouterVendor, cut);
     FitValues(e.Status3Values, 3, e.RouterVendor, cut);
     FitValues(e.Status4Values, 4, e.RouterVendor, cut);
@@ -240,67 +288,83 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
 
 // Room for all records once the first ones tell how long a record is, so
 // that the list is not copied while it grows.
-void ReserveForAll(std::vector<TRouterItem>& items, std::uint64_t bytesRead, std::uint64_t fileSize)
+void ReserveForAll(std::vector<TRouterItem>& items, std::size_t bytesRead, std::size_t fileSize)
 {
     if (bytesRead > 0 && fileSize > bytesRead)
-        items.reserve(static_cast<std::size_t>(fileSize * items.size() / bytesRead * 17 / 16 + items.size()));
+        items.reserve(fileSize / bytesRead * items.size() * 17 / 16 + items.size());
 }
 
-// Reads every record into items, in file order.
-TLoadResult ParseRecords(TByteSource& source, std::uint64_t fileSize, std::vector<TRouterItem>& items)
+// Finds every record of the file and fills the list with them. A record is
+// read at once only when it is cut off by the end or has a text to cut.
+TLoadResult ParseRecords(std::unique_ptr<TStoredFile> file, TRouterList& list)
 {
+    FreeRouterList(list);
     TLoadResult result;
-    if (source.AtEnd())
+    const std::string_view bytes = file->bytes;
+    if (bytes.empty())
         return result;
-    const char* head = source.Take(4);
-    if (!head) {
+    if (bytes.size() < 4) {
         result.complete = false;
         return result;
     }
-    const std::uint32_t version = U32(head);
-    result.version = version;
+    file->version = U32(bytes.data());
+    result.version = file->version;
 
-    TFieldReader in(source);
-    while (!source.AtEnd()) {
-        auto entry = std::make_unique<TRouterEntry>();
-        const bool named = ReadRecord(in, version, *entry, result.cutTexts);
-        if (named) {
-            std::string name = entry->RouterVendor;
-            items.push_back(TRouterItem{std::move(name), std::move(entry)});
-            if (items.size() == 256)
-                ReserveForAll(items, source.Offset(), fileSize);
+    std::vector<TRouterItem> items;
+    TRouterEntry scanned;
+    for (std::size_t pos = 4; pos < bytes.size();) {
+        TFieldScanner scan(bytes, pos, file->version);
+        VisitRecord(scan, file->version, scanned);
+        if (!scan.Failed() && !scan.MustCut()) {
+            const TStoredRecord stored{file.get(), static_cast<std::uint32_t>(pos),
+                                       static_cast<std::uint32_t>(scan.Pos() - pos), scan.Canonical()};
+            items.push_back({std::move(scanned.RouterVendor), nullptr, stored});
+            pos = scan.Pos();
+        } else {
+            auto entry = std::make_unique<TRouterEntry>();
+            TFieldReader in(bytes, pos);
+            if (ReadRecord(in, file->version, *entry, result.cutTexts)) {
+                std::string name = entry->RouterVendor;
+                items.push_back({std::move(name), std::move(entry), {}});
+            }
+            if (in.Failed()) {
+                result.complete = false;
+                result.damagedOffset = in.FailedAt();
+                break;
+            }
+            pos = in.Pos();
         }
-        if (in.Failed()) {
-            result.complete = false;
-            result.damagedOffset = in.FailedAt();
-            break;
-        }
+        if (items.size() == 256)
+            ReserveForAll(items, pos, bytes.size());
     }
-    return result;
-}
-
-void Fill(TRouterList& list, std::vector<TRouterItem> items)
-{
-    list.AddAll(std::move(items));
+    list.AddAll(std::move(items), std::move(file));
     if (!list.Empty())
         list.Select(0);
+    return result;
 }
 
 } // namespace
 
+std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record)
+{
+    auto entry = std::make_unique<TRouterEntry>();
+    TFieldReader in(record.Bytes(), 0);
+    std::vector<TCutText> none; // a stored record has no text to cut
+    ReadRecord(in, record.file->version, *entry, none);
+    return entry;
+}
+
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
 {
-    FreeRouterList(list);
-    TByteSource source(bytes);
-    std::vector<TRouterItem> items;
-    const TLoadResult result = ParseRecords(source, bytes.size(), items);
-    Fill(list, std::move(items));
-    return result;
+    auto file = std::make_unique<TStoredFile>();
+    file->bytes.assign(bytes);
+    return ParseRecords(std::move(file), list);
 }
 
 std::uint64_t MaxDefinitionsFileSize()
 {
-    return UsableMemory() / 20;
+    // Records are found by 32-bit offsets.
+    return std::min<std::uint64_t>(UsableMemory() / 20, UINT32_MAX);
 }
 
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing)
@@ -314,17 +378,10 @@ TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingF
         if (error && error != EEXIST)
             throw TFileError(CannotCreate(path, error));
     }
-    const std::uint64_t limit = MaxDefinitionsFileSize();
     try {
-        std::vector<TRouterItem> items;
-        TLoadResult result;
-        {
-            const TFileHandle file = OpenUserFile(path, limit, info);
-            TByteSource source(file, path);
-            result = ParseRecords(source, info.size, items);
-        }
-        Fill(list, std::move(items));
-        return result;
+        auto file = std::make_unique<TStoredFile>();
+        file->bytes = ReadUserFile(path, MaxDefinitionsFileSize());
+        return ParseRecords(std::move(file), list);
     } catch (const std::bad_alloc&) {
         FreeRouterList(list);
         throw TFileError(CannotRead(path, ENOMEM));

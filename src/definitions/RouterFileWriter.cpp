@@ -151,7 +151,8 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     }
 }
 
-// Writes records, each checked just before, while its memory is at hand.
+// Writes records, each checked just before, while its memory is at hand;
+// records still stored as they would be written are copied.
 // The three HTML fields are written without their TABs; the records lose
 // them only when RemoveHtmlTabs is called, so that a text too long leaves
 // every record as it was.
@@ -164,8 +165,13 @@ public:
     {
         m_out.U32(kRouterFileVersion);
         for (int i = 0; i < list.Count(); ++i) {
-            CheckTextLengths(list.Entry(i), i);
-            Write(list.Entry(i));
+            // A record never read needs no reading to be written.
+            if (const std::string_view stored = list.CanonicalBytes(i); !stored.empty()) {
+                m_out.Bytes().append(stored);
+            } else {
+                CheckTextLengths(list.Entry(i), i);
+                Write(list.Entry(i));
+            }
             if (!m_out.Pass())
                 return false;
         }

@@ -26,7 +26,17 @@ const std::string& TRouterList::Name(int index) const
 TRouterEntry& TRouterList::Entry(int index) const
 {
     CheckIndex(index);
-    return *m_items[index].entry;
+    TRouterItem& item = m_items[index];
+    if (!item.entry)
+        item.entry = ReadStoredRecord(item.stored);
+    return *item.entry;
+}
+
+std::string_view TRouterList::CanonicalBytes(int index) const
+{
+    CheckIndex(index);
+    const TRouterItem& item = m_items[index];
+    return !item.entry && item.stored.canonical ? item.stored.Bytes() : std::string_view();
 }
 
 std::size_t TRouterList::SortedPlace(std::string_view name) const
@@ -42,8 +52,13 @@ std::size_t TRouterList::SortedPlace(std::string_view name) const
 
 int TRouterList::Add(std::string name, std::unique_ptr<TRouterEntry> entry)
 {
-    const std::size_t place = SortedPlace(name);
-    m_items.insert(m_items.begin() + place, TRouterItem{std::move(name), std::move(entry)});
+    return Insert(TRouterItem{std::move(name), std::move(entry), {}});
+}
+
+int TRouterList::Insert(TRouterItem item)
+{
+    const std::size_t place = SortedPlace(item.name);
+    m_items.insert(m_items.begin() + place, std::move(item));
     if (m_selected >= static_cast<int>(place))
         ++m_selected;
     return static_cast<int>(place);
@@ -102,15 +117,17 @@ void Arrange(std::vector<TRouterItem>& items, std::vector<std::uint32_t>& order)
 
 } // namespace
 
-void TRouterList::AddAll(std::vector<TRouterItem> items)
+void TRouterList::AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStoredFile> file)
 {
+    if (file)
+        m_files.push_back(std::move(file));
     if (!Sorted() && m_items.empty()) {
         m_items = std::move(items);
         return;
     }
     if (!Sorted() || !m_items.empty()) {
         for (TRouterItem& item : items)
-            Add(std::move(item.name), std::move(item.entry));
+            Insert(std::move(item));
         return;
     }
     std::vector<std::uint32_t> order = SortedOrder(items);
@@ -155,6 +172,7 @@ TRouterEntry& TRouterList::SelectedEntry() const
 void TRouterList::Clear()
 {
     m_items.clear();
+    m_files.clear();
     m_selected = -1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "RouterEntry.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -14,12 +15,41 @@ public:
     explicit TListIndexError(int index);
 };
 
-struct TRouterItem {
-    std::string name; // display text: RouterVendor when added or last saved
-    std::unique_ptr<TRouterEntry> entry;
+// The bytes of a definitions file whose records are read when first needed.
+struct TStoredFile {
+    std::string bytes;
+    std::uint32_t version = 0;
 };
 
-// Items of a display name and an owned record. A sorted list keeps its items
+// A record that is still only in the bytes of its file.
+struct TStoredRecord {
+    const TStoredFile* file = nullptr;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    // Written again, the record gives exactly these bytes.
+    bool canonical = false;
+
+    std::string_view Bytes() const { return std::string_view(file->bytes).substr(offset, size); }
+};
+
+// Reads a stored record (the file reader does).
+std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record);
+
+struct TRouterItem {
+    TRouterItem(std::string name, std::unique_ptr<TRouterEntry> entry, TStoredRecord stored = {})
+        : name(std::move(name)), entry(std::move(entry)), stored(stored)
+    {
+    }
+
+    std::string name; // display text: RouterVendor when added or last saved
+    std::unique_ptr<TRouterEntry> entry; // null while the record is only stored
+    TStoredRecord stored;
+};
+
+// Items of a display name and an owned record. A record read from a file
+// stays in the file's bytes until it is first needed, so that a list of
+// many routers loads quickly and takes little more memory than its file.
+// A sorted list keeps its items
 // ordered by name ignoring case (an added item goes behind those that compare
 // equal to it); an unsorted list keeps them in the order they were added.
 // At most one item is selected.
@@ -33,15 +63,20 @@ public:
     int Count() const { return static_cast<int>(m_items.size()); }
     bool Empty() const { return m_items.empty(); }
 
-    // Both throw TListIndexError for an index outside the list.
+    // Both throw TListIndexError for an index outside the list. Entry reads
+    // a stored record first.
     const std::string& Name(int index) const;
     TRouterEntry& Entry(int index) const;
+    // The bytes of a stored record that was never read and that the writer
+    // would write as they are; empty otherwise.
+    std::string_view CanonicalBytes(int index) const;
 
     // Inserts at the sorted place (or appends) and returns the new index.
     // Selection keeps pointing at the same item.
     int Add(std::string name, std::unique_ptr<TRouterEntry> entry);
-    // Adds many items at once, as Add would one by one, in n log n.
-    void AddAll(std::vector<TRouterItem> items);
+    // Adds many items at once, as Add would one by one, in n log n. The list
+    // keeps the file whose bytes stored items refer to.
+    void AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStoredFile> file = {});
     // Removes and frees the item; afterwards nothing is selected.
     void Delete(int index);
     // Changes the display text in place, without sorting again.
@@ -61,10 +96,13 @@ public:
 
 private:
     void CheckIndex(int index) const;
+    int Insert(TRouterItem item);
     std::size_t SortedPlace(std::string_view name) const;
 
     TOrder m_order;
-    std::vector<TRouterItem> m_items;
+    // Entry reads stored records into their items.
+    mutable std::vector<TRouterItem> m_items;
+    std::vector<std::unique_ptr<TStoredFile>> m_files;
     int m_selected = -1;
 };
 

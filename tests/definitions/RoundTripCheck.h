@@ -11,7 +11,9 @@
 //   normalisations applied (TABs before the first NUL removed from the three
 //   HTML fields and from property values, property lines written through
 //   lookup by name and read back through setting their values);
-// - from the second round on, writing and reading change nothing.
+// - from the second round on, writing and reading change nothing;
+// - records that the writer copies without reading them give the same
+//   bytes as records read and written.
 // - whatever was read can be written again: no text too long for the file
 //   survives the reader (a lookup joins a name that holds "=" with its
 //   value; the reader cuts such texts).

@@ -607,3 +607,46 @@ TEST(RouterFileFormat, JoinedTextTooLongIsCutWhenRead)
     EXPECT_EQ(read.Entry(0).Status3Values.Value("t").size(), 65535u);
     EXPECT_EQ(read.Entry(0).Status3Values.Value("u").size(), 65535u);
 }
+
+// Records are read when first needed; the writer copies those it would
+// write unchanged, and reads the others.
+TEST(RouterFileFormat, RecordsWrittenUnchangedAreCopiedUnread)
+{
+    // One record of each kind, then the same record once more.
+    const std::string head = U32(80) + "\x02" + Str("login") + std::string(8, '\x11');
+    const auto record = [&](const std::string& name, const std::string& offline, const std::string& pairs,
+                            std::uint32_t count) {
+        return head + Str(name) + std::string(2 * 5, '\0') + Str(offline) + std::string(2 * 3, '\0') +
+               U32(count) + pairs + std::string(2 * 5, '\0') + "\x07" + std::string(2 * 2, '\0') + U32(0) +
+               Str("") + U32(0);
+    };
+    const std::string plain = record("plain", "off", Str("a") + Str("1") + Str("b") + Str("2"), 2);
+    const std::string withTab = record("tab", "o\tff", "", 0);
+    const std::string twoAlike = record("alike", "off", Str("a") + Str("1") + Str("A") + Str("2"), 2);
+    const std::string emptyValue = record("empty", "off", Str("a") + Str(""), 1);
+    const std::string negative = record("negative", "off", "", 0xFFFFFFFFu);
+    const std::string bytes = U32(259) + plain + withTab + twoAlike + emptyValue + negative + plain;
+
+    TRouterList list = Parse(bytes);
+    ASSERT_EQ(list.Count(), 6);
+    EXPECT_EQ(list.CanonicalBytes(0), plain);
+    for (int i = 1; i < 5; ++i)
+        EXPECT_TRUE(list.CanonicalBytes(i).empty()) << list.Name(i);
+    EXPECT_EQ(list.CanonicalBytes(5), plain);
+
+    const std::string written = SerializeRouterList(list);
+    TRouterList full = Parse(bytes);
+    for (int i = 0; i < full.Count(); ++i)
+        full.Entry(i); // read every record
+    EXPECT_EQ(written, SerializeRouterList(full));
+    EXPECT_EQ(written.substr(4, plain.size()), plain);
+    EXPECT_EQ(list.CanonicalBytes(0), plain) << "still unread after the save";
+    EXPECT_EQ(list.Entry(1).OfflineCode, "off") << "the record lost its TAB in memory as well";
+    EXPECT_EQ(list.Entry(2).Status2Values.Lines(), std::vector<std::string>{"A=2"});
+
+    // Older versions are never copied: the layout changes.
+    const std::string older = Sample("v258.dat");
+    TRouterList old = Parse(older);
+    for (int i = 0; i < old.Count(); ++i)
+        EXPECT_TRUE(old.CanonicalBytes(i).empty());
+}
