@@ -5,13 +5,12 @@
 //   bench_convert [FOLDER]     (default: the system's temporary folder)
 
 #include "AtomicFile.h"
-#include "RouterFile.h"
+#include "SyntheticRouters.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -61,33 +60,6 @@ TRunFigures Median(const std::vector<std::string>& command)
     std::sort(runs.begin(), runs.end(),
               [](const TRunFigures& a, const TRunFigures& b) { return a.seconds < b.seconds; });
     return runs[runs.size() / 2];
-}
-
-// Routers of about 290 bytes each in the file, in no particular order.
-std::string DefinitionsFile(int count)
-{
-    std::mt19937 random(42);
-    TRouterList list(TRouterList::TOrder::Unsorted);
-    for (int i = 0; i < count; ++i) {
-        auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
-        entry->HTTPPort = 80;
-        entry->BrowserAuth = 1;
-        entry->SavedAt = 38000.5 + i;
-        const std::string name = (random() % 2 ? "Router " : "router ") + std::to_string(random() % 1000000);
-        entry->RouterVendor = name;
-        entry->RouterVendorURL = "www.example.com/router";
-        entry->Comments = "Firmware 2.0";
-        entry->GoOnline = "cgi-bin/goinet.cgi?user=%USERNAME%";
-        entry->GoOffline = "cgi-bin/online3.cgi?stop=1";
-        entry->StatusPage = "doc/m5.htm";
-        entry->OfflineCode = "<td>0.0.0.0</td>";
-        entry->BeforeIPAddress = "IP-Adresse:</td><td>";
-        entry->AfterIPAddress = "</td>";
-        entry->Status2Values.Add("Uptime=<td>Verbunden seit:</td><td>");
-        entry->Status2Values.Add("DNS=<td>DNS-Server:</td><td>");
-        list.Add(name, std::move(entry));
-    }
-    return SerializeRouterList(list);
 }
 
 } // namespace

@@ -125,6 +125,10 @@ bool ProcessExists(long id);
 // where a limit is set.
 std::uint64_t UsableMemory();
 
+// Asks for large memory pages for a buffer not yet written, which makes
+// filling a large one cheaper; a hint that may be ignored.
+void PreferLargePages(void* data, std::size_t size);
+
 // How far local time is ahead of UTC at that moment, in seconds.
 long LocalTimeOffset(std::int64_t unixSeconds);
 

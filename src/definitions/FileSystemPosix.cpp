@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -360,6 +361,15 @@ std::uint64_t UsableMemory()
             memory = limit.rlim_cur;
     }
     return memory;
+}
+
+void PreferLargePages(void* data, std::size_t size)
+{
+    constexpr std::uintptr_t kLargePage = std::uintptr_t(2) << 20;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kLargePage - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 long LocalTimeOffset(std::int64_t unixSeconds)

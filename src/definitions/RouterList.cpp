@@ -3,6 +3,7 @@
 #include "NameCompare.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <numeric>
 
@@ -66,33 +67,94 @@ int TRouterList::Insert(TRouterItem item)
 
 namespace {
 
+// Sort keys of many names in one buffer.
+class TNameKeys {
+public:
+    explicit TNameKeys(const std::vector<TRouterItem>& items)
+    {
+        std::size_t nameBytes = 0;
+        for (const TRouterItem& item : items)
+            nameBytes += item.name.size();
+        // Keys take one to two bytes per letter; a buffer that need not
+        // grow keeps the peak of memory low (pages never written cost
+        // nothing).
+        m_keys.reserve(3 * nameBytes + 4 * items.size());
+        m_ends.reserve(items.size());
+        for (const TRouterItem& item : items) {
+            AppendNameSortKey(item.name, m_keys);
+            m_ends.push_back(static_cast<std::uint32_t>(m_keys.size()));
+        }
+    }
+
+    std::string_view Key(std::uint32_t index) const
+    {
+        const std::size_t begin = index == 0 ? 0 : m_ends[index - 1];
+        return std::string_view(m_keys).substr(begin, m_ends[index] - begin);
+    }
+    // The byte of a key at depth, 0 behind its end, else the byte plus one.
+    unsigned Byte(std::uint32_t index, std::size_t depth) const
+    {
+        const std::string_view key = Key(index);
+        return depth < key.size() ? 1u + static_cast<unsigned char>(key[depth]) : 0u;
+    }
+
+private:
+    std::string m_keys;
+    std::vector<std::uint32_t> m_ends;
+};
+
+// Sorts order[begin, end), whose keys agree in their first `depth` bytes,
+// by their keys, keeping the order of equal keys: a radix sort on the byte
+// at depth, then on the next byte within each group. Linear in the bytes of
+// the keys, however long their common beginnings are.
+void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& scratch, std::size_t begin,
+               std::size_t end, std::size_t depth, const TNameKeys& keys)
+{
+    if (end - begin < 24) {
+        std::stable_sort(order.begin() + std::ptrdiff_t(begin), order.begin() + std::ptrdiff_t(end),
+                         [&](std::uint32_t a, std::uint32_t b) {
+                             return keys.Key(a).substr(depth) < keys.Key(b).substr(depth);
+                         });
+        return;
+    }
+    std::array<std::size_t, 258> start{};
+    for (std::size_t i = begin; i < end; ++i)
+        ++start[keys.Byte(order[i], depth) + 1];
+    for (std::size_t bucket = 1; bucket < start.size(); ++bucket)
+        start[bucket] += start[bucket - 1];
+    std::array<std::size_t, 258> next = start;
+    for (std::size_t i = begin; i < end; ++i)
+        scratch[begin + next[keys.Byte(order[i], depth)]++] = order[i];
+    std::copy(scratch.begin() + std::ptrdiff_t(begin), scratch.begin() + std::ptrdiff_t(end),
+              order.begin() + std::ptrdiff_t(begin));
+    // Bucket 0 holds the keys that end here: they are equal.
+    for (std::size_t bucket = 1; bucket < 257; ++bucket) {
+        if (start[bucket + 1] - start[bucket] > 1)
+            RadixSort(order, scratch, begin + start[bucket], begin + start[bucket + 1], depth + 1, keys);
+    }
+}
+
 // The order in which the items stand sorted by name; equal names keep
-// their order. One key per name, all in one buffer.
+// their order.
 std::vector<std::uint32_t> SortedOrder(const std::vector<TRouterItem>& items)
 {
-    std::size_t nameBytes = 0;
-    for (const TRouterItem& item : items)
-        nameBytes += item.name.size();
-    std::string keys;
-    // Keys take one to two bytes per letter; one buffer that need not grow
-    // keeps the peak of memory low (pages never written cost nothing).
-    keys.reserve(3 * nameBytes + 4 * items.size());
-    std::vector<std::uint32_t> ends;
-    ends.reserve(items.size());
-    for (const TRouterItem& item : items) {
-        AppendNameSortKey(item.name, keys);
-        ends.push_back(static_cast<std::uint32_t>(keys.size()));
-    }
-    const auto key = [&](std::uint32_t index) {
-        const std::size_t begin = index == 0 ? 0 : ends[index - 1];
-        return std::string_view(keys).substr(begin, ends[index] - begin);
-    };
-    std::vector<std::uint32_t> order(items.size());
+    const TNameKeys keys(items);
+    std::vector<std::uint32_t> order(items.size()), scratch(items.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const int byKey = key(a).compare(key(b));
-        return byKey != 0 ? byKey < 0 : CompareNamesNoCase(items[a].name, items[b].name) < 0;
-    });
+    RadixSort(order, scratch, 0, order.size(), 0, keys);
+    // Names with equal keys are ordered by their bytes; such runs are rare.
+    for (std::size_t begin = 0; begin < order.size();) {
+        std::size_t end = begin + 1;
+        while (end < order.size() && keys.Key(order[end]) == keys.Key(order[begin]))
+            ++end;
+        if (end - begin > 1) {
+            std::stable_sort(order.begin() + std::ptrdiff_t(begin), order.begin() + std::ptrdiff_t(end),
+                             [&](std::uint32_t a, std::uint32_t b) {
+                                 return CompareNamesNoCase(items[a].name, items[b].name) < 0;
+                             });
+        }
+        begin = end;
+    }
     return order;
 }
 
@@ -115,6 +177,47 @@ void Arrange(std::vector<TRouterItem>& items, std::vector<std::uint32_t>& order)
     }
 }
 
+// Items that a file holds stand mostly sorted already: the editor writes
+// them sorted, apart from names changed since. The items out of place are
+// taken out and put back where they belong; a run of greater names keeps
+// its order before them, since none of them equals a name taken out of
+// an earlier place. False, without a change, when more than a few are out
+// of place.
+bool SortNearlySorted(std::vector<TRouterItem>& items)
+{
+    constexpr std::size_t kMaxOutOfPlace = 64;
+    std::vector<std::size_t> outOfPlace;
+    std::size_t last = 0;
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        if (CompareNamesNoCase(items[last].name, items[i].name) <= 0)
+            last = i;
+        else if (outOfPlace.push_back(i); outOfPlace.size() > kMaxOutOfPlace)
+            return false;
+    }
+    if (outOfPlace.empty())
+        return true;
+    std::vector<TRouterItem> taken;
+    std::size_t kept = 0;
+    for (std::size_t i = 0, next = 0; i < items.size(); ++i) {
+        if (next < outOfPlace.size() && outOfPlace[next] == i) {
+            taken.push_back(std::move(items[i]));
+            ++next;
+        } else {
+            if (kept != i)
+                items[kept] = std::move(items[i]);
+            ++kept;
+        }
+    }
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(kept), items.end());
+    for (TRouterItem& item : taken) {
+        const auto place = std::upper_bound(items.begin(), items.end(), item, [](const TRouterItem& a, const TRouterItem& b) {
+            return CompareNamesNoCase(a.name, b.name) < 0;
+        });
+        items.insert(place, std::move(item));
+    }
+    return true;
+}
+
 } // namespace
 
 void TRouterList::AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStoredFile> file)
@@ -130,8 +233,10 @@ void TRouterList::AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStored
             Insert(std::move(item));
         return;
     }
-    std::vector<std::uint32_t> order = SortedOrder(items);
-    Arrange(items, order);
+    if (!SortNearlySorted(items)) {
+        std::vector<std::uint32_t> order = SortedOrder(items);
+        Arrange(items, order);
+    }
     m_items = std::move(items);
 }
 

@@ -71,6 +71,8 @@ public:
     // would write as they are; empty otherwise.
     std::string_view CanonicalBytes(int index) const;
 
+    // Where Add would put an item of that name.
+    int PlaceFor(std::string_view name) const { return static_cast<int>(SortedPlace(name)); }
     // Inserts at the sorted place (or appends) and returns the new index.
     // Selection keeps pointing at the same item.
     int Add(std::string name, std::unique_ptr<TRouterEntry> entry);

@@ -56,25 +56,30 @@ std::string ReadUserFile(const std::string& path, std::uint64_t maxBytes, TFileN
 {
     TFileInfo info;
     const TFileHandle file = OpenUserFile(path, maxBytes, info, naming);
+    const auto size = static_cast<std::size_t>(info.size);
     std::string bytes;
-    bytes.resize(static_cast<std::size_t>(info.size));
+    bytes.reserve(size);
+    PreferLargePages(bytes.data(), size);
+    bytes.resize(size);
     std::size_t filled = 0;
-    for (;;) {
-        // A file that grew meanwhile is read on, within the limit.
-        if (filled == bytes.size()) {
-            if (bytes.size() > maxBytes)
-                throw TFileError(TooLarge(path, bytes.size(), maxBytes, naming));
-            bytes.resize(std::min<std::uint64_t>(maxBytes + 1, bytes.size() + (std::size_t(1) << 16)));
-        }
-        std::size_t got = 0;
-        if (const int error = ReadSome(file, bytes.data() + filled, bytes.size() - filled, got))
+    for (std::size_t got = 1; filled < size && got > 0; filled += got) {
+        if (const int error = ReadSome(file, bytes.data() + filled, size - filled, got))
             throw TFileError(CannotRead(path, error, naming));
-        if (got == 0)
-            break;
-        filled += got;
     }
     bytes.resize(filled);
-    return bytes;
+    // A file that grew meanwhile, or whose size the system does not know,
+    // is read on within the limit.
+    char more[1 << 16];
+    for (;;) {
+        std::size_t got = 0;
+        if (const int error = ReadSome(file, more, sizeof more, got))
+            throw TFileError(CannotRead(path, error, naming));
+        if (got == 0)
+            return bytes;
+        if (bytes.size() + got > maxBytes)
+            throw TFileError(TooLarge(path, bytes.size() + got, maxBytes, naming));
+        bytes.append(more, got);
+    }
 }
 
 std::uint64_t MaxPageFileSize()

@@ -39,6 +39,19 @@ std::u16string Unicode(std::string_view name)
     return out;
 }
 
+// The collation of two names; short ones are converted on the stack, as
+// sorting compares a great many of them.
+int Collate(std::string_view a, std::string_view b)
+{
+    constexpr std::size_t kShort = 64;
+    if (a.size() > kShort || b.size() > kShort)
+        return UserCollator().Compare(Unicode(a), Unicode(b));
+    char16_t x[kShort], y[kShort];
+    std::transform(a.begin(), a.end(), x, [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
+    std::transform(b.begin(), b.end(), y, [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
+    return UserCollator().Compare(std::u16string_view(x, a.size()), std::u16string_view(y, b.size()));
+}
+
 // Orders names that the collation finds alike: by their folded bytes.
 int CompareFolded(std::string_view a, std::string_view b)
 {
@@ -68,7 +81,7 @@ int CompareNamesNoCase(std::string_view a, std::string_view b)
 {
     if (SameNameNoCase(a, b))
         return 0;
-    const int collated = UserCollator().Compare(Unicode(a), Unicode(b));
+    const int collated = Collate(a, b);
     if (collated != 0)
         return collated < 0 ? -1 : 1;
     return CompareFolded(a, b);

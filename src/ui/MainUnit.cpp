@@ -6,6 +6,7 @@
 #include "Normalize.h"
 #include "PageControl.h"
 #include "QtText.h"
+#include "RouterNamesModel.h"
 #include "TextControls.h"
 #include "ValueListEditor.h"
 #include "WMsgBox.h"
@@ -133,6 +134,8 @@ void TMainEditor::CreateTopRow()
     RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* view = qobject_cast<QListView*>(RoutersCB->view()))
         view->setUniformItemSizes(true);
+    m_routerNames = new TRouterNamesModel(m_routers, this);
+    RoutersCB->setModel(m_routerNames);
 
     NewBtn = AddSpeedButton(this, "NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
     NewBtn->SetGlyph(QStringLiteral("new"));
@@ -499,13 +502,7 @@ void TMainEditor::FormCreate()
 
 void TMainEditor::LoadRouters()
 {
-    m_loadResult = m_file.Load(m_routers);
-    QStringList names;
-    names.reserve(m_routers.Count());
-    for (int index = 0; index < m_routers.Count(); ++index)
-        names.append(ToQString(m_routers.Name(index)));
-    RoutersCB->clear();
-    RoutersCB->addItems(names);
+    m_routerNames->Replace([this] { m_loadResult = m_file.Load(m_routers); });
     RoutersCB->setCurrentIndex(m_routers.Selected());
 }
 
@@ -557,9 +554,7 @@ void TMainEditor::WarnIfFileDamaged()
 int TMainEditor::AddRouter(std::unique_ptr<TRouterEntry> entry)
 {
     std::string name = entry->RouterVendor;
-    const QString displayName = ToQString(name);
-    const int index = m_routers.Add(std::move(name), std::move(entry));
-    RoutersCB->insertItem(index, displayName);
+    const int index = m_routerNames->Add(std::move(name), std::move(entry));
     RoutersCB->setCurrentIndex(m_routers.Selected());
     return index;
 }
@@ -779,8 +774,7 @@ void TMainEditor::SaveBtnClick()
     record.ReservedFlag = 1;
     // The record's own item takes the new name in place; the list is sorted
     // again only at the next start.
-    m_routers.Rename(recordIndex, record.RouterVendor);
-    RoutersCB->setItemText(recordIndex, ToQString(record.RouterVendor));
+    m_routerNames->Rename(recordIndex, record.RouterVendor);
     m_file.Save(m_routers);
     RoutersCB->setEnabled(true);
     SelectRouter(m_routers.FindByName(record.RouterVendor));
@@ -804,8 +798,7 @@ void TMainEditor::DeleteBtnClick()
                                  + ToCp1252(QStringLiteral("\" wirklich löschen?"));
     if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
-    m_routers.Delete(index);
-    RoutersCB->removeItem(index);
+    m_routerNames->Delete(index);
     m_file.Save(m_routers);
     if (m_routers.Empty())
         SelectRouter(-1);

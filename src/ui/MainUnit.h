@@ -24,6 +24,7 @@ class TCp1252LineEdit;
 class TCp1252Memo;
 class TMySpeedButton;
 class TPageControl;
+class TRouterNamesModel;
 class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
@@ -131,6 +132,7 @@ private:
 
     TRoutersFile m_file;
     TRouterList m_routers;
+    TRouterNamesModel* m_routerNames = nullptr;
     TLoadResult m_loadResult;
     TMode m_mode = TMode::Browse;
     bool m_newRouter = false;

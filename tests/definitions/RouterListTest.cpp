@@ -1,6 +1,10 @@
+#include "NameCompare.h"
 #include "RouterList.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -50,6 +54,43 @@ TEST(RouterList, BulkAddEqualsAddingOneByOne)
     EXPECT_EQ(Names(bulk), Names(single));
     for (int i = 0; i < bulk.Count(); ++i)
         EXPECT_EQ(bulk.Entry(i).RouterVendor, bulk.Name(i));
+}
+
+// The usual file: sorted, with a few names changed since, some of them to
+// names that other routers have.
+TEST(RouterList, BulkAddOfANearlySortedFile)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 500; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Router %03d", i);
+        names.push_back(name);
+    }
+    names[10] = "zzz";
+    names[20] = "router 100";
+    names[300] = "ROUTER 020";
+    names.insert(names.begin(), "Router 250");
+    names.push_back("aaa");
+    for (const bool fewOutOfPlace : {true, false}) {
+        if (!fewOutOfPlace) // then every name stands out of place
+            std::reverse(names.begin(), names.end());
+        TRouterList single, bulk;
+        std::vector<TRouterItem> items;
+        for (const std::string& name : names) {
+            auto entry = EntryNamed(name);
+            entry->Comments = std::to_string(items.size()); // the file position
+            single.Add(name, EntryNamed(name));
+            items.push_back({name, std::move(entry)});
+        }
+        bulk.AddAll(std::move(items));
+        EXPECT_EQ(Names(bulk), Names(single));
+        // Equal names keep their file order.
+        for (int i = 1; i < bulk.Count(); ++i) {
+            if (SameNameNoCase(bulk.Name(i - 1), bulk.Name(i))) {
+                EXPECT_LT(std::stoi(bulk.Entry(i - 1).Comments), std::stoi(bulk.Entry(i).Comments));
+            }
+        }
+    }
 }
 
 TEST(RouterList, UnsortedListKeepsOrder)

@@ -1,0 +1,54 @@
+#include "RouterNamesModel.h"
+
+#include "QtText.h"
+
+TRouterNamesModel::TRouterNamesModel(TRouterList& list, QObject* parent)
+    : QAbstractListModel(parent), m_list(list)
+{
+}
+
+int TRouterNamesModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_list.Count();
+}
+
+QVariant TRouterNamesModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_list.Count() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return ToQString(m_list.Name(index.row()));
+}
+
+void TRouterNamesModel::Replace(const std::function<void()>& change)
+{
+    beginResetModel();
+    try {
+        change();
+    } catch (...) {
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+int TRouterNamesModel::Add(std::string name, std::unique_ptr<TRouterEntry> entry)
+{
+    const int row = m_list.PlaceFor(name);
+    beginInsertRows({}, row, row);
+    m_list.Add(std::move(name), std::move(entry));
+    endInsertRows();
+    return row;
+}
+
+void TRouterNamesModel::Delete(int row)
+{
+    beginRemoveRows({}, row, row);
+    m_list.Delete(row);
+    endRemoveRows();
+}
+
+void TRouterNamesModel::Rename(int row, std::string name)
+{
+    m_list.Rename(row, std::move(name));
+    emit dataChanged(index(row), index(row));
+}
