@@ -22,6 +22,7 @@ class QSpinBox;
 class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
+class TFileDialog;
 class TMySpeedButton;
 class TPageControl;
 class TValueListEditor;
@@ -53,6 +54,8 @@ public:
     void DeleteBtnClick();
     void BrowserAuthChkBoxClick();
     void PCChange();
+    void Button1Click();
+    void Button2Click();
 
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
@@ -86,6 +89,7 @@ private:
     void CreateUserDefinedPage();
     void CreateTestPage();
     void CreateBottomRow();
+    void CreateFileDialogs();
     QWidget* AddPage(const char* name, const QString& caption);
     TCp1252LineEdit* AddLabelledEdit(QWidget* page, const char* name, const QString& caption,
                                      const QRect& geometry);
@@ -145,6 +149,8 @@ private:
     QPushButton* Button2 = nullptr;
     QPushButton* SaveBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    std::unique_ptr<TFileDialog> OpenDialog;
+    std::unique_ptr<TFileDialog> SaveDialog;
 
     TCp1252LineEdit* RouterVendorEdit = nullptr;
     TCp1252LineEdit* RouterVendorURLEdit = nullptr;
