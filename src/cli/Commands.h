@@ -11,3 +11,6 @@ int RunDumpCommand(const TArguments& arguments);
 int RunConvertCommand(const TArguments& arguments);
 int RunNamesCommand(const TArguments& arguments);
 int RunTestCommand(const TArguments& arguments);
+int RunMergeCommand(const TArguments& arguments);
+int RunDiffCommand(const TArguments& arguments);
+int RunPackCommand(const TArguments& arguments);

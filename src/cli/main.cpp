@@ -10,7 +10,7 @@ namespace {
 const char kUsage[] =
     "Usage: routersdat COMMAND [ARGUMENTS]\n"
     "\n"
-    "Inspects and converts router definitions files without the editor window.\n"
+    "Inspects, converts and merges router definitions files without the editor window.\n"
     "Input files are never created or changed.\n"
     "\n"
     "Commands:\n"
@@ -21,6 +21,11 @@ const char kUsage[] =
     "                           test a router's status-page rules against a saved page;\n"
     "                           without --router, list every router that reads PAGE as\n"
     "                           online with an IP address\n"
+    "  merge TARGET SOURCE (--router NAME | --all) [--skip-existing] [--saved-at TIME]\n"
+    "                           take routers over from SOURCE as the editor's merge does\n"
+    "  diff A B [--json] [--ignore FIELDS]\n"
+    "                           list the routers only in A, only in B, and those that differ\n"
+    "  pack JSON OUT            write the JSON that dump prints back as a definitions file\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n";
 
@@ -33,6 +38,9 @@ int main(int argc, char* argv[])
         {"convert", RunConvertCommand},
         {"names", RunNamesCommand},
         {"test", RunTestCommand},
+        {"merge", RunMergeCommand},
+        {"diff", RunDiffCommand},
+        {"pack", RunPackCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);
