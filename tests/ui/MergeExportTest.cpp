@@ -13,11 +13,13 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <charconv>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -119,6 +121,7 @@ private slots:
     void mergeEndsARunningEdit();
     void damagedMergeFileIsReported();
     void windowMergeWritesWhatTheCoreMergeWrites();
+    void commandLineMergeWritesWhatTheWindowWrites();
     void exportWritesTheNamesInListOrder();
     void exportOfAnEmptyListIsAnEmptyFile();
     void exportDuringAnEditWritesTheList();
@@ -221,7 +224,7 @@ void MergeExportTest::dialogLooksAsDesigned()
         QCOMPARE(label->geometry(), QRect(8, 8, 441, 49));
         QVERIFY(label->text().startsWith(QStringLiteral("Diese Funktion ist nur für den Autor")));
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
-        QCOMPARE(QApplication::focusWidget(), Child<QComboBox>(dialog, "ComboBox1"));
+        QCOMPARE(dialog.focusWidget(), Child<QComboBox>(dialog, "ComboBox1"));
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     QCOMPARE(m_dialogsAsked.size(), std::size_t(1));
@@ -476,6 +479,34 @@ void MergeExportTest::windowMergeWritesWhatTheCoreMergeWrites()
         QVERIFY2(written == QByteArray::fromStdString(expectedBytes), qPrintable(QString::number(pick)));
     }
     QVERIFY(m_boxes->Calls().empty());
+}
+
+void MergeExportTest::commandLineMergeWritesWhatTheWindowWrites()
+{
+    std::mt19937 random(5);
+    std::vector<TRouterEntry> sources;
+    for (const char* name : {"Zulu", "alpha 100", "", "Echo \xC4"})
+        sources.push_back(Untidy(name, random));
+    const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
+    WriteMergeFile(mergePath, sources);
+    const QString before = m_dir->filePath(QStringLiteral("vorher.dat"));
+    Open();
+    for (int pick = 0; pick < int(sources.size()); ++pick) {
+        QFile::remove(before);
+        QVERIFY(QFile::copy(m_path, before));
+        TOffer offer;
+        Merge(mergePath, PickAndPress(offer, pick, "OKBtn"));
+        char savedAt[32];
+        const double windowSavedAt = m_window->Routers().SelectedEntry().SavedAt;
+        *std::to_chars(savedAt, savedAt + sizeof savedAt - 1, windowSavedAt).ptr = '\0';
+        QProcess tool;
+        tool.start(QStringLiteral(ROUTERSDAT),
+                   {"merge", before, mergePath, "--router", ToQString(sources[pick].RouterVendor),
+                    "--saved-at", QString::fromLatin1(savedAt)});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY2(ReadFileBytes(before) == ReadFileBytes(m_path), qPrintable(QString::number(pick)));
+    }
 }
 
 void MergeExportTest::exportWritesTheNamesInListOrder()
