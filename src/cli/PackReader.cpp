@@ -28,22 +28,6 @@ bool HasTabBeforeNul(std::string_view text)
     return text.substr(0, text.find('\0')).find('\t') != std::string_view::npos;
 }
 
-// The first character of valid UTF-8 text that Windows-1252 lacks.
-char32_t FirstUnencodable(std::string_view utf8)
-{
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
-            codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        if (UnicodeToCp1252(codePoint) < 0)
-            return codePoint;
-        i += length;
-    }
-    return 0;
-}
-
 // "Router 3", with its name when the members read so far give it.
 std::string RouterLabel(int number, const TMembers& members)
 {
@@ -151,7 +135,7 @@ private:
         std::string out;
         if (!Utf8ToCp1252(utf8, out)) {
             char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", unsigned(FirstUnencodable(utf8)));
+            std::snprintf(code, sizeof code, "U+%04X", unsigned(FirstCharOutsideCp1252(utf8)));
             Fail(field, std::string("das Zeichen ") + code + " gibt es in Windows-1252 nicht.");
         }
         return out;
