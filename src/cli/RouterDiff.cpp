@@ -14,17 +14,21 @@ int EndOfName(const TRouterList& list, int begin)
     return end;
 }
 
+// Equal as dump shows them: every NaN alike, 0 and -0 apart.
+bool SameValue(const TRouterEntry& a, const TRouterEntry& b, const TRouterField& field)
+{
+    if (std::holds_alternative<double TRouterEntry::*>(field.member))
+        return FieldJson(a, field) == FieldJson(b, field);
+    return std::visit([&](auto member) { return a.*member == b.*member; }, field.member);
+}
+
 std::vector<TFieldChange> ChangedFields(const TRouterEntry& a, const TRouterEntry& b,
                                         const std::set<std::string>& ignored)
 {
     std::vector<TFieldChange> changes;
     for (const TRouterField& field : RouterFields()) {
-        if (ignored.contains(field.name))
-            continue;
-        std::string left = FieldJson(a, field);
-        std::string right = FieldJson(b, field);
-        if (left != right)
-            changes.push_back({field.name, std::move(left), std::move(right)});
+        if (!ignored.contains(field.name) && !SameValue(a, b, field))
+            changes.push_back({field.name, FieldJson(a, field), FieldJson(b, field)});
     }
     return changes;
 }

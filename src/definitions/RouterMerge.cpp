@@ -10,6 +10,10 @@ namespace {
 constexpr std::int32_t kLowestPort = 1;
 constexpr std::int32_t kHighestPort = 65535;
 
+// Up to this many copies are added one by one, each moving the list behind
+// it; more are sorted in with the whole list at once.
+constexpr std::size_t kOneByOneLimit = 16;
+
 std::unique_ptr<TRouterEntry> CopyOf(const TRouterEntry& source)
 {
     // A record's copy holds copies of its property lists.
@@ -72,8 +76,13 @@ TMergeResult MergeRouters(TRouterList& list, const std::vector<const TRouterEntr
             options.skipExisting && !names.insert(NameSortKey(sources[k]->RouterVendor)).second;
         (present ? result.skipped : result.merged).push_back(static_cast<int>(k));
     }
-    if (result.merged.empty())
+    if (result.merged.size() <= kOneByOneLimit) {
+        for (const int k : result.merged) {
+            AddRouterCopy(list, *sources[static_cast<std::size_t>(k)]);
+            ApplyUnchangedSave(list.SelectedEntry(), options.savedAt);
+        }
         return result;
+    }
 
     // One by one, each copy would go behind the entries of its name, so the
     // list in the end is the old one and the copies, in their order, sorted

@@ -41,7 +41,7 @@ struct TMergeResult {
 // from a file), with exactly the effect of one window merge per source:
 // AddRouterCopy, then ApplyUnchangedSave on the selected entry. With
 // skipExisting, a source whose name the list already holds (ignoring case;
-// an earlier source merged counts too) is left out. Takes n log n, not one
-// pass over the list per source.
+// an earlier source merged counts too) is left out. Many sources are merged
+// in n log n, not with one pass over the list each.
 TMergeResult MergeRouters(TRouterList& list, const std::vector<const TRouterEntry*>& sources,
                           const TMergeOptions& options);

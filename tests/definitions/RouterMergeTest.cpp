@@ -120,19 +120,24 @@ TEST(RouterMergeTest, BulkMergeEqualsOneMergeAfterAnother)
 {
     std::mt19937 random(7);
     const char* const pool[] = {"", "a", "A", "b", "\xC4rger", "\xE4rger", "c", "B", "zz"};
-    auto randomName = [&] { return std::string(pool[random() % std::size(pool)]); };
+    auto randomName = [&] {
+        if (random() % 2)
+            return std::string(pool[random() % std::size(pool)]);
+        return std::string(random() % 2 ? "r" : "R") + std::to_string(random() % 60);
+    };
     for (int round = 0; round < 200; ++round) {
         const bool skipExisting = round % 2 == 1;
         TRouterList bulk;
         TRouterList reference;
-        for (int i = 0, n = int(random() % 6); i < n; ++i) {
+        for (int i = 0, n = int(random() % 20); i < n; ++i) {
             TRouterEntry e = Untidy(randomName());
             e.HTTPPort = i; // tells the entries apart
             bulk.Add(e.RouterVendor, std::make_unique<TRouterEntry>(e));
             reference.Add(e.RouterVendor, std::make_unique<TRouterEntry>(e));
         }
         std::vector<TRouterEntry> sources;
-        for (int i = 0, n = int(random() % 5); i < n; ++i) {
+        // Few sources are merged one by one, many all at once.
+        for (int i = 0, n = int(random() % (round % 4 < 2 ? 5 : 40)); i < n; ++i) {
             sources.push_back(Untidy(randomName()));
             sources.back().HTTPPort = 1000 + i;
         }
