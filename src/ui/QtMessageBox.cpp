@@ -91,6 +91,8 @@ public:
                       QApplication::activeWindow()),
           m_cancellable(Cancellable(style))
     {
+        if (!m_cancellable) // a title bar without the close box
+            setWindowFlags(windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     }
 
 protected:
