@@ -182,6 +182,9 @@ void EditingTest::offlineCodeReachesTheFileAsRead()
     const std::string asRead = m_editor->ReadBack().Entry(0).OfflineCode;
     QCOMPARE(asRead, "a\rb\nc\r\nd  \0e\r\x85\tf\n"s);
     QVERIFY(m_editor->Open());
+    // With the memo in view and the focus in the list, which Ändern disables.
+    m_editor->ShowPageOf(m_editor->W("OfflineCodeEdit"));
+    m_editor->W("RoutersCB")->setFocus(Qt::MouseFocusReason);
 
     m_editor->Click("EditBtn");
     m_editor->Click("SaveBtn");
