@@ -122,7 +122,7 @@ void TJsonReader::ReadMembers(TJsonValue& object, int depth)
     std::string key;
     while (NextMember(key)) {
         TJsonValue member = ReadValue(depth + 1);
-        object.members.emplace_back(std::move(key), std::move(member));
+        object.members.push_back({std::move(key), std::move(member)});
     }
 }
 

@@ -4,19 +4,24 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // A JSON value as read. A number keeps its literal text, so that whole
 // numbers and doubles can be taken from it exactly; a string is UTF-8.
 struct TJsonValue {
     enum class TKind { Null, Bool, Number, String, Array, Object };
+    struct TMember;
 
     TKind kind = TKind::Null;
     bool boolean = false;
     std::string text; // a number's literal or a string's text
     std::vector<TJsonValue> items;
-    std::vector<std::pair<std::string, TJsonValue>> members; // in document order
+    std::vector<TMember> members; // in document order
+};
+
+struct TJsonValue::TMember {
+    std::string key;
+    TJsonValue value;
 };
 
 // Text that is not JSON (RFC 8259); the message is German (Windows-1252)

@@ -347,7 +347,7 @@ TEST(JsonReaderTest, ReadsWhatRfc8259Allows)
     EXPECT_TRUE(value.items[3].boolean);
     EXPECT_EQ(value.items[5].kind, TJsonValue::TKind::Null);
     EXPECT_EQ(value.items[6].members.size(), 2u);
-    EXPECT_EQ(value.items[6].members[1].first, "l");
+    EXPECT_EQ(value.items[6].members[1].key, "l");
 }
 
 TEST(JsonReaderTest, RefusesWhatRfc8259DoesNotAllow)
