@@ -13,7 +13,7 @@
 
 namespace {
 
-using TMembers = std::vector<std::pair<std::string, TJsonValue>>;
+using TMembers = std::vector<TJsonValue::TMember>;
 
 // A text for a message: Windows-1252, cut after 60 characters.
 std::string Shown(std::string_view utf8)
@@ -32,9 +32,9 @@ bool HasTabBeforeNul(std::string_view text)
 std::string RouterLabel(int number, const TMembers& members)
 {
     std::string label = "Router " + std::to_string(number);
-    for (const auto& [key, value] : members) {
-        if (key == "RouterVendor" && value.kind == TJsonValue::TKind::String)
-            return label + " (\"" + Shown(value.text) + "\")";
+    for (const TJsonValue::TMember& member : members) {
+        if (member.key == "RouterVendor" && member.value.kind == TJsonValue::TKind::String)
+            return label + " (\"" + Shown(member.value.text) + "\")";
     }
     return label;
 }
@@ -51,13 +51,13 @@ public:
     {
         TRouterEntry entry;
         std::set<std::string> seen;
-        for (const auto& [key, value] : members) {
-            const TRouterField* field = Find(key);
+        for (const TJsonValue::TMember& member : members) {
+            const TRouterField* field = Find(member.key);
             if (!field)
-                throw TPackError(Label() + ": unbekanntes Feld \"" + Shown(key) + "\".");
-            if (!seen.insert(key).second)
-                throw TPackError(Label() + ": das Feld \"" + key + "\" steht zweimal da.");
-            std::visit([&](auto member) { Read(value, field->name, entry.*member); }, field->member);
+                throw TPackError(Label() + ": unbekanntes Feld \"" + Shown(member.key) + "\".");
+            if (!seen.insert(member.key).second)
+                throw TPackError(Label() + ": das Feld \"" + member.key + "\" steht zweimal da.");
+            std::visit([&](auto pointer) { Read(member.value, field->name, entry.*pointer); }, field->member);
         }
         for (const TRouterField& field : RouterFields()) {
             if (!seen.contains(field.name))
@@ -212,7 +212,7 @@ void ReadRouters(TJsonReader& reader, TRouterList& list, std::vector<std::string
                 inValue = true;
                 TJsonValue value = reader.ReadValue();
                 inValue = false;
-                members.emplace_back(std::move(key), std::move(value));
+                members.push_back({std::move(key), std::move(value)});
             }
         } catch (const TJsonSyntaxError& error) {
             const std::string where = field.empty() ? ""
