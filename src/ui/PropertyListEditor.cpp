@@ -112,8 +112,13 @@ void TPropertyListEditor::mouseMoveEvent(QMouseEvent* event)
 
 void TPropertyListEditor::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rowAt(event->position().toPoint().y()) >= 0)
-        emit rowDoubleClicked();
+    const int viewRow = rowAt(event->position().toPoint().y());
+    if (event->button() != Qt::LeftButton || viewRow < 0)
+        return;
+    // The first click has made the row current; this holds even when the
+    // press before the double-click went elsewhere.
+    m_rows.SetCurrentRow(viewRow + 1);
+    emit rowDoubleClicked();
 }
 
 void TPropertyListEditor::keyPressEvent(QKeyEvent* event)
