@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -230,5 +231,8 @@ void TPropertyListEditor::ShowCurrentRow()
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
                                                  | QItemSelectionModel::Rows);
     --m_following;
+    // Only up or down: a list scrolled sideways to read long code stays so.
+    const int sideways = horizontalScrollBar()->value();
     scrollTo(index);
+    horizontalScrollBar()->setValue(sideways);
 }

@@ -352,6 +352,15 @@ void PropertyPagesTest::blankRowIsFilledInPlaceAndDeletedWhenLeft()
     QCOMPARE(CurrentRow(1), 2);
     // The click event came with the move: the last row may only go up.
     ExpectMoveButtons(1, true, false);
+
+    // A move by the program leaves the blank line just the same.
+    m_user->Next(QString(), QString());
+    Click(kPages[1].add);
+    ClickRow(1, 3);
+    List(1)->selectRow(0);
+    QCOMPARE(Lines(1), (TLines{"Kanal=Kanal:", "SSID=<td>"}));
+    QCOMPARE(CurrentRow(1), 1);
+    ExpectMoveButtons(1, false, true);
 }
 
 void PropertyPagesTest::deleteFollowsTheCurrentRowRule()
