@@ -10,9 +10,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -124,6 +126,7 @@ private slots:
     void moveButtonsStayOffInBrowseMode();
     void emptyListShowsOneBlankRowThatTheButtonsIgnore();
     void addAppendsAndRefusesExistingNamesIgnoringCase();
+    void addThroughTheModalDialog();
     void emptyNameIsTakenOnlyOnce();
     void blankRowIsFilledInPlaceAndDeletedWhenLeft();
     void deleteFollowsTheCurrentRowRule();
@@ -310,6 +313,35 @@ void PropertyPagesTest::addAppendsAndRefusesExistingNamesIgnoringCase()
     QCOMPARE(Lines(0).back(), std::string("Ping=<b>ms</b>"));
     QCOMPARE(CurrentRow(0), 1);
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+}
+
+void PropertyPagesTest::addThroughTheModalDialog()
+{
+    m_user.reset(); // the real dialog, run modally
+    StartEditing(2);
+    bool typed = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        const auto closeIfOpen = qScopeGuard([] {
+            if (QWidget* dialog = QApplication::activeModalWidget())
+                dialog->close();
+        });
+        QTRY_VERIFY(qobject_cast<THTMLCodeAddDlg*>(QApplication::activeModalWidget()));
+        QWidget* dialog = QApplication::activeModalWidget();
+        QCOMPARE(dialog->parentWidget(), m_window.get());
+        QTRY_COMPARE(QApplication::focusWidget(), Child<QWidget>(*dialog, "LabelEdit"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" WAN IP "));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), Child<QWidget>(*dialog, "HTMLCodeEdit"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("<td> IP </td>"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), Child<QWidget>(*dialog, "OKBtn"));
+        typed = true;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    Click(kPages[2].add);
+    QVERIFY(typed);
+    QCOMPARE(Lines(2), (TLines{"WAN IP=<td>IP</td>"}));
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 void PropertyPagesTest::emptyNameIsTakenOnlyOnce()
