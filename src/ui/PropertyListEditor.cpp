@@ -13,6 +13,9 @@
 // The rows as Qt's item views see them: view row i is row i + 1 of the rows.
 class TPropertyRowsModel final : public QAbstractTableModel {
 public:
+    // More than the widest screen shows of one cell.
+    static constexpr std::size_t kShownBytes = 1000;
+
     TPropertyRowsModel(const TPropertyRows& rows, QObject* parent)
         : QAbstractTableModel(parent), m_rows(rows)
     {
@@ -30,7 +33,10 @@ public:
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
         const int row = index.row() + 1;
-        return ToQString(index.column() == 0 ? m_rows.Name(row) : m_rows.Code(row));
+        const std::string_view text = index.column() == 0 ? m_rows.Name(row) : m_rows.Code(row);
+        // A cell shows the start of a text at most: laying out 64 KiB of code
+        // for every painted cell would stall the list.
+        return ToQString(text.substr(0, kShownBytes));
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
