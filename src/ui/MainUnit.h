@@ -18,13 +18,13 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TMySpeedButton;
 class TPageControl;
 class TPropertyListEditor;
+class TSpinEdit;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -113,6 +113,7 @@ private:
     void FormShow();
     void LoadRouters();
     void WarnIfFileDamaged();
+    void WriteRouters();
 
     void ShowRecord(const TRouterEntry& record);
     void CopyControlsInto(TRouterEntry& record) const;
@@ -120,7 +121,6 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
-    int PortValue() const;
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void GoOnlineEditExit();
@@ -172,7 +172,7 @@ private:
     QLabel* Label19 = nullptr;
     QLabel* Label20 = nullptr;
     TCp1252LineEdit* AuthStringEdit = nullptr;
-    QSpinBox* RHTTPPort = nullptr;
+    TSpinEdit* RHTTPPort = nullptr;
 
     TCp1252LineEdit* GoOnlineEdit = nullptr;
     TCp1252LineEdit* GoOfflineEdit = nullptr;
