@@ -24,8 +24,8 @@ class TCp1252Memo;
 class TFileDialog;
 class TMySpeedButton;
 class TPageControl;
+class TPropertyListEditor;
 class TSpinEdit;
-class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -57,6 +57,17 @@ public:
     void Button1Click();
     void Button2Click();
 
+    // The property lists of pages 4 to 6; each works on the list of the
+    // active page and does nothing on any other page.
+    void ValueAddBtnClick();
+    void ValueEditBtnDblClick();
+    void ValueDelBtnClick();
+    void DupBtnClick();
+    void RowUpBtnClick();
+    void RowDownBtnClick();
+    // The row-button rule: which move buttons of the active page work.
+    void ValueEditClick();
+
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
     int AddRouter(std::unique_ptr<TRouterEntry> entry);
@@ -70,7 +81,7 @@ protected:
 private:
     struct TPropertyPage {
         QLineEdit* pageEdit = nullptr;
-        TValueListEditor* editor = nullptr;
+        TPropertyListEditor* editor = nullptr;
         QPushButton* addBtn = nullptr;
         QPushButton* editBtn = nullptr;
         QPushButton* delBtn = nullptr;
@@ -124,7 +135,14 @@ private:
     void AuthStringEditExit();
     void UserDefEditExit(QLineEdit* sender);
     void TrimTextExit(TCp1252Memo* sender);
-    void ValueEditClick();
+
+    void ConnectPropertyPages();
+    TPropertyListEditor* ActivePropertyEditor() const;
+    void ApplyRowButtonRule(QWidget* page, const TPropertyListEditor& editor);
+    void ApplyRowButtonRuleOnEveryPage();
+    void EnableUpButtons(QWidget* page, bool on);
+    void EnableDownButtons(QWidget* page, bool on);
+    void MoveCurrentRow(int direction);
 
     void StatFileNameChange();
     void TestBtnClick();
