@@ -14,6 +14,15 @@ constexpr std::int32_t kHighestPort = 65535;
 // it; more are sorted in with the whole list at once.
 constexpr std::size_t kOneByOneLimit = 16;
 
+// The name as SameNameNoCase sees it: every letter folded.
+std::string FoldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        c = char(FoldCp1252(static_cast<unsigned char>(c)));
+    return folded;
+}
+
 std::unique_ptr<TRouterEntry> CopyOf(const TRouterEntry& source)
 {
     // A record's copy holds copies of its property lists.
@@ -66,14 +75,14 @@ TMergeResult MergeRouters(TRouterList& list, const std::vector<const TRouterEntr
                           const TMergeOptions& options)
 {
     TMergeResult result;
-    std::unordered_set<std::wstring> names; // sort keys: equal exactly for equal names
+    std::unordered_set<std::string> names;
     if (options.skipExisting) {
         for (int i = 0; i < list.Count(); ++i)
-            names.insert(NameSortKey(list.Name(i)));
+            names.insert(FoldedName(list.Name(i)));
     }
     for (std::size_t k = 0; k < sources.size(); ++k) {
         const bool present =
-            options.skipExisting && !names.insert(NameSortKey(sources[k]->RouterVendor)).second;
+            options.skipExisting && !names.insert(FoldedName(sources[k]->RouterVendor)).second;
         (present ? result.skipped : result.merged).push_back(static_cast<int>(k));
     }
     if (result.merged.size() <= kOneByOneLimit) {
