@@ -125,7 +125,8 @@ int RunSuggestCommand(const TArguments& arguments)
         fields.push_back({"code", proposal.code});
     }
     if (offlinePage) {
-        const TOfflineCodeProposal offline = ProposeOfflineCode(*page, *offlinePage);
+        const std::string& marker = target == TRuleTarget::IPAddress ? proposal.beforeIPAddress : proposal.code;
+        const TOfflineCodeProposal offline = ProposeOfflineCode(*page, *offlinePage, marker);
         if (!offline.found)
             return FailCp1252(offline.reason);
         fields.push_back({"OfflineCode", offline.offlineCode});

@@ -25,15 +25,16 @@ constexpr std::size_t kHighestCount = 200;
 // be different on the next visit; a label keeps a marker in place when rows
 // come and go; a directive is only worth it where no plain code will do,
 // and the more of the page it counts over, the more can shift it.
-constexpr std::size_t kCheapLength = 32; // each byte beyond costs three
+constexpr std::size_t kCheapLength = 48; // each byte beyond costs three
 constexpr int kVolatileByteCost = 160;
-constexpr int kNoLabelCost = 40;
+constexpr int kNoLabelCost = 60;
 constexpr int kStartDirectiveCost = 48;
 constexpr int kCountDirectiveCost = 56;
 constexpr int kCountDoublingCost = 16;
 constexpr int kMidWordStartCost = 60;
 constexpr int kCamelCaseStartCost = 6;
 constexpr int kPunctuationStartCost = 8;
+constexpr int kStartTextInTagCost = 8; // visible text is the better landmark
 constexpr std::size_t kBytesPerDistanceCost = 64;
 constexpr int kHighestDistanceCost = 64;
 
@@ -252,7 +253,8 @@ void TMarkerChoice::AddCodesBehindStartTexts()
             continue;
         ++found;
         const int startCost = kStartDirectiveCost + TextCost(at, at + startText->size())
-                              + DistanceCost(m_place - at);
+                              + DistanceCost(m_place - at)
+                              + (IsInsideTag(m_page, at) ? kStartTextInTagCost : 0);
         for (const TCode& code : m_notUnique) {
             if (m_place - code.text.size() < at)
                 break;

@@ -13,10 +13,12 @@ constexpr std::size_t kLongestWindow = 48;
 constexpr std::size_t kLongestSeparator = 4;
 constexpr std::size_t kLongestDifferenceText = 4096;
 
-// Costs, in bytes of text.
+// Costs, in bytes of text; each byte of length costs a half.
 constexpr int kVolatileByteCost = 40;
 constexpr int kShortWordCost = 12; // fewer than four letters: too common
 constexpr int kInTagCost = 8;      // state words are mostly visible text
+constexpr std::size_t kBytesPerDistanceCost = 16;
+constexpr int kHighestDistanceCost = 200;
 
 struct TWindow {
     std::uint64_t hash;
@@ -81,45 +83,62 @@ std::vector<bool> InsideTags(std::string_view page)
     std::vector<bool> inside(page.size());
     bool open = false;
     for (std::size_t i = 0; i < page.size(); ++i) {
-        open = open || page[i] == '<';
+        open = (open || OpensTag(page, i)) && !(i > 0 && page[i - 1] == '>');
         inside[i] = open;
-        open = open && page[i] != '>';
     }
     return inside;
 }
 
-int WindowCost(std::string_view page, std::size_t begin, std::size_t end,
-               const TVolatileBytes& volatileBytes, const std::vector<bool>& insideTags)
-{
-    const auto letters = std::count_if(page.begin() + begin, page.begin() + end, [](char c) {
-        return IsWordByte(c) && !(c >= '0' && c <= '9') && c != '_';
-    });
-    return int(end - begin) + kVolatileByteCost * int(volatileBytes.CountIn(begin, end))
-           + (letters < 4 ? kShortWordCost : 0) + (insideTags[begin] ? kInTagCost : 0);
-}
+class TWindowCost {
+public:
+    TWindowCost(std::string_view page, std::optional<std::size_t> near)
+        : m_page(page), m_near(near), m_volatile(page, 0, page.size()), m_insideTags(InsideTags(page))
+    {}
+
+    int operator()(std::size_t begin, std::size_t end) const
+    {
+        const auto letters = std::count_if(m_page.begin() + begin, m_page.begin() + end, [](char c) {
+            return IsWordByte(c) && !(c >= '0' && c <= '9') && c != '_';
+        });
+        int cost = int(end - begin) / 2 + kVolatileByteCost * int(m_volatile.CountIn(begin, end))
+                   + (letters < 4 ? kShortWordCost : 0) + (m_insideTags[begin] ? kInTagCost : 0);
+        if (m_near) {
+            const std::size_t distance = begin > *m_near ? begin - *m_near : *m_near - begin;
+            cost += int(std::min<std::size_t>(distance / kBytesPerDistanceCost, kHighestDistanceCost));
+        }
+        return cost;
+    }
+
+private:
+    std::string_view m_page;
+    std::optional<std::size_t> m_near;
+    TVolatileBytes m_volatile;
+    std::vector<bool> m_insideTags;
+};
 
 // Words and word pairs of the offline page whose folded text the online
 // page's words do not hold, each text once, best first.
-std::vector<TWindow> NewWordWindows(std::string_view online, std::string_view offline)
+std::vector<TWindow> NewWordWindows(std::string_view online, std::string_view offline,
+                                    std::optional<std::size_t> near)
 {
     const std::vector<std::uint64_t> onlineHashes = WindowHashes(online);
-    const TVolatileBytes volatileBytes(offline, 0, offline.size());
-    const std::vector<bool> insideTags = InsideTags(offline);
+    const TWindowCost cost(offline, near);
     std::vector<TWindow> windows;
     ForEachWordWindow(offline, [&](std::size_t begin, std::size_t end) {
         const std::uint64_t hash = FoldedHash(offline.substr(begin, end - begin));
         if (!std::binary_search(onlineHashes.begin(), onlineHashes.end(), hash))
-            windows.push_back({hash, begin, end, WindowCost(offline, begin, end, volatileBytes, insideTags)});
+            windows.push_back({hash, begin, end, cost(begin, end)});
     });
-    std::sort(windows.begin(), windows.end(), [](const TWindow& a, const TWindow& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.begin < b.begin;
+    const auto byCost = [](const TWindow& a, const TWindow& b) {
+        return a.cost != b.cost ? a.cost < b.cost : a.begin < b.begin;
+    };
+    std::sort(windows.begin(), windows.end(), [&](const TWindow& a, const TWindow& b) {
+        return a.hash != b.hash ? a.hash < b.hash : byCost(a, b);
     });
     windows.erase(std::unique(windows.begin(), windows.end(),
                               [](const TWindow& a, const TWindow& b) { return a.hash == b.hash; }),
                   windows.end());
-    std::stable_sort(windows.begin(), windows.end(), [](const TWindow& a, const TWindow& b) {
-        return a.cost != b.cost ? a.cost < b.cost : a.begin < b.begin;
-    });
+    std::sort(windows.begin(), windows.end(), byCost);
     return windows;
 }
 
@@ -187,12 +206,13 @@ std::vector<std::string_view> DifferenceTexts(std::string_view online, std::stri
 } // namespace
 
 std::vector<std::string_view> OfflineCodeCandidates(std::string_view onlinePage,
-                                                    std::string_view offlinePage, std::size_t most)
+                                                    std::string_view offlinePage, std::size_t most,
+                                                    std::optional<std::size_t> near)
 {
     const std::string_view online = BeforeNul(onlinePage);
     const std::string_view offline = BeforeNul(offlinePage);
     std::vector<std::string_view> texts;
-    for (const TWindow& window : NewWordWindows(online, offline)) {
+    for (const TWindow& window : NewWordWindows(online, offline, near)) {
         if (texts.size() + 6 >= most)
             break;
         texts.push_back(offline.substr(window.begin, window.end - window.begin));

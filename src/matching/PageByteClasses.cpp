@@ -10,6 +10,14 @@ bool IsWordByte(char c)
            || b >= 0x80;
 }
 
+bool OpensTag(std::string_view page, std::size_t at)
+{
+    if (page[at] != '<' || at + 1 >= page.size())
+        return false;
+    const char next = page[at + 1];
+    return next == '/' || (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+}
+
 bool StartsWord(std::string_view page, std::size_t at)
 {
     if (!IsWordByte(page[at]))
@@ -24,24 +32,65 @@ bool IsDelimiterByte(char c)
     return static_cast<unsigned char>(c) <= 0x20 || std::strchr("<>\"'=;,:(){}[]|", c) != nullptr;
 }
 
+namespace {
+
+constexpr std::size_t kLookBack = 512;
+
+
+bool EndsWithValue(std::string_view name)
+{
+    constexpr std::string_view kValue = "value";
+    if (name.size() < kValue.size())
+        return false;
+    const std::string_view tail = name.substr(name.size() - kValue.size());
+    return std::equal(tail.begin(), tail.end(), kValue.begin(),
+                      [](char a, char b) { return (a | 0x20) == b; });
+}
+
+// Where a scan must start to know whether `at` stands inside a tag: at the
+// tag's "<", or else at the start of the run that holds `at`.
+std::size_t ScanStart(std::string_view page, std::size_t at)
+{
+    const std::size_t stop = at - std::min(at, kLookBack);
+    for (std::size_t i = at; i > stop && page[i - 1] != '>'; --i) {
+        if (OpensTag(page, i - 1))
+            return i - 1;
+    }
+    while (at > 0 && !IsDelimiterByte(page[at - 1]))
+        --at;
+    return at;
+}
+
+} // namespace
+
 TVolatileBytes::TVolatileBytes(std::string_view page, std::size_t from, std::size_t to)
     : m_from(from), m_flags(to - from, 0)
 {
-    std::size_t runBegin = from;
-    while (runBegin > 0 && !IsDelimiterByte(page[runBegin - 1]))
-        --runBegin;
-    while (runBegin < to) {
-        std::size_t runEnd = runBegin;
-        bool hasDigit = false;
-        while (runEnd < page.size() && !IsDelimiterByte(page[runEnd])) {
-            hasDigit = hasDigit || (page[runEnd] >= '0' && page[runEnd] <= '9');
-            ++runEnd;
+    // Inside tags, numbers are markup (sizes, colours, ids), except in the
+    // value of a "value" attribute, which is what an input field shows.
+    bool insideTag = false;
+    bool inValueAttribute = false;
+    std::string_view previousRun;
+    for (std::size_t pos = ScanStart(page, from); pos < to;) {
+        if (IsDelimiterByte(page[pos])) {
+            if (OpensTag(page, pos) || page[pos] == '>')
+                insideTag = page[pos] == '<';
+            if (page[pos] == '=' && insideTag)
+                inValueAttribute = EndsWithValue(previousRun);
+            inValueAttribute = inValueAttribute && insideTag;
+            ++pos;
+            continue;
         }
-        if (hasDigit) {
-            for (std::size_t i = std::max(runBegin, from); i < std::min(runEnd, to); ++i)
+        std::size_t end = pos;
+        bool hasDigit = false;
+        for (; end < page.size() && !IsDelimiterByte(page[end]); ++end)
+            hasDigit = hasDigit || (page[end] >= '0' && page[end] <= '9');
+        if (hasDigit && (!insideTag || inValueAttribute)) {
+            for (std::size_t i = std::max(pos, from); i < std::min(end, to); ++i)
                 m_flags[i - from] = 1;
         }
-        runBegin = runEnd + 1; // past the delimiter
+        previousRun = page.substr(pos, end - pos);
+        pos = end;
     }
 }
 
@@ -60,19 +109,6 @@ bool IsLetter(char c)
     return IsWordByte(c) && !(c >= '0' && c <= '9') && c != '_';
 }
 
-constexpr std::size_t kLookBack = 512;
-
-// Whether `at` stands between a "<" and its ">", looking back a limited way.
-bool InsideTag(std::string_view page, std::size_t at)
-{
-    const std::size_t stop = at - std::min(at, kLookBack);
-    for (std::size_t i = at; i > stop; --i) {
-        if (page[i - 1] == '<' || page[i - 1] == '>')
-            return page[i - 1] == '<';
-    }
-    return false;
-}
-
 // A tag's name, or an attribute's name (before "=" inside a tag; in a
 // script, a name before "=" is a variable, which labels its value well).
 bool NamesTagOrAttribute(std::string_view page, std::size_t begin, std::size_t end)
@@ -80,7 +116,7 @@ bool NamesTagOrAttribute(std::string_view page, std::size_t begin, std::size_t e
     const bool behindOpening = begin > 0 && page[begin - 1] == '<';
     const bool behindClosing = begin > 1 && page[begin - 1] == '/' && page[begin - 2] == '<';
     const bool beforeEquals = end < page.size() && page[end] == '=';
-    return behindOpening || behindClosing || (beforeEquals && InsideTag(page, begin));
+    return behindOpening || behindClosing || (beforeEquals && IsInsideTag(page, begin));
 }
 
 // Whether the text around `at` follows, across tags only, text that ends in
@@ -112,6 +148,16 @@ bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::siz
 }
 
 } // namespace
+
+bool IsInsideTag(std::string_view page, std::size_t at)
+{
+    const std::size_t stop = at - std::min(at, kLookBack);
+    for (std::size_t i = at; i > stop && page[i - 1] != '>'; --i) {
+        if (OpensTag(page, i - 1))
+            return true;
+    }
+    return false;
+}
 
 bool HoldsLabel(std::string_view page, std::size_t begin, std::size_t end, const TVolatileBytes& volatileBytes)
 {

@@ -7,6 +7,11 @@
 // How rule proposals judge the bytes of a prepared page: which bytes form
 // words, and which are likely to differ between two visits of the same page.
 
+// "<" opens a tag before a letter or "/"; not a comment ("<!--", which old
+// pages wrap scripts in), and not a comparison in a script.
+bool OpensTag(std::string_view page, std::size_t at);
+// Whether `at` stands between a "<" and its ">", looking back a limited way.
+bool IsInsideTag(std::string_view page, std::size_t at);
 // A-Z, a-z, 0-9, "_" and every byte from 0x80 on (umlauts).
 bool IsWordByte(char c);
 // A word starts behind a byte that is no word byte, or at a capital behind
@@ -18,9 +23,10 @@ bool StartsWord(std::string_view page, std::size_t at);
 bool IsDelimiterByte(char c);
 
 // Marks the volatile bytes of [from, to): every byte of a run between
-// delimiter bytes that holds a digit. Such runs are addresses, counters,
-// times and versions, which a page shows differently on the next visit.
-// Runs that cross either end of the range are followed into the page.
+// delimiter bytes that holds a digit, outside tags or in the value of a
+// "value" attribute. Such runs are addresses, counters, times and versions,
+// which a page shows differently on the next visit. Runs that cross either
+// end of the range are followed into the page.
 class TVolatileBytes;
 
 // Whether [begin, end) holds a label: three or more letters in a row that

@@ -2,6 +2,7 @@
 
 #include "MarkerChoice.h"
 #include "MarkerSearch.h"
+#include "Normalize.h"
 #include "OfflineCodeChoice.h"
 #include "PageByteClasses.h"
 #include "PageEvaluation.h"
@@ -230,10 +231,17 @@ TRuleProposal ProposeRuleForValue(std::string_view page, std::string_view value,
     return first;
 }
 
-TOfflineCodeProposal ProposeOfflineCode(std::string_view onlinePage, std::string_view offlinePage)
+TOfflineCodeProposal ProposeOfflineCode(std::string_view onlinePage, std::string_view offlinePage,
+                                        std::string_view valueMarker)
 {
+    std::optional<std::size_t> near;
+    if (!valueMarker.empty()) {
+        if (const std::size_t restBegin = RestBegin(StripLineBreaks(valueMarker), offlinePage);
+            restBegin != std::string_view::npos)
+            near = restBegin;
+    }
     TOfflineCodeProposal proposal;
-    for (const std::string_view text : OfflineCodeCandidates(onlinePage, offlinePage, kOfflineTextsTried)) {
+    for (const std::string_view text : OfflineCodeCandidates(onlinePage, offlinePage, kOfflineTextsTried, near)) {
         TRouterEntry entry = NewRouterEntry();
         entry.OfflineCode = ComposeMarker({}, 1, text);
         if (entry.OfflineCode.empty())

@@ -56,5 +56,9 @@ TRuleProposal ProposeRule(std::string_view page, TValueSpan span, TRuleTarget ta
 TRuleProposal ProposeRuleForValue(std::string_view page, std::string_view value, TRuleTarget target);
 
 // A text of the offline page that the online page lacks, so that status
-// query 1 reads the one as offline and the other as online.
-TOfflineCodeProposal ProposeOfflineCode(std::string_view onlinePage, std::string_view offlinePage);
+// query 1 reads the one as offline and the other as online. Where the
+// proposed rule for a value of the online page is given, texts near the
+// place where its marker lands in the offline page come first: a page shows
+// its state mostly beside the address.
+TOfflineCodeProposal ProposeOfflineCode(std::string_view onlinePage, std::string_view offlinePage,
+                                        std::string_view valueMarker = {});

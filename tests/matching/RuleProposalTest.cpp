@@ -86,6 +86,16 @@ const TPagePair kPagePairs[] = {
     {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "Zuhause", "Buero-Netz"},
     {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "100", "50"},
     {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "6", "13"},
+    // More devices before the address on the second page.
+    {"overview-a.htm", "overview-b.htm", kIp, "88.72.19.140", "88.73.201.7"},
+    {"overview-a.htm", "overview-b.htm", kProperty, "14.03.2024, 06:00", "02.04.2024, 06:00"},
+    {"overview-a.htm", "overview-b.htm", kIp, "1833", "20417"},
+    {"json-status-a.json", "json-status-b.json", kIp, "84.57.12.201", "31.18.240.9"},
+    {"json-status-a.json", "json-status-b.json", kProperty, "84.57.0.1", "31.18.240.1"},
+    {"json-status-a.json", "json-status-b.json", kIp, "3600", "864211"},
+    {"english-status-a.htm", "english-status-b.htm", kIp, "71.212.9.44", "71.212.133.2"},
+    {"english-status-a.htm", "english-status-b.htm", kProperty, "03:14:27", "127:02:10"},
+    {"english-status-a.htm", "english-status-b.htm", kProperty, "11", "6"},
 };
 
 class RuleProposalPairs : public ::testing::TestWithParam<TPagePair> {};
@@ -115,12 +125,16 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
     EXPECT_EQ(gateway.beforeIPAddress, "Gateway:</td><tdclass=\"r\">");
     EXPECT_EQ(gateway.afterIPAddress, "<");
-    // The LAN table before it has the same label: the WAN address needs a
-    // directive, and none of the numbers around it.
+    // The LAN table before it has the same label: the WAN address needs more
+    // of the page's text, but none of the numbers around it.
     const TRuleProposal wan = ProposeRuleForValue(page, "84.151.23.7", kIp);
     ASSERT_TRUE(wan.found);
-    EXPECT_EQ(wan.beforeIPAddress.front(), '{');
+    EXPECT_NE(wan.beforeIPAddress.find("IP-Adresse:"), std::string::npos) << wan.beforeIPAddress;
     EXPECT_EQ(wan.beforeIPAddress.find_first_of("0123456789"), std::string::npos) << wan.beforeIPAddress;
+    // In a script's value list, the place in the list.
+    const TRuleProposal dns = ProposeRuleForValue(PreparedFixture("js-status-a.htm"), "9.9.9.9", kIp);
+    EXPECT_EQ(dns.beforeIPAddress, "{6}','");
+    EXPECT_EQ(dns.afterIPAddress, "'");
 }
 
 TEST(RuleProposal, ValueThatOccursTwiceGetsADirective)
@@ -301,6 +315,20 @@ TEST(OfflineCode, TextOfTheOfflinePageThatTheOnlinePageLacks)
     const TOfflineCodeProposal script =
         ProposeOfflineCode(PreparedFixture("js-status-a.htm"), PreparedFixture("js-status-offline.htm"));
     EXPECT_EQ(script.offlineCode, "Disconnected");
+}
+
+TEST(OfflineCode, TextNearTheAddressComesFirst)
+{
+    // Offline, the telephone line reads "nein" too, far from the address.
+    const std::string online = PreparedFixture("overview-a.htm");
+    const std::string offline = PreparedFixture("overview-offline.htm");
+    const TRuleProposal address = ProposeRuleForValue(online, "88.72.19.140", kIp);
+    const TOfflineCodeProposal near = ProposeOfflineCode(online, offline, address.beforeIPAddress);
+    EXPECT_EQ(near.offlineCode, "nichtverbunden");
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = near.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, PreparedFixture("overview-b.htm"), 1).offline);
+    EXPECT_TRUE(ProposeOfflineCode(online, offline).found);
 }
 
 TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)
