@@ -104,14 +104,14 @@ int RunSuggestCommand(const TArguments& arguments)
 
     const std::string seen = ValueAsRulesSeeIt(value);
     TRuleProposal proposal;
-    if (occurrence) {
-        const std::vector<TValueSpan> places = FindValueInPage(*page, seen, *occurrence);
-        if (places.size() < *occurrence)
-            return Fail("the value occurs only " + std::to_string(places.size()) + " times in the page");
-        proposal = ProposeRule(*page, places[*occurrence - 1], target);
-    } else {
-        proposal = ProposeRuleForValue(*page, value, target);
-    }
+    const std::vector<TValueSpan> places = occurrence ? FindValueInPage(*page, seen, *occurrence)
+                                                      : std::vector<TValueSpan>();
+    if (occurrence && places.size() == *occurrence)
+        proposal = ProposeRule(*page, places.back(), target);
+    else if (occurrence && !places.empty())
+        return Fail("the value occurs only " + std::to_string(places.size()) + " times in the page");
+    else
+        proposal = ProposeRuleForValue(*page, value, target); // or why it is not there
     if (!proposal.found)
         return FailCp1252(proposal.reason);
     if (!occurrence)

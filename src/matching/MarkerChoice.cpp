@@ -16,8 +16,9 @@ constexpr std::size_t kWordStartReach = 16;
 // Start texts are looked for this far before the value, nearest first.
 constexpr std::size_t kStartTextWindow = 8192;
 constexpr std::size_t kMostStartTexts = 16;
+constexpr std::size_t kMostStartTextTries = 48; // each try searches the page
 constexpr std::size_t kLongestStartText = 48;
-constexpr std::size_t kWordsPerStartText = 4;
+constexpr std::size_t kWordsPerStartText = 3;
 // A higher count is too fragile to propose.
 constexpr std::size_t kHighestCount = 200;
 
@@ -244,10 +245,12 @@ void TMarkerChoice::AddCodesBehindStartTexts()
 {
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
     std::size_t found = 0;
-    for (std::size_t at = m_place; at-- > windowBegin && found < kMostStartTexts;) {
-        const bool labelStart = (at == 0 || !IsWordByte(m_page[at - 1])) && LabelLengthAt(m_page, at, m_volatile) > 0;
+    std::size_t tries = 0;
+    for (std::size_t at = m_place; at-- > windowBegin && found < kMostStartTexts && tries < kMostStartTextTries;) {
+        const bool labelStart = (at == 0 || !IsWordByte(m_page[at - 1])) && LabelLengthAt(m_page, at, m_place, m_volatile) > 0;
         if (!labelStart)
             continue;
+        ++tries;
         const std::optional<std::string_view> startText = StartTextAt(at);
         if (!startText)
             continue;

@@ -176,10 +176,12 @@ bool HoldsLabel(std::string_view page, std::size_t begin, std::size_t end, const
     return false;
 }
 
-std::size_t LabelLengthAt(std::string_view page, std::size_t at, const TVolatileBytes& volatileBytes)
+std::size_t LabelLengthAt(std::string_view page, std::size_t at, std::size_t end,
+                          const TVolatileBytes& volatileBytes)
 {
     std::size_t wordEnd = at;
     while (wordEnd < page.size() && IsLetter(page[wordEnd]))
         ++wordEnd;
-    return IsLabel(page, at, wordEnd, wordEnd, volatileBytes) ? wordEnd - at : 0;
+    const std::size_t labelEnd = std::min(wordEnd, end);
+    return IsLabel(page, at, labelEnd, wordEnd, volatileBytes) ? labelEnd - at : 0;
 }

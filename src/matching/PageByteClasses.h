@@ -35,8 +35,10 @@ class TVolatileBytes;
 // text that ends in ":". Labels are the page's fixed text, where markers
 // hold.
 bool HoldsLabel(std::string_view page, std::size_t begin, std::size_t end, const TVolatileBytes& volatileBytes);
-// The length of the label word that starts at `at`, or 0 when none does.
-std::size_t LabelLengthAt(std::string_view page, std::size_t at, const TVolatileBytes& volatileBytes);
+// The length of the label that starts at `at` and ends by `end`, or 0 when
+// none does.
+std::size_t LabelLengthAt(std::string_view page, std::size_t at, std::size_t end,
+                          const TVolatileBytes& volatileBytes);
 
 class TVolatileBytes {
 public:

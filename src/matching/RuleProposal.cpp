@@ -13,7 +13,7 @@
 namespace {
 
 constexpr std::size_t kMarkersTried = 32;
-constexpr std::size_t kPlacesTried = 6;
+constexpr std::size_t kPlacesTried = 4;
 constexpr std::size_t kPlacesLookedAt = 64;
 constexpr std::size_t kOfflineTextsTried = 64;
 constexpr std::size_t kQuotedLength = 60;

@@ -1,11 +1,12 @@
 #include "RuleProposal.h"
+#include "RuleProposalCheck.h"
 
 #include "MarkerSearch.h"
 #include "PageEvaluation.h"
-#include "mwIPos.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -255,31 +256,20 @@ TEST(RuleProposal, EveryProposalReadsItsValueOnRandomPages)
 {
     std::mt19937 random(12);
     const std::string_view alphabet = "<>td/:;'\")\"={}aB1.\x01";
-    int found = 0;
-    for (int round = 0; round < 600; ++round) {
-        std::string page(5 + random() % 120, ' ');
-        for (char& c : page)
+    int proposed = 0;
+    for (int round = 0; round < 800; ++round) {
+        std::string input(9 + random() % 120, ' ');
+        for (char& c : input)
             c = alphabet[random() % alphabet.size()];
+        for (std::size_t i = 0; i < 4; ++i)
+            input[i] = char(random());
         if (random() % 4 == 0)
-            page[random() % page.size()] = '\0';
-        const std::size_t begin = random() % page.size();
-        const TValueSpan span{begin, begin + 1 + random() % std::min<std::size_t>(8, page.size() - begin)};
-        const TRuleTarget target = round % 2 ? kIp : kProperty;
-        const TRuleProposal proposal = ProposeRule(page, span, target);
-        if (!proposal.found) {
-            EXPECT_FALSE(proposal.reason.empty());
-            continue;
-        }
-        ++found;
-        const std::string value = page.substr(proposal.span.begin, proposal.span.end - proposal.span.begin);
-        const std::string expected = target == kProperty && FindTextNoCase("checked", value) ? "aktiv" : value;
-        ASSERT_EQ(Apply(proposal, target, page), expected) << round << " " << Describe(proposal);
-        const std::size_t rest = RestBegin(proposal, target, page);
-        ASSERT_LE(rest, proposal.span.begin) << round;
-        for (std::size_t i = rest; i < proposal.span.begin; ++i)
-            ASSERT_LE(static_cast<unsigned char>(page[i]), 0x20) << round;
+            input[4 + random() % (input.size() - 4)] = '\0';
+        if (input[0] & 2)
+            input[4 + random() % (input.size() - 4)] = '\xFF';
+        ASSERT_EQ(CheckRuleProposalInput(input, &proposed), "") << round;
     }
-    EXPECT_GT(found, 150);
+    EXPECT_GT(proposed, 300);
 }
 
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
@@ -346,4 +336,18 @@ TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)
     EXPECT_FALSE(same.found);
     EXPECT_NE(same.reason.find("keinen Text"), std::string::npos);
     EXPECT_FALSE(ProposeOfflineCode("<b>online</b>x", "online").found);
+}
+
+// Inputs on which the proposal fuzzer once failed.
+TEST(RuleProposalFuzzRegressions, EveryStoredInputPassesTheChecks)
+{
+    const std::filesystem::path folder = std::filesystem::path(TEST_DATA_DIR) / "proposal-fuzz-regressions";
+    int replayed = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        const std::string input{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(CheckRuleProposalInput(input), "") << file.path();
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 0);
 }
