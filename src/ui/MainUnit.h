@@ -18,12 +18,12 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TMySpeedButton;
 class TPageControl;
+class TSpinEdit;
 class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
@@ -102,6 +102,7 @@ private:
     void FormShow();
     void LoadRouters();
     void WarnIfFileDamaged();
+    void WriteRouters();
 
     void ShowRecord(const TRouterEntry& record);
     void CopyControlsInto(TRouterEntry& record) const;
@@ -109,7 +110,6 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
-    int PortValue() const;
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void GoOnlineEditExit();
@@ -154,7 +154,7 @@ private:
     QLabel* Label19 = nullptr;
     QLabel* Label20 = nullptr;
     TCp1252LineEdit* AuthStringEdit = nullptr;
-    QSpinBox* RHTTPPort = nullptr;
+    TSpinEdit* RHTTPPort = nullptr;
 
     TCp1252LineEdit* GoOnlineEdit = nullptr;
     TCp1252LineEdit* GoOfflineEdit = nullptr;
