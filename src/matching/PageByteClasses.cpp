@@ -139,6 +139,16 @@ bool StandsWhereValuesStand(std::string_view page, std::size_t at)
     return i > stop && page[i - 1] == ':';
 }
 
+// The end of the run of letters from `at` on, looking a limited way past
+// `end`: a word that runs on further names no attribute.
+std::size_t WordEnd(std::string_view page, std::size_t at, std::size_t end)
+{
+    const std::size_t limit = std::min(page.size(), end + kLookBack);
+    while (at < limit && IsLetter(page[at]))
+        ++at;
+    return at;
+}
+
 // Letters [begin, end) of the word [begin, wordEnd) as a label.
 bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd,
              const TVolatileBytes& volatileBytes)
@@ -166,9 +176,7 @@ bool HoldsLabel(std::string_view page, std::size_t begin, std::size_t end, const
             ++i;
             continue;
         }
-        std::size_t wordEnd = i;
-        while (wordEnd < page.size() && IsLetter(page[wordEnd]))
-            ++wordEnd;
+        const std::size_t wordEnd = WordEnd(page, i, end);
         if (IsLabel(page, i, std::min(wordEnd, end), wordEnd, volatileBytes))
             return true;
         i = wordEnd;
@@ -179,9 +187,7 @@ bool HoldsLabel(std::string_view page, std::size_t begin, std::size_t end, const
 std::size_t LabelLengthAt(std::string_view page, std::size_t at, std::size_t end,
                           const TVolatileBytes& volatileBytes)
 {
-    std::size_t wordEnd = at;
-    while (wordEnd < page.size() && IsLetter(page[wordEnd]))
-        ++wordEnd;
+    const std::size_t wordEnd = WordEnd(page, at, end);
     const std::size_t labelEnd = std::min(wordEnd, end);
     return IsLabel(page, at, labelEnd, wordEnd, volatileBytes) ? labelEnd - at : 0;
 }
