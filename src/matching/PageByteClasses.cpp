@@ -149,12 +149,23 @@ std::size_t WordEnd(std::string_view page, std::size_t at, std::size_t end)
     return at;
 }
 
-// Letters [begin, end) of the word [begin, wordEnd) as a label.
+// The start of the run of letters that holds `at`, looking a limited way back.
+std::size_t WordBegin(std::string_view page, std::size_t at)
+{
+    const std::size_t stop = at - std::min(at, kLookBack);
+    while (at > stop && IsLetter(page[at - 1]))
+        --at;
+    return at;
+}
+
+// Whether the letters [begin, end) of a word that ends at wordEnd, and may
+// start before `begin`, count as a label.
 bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd,
              const TVolatileBytes& volatileBytes)
 {
-    return end - begin >= 3 && !NamesTagOrAttribute(page, begin, wordEnd)
-           && volatileBytes.CountIn(begin, end) == 0 && !StandsWhereValuesStand(page, begin);
+    const std::size_t wordBegin = WordBegin(page, begin);
+    return end - begin >= 3 && !NamesTagOrAttribute(page, wordBegin, wordEnd)
+           && volatileBytes.CountIn(begin, end) == 0 && !StandsWhereValuesStand(page, wordBegin);
 }
 
 } // namespace

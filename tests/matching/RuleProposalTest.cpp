@@ -132,6 +132,9 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
     ASSERT_TRUE(wan.found);
     EXPECT_NE(wan.beforeIPAddress.find("IP-Adresse:"), std::string::npos) << wan.beforeIPAddress;
     EXPECT_EQ(wan.beforeIPAddress.find_first_of("0123456789"), std::string::npos) << wan.beforeIPAddress;
+    // Whole tag names, not the tail of one.
+    const std::string xml = "<wan><state>up</state><ip>5.1.2.3</ip><gateway>5.1.0.1</gateway></wan>";
+    EXPECT_EQ(ProposeRuleForValue(xml, "5.1.0.1", kProperty).code, "<gateway>");
     // In a script's value list, the place in the list.
     const TRuleProposal dns = ProposeRuleForValue(PreparedFixture("js-status-a.htm"), "9.9.9.9", kIp);
     EXPECT_EQ(dns.beforeIPAddress, "{6}','");
