@@ -246,9 +246,11 @@ void TMarkerChoice::AddCodesBehindStartTexts()
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
     std::size_t found = 0;
     std::size_t tries = 0;
-    for (std::size_t at = m_place; at-- > windowBegin && found < kMostStartTexts && tries < kMostStartTextTries;) {
-        const bool labelStart = (at == 0 || !IsWordByte(m_page[at - 1])) && LabelLengthAt(m_page, at, m_place, m_volatile) > 0;
-        if (!labelStart)
+    for (std::size_t at = m_place; at-- > windowBegin;) {
+        if (found == kMostStartTexts || tries == kMostStartTextTries)
+            break;
+        const bool wordStart = at == 0 || !IsWordByte(m_page[at - 1]);
+        if (!wordStart || LabelLengthAt(m_page, at, m_place, m_volatile) == 0)
             continue;
         ++tries;
         const std::optional<std::string_view> startText = StartTextAt(at);

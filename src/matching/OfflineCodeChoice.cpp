@@ -184,10 +184,12 @@ std::optional<std::string_view> ShortestNewTextTo(std::string_view online, std::
 std::vector<std::string_view> DifferenceTexts(std::string_view online, std::string_view offline)
 {
     auto same = [](char a, char b) { return Fold(a) == Fold(b); };
-    const std::size_t common = std::mismatch(offline.begin(), offline.end(), online.begin(), online.end(), same).first
-                               - offline.begin();
-    const std::size_t commonTail = std::mismatch(offline.rbegin(), offline.rend(), online.rbegin(), online.rend(), same).first
-                                   - offline.rbegin();
+    const std::size_t common =
+        std::mismatch(offline.begin(), offline.end(), online.begin(), online.end(), same).first
+        - offline.begin();
+    const std::size_t commonTail =
+        std::mismatch(offline.rbegin(), offline.rend(), online.rbegin(), online.rend(), same).first
+        - offline.rbegin();
     std::vector<std::string_view> texts;
     if (common == offline.size() || commonTail == offline.size())
         return texts; // the offline page is part of the online one
