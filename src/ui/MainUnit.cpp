@@ -4,10 +4,10 @@
 #include "MySpeedButton.h"
 #include "Normalize.h"
 #include "PageControl.h"
+#include "PropertyListEditor.h"
 #include "QtText.h"
 #include "SpinEdit.h"
 #include "TextControls.h"
-#include "ValueListEditor.h"
 #include "WMsgBox.h"
 
 #include <QCheckBox>
@@ -30,7 +30,6 @@ const QString kDesignCaption = QStringLiteral("Tarvelo Editor (Abfrage Weboberfl
 const QString kVersion = QStringLiteral("1.14");
 
 constexpr int kTestPageIndex = 8;
-constexpr int kFirstPropertyPageIndex = 4;
 
 // Where the caption of a labelled edit sits above the edit.
 constexpr int kLabelAboveEdit = 16;
@@ -364,7 +363,7 @@ void TMainEditor::CreatePropertyPage(int number)
         {16, 40, 545, 21});
     QLabel* label = AddLabel(page, labelNames[slot], QStringLiteral("Abfragbare Eigenschaften:"),
                              {16, 80});
-    controls.editor = new TValueListEditor(page);
+    controls.editor = new TPropertyListEditor(page);
     controls.editor->setObjectName(QString::fromLatin1("VEditor%1").arg(slot));
     controls.editor->setGeometry(16, 96, 545, 241);
     label->setBuddy(controls.editor);
@@ -381,11 +380,13 @@ void TMainEditor::CreatePropertyPage(int number)
     controls.upBtn->SetGlyph(QStringLiteral("up"));
     controls.upBtn->SetHint(QStringLiteral("Zeile nach oben"));
     controls.upBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    controls.upBtn->setEnabled(false);
     controls.downBtn = AddSpeedButton(page, downNames[slot], QString(), {568, 176, 23, 22});
     controls.downBtn->SetTag(1);
     controls.downBtn->SetGlyph(QStringLiteral("down"));
     controls.downBtn->SetHint(QStringLiteral("Zeile nach unten"));
     controls.downBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    controls.downBtn->setEnabled(false);
 }
 
 void TMainEditor::CreateUserDefinedPage()
@@ -441,6 +442,7 @@ void TMainEditor::ConnectHandlers()
     connect(BrowserAuthChkBox, &QCheckBox::toggled, this,
             Guarded([this] { BrowserAuthChkBoxClick(); }));
     connect(PC, &QTabWidget::currentChanged, this, Guarded([this] { PCChange(); }));
+    ConnectPropertyPages();
 
     for (QWidget* control : std::initializer_list<QWidget*>{
              RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, GoOnlineEdit, GoOfflineEdit,
@@ -651,6 +653,7 @@ void TMainEditor::SetEditMode(bool enable)
                  page.editor, page.addBtn, page.editBtn, page.delBtn, page.dupBtn})
             control->setEnabled(enable);
     }
+    ApplyRowButtonRuleOnEveryPage();
     PCChange();
 }
 
@@ -851,25 +854,4 @@ void TMainEditor::TrimTextExit(TCp1252Memo* sender)
 void TMainEditor::PCChange()
 {
     ValueEditClick();
-}
-
-// The move buttons of the page's property list: none while the list is
-// disabled, none past either end, none on a list without rows.
-void TMainEditor::ValueEditClick()
-{
-    const int slot = PC->currentIndex() - kFirstPropertyPageIndex;
-    if (slot < 0 || slot >= static_cast<int>(m_propertyPages.size()))
-        return;
-    const TPropertyPage& page = m_propertyPages[slot];
-    if (!page.editor->isEnabled()) {
-        page.upBtn->setEnabled(false);
-        page.downBtn->setEnabled(false);
-        return;
-    }
-    const int rows = page.editor->Strings().Count();
-    const int current = page.editor->currentRow();
-    const TPropertyList& lines = page.editor->Strings();
-    const bool firstRowBlank = rows == 0 || (lines.Name(0).empty() && lines.ValueAt(0).empty());
-    page.upBtn->setEnabled(!firstRowBlank && current > 0);
-    page.downBtn->setEnabled(!firstRowBlank && current < rows - 1);
 }

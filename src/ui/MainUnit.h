@@ -23,8 +23,8 @@ class TCp1252LineEdit;
 class TCp1252Memo;
 class TMySpeedButton;
 class TPageControl;
+class TPropertyListEditor;
 class TSpinEdit;
-class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -54,6 +54,17 @@ public:
     void BrowserAuthChkBoxClick();
     void PCChange();
 
+    // The property lists of pages 4 to 6; each works on the list of the
+    // active page and does nothing on any other page.
+    void ValueAddBtnClick();
+    void ValueEditBtnDblClick();
+    void ValueDelBtnClick();
+    void DupBtnClick();
+    void RowUpBtnClick();
+    void RowDownBtnClick();
+    // The row-button rule: which move buttons of the active page work.
+    void ValueEditClick();
+
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
     int AddRouter(std::unique_ptr<TRouterEntry> entry);
@@ -67,7 +78,7 @@ protected:
 private:
     struct TPropertyPage {
         QLineEdit* pageEdit = nullptr;
-        TValueListEditor* editor = nullptr;
+        TPropertyListEditor* editor = nullptr;
         QPushButton* addBtn = nullptr;
         QPushButton* editBtn = nullptr;
         QPushButton* delBtn = nullptr;
@@ -120,7 +131,14 @@ private:
     void AuthStringEditExit();
     void UserDefEditExit(QLineEdit* sender);
     void TrimTextExit(TCp1252Memo* sender);
-    void ValueEditClick();
+
+    void ConnectPropertyPages();
+    TPropertyListEditor* ActivePropertyEditor() const;
+    void ApplyRowButtonRule(QWidget* page, const TPropertyListEditor& editor);
+    void ApplyRowButtonRuleOnEveryPage();
+    void EnableUpButtons(QWidget* page, bool on);
+    void EnableDownButtons(QWidget* page, bool on);
+    void MoveCurrentRow(int direction);
 
     void StatFileNameChange();
     void TestBtnClick();
