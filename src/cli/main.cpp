@@ -22,6 +22,9 @@ const char kUsage[] =
     "                           test a router's status-page rules against a saved page;\n"
     "                           without --router, list every router that reads PAGE as\n"
     "                           online with an IP address\n"
+    "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
+    "                           propose the rule that extracts TEXT from a saved page,\n"
+    "                           tested on that page\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n";
 
@@ -37,6 +40,7 @@ int main(int argc, char* argv[])
         {"convert", RunConvertCommand},
         {"names", RunNamesCommand},
         {"test", RunTestCommand},
+        {"suggest", RunSuggestCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);
