@@ -10,7 +10,10 @@
 int main(int argc, char** argv)
 {
     TEditorApplication app(argc, argv);
+#ifndef Q_OS_WIN
+    // Windows has a message box of its own, which ShowMsgBox shows there.
     InstallQtMessageBox();
+#endif
     // The toolkit's own dialogs (file selection) speak German too.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),

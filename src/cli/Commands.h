@@ -14,3 +14,4 @@ int RunTestCommand(const TArguments& arguments);
 int RunMergeCommand(const TArguments& arguments);
 int RunDiffCommand(const TArguments& arguments);
 int RunPackCommand(const TArguments& arguments);
+int RunSuggestCommand(const TArguments& arguments);

@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 #include "Commands.h"
+#include "WMsgBox.h"
 
 #include <iostream>
 #include <map>
@@ -26,6 +27,9 @@ const char kUsage[] =
     "  diff A B [--json] [--ignore FIELDS]\n"
     "                           list the routers only in A, only in B, and those that differ\n"
     "  pack JSON OUT            write the JSON that dump prints back as a definitions file\n"
+    "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
+    "                           propose the rule that extracts TEXT from a saved page,\n"
+    "                           tested on that page\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n";
 
@@ -33,6 +37,9 @@ const char kUsage[] =
 
 int main(int argc, char* argv[])
 {
+    // A console program: messages of the core go to standard error, on
+    // Windows too, where the default is a message box.
+    SetMessageBoxFunction(ConsoleMessageBox);
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},
         {"convert", RunConvertCommand},
@@ -41,6 +48,7 @@ int main(int argc, char* argv[])
         {"merge", RunMergeCommand},
         {"diff", RunDiffCommand},
         {"pack", RunPackCommand},
+        {"suggest", RunSuggestCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);
