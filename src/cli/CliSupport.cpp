@@ -1,52 +1,21 @@
 #include "CliSupport.h"
 
 #include "Cp1252.h"
+#include "FileMessages.h"
 
-#include <QFile>
-#include <QSaveFile>
-
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
+#include <filesystem>
 #include <iostream>
 
-bool ParseCommandLine(QCommandLineParser& parser, const QStringList& arguments,
-                      const QString& description, int minPositional, int maxPositional)
+int Fail(const std::string& message)
 {
-    parser.setApplicationDescription(description);
-    parser.addHelpOption();
-    if (!parser.parse(arguments)) {
-        Fail(parser.errorText());
-        return false;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::cout << parser.helpText().toStdString();
-        std::exit(0);
-    }
-    const auto count = parser.positionalArguments().size();
-    if (count < minPositional || count > maxPositional) {
-        Fail(QStringLiteral("wrong number of arguments; see '%1 --help'").arg(arguments.first()));
-        return false;
-    }
-    return true;
-}
-
-std::string LocalPath(const QString& argument)
-{
-    return QFile::encodeName(argument).toStdString();
-}
-
-int Fail(const QString& message)
-{
-    std::cerr << "routersdat: " << message.toStdString() << '\n';
+    std::cerr << "routersdat: " << message << '\n';
     return 1;
 }
 
 int FailCp1252(const std::string& message)
 {
-    std::cerr << "routersdat: " << Cp1252ToUtf8(message) << '\n';
-    return 1;
+    return Fail(Cp1252ToUtf8(message));
 }
 
 void WarnCp1252(const std::string& message)
@@ -54,12 +23,19 @@ void WarnCp1252(const std::string& message)
     std::cerr << "routersdat: warning: " << Cp1252ToUtf8(message) << '\n';
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list)
 {
     try {
         TLoadResult result = LoadRouterList(path, list, TMissingFile::Fail);
         if (!result.complete) {
-            WarnCp1252(path + ": damaged; could not be read from byte " +
+            WarnCp1252(MessageText(path) + ": damaged; could not be read from byte " +
                        std::to_string(result.damagedOffset) + " on");
         }
         return result;
@@ -69,27 +45,34 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
     }
 }
 
-bool SameFile(const std::string& a, const std::string& b)
+std::optional<std::string> ReadPage(const std::string& path)
 {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        FailCp1252("Datei " + MessageText(AbsolutePath(path)) + " kann nicht ge\xF6" "ffnet werden. " +
+                   Reason(errno));
+        return std::nullopt;
+    }
+    return bytes;
 }
 
-bool WriteOutput(const QString& path, std::string_view bytes)
+bool SameFile(const std::string& a, const std::string& b)
 {
-    if (path.isEmpty()) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+bool WriteOutput(const std::string& path, std::string_view bytes)
+{
+    if (path.empty()) {
         std::cout.write(bytes.data(), std::streamsize(bytes.size()));
         std::cout.flush();
+        if (!std::cout)
+            Fail("cannot write to standard output");
         return bool(std::cout);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) ||
-        !file.commit()) {
-        Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+    const TWriteResult result = WriteFileCrashSafe(path, bytes);
+    if (!result.Ok())
+        FailCp1252(WriteFailureMessage(path, result));
+    return result.Ok();
 }

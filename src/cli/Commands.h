@@ -1,10 +1,13 @@
 #pragma once
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
-// Each command gets its own name as the first argument and returns the exit
+// Each command gets the arguments behind its name and returns the exit
 // status of the tool.
-int RunDumpCommand(const QStringList& arguments);
-int RunConvertCommand(const QStringList& arguments);
-int RunNamesCommand(const QStringList& arguments);
-int RunTestCommand(const QStringList& arguments);
+using TArguments = std::vector<std::string>;
+
+int RunDumpCommand(const TArguments& arguments);
+int RunConvertCommand(const TArguments& arguments);
+int RunNamesCommand(const TArguments& arguments);
+int RunTestCommand(const TArguments& arguments);

@@ -1,9 +1,8 @@
 #include "CliSupport.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "JsonWriter.h"
 
-#include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -82,18 +81,16 @@ std::string JsonDocument(const TLoadResult& result, const TRouterList& list)
 
 } // namespace
 
-int RunDumpCommand(const QStringList& arguments)
+int RunDumpCommand(const TArguments& arguments)
 {
-    QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The definitions file."));
-    if (!ParseCommandLine(parser, arguments,
-                          QStringLiteral("Prints every record of a definitions file as JSON, in "
-                                         "file order.\nTexts are decoded from Windows-1252; a "
-                                         "damaged file gets a \"damaged\" key."),
-                          1, 1))
-        return 1;
+    TCommandLine line("routersdat dump",
+                      "Prints every record of a definitions file as JSON, in file order.\nTexts are "
+                      "decoded from Windows-1252; a damaged file gets a \"damaged\" key.");
+    line.AddPositional("FILE", "The definitions file.");
+    if (const auto status = line.Parse(arguments, 1, 1))
+        return *status;
     TRouterList list(TRouterList::TOrder::Unsorted);
-    const auto result = ReadDefinitions(LocalPath(parser.positionalArguments().at(0)), list);
+    const auto result = ReadDefinitions(line.Positional().at(0), list);
     if (!result)
         return 1;
     return WriteOutput({}, JsonDocument(*result, list)) ? 0 : 1;

@@ -1,24 +1,20 @@
 #include "CliSupport.h"
+#include "CommandLine.h"
 #include "Commands.h"
 
-int RunNamesCommand(const QStringList& arguments)
+int RunNamesCommand(const TArguments& arguments)
 {
-    QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The definitions file."));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write to OUT instead of standard output."),
-                                    QStringLiteral("OUT"));
-    parser.addOption(output);
-    if (!ParseCommandLine(parser, arguments,
-                          QStringLiteral("Prints the router names in the editor's sorted order, "
-                                         "each followed by CR LF,\nas Windows-1252 bytes (the "
-                                         "editor's export format)."),
-                          1, 1))
-        return 1;
-    const std::string in = LocalPath(parser.positionalArguments().at(0));
-    const QString out = parser.value(output);
-    if (!out.isEmpty() && SameFile(in, LocalPath(out)))
-        return Fail(QStringLiteral("FILE and OUT are the same file; the input is never changed"));
+    TCommandLine line("routersdat names",
+                      "Prints the router names in the editor's sorted order, each followed by CR LF,\n"
+                      "as Windows-1252 bytes (the editor's export format).");
+    line.AddPositional("FILE", "The definitions file.");
+    line.AddOption("output", "OUT", "Write to OUT instead of standard output.", 'o');
+    if (const auto status = line.Parse(arguments, 1, 1))
+        return *status;
+    const std::string& in = line.Positional().at(0);
+    const std::string& out = line.Value("output");
+    if (!out.empty() && SameFile(in, out))
+        return Fail("FILE and OUT are the same file; the input is never changed");
     TRouterList list;
     if (!ReadDefinitions(in, list))
         return 1;

@@ -1,40 +1,13 @@
 #include "CliSupport.h"
+#include "CommandLine.h"
 #include "Commands.h"
 #include "Cp1252.h"
 #include "JsonWriter.h"
 #include "PageEvaluation.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <algorithm>
 #include <optional>
 
 namespace {
-
-// The whole file as bytes, read straight into the string that the page
-// test then works on. Prints the editor's German error when it cannot be
-// opened or read.
-std::optional<std::string> ReadPage(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Fail(QStringLiteral("Datei %1 kann nicht geöffnet werden. %2")
-                 .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(std::max<qint64>(file.size(), 0)), '\0');
-    const qint64 read = file.read(bytes.data(), qint64(bytes.size()));
-    if (read < 0) {
-        Fail(QStringLiteral("Datei %1 kann nicht gelesen werden. %2")
-                 .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
-        return std::nullopt;
-    }
-    bytes.resize(static_cast<std::size_t>(read));
-    const QByteArray more = file.readAll(); // a pipe or a file that grew
-    bytes.append(more.constData(), static_cast<std::size_t>(more.size()));
-    return bytes;
-}
 
 std::string Utf8(std::string_view cp1252Text)
 {
@@ -86,59 +59,52 @@ std::string OnlineRoutersOutput(const TRouterList& list, std::string_view page, 
 
 } // namespace
 
-int RunTestCommand(const QStringList& arguments)
+int RunTestCommand(const TArguments& arguments)
 {
-    QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The definitions file."));
-    parser.addPositionalArgument(QStringLiteral("PAGE"), QStringLiteral("A status page saved to disk."));
-    const QCommandLineOption router(QStringLiteral("router"),
-                                    QStringLiteral("Test the router of this name (ignoring case)."),
-                                    QStringLiteral("NAME"));
-    const QCommandLineOption status(QStringLiteral("status"),
-                                    QStringLiteral("Status query 1 to 4 (default 1)."), QStringLiteral("N"),
-                                    QStringLiteral("1"));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
-    parser.addOptions({router, status, json});
-    if (!ParseCommandLine(parser, arguments,
-                          QStringLiteral("Tests a router's status-page rules against a saved page, as the "
-                                         "editor's test tab does.\nStatus query 1 prints ONLINE or OFFLINE "
-                                         "and the IP address; 2 to 4 print one\n'name: value' line per "
-                                         "value found. Without --router, lists every router\nthat reads "
-                                         "the page as online with an IP address: name, TAB, address."),
-                          2, 2))
-        return 1;
+    TCommandLine line("routersdat test",
+                      "Tests a router's status-page rules against a saved page, as the editor's test tab "
+                      "does.\nStatus query 1 prints ONLINE or OFFLINE and the IP address; 2 to 4 print "
+                      "one\n'name: value' line per value found. Without --router, lists every router\n"
+                      "that reads the page as online with an IP address: name, TAB, address.");
+    line.AddPositional("FILE", "The definitions file.");
+    line.AddPositional("PAGE", "A status page saved to disk.");
+    line.AddOption("router", "NAME", "Test the router of this name (ignoring case).");
+    line.AddOption("status", "N", "Status query 1 to 4 (default 1).", 0, "1");
+    line.AddFlag("json", "Print JSON.");
+    if (const auto status = line.Parse(arguments, 2, 2))
+        return *status;
 
-    bool isNumber = false;
-    const int statusQuery = parser.value(status).toInt(&isNumber);
-    if (!isNumber || statusQuery < 1 || statusQuery > 4)
-        return Fail(QStringLiteral("--status must be 1, 2, 3 or 4"));
-    if (!parser.isSet(router) && statusQuery != 1)
-        return Fail(QStringLiteral("--status needs --router; without it every router runs status query 1"));
+    const std::string& status = line.Value("status");
+    if (status.size() != 1 || status[0] < '1' || status[0] > '4')
+        return Fail("--status must be 1, 2, 3 or 4");
+    const int statusQuery = status[0] - '0';
+    const bool json = line.IsSet("json");
+    if (!line.IsSet("router") && statusQuery != 1)
+        return Fail("--status needs --router; without it every router runs status query 1");
 
     TRouterList list;
-    if (!ReadDefinitions(LocalPath(parser.positionalArguments().at(0)), list))
+    if (!ReadDefinitions(line.Positional().at(0), list))
         return 1;
     int index = -1;
-    if (parser.isSet(router)) {
+    if (line.IsSet("router")) {
         std::string name;
-        if (!Utf8ToCp1252(parser.value(router).toStdString(), name))
-            return Fail(QStringLiteral("the router name holds characters that Windows-1252 lacks"));
+        if (!Utf8ToCp1252(line.Value("router"), name))
+            return Fail("the router name holds characters that Windows-1252 lacks");
         index = list.FindByName(name);
         if (index < 0)
-            return Fail(QStringLiteral("no router named \"%1\" in %2")
-                            .arg(parser.value(router), parser.positionalArguments().at(0)));
+            return Fail("no router named \"" + line.Value("router") + "\" in " + line.Positional().at(0));
     }
-    std::optional<std::string> bytes = ReadPage(parser.positionalArguments().at(1));
+    std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)
         return 1;
     const std::string page = PreparePage(std::move(*bytes));
 
     std::string out;
     if (index < 0)
-        out = OnlineRoutersOutput(list, page, parser.isSet(json));
+        out = OnlineRoutersOutput(list, page, json);
     else if (statusQuery == 1)
-        out = Status1Output(TestPreparedPage(list.Entry(index), page, 1), parser.isSet(json));
+        out = Status1Output(TestPreparedPage(list.Entry(index), page, 1), json);
     else
-        out = ValuesOutput(TestPreparedPage(list.Entry(index), page, statusQuery).values, parser.isSet(json));
-    return WriteOutput(QString(), out) ? 0 : 1;
+        out = ValuesOutput(TestPreparedPage(list.Entry(index), page, statusQuery).values, json);
+    return WriteOutput({}, out) ? 0 : 1;
 }

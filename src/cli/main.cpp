@@ -1,9 +1,9 @@
+#include "CliSupport.h"
 #include "Commands.h"
-
-#include <QCoreApplication>
 
 #include <iostream>
 #include <map>
+#include <new>
 
 namespace {
 
@@ -28,22 +28,22 @@ const char kUsage[] =
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    const std::map<QString, int (*)(const QStringList&)> commands = {
-        {QStringLiteral("dump"), RunDumpCommand},
-        {QStringLiteral("convert"), RunConvertCommand},
-        {QStringLiteral("names"), RunNamesCommand},
-        {QStringLiteral("test"), RunTestCommand},
+    const std::map<std::string, int (*)(const TArguments&)> commands = {
+        {"dump", RunDumpCommand},
+        {"convert", RunConvertCommand},
+        {"names", RunNamesCommand},
+        {"test", RunTestCommand},
     };
-    QStringList arguments = QCoreApplication::arguments();
-    const QString command = arguments.size() > 1 ? arguments.at(1) : QString();
+    const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);
     if (found == commands.end()) {
-        const bool askedForHelp = command == QLatin1String("--help") || command == QLatin1String("-h");
+        const bool askedForHelp = command == "--help" || command == "-h";
         (askedForHelp ? std::cout : std::cerr) << kUsage;
         return askedForHelp ? 0 : 1;
     }
-    arguments.removeFirst();
-    arguments.first() = QStringLiteral("routersdat ") + command;
-    return found->second(arguments);
+    try {
+        return found->second(TArguments(argv + 2, argv + argc));
+    } catch (const std::bad_alloc&) {
+        return FailCp1252("Nicht genug Arbeitsspeicher, um den Befehl auszuf\xFChren.");
+    }
 }

@@ -446,6 +446,18 @@ TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
     return result;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes)
+{
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return false;
+    const bool read = ReadAll(fd, bytes);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return read;
+}
+
 void SetLoadFaultForTesting(int error)
 {
     g_loadFault = error;

@@ -52,6 +52,10 @@ enum class TMissingFile { Create, Fail };
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list,
                            TMissingFile missing = TMissingFile::Create);
 
+// Reads the whole file at path into bytes. False, with errno set, when it
+// cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
 // Makes the next LoadRouterList fail to open its file with errno `error`,
 // as if the system had refused it (0 clears it). For tests only.
 void SetLoadFaultForTesting(int error);

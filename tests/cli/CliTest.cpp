@@ -201,3 +201,23 @@ TEST_F(CliTest, ConvertWritesWhatTheEditorWouldSave)
     EXPECT_EQ(reread.Entry(1).BrowserAuth, 2);
     EXPECT_EQ(reread.Entry(1).HTTPPort, 80);
 }
+
+TEST_F(CliTest, OptionsTakeTheirValueJoinedOrSeparate)
+{
+    TFileBytes file(257);
+    file.Record257("b", 1).Record257("-a", 1);
+    WriteFile(Path("in.dat"), file.Bytes());
+    ASSERT_EQ(RunTool({"names", Path("in.dat"), "--output=" + Path("joined.txt")}).exitCode, 0);
+    ASSERT_EQ(RunTool({"names", "-o", Path("separate.txt"), "--", Path("in.dat")}).exitCode, 0);
+    EXPECT_EQ(ReadFile(Path("joined.txt")), "-a\r\nb\r\n");
+    EXPECT_EQ(ReadFile(Path("separate.txt")), "-a\r\nb\r\n");
+
+    const TRun unknown = RunTool({"names", "--bogus", Path("in.dat")});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("--bogus"));
+    EXPECT_EQ(RunTool({"names", Path("in.dat"), "-o"}).exitCode, 1);
+    EXPECT_EQ(RunTool({"dump", "--json=1", Path("in.dat")}).exitCode, 1);
+    const TRun help = RunTool({"test", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--router NAME"));
+}
