@@ -1,13 +1,20 @@
 // The whole page test (preparation, offline code, IP address or property
 // values) on a saved status page, against one glibc memmem pass over the
 // same bytes in the same run. "vs_memmem" is our time divided by that pass.
+// The *Traced runs also record where each rule matched, as the editor does.
+// ManyProperties: 2,000 properties whose values all run to the end of the
+// page; run it alone (--benchmark_filter=ManyProperties) to read the
+// process's peak memory, "peak_rss_MiB".
 
 #include "PageEvaluation.h"
 #include "SyntheticPage.h"
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -33,7 +40,7 @@ TRouterEntry BenchRouter()
     return entry;
 }
 
-void PageTest(benchmark::State& state, int statusQuery)
+void PageTest(benchmark::State& state, int statusQuery, bool traced)
 {
     const std::string page = SyntheticStatusPage(std::size_t(state.range(0)) * kMiB, kTail);
     const TRouterEntry entry = BenchRouter();
@@ -41,9 +48,10 @@ void PageTest(benchmark::State& state, int statusQuery)
     double memmemTime = 0;
     for (auto _ : state) {
         std::string loaded = page; // stands for reading the file
-        TStaticTestResult result;
-        const double seconds = SecondsOf([&] { result = RunPageTest(entry, std::move(loaded), statusQuery); });
-        if (result.ipAddress.empty() && result.values.Empty())
+        std::unique_ptr<TPageTest> test;
+        const double seconds = SecondsOf(
+            [&] { test = std::make_unique<TPageTest>(entry, std::move(loaded), statusQuery, traced); });
+        if (test->Result().ipAddress.empty() && test->Result().values.Empty())
             state.SkipWithError("nothing found");
         state.SetIterationTime(seconds);
         ours += seconds;
@@ -55,12 +63,43 @@ void PageTest(benchmark::State& state, int statusQuery)
     state.counters["vs_memmem"] = ours / memmemTime;
 }
 
-void Status1(benchmark::State& state) { PageTest(state, 1); }
-void Properties(benchmark::State& state) { PageTest(state, 2); }
+void Status1(benchmark::State& state) { PageTest(state, 1, false); }
+void Properties(benchmark::State& state) { PageTest(state, 2, false); }
+void Status1Traced(benchmark::State& state) { PageTest(state, 1, true); }
+void PropertiesTraced(benchmark::State& state) { PageTest(state, 2, true); }
+
+double PeakRssMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// A page without any terminator: every value is the rest of the page.
+void ManyProperties(benchmark::State& state)
+{
+    std::string page(std::size_t(state.range(0)) * kMiB, 'x');
+    for (std::size_t i = 0; i < page.size(); i += 4096)
+        page.replace(i, 3, "key");
+    TRouterEntry entry = NewRouterEntry();
+    for (int i = 0; i < 2000; ++i)
+        entry.Status2Values.Add("Wert" + std::to_string(i) + "={" + std::to_string(i + 1) + "}key");
+    for (auto _ : state) {
+        std::string loaded = page;
+        const TPageTest test(entry, std::move(loaded), 2, state.range(1) != 0);
+        if (test.Result().values.Count() != 2000)
+            state.SkipWithError("values missing");
+    }
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    state.counters["page_MiB"] = double(page.size()) / kMiB;
+}
 
 } // namespace
 
 BENCHMARK(Status1)->Arg(1)->Arg(64)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Properties)->Arg(1)->Arg(64)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Status1Traced)->Arg(1)->Arg(64)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PropertiesTraced)->Arg(1)->Arg(64)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ManyProperties)->Args({64, 0})->Args({64, 1})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -106,6 +106,37 @@ std::string Excerpt(std::string_view text, std::size_t maxBytes)
     return cut ? out + "\x85" : out;
 }
 
+std::string OmittedOccurrencesNote(const TRuleTrace& rule)
+{
+    std::size_t kept = 0;
+    for (const TTraceStep& step : rule.steps)
+        kept += step.matched && (step.kind == TStepKind::Occurrence || step.kind == TStepKind::Marker);
+    if (rule.occurrencesSeen <= kept)
+        return {};
+    return "weitere " + Number(rule.occurrencesSeen - kept) + " Vorkommen sind gez\xE4hlt, aber nicht einzeln aufgef\xFChrt";
+}
+
+std::string PageNote(const TPageTrace& trace)
+{
+    std::string note = "Seite, wie die Regeln sie sehen: " + Number(trace.pageSize) + " Bytes";
+    if (trace.searchEnd < trace.pageSize)
+        note += "; ab Offset " + Number(trace.searchEnd) + " (NUL-Byte) sucht keine Regel mehr";
+    return note;
+}
+
+std::string SpanExcerpt(std::string_view page, TPageSpan span)
+{
+    constexpr std::size_t kContext = 12;
+    const std::size_t begin = std::min(span.offset, page.size());
+    const std::size_t end = std::min(span.End(), page.size());
+    const std::size_t before = std::min(begin, kContext);
+    std::string out = before < begin ? "\x85" : "";
+    out += Excerpt(page.substr(begin - before, before), kContext);
+    out += "[" + Excerpt(page.substr(begin, end - begin)) + "]";
+    out += Excerpt(page.substr(end), kContext);
+    return out;
+}
+
 std::string RuleTitle(const TRuleTrace& rule)
 {
     switch (rule.kind) {
