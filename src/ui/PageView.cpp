@@ -226,15 +226,17 @@ void TPageView::PaintRow(QPainter& painter, std::size_t row)
                      Qt::AlignRight | Qt::AlignTop, QString::number(from));
     if (from >= to)
         return;
-    QString text = ToQString(m_page.substr(from, to - from)); // one character per byte
-    for (QChar& c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = kControlByte;
-    const std::size_t searched = std::clamp(m_searchEnd, from, to) - from;
-    painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(TextLeft(), baseline, text.left(qsizetype(searched)));
-    painter.setPen(QColor(0x9A, 0x9A, 0x9A)); // behind the first NUL: no search gets there
-    painter.drawText(TextLeft() + int(searched) * m_charWidth, baseline, text.mid(qsizetype(searched)));
+    // One character per byte, each in its own cell, so that the text lines
+    // up with the highlights whatever the font's exact advance.
+    const QString text = ToQString(m_page.substr(from, to - from));
+    const QColor normal = palette().color(QPalette::Text);
+    const QColor grey(0x9A, 0x9A, 0x9A); // control bytes, and all behind the first NUL
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool control = text[i].unicode() < 0x20 || text[i].unicode() == 0x7F;
+        const bool unsearched = from + std::size_t(i) >= m_searchEnd;
+        painter.setPen(control || unsearched ? grey : normal);
+        painter.drawText(TextLeft() + int(i) * m_charWidth, baseline, control ? QString(kControlByte) : QString(text[i]));
+    }
 }
 
 void TPageView::PaintCurrentSpan(QPainter& painter, std::size_t row)

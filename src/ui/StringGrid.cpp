@@ -44,6 +44,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        // The view has drawn the cell's selection already; the callback
+        // draws on a clean cell instead.
+        painter->fillRect(option.rect, option.palette.color(QPalette::Base));
         if (!m_drawCell)
             return;
         painter->save();

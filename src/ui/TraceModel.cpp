@@ -153,6 +153,7 @@ QVariant TTraceModel::RuleData(const TRuleTrace& rule, int column, int role) con
     const bool failed = rule.failure != TRuleFailure::None && rule.kind != TRuleKind::OfflineCode;
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:
         if (column == StepColumn)
             return ToQString(RuleTitle(rule) + ": " + RuleSummary(rule));
         if (column == OffsetColumn)
@@ -177,6 +178,7 @@ QVariant TTraceModel::StepData(const TRuleTrace& rule, int stepIndex, int column
     const bool failed = stepIndex == rule.failedStep;
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:
         switch (column) {
         case StepColumn: return ToQString(StepDescription(rule, step, m_test->Page()));
         case OffsetColumn: return SpanText(step.span);
