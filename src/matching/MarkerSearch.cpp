@@ -60,6 +60,18 @@ public:
         return miss == steps.end() ? -1 : static_cast<int>(miss - steps.begin());
     }
 
+    // The part of `text`, a view into the page, that a search reads: up to
+    // the page's first NUL, taken from the trace when the page test put it there.
+    std::string_view Searched(std::string_view text) const
+    {
+        if (!m_trace)
+            return text; // nothing is recorded
+        if (m_trace->searchEnd == std::string_view::npos)
+            return BeforeNul(text);
+        const std::size_t offset = static_cast<std::size_t>(text.data() - m_origin);
+        return text.substr(0, m_trace->searchEnd > offset ? m_trace->searchEnd - offset : 0);
+    }
+
 private:
     TPageSpan Span(std::string_view part) const
     {
@@ -107,7 +119,7 @@ void RecordTerminator(TRecorder& record, std::string_view rest, std::size_t end)
     if (!record)
         return;
     if (end == 0) {
-        record.Step(TStepKind::Terminator, false, BeforeNul(rest));
+        record.Step(TStepKind::Terminator, false, record.Searched(rest));
         return;
     }
     const std::string_view at = rest.substr(end - 1);
@@ -150,7 +162,7 @@ void ApplyStartDirective(std::string_view& marker, std::string_view& page, TReco
     }
     const std::size_t s = startText.empty() ? 0 : FindTextNoCase(startText, page);
     if (s == 0) { // the search stays on the whole page
-        record.Step(TStepKind::StartText, false, BeforeNul(page));
+        record.Step(TStepKind::StartText, false, record.Searched(page));
         return;
     }
     page = From(page, s);
@@ -190,7 +202,7 @@ void RecordMissingMarker(TRecorder& record, std::string_view marker, std::string
 {
     if (!record)
         return;
-    record.Step(TStepKind::Marker, false, BeforeNul(searched), wanted);
+    record.Step(TStepKind::Marker, false, record.Searched(searched), wanted);
     if (BeforeNul(marker).empty())
         record.Fail(TRuleFailure::NoHtmlCode);
     else // a start text that the page lacks comes first
@@ -307,7 +319,7 @@ std::string_view ExtractIPAddress(std::string_view before, std::string_view afte
     if (record && !BeforeNul(afterText).empty()) {
         record->afterText = afterText;
         const std::string_view part = end > 0 ? match.rest.substr(end - 1, BeforeNul(afterText).size())
-                                              : BeforeNul(match.rest);
+                                              : record.Searched(match.rest);
         record.Step(TStepKind::AfterText, end > 0, part);
     }
     if (end == 0) {

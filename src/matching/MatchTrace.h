@@ -79,6 +79,8 @@ struct TRuleTrace {
 
     // Occurrence steps kept for one rule; the count goes on beyond them.
     std::size_t occurrenceLimit = 1000;
+    // Where the page's first NUL stands, when the page test knows it.
+    std::size_t searchEnd = std::string_view::npos;
 };
 
 struct TPageTrace {

@@ -28,6 +28,7 @@ TRuleTrace* AddRule(TPageTrace* trace, TRuleKind kind)
         return nullptr;
     TRuleTrace& rule = trace->rules.emplace_back();
     rule.kind = kind;
+    rule.searchEnd = trace->searchEnd;
     return &rule;
 }
 
