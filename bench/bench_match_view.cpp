@@ -4,21 +4,20 @@
 // run to the end of the page, filled into the grid; run it alone
 // (--benchmark_filter=ManyValues) to read the process's peak memory.
 #include "MainUnit.h"
+#include "PageTestRouter.h"
 #include "RouterFile.h"
 #include "SyntheticPage.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QAbstractScrollArea>
-
-#include <sys/resource.h>
 
 #include <memory>
 
@@ -28,18 +27,9 @@ constexpr std::size_t kMiB = 1024 * 1024;
 
 TRouterEntry BenchRouter()
 {
-    TRouterEntry entry = NewRouterEntry();
+    TRouterEntry entry = StatusPageRouter();
     entry.RouterVendor = "Bench";
-    entry.OfflineCode = "Status:getrennt";
-    entry.BeforeIPAddress = "IP-Adresse:</td><td>";
-    entry.AfterIPAddress = "</td>";
-    entry.Status2Values.Add("DNS=DNS:</td><td>");
-    entry.Status2Values.Add("Firmware={startpos=Firmware}<td>");
-    entry.Status2Values.Add("DHCP=name=\"dhcp\"");
-    entry.Status2Values.Add("Verbindung={3}Verbindung");
-    entry.Status2Values.Add("Fehlt=<td>Uptime:</td>");
-    for (int i = 0; i < 2000; ++i)
-        entry.Status3Values.Add("Wert" + std::to_string(i) + "={" + std::to_string(i + 1) + "}key");
+    AddKeyProperties(entry.Status3Values);
     return entry;
 }
 
@@ -59,9 +49,7 @@ struct TBenchSetup {
     {
         const QString path = Path("status.htm");
         if (!QFile::exists(path))
-            Write(path, SyntheticStatusPage(64 * kMiB, "<tr><td>IP-Adresse:</td> <td> 84.1.2.3 </td></tr>\r\n"
-                                                       "<tr><td>DNS:</td><td>9.9.9.9</td></tr>"),
-                  1);
+            Write(path, SyntheticStatusPage(64 * kMiB, kStatusPageTail), 1);
         return path;
     }
 
@@ -164,13 +152,6 @@ void BM_ScrollMatchView(benchmark::State& state)
     state.counters["rows"] = bar->maximum() + bar->pageStep();
 }
 BENCHMARK(BM_ScrollMatchView)->Unit(benchmark::kMicrosecond);
-
-double PeakRssMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
 
 void BM_ManyValues(benchmark::State& state)
 {

@@ -7,11 +7,10 @@
 // process's peak memory, "peak_rss_MiB".
 
 #include "PageEvaluation.h"
+#include "PageTestRouter.h"
 #include "SyntheticPage.h"
 
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
 
 #include <cstring>
 #include <memory>
@@ -21,29 +20,10 @@ namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-const char* kTail =
-    "<tr>\r\n  <td>IP-Adresse:</td> <td> 84.1.2.3 </td>\r\n</tr>\r\n"
-    "<tr><td>DNS:</td><td>9.9.9.9</td></tr>\r\n<tr><td>Firmware:</td><td>1.14</td></tr>\r\n"
-    "<input type=\"checkbox\" name=\"dhcp\" checked>\r\n</table></body></html>\r\n";
-
-TRouterEntry BenchRouter()
-{
-    TRouterEntry entry = NewRouterEntry();
-    entry.OfflineCode = "Status:getrennt";
-    entry.BeforeIPAddress = "IP-Adresse:</td><td>";
-    entry.AfterIPAddress = "</td>";
-    entry.Status2Values.Add("DNS=DNS:</td><td>");
-    entry.Status2Values.Add("Firmware={startpos=Firmware}<td>");
-    entry.Status2Values.Add("DHCP=name=\"dhcp\"");
-    entry.Status2Values.Add("Verbindung={3}Verbindung");
-    entry.Status2Values.Add("Fehlt=<td>Uptime:</td>");
-    return entry;
-}
-
 void PageTest(benchmark::State& state, int statusQuery, bool traced)
 {
-    const std::string page = SyntheticStatusPage(std::size_t(state.range(0)) * kMiB, kTail);
-    const TRouterEntry entry = BenchRouter();
+    const std::string page = SyntheticStatusPage(std::size_t(state.range(0)) * kMiB, kStatusPageTail);
+    const TRouterEntry entry = StatusPageRouter();
     double ours = 0;
     double memmemTime = 0;
     for (auto _ : state) {
@@ -68,13 +48,6 @@ void Properties(benchmark::State& state) { PageTest(state, 2, false); }
 void Status1Traced(benchmark::State& state) { PageTest(state, 1, true); }
 void PropertiesTraced(benchmark::State& state) { PageTest(state, 2, true); }
 
-double PeakRssMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
 // A page without any terminator: every value is the rest of the page.
 void ManyProperties(benchmark::State& state)
 {
@@ -82,11 +55,10 @@ void ManyProperties(benchmark::State& state)
     for (std::size_t i = 0; i < page.size(); i += 4096)
         page.replace(i, 3, "key");
     TRouterEntry entry = NewRouterEntry();
-    for (int i = 0; i < 2000; ++i)
-        entry.Status2Values.Add("Wert" + std::to_string(i) + "={" + std::to_string(i + 1) + "}key");
+    AddKeyProperties(entry.Status3Values);
     for (auto _ : state) {
         std::string loaded = page;
-        const TPageTest test(entry, std::move(loaded), 2, state.range(1) != 0);
+        const TPageTest test(entry, std::move(loaded), 3, state.range(1) != 0);
         if (test.Result().values.Count() != 2000)
             state.SkipWithError("values missing");
     }

@@ -17,10 +17,11 @@ const char kUsage[] =
     "  dump FILE                print every record of FILE as JSON, in file order\n"
     "  convert IN OUT           write IN as the editor saves it (current version) to OUT\n"
     "  names FILE [-o OUT]      print the router names, sorted, one per CR LF line\n"
-    "  test FILE PAGE [--router NAME] [--status N] [--json]\n"
+    "  test FILE PAGE [--router NAME] [--status N] [--json] [--explain]\n"
     "                           test a router's status-page rules against a saved page;\n"
     "                           without --router, list every router that reads PAGE as\n"
-    "                           online with an IP address\n"
+    "                           online with an IP address; --explain shows where each\n"
+    "                           rule matched\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n";
 

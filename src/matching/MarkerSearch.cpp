@@ -1,7 +1,7 @@
 #include "MarkerSearch.h"
 
-#include "MatchTrace.h"
 #include "Normalize.h"
+#include "TraceRecorder.h"
 #include "mwIPos.h"
 
 #include <algorithm>
@@ -12,75 +12,6 @@ namespace {
 
 constexpr std::string_view kStartDirective = "{startpos=";
 constexpr std::string_view kTerminators[] = {"<", ";", "')"};
-
-// Writes the steps of one rule into its trace, if there is one; offsets
-// count from the start of the page the rule was given.
-class TRecorder {
-public:
-    TRecorder(TRuleTrace* trace, std::string_view page) : m_trace(trace), m_origin(page.data()) {}
-
-    explicit operator bool() const { return m_trace != nullptr; }
-    TRuleTrace* operator->() const { return m_trace; }
-
-    void Step(TStepKind kind, bool matched, std::string_view part, std::size_t number = 0)
-    {
-        if (m_trace)
-            m_trace->steps.push_back({kind, matched, Span(part), number});
-    }
-
-    // An occurrence counted on the way to the `wanted`-th, at the 1-based
-    // position `at` of `searched`.
-    void Occurrence(std::string_view searched, std::size_t at, std::size_t length, std::size_t wanted)
-    {
-        const std::size_t number = ++m_trace->occurrencesSeen;
-        const std::string_view part = searched.substr(at - 1, length);
-        if (number == wanted)
-            Step(TStepKind::Marker, true, part, number);
-        else if (number <= m_trace->occurrenceLimit)
-            Step(TStepKind::Occurrence, true, part, number);
-    }
-
-    // The rule gives nothing; the step at `failedStep` (the last one when
-    // negative) is the first that failed.
-    void Fail(TRuleFailure failure, int failedStep = -1)
-    {
-        if (!m_trace)
-            return;
-        m_trace->failure = failure;
-        m_trace->failedStep = failedStep >= 0 ? failedStep : static_cast<int>(m_trace->steps.size()) - 1;
-    }
-
-    // Index of the first step of that kind that did not match, or -1.
-    int FirstMiss(TStepKind kind) const
-    {
-        const auto& steps = m_trace->steps;
-        const auto miss = std::find_if(steps.begin(), steps.end(), [kind](const TTraceStep& step) {
-            return step.kind == kind && !step.matched;
-        });
-        return miss == steps.end() ? -1 : static_cast<int>(miss - steps.begin());
-    }
-
-    // The part of `text`, a view into the page, that a search reads: up to
-    // the page's first NUL, taken from the trace when the page test put it there.
-    std::string_view Searched(std::string_view text) const
-    {
-        if (!m_trace)
-            return text; // nothing is recorded
-        if (m_trace->searchEnd == std::string_view::npos)
-            return BeforeNul(text);
-        const std::size_t offset = static_cast<std::size_t>(text.data() - m_origin);
-        return text.substr(0, m_trace->searchEnd > offset ? m_trace->searchEnd - offset : 0);
-    }
-
-private:
-    TPageSpan Span(std::string_view part) const
-    {
-        return {static_cast<std::size_t>(part.data() - m_origin), part.size()};
-    }
-
-    TRuleTrace* m_trace;
-    const char* m_origin;
-};
 
 // The text from 1-based position k on; k below 1 counts as 1.
 std::string_view From(std::string_view text, std::size_t k)
@@ -114,7 +45,7 @@ std::size_t FirstValueTerminator(std::string_view text)
 
 // Records which terminator ends the value at the 1-based position `end` of
 // `rest`, or that none was found in the part searched.
-void RecordTerminator(TRecorder& record, std::string_view rest, std::size_t end)
+void RecordTerminator(TTraceRecorder& record, std::string_view rest, std::size_t end)
 {
     if (!record)
         return;
@@ -147,7 +78,7 @@ std::optional<int> DigitValue(char c, int base)
 
 // Reads the start directive, if the marker holds one: narrows the page to
 // the start text on and drops the directive from the marker.
-void ApplyStartDirective(std::string_view& marker, std::string_view& page, TRecorder& record)
+void ApplyStartDirective(std::string_view& marker, std::string_view& page, TTraceRecorder& record)
 {
     if (FindTextNoCase(kStartDirective, marker) == 0)
         return;
@@ -171,7 +102,7 @@ void ApplyStartDirective(std::string_view& marker, std::string_view& page, TReco
 
 // Reads the count directive: any "{" makes the text up to the first "}"
 // one, whatever stands before the brace.
-std::int32_t TakeCountDirective(std::string_view& marker, TRecorder& record)
+std::int32_t TakeCountDirective(std::string_view& marker, TTraceRecorder& record)
 {
     if (FindTextNoCase("{", marker) == 0)
         return 1;
@@ -187,7 +118,7 @@ std::int32_t TakeCountDirective(std::string_view& marker, TRecorder& record)
 }
 
 // The n-th occurrence of the marker, each occurrence on the way recorded.
-std::size_t FindOccurrence(std::string_view marker, std::string_view page, std::size_t n, TRecorder& record)
+std::size_t FindOccurrence(std::string_view marker, std::string_view page, std::size_t n, TTraceRecorder& record)
 {
     if (!record)
         return FindNthTextNoCase(marker, page, n);
@@ -197,7 +128,7 @@ std::size_t FindOccurrence(std::string_view marker, std::string_view page, std::
 }
 
 // Records why the marker was not found in the part of the page searched.
-void RecordMissingMarker(TRecorder& record, std::string_view marker, std::string_view searched,
+void RecordMissingMarker(TTraceRecorder& record, std::string_view marker, std::string_view searched,
                          std::size_t wanted)
 {
     if (!record)
@@ -252,7 +183,7 @@ TMarkerMatch FindMarker(std::string_view marker, std::string_view page)
 
 TMarkerMatch FindMarker(std::string_view marker, std::string_view page, TRuleTrace* trace)
 {
-    TRecorder record(trace, page);
+    TTraceRecorder record(trace, page);
     if (record) {
         record->marker = marker;
         if (marker.empty()) {
@@ -297,7 +228,7 @@ std::size_t FirstTerminator(std::string_view t1, std::string_view t2, std::strin
 
 // Records the value taken from the page; an empty one means the rule gave
 // nothing.
-void RecordValue(TRecorder& record, std::string_view value, std::string_view cutFrom)
+void RecordValue(TTraceRecorder& record, std::string_view value, std::string_view cutFrom)
 {
     if (!record)
         return;
@@ -310,7 +241,7 @@ void RecordValue(TRecorder& record, std::string_view value, std::string_view cut
 std::string_view ExtractIPAddress(std::string_view before, std::string_view after, std::string_view page,
                                   TRuleTrace* trace)
 {
-    TRecorder record(trace, page);
+    TTraceRecorder record(trace, page);
     const TMarkerMatch match = FindMarker(StripLineBreaks(before), page, trace);
     if (!match.found)
         return {};
@@ -340,7 +271,7 @@ std::string_view ExtractIPAddress(std::string_view before, std::string_view afte
 
 std::string_view ExtractPropertyValue(std::string_view code, std::string_view page, TRuleTrace* trace)
 {
-    TRecorder record(trace, page);
+    TTraceRecorder record(trace, page);
     const std::string marker = StripLineBreaks(code);
     if (marker.empty()) {
         if (record) {
