@@ -247,10 +247,13 @@ int RunTestCommand(const TArguments& arguments)
                       "one\n'name: value' line per value found. Without --router, lists every router\n"
                       "that reads the page as online with an IP address: name, TAB, address.\n"
                       "--explain adds, in German, where each rule matched in the page as the rules\n"
-                      "see it (no spaces; no line breaks or TABs before the first NUL byte): per rule\n"
-                      "its result and its steps, each as byte offset (from 0) + length, what the step\n"
-                      "found or missed ('!' marks the step that made the rule fail) and an excerpt\n"
-                      "with the span in brackets. With --json the same comes as a \"trace\" member.");
+                      "see it: a NUL among the first two bytes made a space, then no spaces, and no\n"
+                      "line breaks or TABs before the first NUL byte. Per rule its result, then its\n"
+                      "steps in the order they ran (start text, counted occurrences, marker, end of\n"
+                      "the value, value, \"checked\"), each as byte offset (from 0) + length of what\n"
+                      "it matched, or of the part it searched when it found nothing ('!' marks the\n"
+                      "step that made the rule fail), and an excerpt with the span in brackets.\n"
+                      "With --json the same comes as a \"trace\" member.");
     line.AddPositional("FILE", "The definitions file.");
     line.AddPositional("PAGE", "A status page saved to disk.");
     line.AddOption("router", "NAME", "Test the router of this name (ignoring case).");
