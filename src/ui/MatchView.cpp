@@ -92,18 +92,19 @@ TMatchView::~TMatchView() = default;
 
 void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& source)
 {
-    const TPageTest* shown = test.get();
-    m_model->SetTest(std::move(test));
-    if (!shown) {
-        m_page->SetPage({}, 0, {});
+    // The page view lets go of the old page before the model does.
+    if (test) {
+        setWindowTitle(QStringLiteral("Fundstellen – ") + source);
+        m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(test->Trace())));
+        m_page->SetPage(test->Page(), test->Trace().searchEnd, HighlightsOf(test->Trace()));
+    } else {
         m_info->clear();
-        return;
+        m_page->SetPage({}, 0, {});
     }
-    setWindowTitle(QStringLiteral("Fundstellen – ") + source);
-    m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(shown->Trace())));
-    m_page->SetPage(shown->Page(), shown->Trace().searchEnd, HighlightsOf(shown->Trace()));
     // A status 1 test has two rules; show their steps at once.
-    if (m_model->rowCount() <= 2)
+    const bool fewRules = test && test->Trace().rules.size() <= 2;
+    m_model->SetTest(std::move(test));
+    if (fewRules)
         m_steps->expandAll();
 }
 
