@@ -15,13 +15,6 @@ namespace {
 // Occurrence steps kept for one page, over all its rules.
 constexpr std::size_t kTracedOccurrences = 100000;
 
-// A line that reuses an earlier line's HTML code has that line's outcome.
-void CopyOutcome(const TRuleTrace& source, TRuleTrace& rule)
-{
-    rule.failure = source.failure;
-    rule.value = source.value;
-}
-
 TRuleTrace* AddRule(TPageTrace* trace, TRuleKind kind)
 {
     if (!trace)
@@ -49,6 +42,39 @@ void EvaluateStatus1(const TRouterEntry& entry, std::string_view page, TStaticTe
         addressRule->failure = TRuleFailure::SkippedOffline;
 }
 
+// The trace of one property line, before its search. The occurrences kept
+// one by one are shared out over the whole page: `budget` is what the
+// lines before have left.
+TRuleTrace* AddPropertyRule(TPageTrace* trace, const TPropertyList& properties, int line, int sourceLine,
+                            std::size_t& budget)
+{
+    if (!trace)
+        return nullptr;
+    if (!trace->rules.empty()) {
+        const TRuleTrace& previous = trace->rules.back();
+        budget -= std::min(budget, std::min(previous.occurrencesSeen, previous.occurrenceLimit));
+    }
+    TRuleTrace* rule = AddRule(trace, TRuleKind::Property);
+    rule->line = line;
+    rule->sourceLine = sourceLine;
+    rule->name = properties.Name(line);
+    rule->occurrenceLimit = std::min(rule->occurrenceLimit, budget);
+    return rule;
+}
+
+// A line without HTML code of its own: none at all, or that of an earlier
+// line of its name, whose outcome it shares.
+void RecordBorrowedOutcome(const TPageTrace& trace, TRuleTrace& rule)
+{
+    if (rule.sourceLine < 0) {
+        rule.failure = TRuleFailure::EmptyCode;
+    } else if (rule.sourceLine < rule.line) {
+        const TRuleTrace& source = trace.rules[std::size_t(rule.sourceLine)];
+        rule.failure = source.failure;
+        rule.value = source.value;
+    }
+}
+
 // Every line of a name uses the HTML code of the first line of that name.
 TFoundValues EvaluateProperties(const TPropertyList& properties, std::string_view page, TPageTrace* trace)
 {
@@ -58,24 +84,13 @@ TFoundValues EvaluateProperties(const TPropertyList& properties, std::string_vie
     TFoundValues result;
     for (int i = 0; i < properties.Count(); ++i) {
         const int source = codeLine[i];
-        TRuleTrace* rule = AddRule(trace, TRuleKind::Property);
-        if (rule) {
-            rule->line = i;
-            rule->sourceLine = source;
-            rule->name = properties.Name(i);
-            rule->occurrenceLimit = std::min(rule->occurrenceLimit, occurrenceBudget);
-        }
+        TRuleTrace* rule = AddPropertyRule(trace, properties, i, source, occurrenceBudget);
         if (source >= 0 && source < i)
             valueOfLine[i] = valueOfLine[source];
         else if (source >= 0)
             valueOfLine[i] = ExtractPropertyValue(properties.ValueAt(source), page, rule);
-        if (rule) {
-            occurrenceBudget -= std::min(occurrenceBudget, rule->occurrencesSeen);
-            if (source < 0)
-                rule->failure = TRuleFailure::EmptyCode;
-            else if (source < i)
-                CopyOutcome(trace->rules[source], *rule);
-        }
+        if (rule)
+            RecordBorrowedOutcome(*trace, *rule);
         result.Set(source, i, properties.Name(i), valueOfLine[i]);
     }
     return result;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -233,6 +234,26 @@ TEST(MatchTrace, OccurrencesBeyondTheLimitAreCountedNotKept)
     ASSERT_EQ(rule.steps.size(), 1000u + 3u); // 1000 occurrences, the marker, terminator, value
     EXPECT_EQ(rule.steps[1000].kind, K::Marker);
     EXPECT_EQ(rule.steps[1000].span, (TPageSpan{3999, 1}));
+}
+
+TEST(MatchTrace, OccurrencesKeptAreSharedOutOverThePage)
+{
+    TRouterEntry entry = NewRouterEntry();
+    for (int i = 0; i < 150; ++i)
+        entry.Status2Values.Add("W" + std::to_string(i) + "={1000}a");
+    TPageTrace trace;
+    const std::string page = std::string(1001, 'a') + "<";
+    TestPreparedPage(entry, page, 2, &trace);
+    std::size_t kept = 0;
+    for (const TRuleTrace& rule : trace.rules) {
+        kept += std::size_t(std::count_if(rule.steps.begin(), rule.steps.end(),
+                                          [](const TTraceStep& step) { return step.kind == K::Occurrence; }));
+        EXPECT_EQ(rule.occurrencesSeen, 1000u);
+        EXPECT_EQ(rule.value, "a"); // the chosen occurrence is always kept
+    }
+    EXPECT_LE(kept, 100000u);
+    EXPECT_GE(kept, 99000u);
+    EXPECT_NE(OmittedOccurrencesNote(trace.rules.back()), "");
 }
 
 TEST(MatchTrace, StepDescriptionsNameWhatWasFound)
