@@ -11,3 +11,4 @@ int RunDumpCommand(const TArguments& arguments);
 int RunConvertCommand(const TArguments& arguments);
 int RunNamesCommand(const TArguments& arguments);
 int RunTestCommand(const TArguments& arguments);
+int RunSuggestCommand(const TArguments& arguments);

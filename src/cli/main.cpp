@@ -22,6 +22,9 @@ const char kUsage[] =
     "                           without --router, list every router that reads PAGE as\n"
     "                           online with an IP address; --explain shows where each\n"
     "                           rule matched\n"
+    "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
+    "                           propose the rule that extracts TEXT from a saved page,\n"
+    "                           tested on that page\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n";
 
@@ -34,6 +37,7 @@ int main(int argc, char* argv[])
         {"convert", RunConvertCommand},
         {"names", RunNamesCommand},
         {"test", RunTestCommand},
+        {"suggest", RunSuggestCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);

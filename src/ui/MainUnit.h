@@ -18,9 +18,8 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QSpinBox;
 class QPainter;
+class QPushButton;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TFoundValues;
@@ -28,8 +27,9 @@ class TMatchView;
 class TMySpeedButton;
 class TPageControl;
 class TPageTest;
+class TPropertyListEditor;
+class TSpinEdit;
 class TStringGrid;
-class TValueListEditor;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -59,6 +59,17 @@ public:
     void BrowserAuthChkBoxClick();
     void PCChange();
 
+    // The property lists of pages 4 to 6; each works on the list of the
+    // active page and does nothing on any other page.
+    void ValueAddBtnClick();
+    void ValueEditBtnDblClick();
+    void ValueDelBtnClick();
+    void DupBtnClick();
+    void RowUpBtnClick();
+    void RowDownBtnClick();
+    // The row-button rule: which move buttons of the active page work.
+    void ValueEditClick();
+
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
     int AddRouter(std::unique_ptr<TRouterEntry> entry);
@@ -72,7 +83,7 @@ protected:
 private:
     struct TPropertyPage {
         QLineEdit* pageEdit = nullptr;
-        TValueListEditor* editor = nullptr;
+        TPropertyListEditor* editor = nullptr;
         QPushButton* addBtn = nullptr;
         QPushButton* editBtn = nullptr;
         QPushButton* delBtn = nullptr;
@@ -107,6 +118,7 @@ private:
     void FormShow();
     void LoadRouters();
     void WarnIfFileDamaged();
+    void WriteRouters();
 
     void ShowRecord(const TRouterEntry& record);
     void CopyControlsInto(TRouterEntry& record) const;
@@ -114,7 +126,6 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
-    int PortValue() const;
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void GoOnlineEditExit();
@@ -125,7 +136,14 @@ private:
     void AuthStringEditExit();
     void UserDefEditExit(QLineEdit* sender);
     void TrimTextExit(TCp1252Memo* sender);
-    void ValueEditClick();
+
+    void ConnectPropertyPages();
+    TPropertyListEditor* ActivePropertyEditor() const;
+    void ApplyRowButtonRule(QWidget* page, const TPropertyListEditor& editor);
+    void ApplyRowButtonRuleOnEveryPage();
+    void EnableUpButtons(QWidget* page, bool on);
+    void EnableDownButtons(QWidget* page, bool on);
+    void MoveCurrentRow(int direction);
 
     // A page test as the match view shows it: the test and what it was run on.
     struct TTestRun {
@@ -170,7 +188,7 @@ private:
     QLabel* Label19 = nullptr;
     QLabel* Label20 = nullptr;
     TCp1252LineEdit* AuthStringEdit = nullptr;
-    QSpinBox* RHTTPPort = nullptr;
+    TSpinEdit* RHTTPPort = nullptr;
 
     TCp1252LineEdit* GoOnlineEdit = nullptr;
     TCp1252LineEdit* GoOfflineEdit = nullptr;
