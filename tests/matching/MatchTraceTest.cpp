@@ -292,6 +292,40 @@ TEST(MatchTrace, ChangesNoResultOnThePageFixtures)
     EXPECT_GE(checked, 4);
 }
 
+// Rules cut from the saved status pages themselves, so that most of them
+// match somewhere: markers, start texts and ends taken from the page.
+TEST(MatchTrace, ChangesNoResultOnRulesCutFromTheSavedPages)
+{
+    std::mt19937 random(5);
+    int pages = 0;
+    for (const auto& file : std::filesystem::directory_iterator(PAGES_DIR)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        const std::string raw{std::istreambuf_iterator<char>(in), {}};
+        const std::string prepared = PreparePage(raw);
+        auto piece = [&](std::size_t maxLength) {
+            const std::size_t at = random() % (prepared.size() + 1);
+            return prepared.substr(at, random() % (maxLength + 1));
+        };
+        auto marker = [&] {
+            std::string text;
+            if (random() % 3 == 0)
+                text += "{startpos=" + piece(12) + "}";
+            if (random() % 3 == 0)
+                text += "{" + std::to_string(int(random() % 6) - 1) + "}";
+            return text + piece(16);
+        };
+        for (int round = 0; round < 200; ++round) {
+            std::string input(1, char(random() % 256));
+            input += marker() + '\xFF' + marker() + '\xFF' + marker() + '\xFF' + piece(6) + '\xFF';
+            for (int line = 0; line < 4; ++line)
+                input += "p" + std::to_string(random() % 3) + "=" + marker() + '\xFF';
+            ASSERT_EQ(CheckMarkerSearchInput(input + raw), "") << file.path() << " round " << round;
+        }
+        ++pages;
+    }
+    EXPECT_GE(pages, 10);
+}
+
 TEST(MatchTrace, ChangesNoResultOnRandomRulesAndPages)
 {
     std::mt19937 random(11);
