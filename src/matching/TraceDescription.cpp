@@ -113,14 +113,16 @@ std::string OmittedOccurrencesNote(const TRuleTrace& rule)
         kept += step.matched && (step.kind == TStepKind::Occurrence || step.kind == TStepKind::Marker);
     if (rule.occurrencesSeen <= kept)
         return {};
-    return "weitere " + Number(rule.occurrencesSeen - kept) + " Vorkommen sind gez\xE4hlt, aber nicht einzeln aufgef\xFChrt";
+    return "weitere " + Number(rule.occurrencesSeen - kept)
+           + " Vorkommen sind gez\xE4hlt, aber nicht einzeln aufgef\xFChrt";
 }
 
 std::string PageNote(const TPageTrace& trace)
 {
     std::string note = "Seite, wie die Regeln sie sehen: " + Number(trace.pageSize) + " Bytes";
     if (trace.searchEnd < trace.pageSize)
-        note += "; ab Offset " + Number(trace.searchEnd) + " (NUL-Byte) sucht keine Regel mehr";
+        note += "; ab Offset " + Number(trace.searchEnd)
+                + " (NUL-Byte) sucht keine Regel mehr nach Markern oder Endezeichen";
     return note;
 }
 

@@ -235,7 +235,8 @@ void TPageView::PaintRow(QPainter& painter, std::size_t row)
         const bool control = text[i].unicode() < 0x20 || text[i].unicode() == 0x7F;
         const bool unsearched = from + std::size_t(i) >= m_searchEnd;
         painter.setPen(control || unsearched ? grey : normal);
-        painter.drawText(TextLeft() + int(i) * m_charWidth, baseline, control ? QString(kControlByte) : QString(text[i]));
+        painter.drawText(TextLeft() + int(i) * m_charWidth, baseline,
+                         control ? QString(kControlByte) : QString(text[i]));
     }
 }
 
@@ -252,7 +253,8 @@ void TPageView::PaintCurrentSpan(QPainter& painter, std::size_t row)
         painter.fillRect(place.left() - 1, place.top(), 3, place.height(), palette().color(QPalette::WindowText));
         return;
     }
-    painter.drawRect(RowPart(row, std::max(from, m_current.offset), std::min(to, m_current.End())).adjusted(1, 1, -1, -1));
+    const QRect part = RowPart(row, std::max(from, m_current.offset), std::min(to, m_current.End()));
+    painter.drawRect(part.adjusted(1, 1, -1, -1));
 }
 
 bool TPageView::viewportEvent(QEvent* event)
@@ -282,7 +284,7 @@ QString TPageView::ToolTipAt(const QPoint& position) const
                        .arg(offset)
                        .arg(uint(static_cast<unsigned char>(m_page[offset])), 2, 16, QLatin1Char('0'));
     if (offset >= m_searchEnd)
-        text += QStringLiteral(" (hinter dem ersten NUL-Byte, keine Suche)");
+        text += QStringLiteral(" (hinter dem ersten NUL-Byte: hier findet keine Regel Marker oder Endezeichen)");
     for (const THighlight& highlight : m_highlights)
         if (highlight.span.offset <= offset && offset < highlight.span.End())
             text += QStringLiteral("\n") + KindName(highlight.kind);

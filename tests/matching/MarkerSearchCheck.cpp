@@ -52,9 +52,13 @@ bool SameResult(const TStaticTestResult& a, const TStaticTestResult& b)
     return true;
 }
 
-bool IsSearchStep(TStepKind kind)
+// Steps found by a search in the page, which ends at its first NUL. The
+// quote and "checked" are looked for in the value, which trimming may start
+// behind that NUL.
+bool IsPageSearchStep(TStepKind kind)
 {
-    return kind != TStepKind::Value && kind != TStepKind::PageEnd;
+    return kind != TStepKind::Value && kind != TStepKind::PageEnd && kind != TStepKind::Quote
+           && kind != TStepKind::Checked;
 }
 
 // The steps of one rule against the page: every place inside the page, the
@@ -67,7 +71,7 @@ std::string CheckRuleSteps(const TRuleTrace& rule, const TPageTrace& trace, std:
     for (const TTraceStep& step : rule.steps) {
         if (step.span.End() > page.size())
             return "trace step beyond the page";
-        if (step.matched && IsSearchStep(step.kind) && step.span.End() > trace.searchEnd)
+        if (step.matched && IsPageSearchStep(step.kind) && step.span.End() > trace.searchEnd)
             return "trace step matched behind the first NUL";
         const std::string_view text = page.substr(step.span.offset, step.span.length);
         if (step.kind == TStepKind::StartText && step.matched) {
