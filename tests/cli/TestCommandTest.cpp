@@ -136,9 +136,11 @@ TEST_F(TestCommandTest, ExplainShowsWhereEachRuleMatched)
              "Offline-Code: " + quoteOpen + "getrennt" + quoteClose + " nicht gefunden: die Seite gilt als ONLINE\n",
              "  ! 0+63  " + quoteOpen + "getrennt" + quoteClose + " nicht gefunden  [<tr><td>WAN-IP:",
              "IP-Adresse: Wert " + quoteOpen + "84.1.2.3" + quoteClose + "\n",
-             "    8+16  " + quoteOpen + "WAN-IP:</td><td>" + quoteClose + " gefunden, dahinter beginnt der Wert  <tr><td>[WAN-IP:</td><td>]84.1.2.3</td\xE2\x80\xA6\n",
+             "    8+16  " + quoteOpen + "WAN-IP:</td><td>" + quoteClose
+                 + " gefunden, dahinter beginnt der Wert  <tr><td>[WAN-IP:</td><td>]84.1.2.3</td\xE2\x80\xA6\n",
              "    32+5  Ende an " + quoteOpen + "</td>" + quoteClose,
-             "    24+8  Wert " + quoteOpen + "84.1.2.3" + quoteClose + "  \xE2\x80\xA6" "IP:</td><td>[84.1.2.3]</td>Version\xE2\x80\xA6\n"})
+             "    24+8  Wert " + quoteOpen + "84.1.2.3" + quoteClose
+                 + "  \xE2\x80\xA6" "IP:</td><td>[84.1.2.3]</td>Version\xE2\x80\xA6\n"})
         EXPECT_NE(plain.out.find(line), std::string::npos) << line << "\nin:\n" << plain.out;
 
     const TRun json = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "2",
