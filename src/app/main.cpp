@@ -8,7 +8,10 @@
 int main(int argc, char** argv)
 {
     TEditorApplication app(argc, argv);
+#ifndef Q_OS_WIN
+    // Windows has a message box of its own, which ShowMsgBox shows there.
     InstallQtMessageBox();
+#endif
     try {
         // One style everywhere, so that the window looks the same on every
         // desktop.

@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 #include "Commands.h"
+#include "WMsgBox.h"
 
 #include <iostream>
 #include <map>
@@ -32,6 +33,9 @@ const char kUsage[] =
 
 int main(int argc, char* argv[])
 {
+    // A console program: messages of the core go to standard error, on
+    // Windows too, where the default is a message box.
+    SetMessageBoxFunction(ConsoleMessageBox);
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},
         {"convert", RunConvertCommand},
