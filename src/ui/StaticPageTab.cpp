@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QTabWidget>
 
@@ -67,6 +68,18 @@ QString TestSource(const std::string& routerName, int statusQuery, const QString
     const QString query = statusQuery == 1 ? QStringLiteral("Status1") : QStringLiteral("Status %1").arg(statusQuery);
     const QString file = fileName.isEmpty() ? QStringLiteral("keine Datei") : QFileInfo(fileName).fileName();
     return ToQString(routerName) + QStringLiteral(" – ") + query + QStringLiteral(" – ") + file;
+}
+
+// Puts a new window to the right of the editor where the screen has room
+// for it, else a little below and right of the editor's corner.
+void PlaceBeside(QWidget& window, const QWidget& editor)
+{
+    const QRect editorFrame = editor.frameGeometry();
+    const QRect screen = editor.screen()->availableGeometry();
+    QRect place(editorFrame.topRight() + QPoint(8, 0), window.size());
+    if (!screen.contains(place))
+        place.moveTopLeft(editorFrame.topLeft() + QPoint(40, 40));
+    window.move(place.topLeft());
 }
 
 } // namespace
@@ -231,8 +244,10 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
 {
     if (!run.test)
         return;
-    if (!m_matchView)
+    if (!m_matchView) {
         m_matchView = new TMatchView(this);
+        PlaceBeside(*m_matchView, *this);
+    }
     if (m_matchView->Test() != run.test.get())
         m_matchView->SetTest(run.test, run.source);
     m_matchView->show();
