@@ -120,7 +120,7 @@ TRuleProposal FinishPropertyRule(TRuleProposal proposal, std::string_view page, 
 {
     TRouterEntry entry = NewRouterEntry();
     entry.Status2Values.Add("Wert=" + marker);
-    const TPropertyList values = TestPreparedPage(entry, page, 2).values;
+    const TFoundValues values = TestPreparedPage(entry, page, 2).values;
     proposal.result = values.Empty() ? std::string() : std::string(values.ValueAt(0));
     const std::string_view value = page.substr(proposal.span.begin, proposal.span.end - proposal.span.begin);
     if (proposal.result != PropertyResult(value))

@@ -4,6 +4,7 @@
 #include "RouterList.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -17,15 +18,19 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPushButton;
-class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TFileDialog;
+class TFoundValues;
+class TMatchView;
 class TMySpeedButton;
 class TPageControl;
+class TPageTest;
 class TPropertyListEditor;
 class TSpinEdit;
+class TStringGrid;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -144,10 +149,21 @@ private:
     void EnableDownButtons(QWidget* page, bool on);
     void MoveCurrentRow(int direction);
 
+    // A page test as the match view shows it: the test and what it was run on.
+    struct TTestRun {
+        std::shared_ptr<const TPageTest> test;
+        QString source;
+    };
+
     void StatFileNameChange();
     void TestBtnClick();
     int SelectedStatusQuery() const;
-    void FillResultGrid(const TPropertyList& results);
+    // The rows view into the page that `owner` keeps.
+    void FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner);
+    void GridDrawCell(QPainter& painter, int column, int row, const QRect& rect);
+    void MatchViewBtnClick();
+    void ShowMatchView(const TTestRun& run, int rule);
+    void GridCellClick(int row, bool open);
 
     TRoutersFile m_file;
     TRouterList m_routers;
@@ -199,7 +215,12 @@ private:
     QLineEdit* StatFileName = nullptr;
     std::array<TMySpeedButton*, 4> m_statusButtons{};
     TMySpeedButton* TestBtn = nullptr;
-    QTableWidget* Grid = nullptr;
+    TStringGrid* Grid = nullptr;
     QLabel* CurrIPLabel = nullptr;
     QLabel* Label8 = nullptr;
+    TMySpeedButton* MatchViewBtn = nullptr;
+    TTestRun m_status1Test; // what the labels show
+    TTestRun m_valuesTest;  // what the grid shows
+    TTestRun m_lastTest;
+    QPointer<TMatchView> m_matchView;
 };

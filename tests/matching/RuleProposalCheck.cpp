@@ -25,7 +25,7 @@ std::string CheckRule(const TRuleProposal& proposal, std::string_view page, TRul
     } else {
         entry.Status4Values.Add("x=" + proposal.code);
         marker = proposal.code;
-        const TPropertyList values = TestPreparedPage(entry, page, 4).values;
+        const TFoundValues values = TestPreparedPage(entry, page, 4).values;
         read = values.Empty() ? "" : std::string(values.ValueAt(0));
     }
     const bool checked = target == TRuleTarget::Property && FindTextNoCase("checked", value) > 0;

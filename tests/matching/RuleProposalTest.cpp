@@ -38,10 +38,10 @@ std::string Apply(const TRuleProposal& proposal, TRuleTarget target, std::string
     if (target == TRuleTarget::IPAddress) {
         entry.BeforeIPAddress = proposal.beforeIPAddress;
         entry.AfterIPAddress = proposal.afterIPAddress;
-        return TestPreparedPage(entry, page, 1).ipAddress;
+        return std::string(TestPreparedPage(entry, page, 1).ipAddress);
     }
     entry.Status3Values.Add("Wert=" + proposal.code);
-    const TPropertyList values = TestPreparedPage(entry, page, 3).values;
+    const TFoundValues values = TestPreparedPage(entry, page, 3).values;
     return values.Empty() ? "" : std::string(values.ValueAt(0));
 }
 
