@@ -24,6 +24,11 @@ void WarnCp1252(const std::string& message)
     std::cerr << "routersdat: warning: " << Cp1252ToUtf8(message) << '\n';
 }
 
+void Note(const std::string& message)
+{
+    std::cerr << "routersdat: " << message << '\n';
+}
+
 std::string AbsolutePath(const std::string& path)
 {
     std::error_code error;

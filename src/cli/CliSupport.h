@@ -12,6 +12,8 @@ int Fail(const std::string& message);
 // The same for a Windows-1252 text (the core's German messages).
 int FailCp1252(const std::string& message);
 void WarnCp1252(const std::string& message);
+// Prints "routersdat: <message>" (UTF-8) to standard error, for information.
+void Note(const std::string& message);
 
 // The path made absolute, for messages.
 std::string AbsolutePath(const std::string& path);

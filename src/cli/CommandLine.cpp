@@ -8,9 +8,10 @@ const char kExitStatusHelp[] =
     "  0  success\n"
     "  1  failure: wrong arguments, a file that cannot be read or written, an\n"
     "     unknown router, not enough memory\n"
-    "  2  the definitions file is damaged (cut off or with stray bytes at its end),\n"
-    "     or holds texts that had to be cut; what could be read was still used,\n"
-    "     except by convert without --force\n";
+    "  2  a definitions file read is damaged (cut off or with stray bytes at its\n"
+    "     end), or holds texts that had to be cut; what could be read was still\n"
+    "     used, except by convert without --force\n"
+    "  (diff: 0 equal, 1 different, 2 trouble)\n";
 
 TCommandLine::TCommandLine(std::string command, std::string description)
     : m_command(std::move(command)), m_description(std::move(description))
@@ -137,5 +138,5 @@ std::string TCommandLine::HelpText() const
         for (const auto& [name, help] : m_positionalHelp)
             row(name, help);
     }
-    return text + "\n" + kExitStatusHelp;
+    return text + "\n" + m_exitStatusHelp;
 }

@@ -21,6 +21,8 @@ public:
     TCommandLine(std::string command, std::string description);
 
     void AddPositional(std::string name, std::string help);
+    // The exit statuses the help lists, where the command's own differ.
+    void SetExitStatusHelp(std::string help) { m_exitStatusHelp = std::move(help); }
     void AddFlag(std::string name, std::string help);
     // shortName 0 for none; an option that is not given reads as
     // defaultValue.
@@ -57,4 +59,5 @@ private:
     std::vector<std::pair<std::string, std::string>> m_positionalHelp;
     std::vector<TOption> m_options;
     std::vector<std::string> m_positional;
+    std::string m_exitStatusHelp = kExitStatusHelp;
 };

@@ -8,7 +8,12 @@
 
 std::string JsonString(std::string_view cp1252Text)
 {
-    std::string out = "\"";
+    return '"' + JsonStringContent(cp1252Text) + '"';
+}
+
+std::string JsonStringContent(std::string_view cp1252Text)
+{
+    std::string out;
     for (const char c : Cp1252ToUtf8(cp1252Text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
@@ -22,7 +27,6 @@ std::string JsonString(std::string_view cp1252Text)
             out += c;
         }
     }
-    out += '"';
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "NameExport.h"
 
 int RunNamesCommand(const TArguments& arguments)
 {
@@ -19,8 +20,5 @@ int RunNamesCommand(const TArguments& arguments)
     const auto result = ReadDefinitions(in, list);
     if (!result)
         return kExitFailure;
-    std::string text;
-    for (int i = 0; i < list.Count(); ++i)
-        text.append(list.Name(i)).append("\r\n");
-    return WriteOutput(out, text) ? StatusAfterReading(*result) : kExitFailure;
+    return WriteOutput(out, RouterNamesText(list)) ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "WMsgBox.h"
 
 #include <iostream>
 #include <map>
@@ -11,17 +12,26 @@ namespace {
 const char kUsage[] =
     "Usage: routersdat COMMAND [ARGUMENTS]\n"
     "\n"
-    "Inspects and converts router definitions files without the editor window.\n"
+    "Inspects, converts and merges router definitions files without the editor window.\n"
     "Input files are never created or changed.\n"
     "\n"
     "Commands:\n"
     "  dump FILE                print every record of FILE as JSON, in file order\n"
     "  convert IN OUT           write IN as the editor saves it (current version) to OUT\n"
     "  names FILE [-o OUT]      print the router names, sorted, one per CR LF line\n"
-    "  test FILE PAGE [--router NAME] [--status N] [--json]\n"
+    "  test FILE PAGE [--router NAME] [--status N] [--json] [--explain]\n"
     "                           test a router's status-page rules against a saved page;\n"
     "                           without --router, list every router that reads PAGE as\n"
-    "                           online with an IP address\n"
+    "                           online with an IP address; --explain shows where each\n"
+    "                           rule matched\n"
+    "  merge TARGET SOURCE (--router NAME | --all) [--skip-existing] [--saved-at TIME]\n"
+    "                           take routers over from SOURCE as the editor's merge does\n"
+    "  diff A B [--json] [--ignore FIELDS]\n"
+    "                           list the routers only in A, only in B, and those that differ\n"
+    "  pack JSON OUT            write the JSON that dump prints back as a definitions file\n"
+    "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
+    "                           propose the rule that extracts TEXT from a saved page,\n"
+    "                           tested on that page\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n"
     "\n";
@@ -30,11 +40,18 @@ const char kUsage[] =
 
 int main(int argc, char* argv[])
 {
+    // A console program: messages of the core go to standard error, on
+    // Windows too, where the default is a message box.
+    SetMessageBoxFunction(ConsoleMessageBox);
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},
         {"convert", RunConvertCommand},
         {"names", RunNamesCommand},
         {"test", RunTestCommand},
+        {"merge", RunMergeCommand},
+        {"diff", RunDiffCommand},
+        {"pack", RunPackCommand},
+        {"suggest", RunSuggestCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";
     const auto found = commands.find(command);

@@ -129,8 +129,5 @@ std::uint64_t UsableMemory();
 // filling a large one cheaper; a hint that may be ignored.
 void PreferLargePages(void* data, std::size_t size);
 
-// How far local time is ahead of UTC at that moment, in seconds.
-long LocalTimeOffset(std::int64_t unixSeconds);
-
 // The system's text for an error number (UTF-8).
 std::string SystemErrorText(int error);

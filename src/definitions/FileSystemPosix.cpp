@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <utility>
 
 #include <dirent.h>
@@ -370,13 +369,6 @@ void PreferLargePages(void* data, std::size_t size)
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kLargePage - 1);
     if (end > begin)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-long LocalTimeOffset(std::int64_t unixSeconds)
-{
-    const std::time_t seconds = static_cast<std::time_t>(unixSeconds);
-    std::tm local{};
-    return ::localtime_r(&seconds, &local) ? local.tm_gmtoff : 0;
 }
 
 std::string SystemErrorText(int error)

@@ -286,6 +286,15 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
     return true;
 }
 
+std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record)
+{
+    auto entry = std::make_unique<TRouterEntry>();
+    TFieldReader in(record.Bytes(), 0);
+    std::vector<TCutText> none; // a stored record has no text to cut
+    ReadRecord(in, record.file->version, *entry, none);
+    return entry;
+}
+
 // Room for all records once the first ones tell how long a record is, so
 // that the list is not copied while it grows.
 void ReserveForAll(std::vector<TRouterItem>& items, std::size_t bytesRead, std::size_t fileSize)
@@ -308,6 +317,7 @@ TLoadResult ParseRecords(std::unique_ptr<TStoredFile> file, TRouterList& list)
         return result;
     }
     file->version = U32(bytes.data());
+    file->read = ReadStoredRecord;
     result.version = file->version;
 
     std::vector<TRouterItem> items;
@@ -344,15 +354,6 @@ TLoadResult ParseRecords(std::unique_ptr<TStoredFile> file, TRouterList& list)
 }
 
 } // namespace
-
-std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record)
-{
-    auto entry = std::make_unique<TRouterEntry>();
-    TFieldReader in(record.Bytes(), 0);
-    std::vector<TCutText> none; // a stored record has no text to cut
-    ReadRecord(in, record.file->version, *entry, none);
-    return entry;
-}
 
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
 {

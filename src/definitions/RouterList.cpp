@@ -29,7 +29,7 @@ TRouterEntry& TRouterList::Entry(int index) const
     CheckIndex(index);
     TRouterItem& item = m_items[index];
     if (!item.entry)
-        item.entry = ReadStoredRecord(item.stored);
+        item.entry = item.stored.file->read(item.stored);
     return *item.entry;
 }
 

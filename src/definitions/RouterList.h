@@ -15,10 +15,14 @@ public:
     explicit TListIndexError(int index);
 };
 
-// The bytes of a definitions file whose records are read when first needed.
+struct TStoredRecord;
+
+// The bytes of a definitions file whose records are read when first needed,
+// and the reader that reads them.
 struct TStoredFile {
     std::string bytes;
     std::uint32_t version = 0;
+    std::unique_ptr<TRouterEntry> (*read)(const TStoredRecord& record) = nullptr;
 };
 
 // A record that is still only in the bytes of its file.
@@ -31,9 +35,6 @@ struct TStoredRecord {
 
     std::string_view Bytes() const { return std::string_view(file->bytes).substr(offset, size); }
 };
-
-// Reads a stored record (the file reader does).
-std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record);
 
 struct TRouterItem {
     TRouterItem(std::string name, std::unique_ptr<TRouterEntry> entry, TStoredRecord stored = {})

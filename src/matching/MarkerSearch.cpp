@@ -1,6 +1,7 @@
 #include "MarkerSearch.h"
 
 #include "Normalize.h"
+#include "TraceRecorder.h"
 #include "mwIPos.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 namespace {
 
 constexpr std::string_view kStartDirective = "{startpos=";
+constexpr std::string_view kTerminators[] = {"<", ";", "')"};
 
 // The text from 1-based position k on; k below 1 counts as 1.
 std::string_view From(std::string_view text, std::size_t k)
@@ -38,7 +40,26 @@ std::string_view Trim(std::string_view text)
 // Every value ends at the first of these.
 std::size_t FirstValueTerminator(std::string_view text)
 {
-    return FirstTerminator("<", ";", "')", text);
+    return FirstTerminator(kTerminators[0], kTerminators[1], kTerminators[2], text);
+}
+
+// Records which terminator ends the value at the 1-based position `end` of
+// `rest`, or that none was found in the part searched.
+void RecordTerminator(TTraceRecorder& record, std::string_view rest, std::size_t end)
+{
+    if (!record)
+        return;
+    if (end == 0) {
+        record.Step(TStepKind::Terminator, false, record.Searched(rest));
+        return;
+    }
+    const std::string_view at = rest.substr(end - 1);
+    for (std::size_t which = 0; which < std::size(kTerminators); ++which) {
+        if (at.substr(0, kTerminators[which].size()) == kTerminators[which]) {
+            record.Step(TStepKind::Terminator, true, at.substr(0, kTerminators[which].size()), which);
+            return;
+        }
+    }
 }
 
 std::optional<int> DigitValue(char c, int base)
@@ -57,7 +78,7 @@ std::optional<int> DigitValue(char c, int base)
 
 // Reads the start directive, if the marker holds one: narrows the page to
 // the start text on and drops the directive from the marker.
-void ApplyStartDirective(std::string_view& marker, std::string_view& page)
+void ApplyStartDirective(std::string_view& marker, std::string_view& page, TTraceRecorder& record)
 {
     if (FindTextNoCase(kStartDirective, marker) == 0)
         return;
@@ -66,22 +87,58 @@ void ApplyStartDirective(std::string_view& marker, std::string_view& page)
     if (const std::size_t eq = FindTextNoCase("=", startText); eq > 0)
         startText = From(startText, eq + 1);
     marker = AfterClosingBrace(marker);
-    if (startText.empty())
+    if (record) {
+        record->hasStartText = true;
+        record->startText = startText;
+    }
+    const std::size_t s = startText.empty() ? 0 : FindTextNoCase(startText, page);
+    if (s == 0) { // the search stays on the whole page
+        record.Step(TStepKind::StartText, false, record.Searched(page));
         return;
-    if (const std::size_t s = FindTextNoCase(startText, page); s > 0)
-        page = From(page, s);
+    }
+    page = From(page, s);
+    record.Step(TStepKind::StartText, true, page.substr(0, BeforeNul(startText).size()));
 }
 
 // Reads the count directive: any "{" makes the text up to the first "}"
 // one, whatever stands before the brace.
-std::int32_t TakeCountDirective(std::string_view& marker)
+std::int32_t TakeCountDirective(std::string_view& marker, TTraceRecorder& record)
 {
     if (FindTextNoCase("{", marker) == 0)
         return 1;
     const std::size_t c = FindTextNoCase("}", marker);
     const std::string_view countText = c > 2 ? marker.substr(1, c - 2) : std::string_view();
     marker = AfterClosingBrace(marker);
-    return ReadCount(countText);
+    const std::int32_t count = ReadCount(countText);
+    if (record) {
+        record->hasCount = true;
+        record->count = count;
+    }
+    return count;
+}
+
+// The n-th occurrence of the marker, each occurrence on the way recorded.
+std::size_t FindOccurrence(std::string_view marker, std::string_view page, std::size_t n, TTraceRecorder& record)
+{
+    if (!record)
+        return FindNthTextNoCase(marker, page, n);
+    const std::size_t length = BeforeNul(marker).size();
+    return FindNthTextNoCase(marker, page, n,
+                             [&](std::size_t at) { record.Occurrence(page, at, length, n); });
+}
+
+// Records why the marker was not found in the part of the page searched.
+void RecordMissingMarker(TTraceRecorder& record, std::string_view marker, std::string_view searched,
+                         std::size_t wanted)
+{
+    if (!record)
+        return;
+    record.Step(TStepKind::Marker, false, record.Searched(searched), wanted);
+    if (BeforeNul(marker).empty())
+        record.Fail(TRuleFailure::NoHtmlCode);
+    else // a start text that the page lacks comes first
+        record.Fail(record->occurrencesSeen > 0 ? TRuleFailure::TooFewOccurrences : TRuleFailure::MarkerNotFound,
+                    BeforeNul(record->startText).empty() ? -1 : record.FirstMiss(TStepKind::StartText));
 }
 
 } // namespace
@@ -121,19 +178,35 @@ std::int32_t ReadCount(std::string_view text)
 
 TMarkerMatch FindMarker(std::string_view marker, std::string_view page)
 {
-    ApplyStartDirective(marker, page);
-    const std::int32_t count = TakeCountDirective(marker);
+    return FindMarker(marker, page, nullptr);
+}
 
-    if (count <= 0) { // the marker must occur, but nothing is skipped
-        if (FindTextNoCase(marker, page) == 0)
+TMarkerMatch FindMarker(std::string_view marker, std::string_view page, TRuleTrace* trace)
+{
+    TTraceRecorder record(trace, page);
+    if (record) {
+        record->marker = marker;
+        if (marker.empty()) {
+            record.Fail(TRuleFailure::EmptyCode);
             return {};
-        return {true, page};
+        }
     }
-    // Occurrences are counted without overlap. When the page holds fewer
-    // than the requested number, no value follows the marker: not found.
-    const std::size_t pos = FindNthTextNoCase(marker, page, static_cast<std::size_t>(count));
-    if (pos == 0)
+    ApplyStartDirective(marker, page, record);
+    const std::int32_t count = TakeCountDirective(marker, record);
+    if (record)
+        record->htmlCode = BeforeNul(marker);
+
+    // With a count of 0 or less the marker must occur, but nothing is
+    // skipped. Occurrences are counted without overlap. When the page holds
+    // fewer than the requested number, no value follows: not found.
+    const std::size_t wanted = count <= 0 ? 1 : static_cast<std::size_t>(count);
+    const std::size_t pos = FindOccurrence(marker, page, wanted, record);
+    if (pos == 0) {
+        RecordMissingMarker(record, marker, page, wanted);
         return {};
+    }
+    if (count <= 0)
+        return {true, page};
     // Like every search, the marker counts as ending at its first NUL byte.
     return {true, From(page, pos + BeforeNul(marker).size())};
 }
@@ -155,34 +228,81 @@ std::size_t FirstTerminator(std::string_view t1, std::string_view t2, std::strin
     return first;
 }
 
-std::string ExtractIPAddress(std::string_view before, std::string_view after, std::string_view page)
+// Records the value taken from the page; an empty one means the rule gave
+// nothing.
+void RecordValue(TTraceRecorder& record, std::string_view value, std::string_view cutFrom)
 {
-    const TMarkerMatch match = FindMarker(StripLineBreaks(before), page);
-    if (!match.found)
-        return {};
-    std::size_t end = FindTextNoCase(StripLineBreaks(after), match.rest);
-    if (end == 0)
-        end = FirstValueTerminator(match.rest);
-    if (end == 0)
-        return {};
-    return std::string(Trim(match.rest.substr(0, end - 1)));
+    if (!record)
+        return;
+    const bool empty = value.empty();
+    record.Step(TStepKind::Value, !empty, empty ? cutFrom.substr(0, 0) : value);
+    if (empty)
+        record.Fail(TRuleFailure::EmptyValue);
 }
 
-std::string ExtractPropertyValue(std::string_view code, std::string_view page)
+std::string_view ExtractIPAddress(std::string_view before, std::string_view after, std::string_view page,
+                                  TRuleTrace* trace)
 {
-    const std::string marker = StripLineBreaks(code);
-    if (marker.empty())
+    TTraceRecorder record(trace, page);
+    const TMarkerMatch match = FindMarker(StripLineBreaks(before), page, trace);
+    if (!match.found)
         return {};
-    const TMarkerMatch match = FindMarker(marker, page);
+    const std::string afterText = StripLineBreaks(after);
+    std::size_t end = FindTextNoCase(afterText, match.rest);
+    if (record && !BeforeNul(afterText).empty()) {
+        record->afterText = afterText;
+        const std::string_view part = end > 0 ? match.rest.substr(end - 1, BeforeNul(afterText).size())
+                                              : record.Searched(match.rest);
+        record.Step(TStepKind::AfterText, end > 0, part);
+    }
+    if (end == 0) {
+        end = FirstValueTerminator(match.rest);
+        RecordTerminator(record, match.rest, end);
+    }
+    if (end == 0) {
+        if (record)
+            record.Fail(TRuleFailure::NoValueEnd, record.FirstMiss(TStepKind::AfterText));
+        return {};
+    }
+    const std::string_view value = Trim(match.rest.substr(0, end - 1));
+    RecordValue(record, value, match.rest);
+    if (record)
+        record->value = value;
+    return value;
+}
+
+std::string_view ExtractPropertyValue(std::string_view code, std::string_view page, TRuleTrace* trace)
+{
+    TTraceRecorder record(trace, page);
+    const std::string marker = StripLineBreaks(code);
+    if (marker.empty()) {
+        if (record) {
+            record->marker.clear();
+            record.Fail(TRuleFailure::EmptyCode);
+        }
+        return {};
+    }
+    const TMarkerMatch match = FindMarker(marker, page, trace);
     if (!match.found)
         return {};
     // Without a terminator the value runs to the real end of the page: only
     // the searches stop at a NUL byte.
     const std::size_t end = FirstValueTerminator(match.rest);
+    if (end > 0)
+        RecordTerminator(record, match.rest, end);
+    else
+        record.Step(TStepKind::PageEnd, true, match.rest.substr(match.rest.size()));
     std::string_view value = Trim(end > 0 ? match.rest.substr(0, end - 1) : match.rest);
-    if (const std::size_t quote = FindTextNoCase("\"", value); quote > 0)
+    if (const std::size_t quote = FindTextNoCase("\"", value); quote > 0) {
+        record.Step(TStepKind::Quote, true, value.substr(quote - 1, 1));
         value = value.substr(0, quote - 1);
-    if (FindTextNoCase("checked", value) > 0)
-        return "aktiv";
-    return std::string(value);
+    }
+    RecordValue(record, value, match.rest);
+    if (const std::size_t checked = FindTextNoCase("checked", value); checked > 0) {
+        record.Step(TStepKind::Checked, true, value.substr(checked - 1, 7));
+        value = "aktiv";
+    }
+    if (record)
+        record->value = value;
+    return value;
 }

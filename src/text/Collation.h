@@ -1,7 +1,8 @@
 #pragma once
 
 // The alphabetical order of a language, behind a small interface:
-// CollationIcu.cpp implements it with ICU.
+// CollationIcu.cpp implements it with ICU, CollationWindows.cpp with the
+// system's functions.
 
 #include <memory>
 #include <string>
@@ -32,7 +33,10 @@ private:
 };
 
 // The user's locale for sorting: LC_ALL, LC_COLLATE or LANG, whichever is
-// set first.
+// set first, else the system's.
 std::string UserCollationLocale();
+// The locale for sorting where the environment names none: none on POSIX
+// systems (the C locale), the user's own on Windows.
+std::string SystemCollationLocale();
 // The collator of the user's locale, made at its first use.
 const TCollator& UserCollator();

@@ -3,7 +3,6 @@
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -91,18 +90,7 @@ std::string TCollator::LocaleId() const
     return U_SUCCESS(status) && id ? id : "";
 }
 
-std::string UserCollationLocale()
+std::string SystemCollationLocale()
 {
-    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return value;
-    }
     return {};
-}
-
-const TCollator& UserCollator()
-{
-    static const TCollator collator(UserCollationLocale());
-    return collator;
 }

@@ -23,23 +23,23 @@ int SafeDefaultAnswer(unsigned style)
     }
 }
 
-int WriteToStandardError(const std::string& text, const std::string& caption, unsigned style)
-{
-    std::cerr << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text) << '\n';
-    return SafeDefaultAnswer(style);
-}
-
 TMessageBoxFunction& InstalledFunction()
 {
-    static TMessageBoxFunction function = WriteToStandardError;
+    static TMessageBoxFunction function = SystemMessageBox;
     return function;
 }
 
 } // namespace
 
+int ConsoleMessageBox(const std::string& text, const std::string& caption, unsigned style)
+{
+    std::cerr << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text) << '\n';
+    return SafeDefaultAnswer(style);
+}
+
 void SetMessageBoxFunction(TMessageBoxFunction function)
 {
-    InstalledFunction() = function ? std::move(function) : WriteToStandardError;
+    InstalledFunction() = function ? std::move(function) : SystemMessageBox;
 }
 
 int MessageBoxA(const std::string& text, const std::string& caption, unsigned style)

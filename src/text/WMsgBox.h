@@ -69,12 +69,22 @@ constexpr int IDNO = 7;
 using TMessageBoxFunction =
     std::function<int(const std::string& text, const std::string& caption, unsigned style)>;
 
-// Installs the platform function; an empty function restores the default,
-// which writes the message to standard error and answers the box's safe
-// choice (OK, Cancel, Abort or No).
+// The desktop system's message box, the one that ShowMsgBox uses unless
+// another function is installed: on Windows the modal box owned by the active
+// window; elsewhere ConsoleMessageBox, as the core knows no window system
+// there (the editor installs its own box).
+int SystemMessageBox(const std::string& text, const std::string& caption, unsigned style);
+
+// Writes the message to standard error and answers the box's safe choice (OK,
+// Cancel, Abort or No): for console programs and tests, which must never wait
+// for a box.
+int ConsoleMessageBox(const std::string& text, const std::string& caption, unsigned style);
+
+// Installs the function behind every message box; an empty function restores
+// SystemMessageBox.
 void SetMessageBoxFunction(TMessageBoxFunction function);
 
-// Calls the installed platform function.
+// Calls the installed function.
 int MessageBoxA(const std::string& text, const std::string& caption, unsigned style);
 
 unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons);

@@ -211,8 +211,8 @@ public:
     {}
 
     // 0-based index of the n-th occurrence (n >= 1), counted without
-    // overlap, or SIZE_MAX.
-    std::size_t Run(std::size_t n);
+    // overlap, or SIZE_MAX. `seen`, if set, gets each occurrence on the way.
+    std::size_t Run(std::size_t n, const std::function<void(std::size_t)>* seen = nullptr);
 
 private:
     enum class TStep { Continue, Found, NulReached, GiveUp };
@@ -356,11 +356,16 @@ std::size_t TFilterSearch::Next(std::size_t at)
     }
 }
 
-std::size_t TFilterSearch::Run(std::size_t n)
+std::size_t TFilterSearch::Run(std::size_t n, const std::function<void(std::size_t)>* seen)
 {
     std::size_t found = Next(0);
-    while (found != SIZE_MAX && --n > 0)
+    while (found != SIZE_MAX) {
+        if (seen)
+            (*seen)(found);
+        if (--n == 0)
+            break;
         found = Next(found + m_p.length);
+    }
     return found;
 }
 
@@ -379,13 +384,31 @@ std::size_t FindTextNoCase(std::string_view pattern, std::string_view text)
     return FindNthTextNoCase(pattern, text, 1);
 }
 
-std::size_t FindNthTextNoCase(std::string_view pattern, std::string_view text, std::size_t n)
+namespace {
+
+std::size_t FindNth(std::string_view pattern, std::string_view text, std::size_t n,
+                    const std::function<void(std::size_t)>* seen)
 {
     const std::size_t length = BeforeNul(pattern).size();
     if (length == 0 || length > text.size())
         return 0;
     const TPattern p{reinterpret_cast<const Byte*>(pattern.data()), length};
     TText t(reinterpret_cast<const Byte*>(text.data()), text.size());
-    const std::size_t found = TFilterSearch(p, t).Run(std::max<std::size_t>(n, 1));
+    const std::function<void(std::size_t)> seenOneBased = [seen](std::size_t at) { (*seen)(at + 1); };
+    const std::size_t found =
+        TFilterSearch(p, t).Run(std::max<std::size_t>(n, 1), seen ? &seenOneBased : nullptr);
     return found == SIZE_MAX ? 0 : found + 1;
+}
+
+} // namespace
+
+std::size_t FindNthTextNoCase(std::string_view pattern, std::string_view text, std::size_t n)
+{
+    return FindNth(pattern, text, n, nullptr);
+}
+
+std::size_t FindNthTextNoCase(std::string_view pattern, std::string_view text, std::size_t n,
+                              const std::function<void(std::size_t)>& seen)
+{
+    return FindNth(pattern, text, n, &seen);
 }

@@ -1,19 +1,20 @@
 #include "MainUnit.h"
 
 #include "ErrorHandler.h"
+#include "FileDialog.h"
 #include "FileMessages.h"
 #include "MySpeedButton.h"
 #include "Normalize.h"
 #include "PageControl.h"
+#include "PropertyListEditor.h"
 #include "QtText.h"
 #include "RouterNamesModel.h"
+#include "SpinEdit.h"
 #include "TextControls.h"
-#include "ValueListEditor.h"
 #include "WMsgBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -32,7 +33,6 @@ const QString kDesignCaption = QStringLiteral("Tarvelo Editor (Abfrage Weboberfl
 const QString kVersion = QStringLiteral("1.14");
 
 constexpr int kTestPageIndex = 8;
-constexpr int kFirstPropertyPageIndex = 4;
 
 // Where the caption of a labelled edit sits above the edit.
 constexpr int kLabelAboveEdit = 16;
@@ -122,6 +122,7 @@ void TMainEditor::CreateControls()
     CreateTestPage();
     CreateTopRow();
     CreateBottomRow();
+    CreateFileDialogs();
 }
 
 void TMainEditor::CreateTopRow()
@@ -283,12 +284,11 @@ void TMainEditor::CreateLoginPage()
     bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bevel1->setGeometry(24, 304, 569, 9);
     QLabel* label25 = AddLabel(page, "Label25", QStringLiteral("HTTP-Port (meistens 80):"), {24, 328});
-    RHTTPPort = new QSpinBox(page);
+    RHTTPPort = new TSpinEdit(page);
     RHTTPPort->setObjectName(QStringLiteral("RHTTPPort"));
     RHTTPPort->setGeometry(24, 344, 121, 21);
     RHTTPPort->setRange(1, 65535);
     RHTTPPort->setValue(80);
-    RHTTPPort->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     label25->setBuddy(RHTTPPort);
 }
 
@@ -369,7 +369,7 @@ void TMainEditor::CreatePropertyPage(int number)
         {16, 40, 545, 21});
     QLabel* label = AddLabel(page, labelNames[slot], QStringLiteral("Abfragbare Eigenschaften:"),
                              {16, 80});
-    controls.editor = new TValueListEditor(page);
+    controls.editor = new TPropertyListEditor(page);
     controls.editor->setObjectName(QString::fromLatin1("VEditor%1").arg(slot));
     controls.editor->setGeometry(16, 96, 545, 241);
     label->setBuddy(controls.editor);
@@ -386,11 +386,13 @@ void TMainEditor::CreatePropertyPage(int number)
     controls.upBtn->SetGlyph(QStringLiteral("up"));
     controls.upBtn->SetHint(QStringLiteral("Zeile nach oben"));
     controls.upBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    controls.upBtn->setEnabled(false);
     controls.downBtn = AddSpeedButton(page, downNames[slot], QString(), {568, 176, 23, 22});
     controls.downBtn->SetTag(1);
     controls.downBtn->SetGlyph(QStringLiteral("down"));
     controls.downBtn->SetHint(QStringLiteral("Zeile nach unten"));
     controls.downBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    controls.downBtn->setEnabled(false);
 }
 
 void TMainEditor::CreateUserDefinedPage()
@@ -443,9 +445,12 @@ void TMainEditor::ConnectHandlers()
     connect(DeleteBtn, &QAbstractButton::clicked, this, Guarded([this] { DeleteBtnClick(); }));
     connect(SaveBtn, &QAbstractButton::clicked, this, Guarded([this] { SaveBtnClick(); }));
     connect(CancelBtn, &QAbstractButton::clicked, this, Guarded([this] { CancelBtnClick(); }));
+    connect(Button1, &QAbstractButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(Button2, &QAbstractButton::clicked, this, Guarded([this] { Button2Click(); }));
     connect(BrowserAuthChkBox, &QCheckBox::toggled, this,
             Guarded([this] { BrowserAuthChkBoxClick(); }));
     connect(PC, &QTabWidget::currentChanged, this, Guarded([this] { PCChange(); }));
+    ConnectPropertyPages();
 
     for (QWidget* control : std::initializer_list<QWidget*>{
              RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, GoOnlineEdit, GoOfflineEdit,
@@ -529,10 +534,9 @@ void TMainEditor::FormShow()
 
 void TMainEditor::WarnAboutCutTexts()
 {
-    const std::string backup = FileNameOf(m_file.Path()) + ".bak";
     ShowMsgBox(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
-                   "\n\nDas Original wird beim ersten Speichern als \"" + MessageText(backup) +
-                   "\" aufbewahrt.",
+                   "\n\nBeim ersten Speichern wird das Original zuvor als Sicherungskopie "
+                   "aufbewahrt; ihr Name wird dann angezeigt.",
                {}, mkWarning, btnOK);
 }
 
@@ -541,12 +545,26 @@ void TMainEditor::WarnIfFileDamaged()
     const QString path = QString::fromStdString(m_file.Path());
     const QString text =
         QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht gelesen "
-                       "werden. Angezeigt wird, was davor lesbar war.\n\nDas Original wird beim "
-                       "ersten Speichern als \"%3\" aufbewahrt.")
+                       "werden. Angezeigt wird, was davor lesbar war.\n\nBeim ersten Speichern "
+                       "wird das Original zuvor als Sicherungskopie aufbewahrt; ihr Name wird "
+                       "dann angezeigt.")
             .arg(path)
-            .arg(m_loadResult.damagedOffset)
-            .arg(QFileInfo(path).fileName() + QStringLiteral(".bak"));
+            .arg(m_loadResult.damagedOffset);
     ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+}
+
+// Writes the whole list. The first save after a load that did not read the
+// file completely keeps the original, under a name the user must learn.
+void TMainEditor::WriteRouters()
+{
+    if (!m_file.Save(m_routers) || m_file.LastBackupPath().empty())
+        return;
+    const QString text = QStringLiteral("Die Datei \"%1\" konnte beim Start nicht vollständig "
+                                        "gelesen werden. Ihr Original wurde vor dem Speichern als "
+                                        "\"%2\" aufbewahrt.")
+                             .arg(QString::fromStdString(m_file.Path()),
+                                  QString::fromStdString(m_file.LastBackupPath()));
+    ShowMsgBox(ToCp1252(text), {}, mkInformation, btnOK);
 }
 
 // ------------------------------------------------------------ router list
@@ -593,7 +611,7 @@ void TMainEditor::ShowRecord(const TRouterEntry& record)
     GoOfflineEdit->setText(ToQString(record.GoOffline));
     SignOffURLEdit->setText(ToQString(record.SignOffURL));
     StatusPageEdit->setText(ToQString(record.StatusPage));
-    OfflineCodeEdit->setPlainText(ToQString(record.OfflineCode));
+    OfflineCodeEdit->SetSavedText(ToQString(record.OfflineCode));
     BeforeIPAddressEdit->setPlainText(ToQString(record.BeforeIPAddress));
     AfterIPAddressEdit->setPlainText(ToQString(record.AfterIPAddress));
     m_propertyPages[0].pageEdit->setText(ToQString(record.Status2Page));
@@ -645,6 +663,7 @@ void TMainEditor::SetEditMode(bool enable)
                  page.editor, page.addBtn, page.editBtn, page.delBtn, page.dupBtn})
             control->setEnabled(enable);
     }
+    ApplyRowButtonRuleOnEveryPage();
     PCChange();
 }
 
@@ -660,7 +679,12 @@ void TMainEditor::BrowserAuthChkBoxClick()
 
 void TMainEditor::SetTestPageEnabled(bool enable)
 {
+    // The tab bar leaves a tab that is disabled while its page is shown; the
+    // page stays in view instead, with its controls disabled.
+    const int shown = PC->currentIndex();
+    const QSignalBlocker quiet(PC);
     PC->setTabEnabled(kTestPageIndex, enable);
+    PC->setCurrentIndex(shown);
 }
 
 void TMainEditor::ClearEditingTexts()
@@ -705,20 +729,12 @@ void TMainEditor::EditBtnClick()
 
 // ------------------------------------------------------------ save, cancel
 
-int TMainEditor::PortValue() const
-{
-    bool readable = false;
-    const int value = RHTTPPort->cleanText().toInt(&readable);
-    return readable ? std::clamp(value, RHTTPPort->minimum(), RHTTPPort->maximum())
-                    : RHTTPPort->minimum();
-}
-
 void TMainEditor::CopyControlsInto(TRouterEntry& record) const
 {
     record.SavedAt = CurrentDateTime();
     record.BrowserAuth = BrowserAuthChkBox->isChecked() ? 1 : 0;
     record.AuthString = ToCp1252(AuthStringEdit->text());
-    record.HTTPPort = PortValue();
+    record.HTTPPort = RHTTPPort->EnteredValue();
     record.RouterVendor = ToCp1252(RouterVendorEdit->text());
     record.RouterVendorURL = ToCp1252(RouterVendorURLEdit->text());
     record.Comments = ToCp1252(CommentsEdit->SavedText());
@@ -775,7 +791,7 @@ void TMainEditor::SaveBtnClick()
     // The record's own item takes the new name in place; the list is sorted
     // again only at the next start.
     m_routerNames->Rename(recordIndex, record.RouterVendor);
-    m_file.Save(m_routers);
+    WriteRouters();
     RoutersCB->setEnabled(true);
     SelectRouter(m_routers.FindByName(record.RouterVendor));
     RoutersCBChange();
@@ -799,7 +815,7 @@ void TMainEditor::DeleteBtnClick()
     if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
     m_routerNames->Delete(index);
-    m_file.Save(m_routers);
+    WriteRouters();
     if (m_routers.Empty())
         SelectRouter(-1);
     RoutersCBChange();
@@ -809,7 +825,7 @@ void TMainEditor::DeleteBtnClick()
 
 bool TMainEditor::EnterKeyPress(QObject*, QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+    if (!IsEnterKey(event))
         return false;
     // Queued, so that the focus moves once the key event is finished.
     QMetaObject::invokeMethod(this, [this] { focusNextChild(); }, Qt::QueuedConnection);
@@ -855,7 +871,7 @@ void TMainEditor::TrimTextExit(TCp1252Memo* sender)
 {
     const QString normalized = ToQString(NormalizeHtmlCode(ToCp1252(sender->SavedText())));
     if (normalized != sender->SavedText())
-        sender->setPlainText(normalized);
+        sender->SetSavedText(normalized);
 }
 
 // ------------------------------------------------------ property lists
@@ -863,25 +879,4 @@ void TMainEditor::TrimTextExit(TCp1252Memo* sender)
 void TMainEditor::PCChange()
 {
     ValueEditClick();
-}
-
-// The move buttons of the page's property list: none while the list is
-// disabled, none past either end, none on a list without rows.
-void TMainEditor::ValueEditClick()
-{
-    const int slot = PC->currentIndex() - kFirstPropertyPageIndex;
-    if (slot < 0 || slot >= static_cast<int>(m_propertyPages.size()))
-        return;
-    const TPropertyPage& page = m_propertyPages[slot];
-    if (!page.editor->isEnabled()) {
-        page.upBtn->setEnabled(false);
-        page.downBtn->setEnabled(false);
-        return;
-    }
-    const int rows = page.editor->Strings().Count();
-    const int current = page.editor->currentRow();
-    const TPropertyList& lines = page.editor->Strings();
-    const bool firstRowBlank = rows == 0 || (lines.Name(0).empty() && lines.ValueAt(0).empty());
-    page.upBtn->setEnabled(!firstRowBlank && current > 0);
-    page.downBtn->setEnabled(!firstRowBlank && current < rows - 1);
 }

@@ -4,6 +4,7 @@
 #include "RouterList.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -17,15 +18,20 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPainter;
 class QPushButton;
-class QSpinBox;
-class QTableWidget;
 class TCp1252LineEdit;
 class TCp1252Memo;
+class TFileDialog;
+class TFoundValues;
+class TMatchView;
 class TMySpeedButton;
 class TPageControl;
+class TPageTest;
+class TPropertyListEditor;
 class TRouterNamesModel;
-class TValueListEditor;
+class TSpinEdit;
+class TStringGrid;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
@@ -54,6 +60,19 @@ public:
     void DeleteBtnClick();
     void BrowserAuthChkBoxClick();
     void PCChange();
+    void Button1Click();
+    void Button2Click();
+
+    // The property lists of pages 4 to 6; each works on the list of the
+    // active page and does nothing on any other page.
+    void ValueAddBtnClick();
+    void ValueEditBtnDblClick();
+    void ValueDelBtnClick();
+    void DupBtnClick();
+    void RowUpBtnClick();
+    void RowDownBtnClick();
+    // The row-button rule: which move buttons of the active page work.
+    void ValueEditClick();
 
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
@@ -68,7 +87,7 @@ protected:
 private:
     struct TPropertyPage {
         QLineEdit* pageEdit = nullptr;
-        TValueListEditor* editor = nullptr;
+        TPropertyListEditor* editor = nullptr;
         QPushButton* addBtn = nullptr;
         QPushButton* editBtn = nullptr;
         QPushButton* delBtn = nullptr;
@@ -87,6 +106,7 @@ private:
     void CreateUserDefinedPage();
     void CreateTestPage();
     void CreateBottomRow();
+    void CreateFileDialogs();
     QWidget* AddPage(const char* name, const QString& caption);
     TCp1252LineEdit* AddLabelledEdit(QWidget* page, const char* name, const QString& caption,
                                      const QRect& geometry);
@@ -104,6 +124,7 @@ private:
     void LoadRouters();
     void WarnIfFileDamaged();
     void WarnAboutCutTexts();
+    void WriteRouters();
 
     void ShowRecord(const TRouterEntry& record);
     void CopyControlsInto(TRouterEntry& record) const;
@@ -112,7 +133,6 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
-    int PortValue() const;
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void GoOnlineEditExit();
@@ -123,12 +143,30 @@ private:
     void AuthStringEditExit();
     void UserDefEditExit(QLineEdit* sender);
     void TrimTextExit(TCp1252Memo* sender);
-    void ValueEditClick();
+
+    void ConnectPropertyPages();
+    TPropertyListEditor* ActivePropertyEditor() const;
+    void ApplyRowButtonRule(QWidget* page, const TPropertyListEditor& editor);
+    void ApplyRowButtonRuleOnEveryPage();
+    void EnableUpButtons(QWidget* page, bool on);
+    void EnableDownButtons(QWidget* page, bool on);
+    void MoveCurrentRow(int direction);
+
+    // A page test as the match view shows it: the test and what it was run on.
+    struct TTestRun {
+        std::shared_ptr<const TPageTest> test;
+        QString source;
+    };
 
     void StatFileNameChange();
     void TestBtnClick();
     int SelectedStatusQuery() const;
-    void FillResultGrid(const TPropertyList& results);
+    // The rows view into the page that `owner` keeps.
+    void FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner);
+    void GridDrawCell(QPainter& painter, int column, int row, const QRect& rect);
+    void MatchViewBtnClick();
+    void ShowMatchView(const TTestRun& run, int rule);
+    void GridCellClick(int row, bool open);
 
     TRoutersFile m_file;
     TRouterList m_routers;
@@ -149,6 +187,8 @@ private:
     QPushButton* Button2 = nullptr;
     QPushButton* SaveBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    std::unique_ptr<TFileDialog> OpenDialog;
+    std::unique_ptr<TFileDialog> SaveDialog;
 
     TCp1252LineEdit* RouterVendorEdit = nullptr;
     TCp1252LineEdit* RouterVendorURLEdit = nullptr;
@@ -158,7 +198,7 @@ private:
     QLabel* Label19 = nullptr;
     QLabel* Label20 = nullptr;
     TCp1252LineEdit* AuthStringEdit = nullptr;
-    QSpinBox* RHTTPPort = nullptr;
+    TSpinEdit* RHTTPPort = nullptr;
 
     TCp1252LineEdit* GoOnlineEdit = nullptr;
     TCp1252LineEdit* GoOfflineEdit = nullptr;
@@ -179,7 +219,12 @@ private:
     QLineEdit* StatFileName = nullptr;
     std::array<TMySpeedButton*, 4> m_statusButtons{};
     TMySpeedButton* TestBtn = nullptr;
-    QTableWidget* Grid = nullptr;
+    TStringGrid* Grid = nullptr;
     QLabel* CurrIPLabel = nullptr;
     QLabel* Label8 = nullptr;
+    TMySpeedButton* MatchViewBtn = nullptr;
+    TTestRun m_status1Test; // what the labels show
+    TTestRun m_valuesTest;  // what the grid shows
+    TTestRun m_lastTest;
+    QPointer<TMatchView> m_matchView;
 };

@@ -2,16 +2,58 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QTabBar>
 #include <QToolButton>
 
 namespace {
 
-// Only to reach the size of a tab that is currently hidden.
+// Tracks the tab under the mouse and lights it up; reaches the size of a
+// tab that is currently hidden.
 class TPageTabBar : public QTabBar {
 public:
-    using QTabBar::QTabBar;
+    explicit TPageTabBar(QWidget* parent) : QTabBar(parent) { setMouseTracking(true); }
+
     using QTabBar::tabSizeHint;
+
+    int HotTab() const { return m_hotTab; }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        SetHotTab(tabAt(event->position().toPoint()));
+        QTabBar::mouseMoveEvent(event);
+    }
+
+    void leaveEvent(QEvent* event) override
+    {
+        SetHotTab(-1);
+        QTabBar::leaveEvent(event);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTabBar::paintEvent(event);
+        if (m_hotTab < 0 || m_hotTab == currentIndex() || !isTabVisible(m_hotTab) || !isTabEnabled(m_hotTab))
+            return;
+        QPainter painter(this);
+        const QRect tab = tabRect(m_hotTab).adjusted(2, 2, -2, 0);
+        QColor light = palette().color(QPalette::Highlight);
+        light.setAlpha(48);
+        painter.fillRect(tab, light);
+        painter.fillRect(tab.left(), tab.top(), tab.width(), 2, palette().color(QPalette::Highlight));
+    }
+
+private:
+    void SetHotTab(int index)
+    {
+        if (index == m_hotTab)
+            return;
+        m_hotTab = index;
+        update();
+    }
+
+    int m_hotTab = -1;
 };
 
 QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
@@ -49,6 +91,11 @@ TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
     connect(m_previous, &QToolButton::clicked, this, [this] { Step(-1); });
     connect(m_next, &QToolButton::clicked, this, [this] { Step(+1); });
     connect(this, &QTabWidget::currentChanged, this, [this] { ShowTabsAroundCurrent(); });
+}
+
+int TPageControl::HotTab() const
+{
+    return static_cast<const TPageTabBar*>(tabBar())->HotTab();
 }
 
 void TPageControl::Step(int direction)

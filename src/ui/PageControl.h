@@ -6,7 +6,8 @@ class QToolButton;
 
 // A tab control whose tabs, when they do not all fit, scroll by whole tabs:
 // the bar shows the tabs around the current one in full, and two arrows
-// beside it step to the previous and the next page.
+// beside it step to the previous and the next page. The tab under the mouse
+// is lit up.
 class TPageControl : public QTabWidget {
     Q_OBJECT
 
@@ -15,6 +16,8 @@ public:
 
     // Steps to the nearest enabled page in that direction (-1 or +1).
     void Step(int direction);
+    // The tab under the mouse, or -1.
+    int HotTab() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

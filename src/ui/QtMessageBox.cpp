@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -62,15 +64,69 @@ std::vector<TButtonSpec> ButtonsOfStyle(unsigned style)
     }
 }
 
+// Escape and the close box answer a box that has a Cancel button, or OK
+// alone. Yes and No, or Abort, Retry and Ignore, must be answered with one of
+// them: the system's box then ignores both.
+bool Cancellable(unsigned style)
+{
+    const unsigned type = style & MB_TYPEMASK;
+    return type != MB_YESNO && type != MB_ABORTRETRYIGNORE;
+}
+
+// The answer of a box that ended without any button pressed, as when the
+// application quits: the button that declines, if there is one.
+int DecliningAnswer(const std::vector<TButtonSpec>& buttons)
+{
+    for (auto button = buttons.rbegin(); button != buttons.rend(); ++button) {
+        if (button->role == QMessageBox::RejectRole || button->role == QMessageBox::NoRole)
+            return button->id;
+    }
+    return buttons.front().id;
+}
+
+class TMessageBox : public QMessageBox {
+public:
+    TMessageBox(unsigned style, const QString& caption, const QString& text)
+        : QMessageBox(IconOfStyle(style), caption, text, QMessageBox::NoButton,
+                      QApplication::activeWindow()),
+          m_cancellable(Cancellable(style))
+    {
+        if (!m_cancellable) // a title bar without the close box
+            setWindowFlags(windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!m_cancellable && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (!m_cancellable) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool m_cancellable;
+};
+
 } // namespace
 
 int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned style)
 {
-    QMessageBox box(IconOfStyle(style), ToQString(caption), ToQString(text), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    TMessageBox box(style, ToQString(caption), ToQString(text));
     box.setTextFormat(Qt::PlainText);
+    const std::vector<TButtonSpec> buttons = ButtonsOfStyle(style);
     std::vector<std::pair<QPushButton*, int>> ids;
-    for (const TButtonSpec& button : ButtonsOfStyle(style)) {
+    for (const TButtonSpec& button : buttons) {
         QPushButton* shown = box.addButton(QString::fromUtf16(button.text), button.role);
         ids.emplace_back(shown, button.id);
     }
@@ -84,9 +140,7 @@ int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned 
         if (box.clickedButton() == button)
             return id;
     }
-    // Closed without a button (Escape or the frame's close box): the box's
-    // safe choice, as the system box answers.
-    return ids.size() == 1 ? ids.front().second : IDCANCEL;
+    return DecliningAnswer(buttons);
 }
 
 void InstallQtMessageBox()

@@ -33,11 +33,17 @@ void TRouterNamesModel::Replace(const std::function<void()>& change)
 
 int TRouterNamesModel::Add(std::string name, std::unique_ptr<TRouterEntry> entry)
 {
+    const std::string_view place = name;
+    return AddWith(place, [&] { return m_list.Add(std::move(name), std::move(entry)); });
+}
+
+int TRouterNamesModel::AddWith(std::string_view name, const std::function<int()>& add)
+{
     const int row = m_list.PlaceFor(name);
     beginInsertRows({}, row, row);
-    m_list.Add(std::move(name), std::move(entry));
+    const int added = add();
     endInsertRows();
-    return row;
+    return added;
 }
 
 void TRouterNamesModel::Delete(int row)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // The display names of the main router list, for RoutersCB. The list stays
 // the only place that holds them, so that a list of 100,000 routers costs
@@ -26,6 +27,9 @@ public:
     void Replace(const std::function<void()>& change);
     // TRouterList::Add, Delete and Rename, told to the combo box.
     int Add(std::string name, std::unique_ptr<TRouterEntry> entry);
+    // Runs `add`, which adds one item of that name to the list where Add
+    // would put it, and returns its index.
+    int AddWith(std::string_view name, const std::function<int()>& add);
     void Delete(int row);
     void Rename(int row, std::string name);
 

@@ -3,9 +3,11 @@
 #include "MainUnit.h"
 
 #include "ErrorHandler.h"
+#include "MatchView.h"
 #include "MySpeedButton.h"
-#include "QtText.h"
 #include "PageEvaluation.h"
+#include "QtText.h"
+#include "StringGrid.h"
 #include "UserFile.h"
 
 #include <QAction>
@@ -16,9 +18,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTableWidget>
 
 #include <algorithm>
 #include <stdexcept>
@@ -28,6 +32,48 @@ namespace {
 std::string ReadWholeFile(const QString& fileName)
 {
     return ReadUserFile(QFile::encodeName(fileName).toStdString(), MaxPageFileSize(), TFileNaming::FullPath);
+}
+
+// Runs an action when the watched widget is double-clicked.
+class TDoubleClickFilter : public QObject {
+public:
+    TDoubleClickFilter(QWidget* watched, std::function<void()> action)
+        : QObject(watched), m_action(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonDblClick)
+            return false;
+        m_action();
+        return true;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+// What a test ran on, for the match view's title.
+QString TestSource(const std::string& routerName, int statusQuery, const QString& fileName)
+{
+    const QString query = statusQuery == 1 ? QStringLiteral("Status1") : QStringLiteral("Status %1").arg(statusQuery);
+    const QString file = fileName.isEmpty() ? QStringLiteral("keine Datei") : QFileInfo(fileName).fileName();
+    return ToQString(routerName) + QStringLiteral(" – ") + query + QStringLiteral(" – ") + file;
+}
+
+// Puts a new window to the right of the editor where the screen has room
+// for it, else a little below and right of the editor's corner.
+void PlaceBeside(QWidget& window, const QWidget& editor)
+{
+    const QRect editorFrame = editor.frameGeometry();
+    const QRect screen = editor.screen()->availableGeometry();
+    QRect place(editorFrame.topRight() + QPoint(8, 0), window.size());
+    if (!screen.contains(place))
+        place.moveTopLeft(editorFrame.topLeft() + QPoint(40, 40));
+    window.move(place.topLeft());
 }
 
 } // namespace
@@ -71,23 +117,26 @@ void TMainEditor::CreateTestPage()
     TestBtn->setGeometry(544, 40, 65, 22);
     connect(TestBtn, &QAbstractButton::clicked, this, Guarded([this] { TestBtnClick(); }));
 
-    Grid = new QTableWidget(1, 2, TS5);
+    Grid = new TStringGrid(2, TS5);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setGeometry(8, 40, 436, 337);
-    Grid->horizontalHeader()->hide();
-    Grid->verticalHeader()->hide();
     Grid->verticalHeader()->setDefaultSectionSize(18);
     Grid->setColumnWidth(0, 128);
     Grid->setColumnWidth(1, 200);
     Grid->setShowGrid(false);
     Grid->setWordWrap(false);
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Rows are selected whole, but a selection is not drawn.
-    Grid->setStyleSheet(QStringLiteral(
-        "QTableWidget { background: black; color: rgb(0, 255, 0); }"
-        "QTableWidget::item { padding: 2px; }"
-        "QTableWidget::item:selected { background: black; color: rgb(0, 255, 0); }"));
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows); // drawn by no one
+    QPalette gridColors = Grid->palette();
+    gridColors.setColor(QPalette::Base, Qt::black);
+    gridColors.setColor(QPalette::Text, QColor(0, 255, 0));
+    Grid->setPalette(gridColors);
+    Grid->SetDrawCell([this](QPainter& painter, int column, int row, const QRect& rect) {
+        GridDrawCell(painter, column, row, rect);
+    });
+    connect(Grid, &QTableWidget::cellClicked, this,
+            [this](int row, int) { Guarded([this, row] { GridCellClick(row, false); })(); });
+    connect(Grid, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { Guarded([this, row] { GridCellClick(row, true); })(); });
 
     AddLabel(TS5, "Label4", QStringLiteral("IP-Adresse:"), {456, 72});
     const auto addStateLabel = [this](const char* name, const QString& text, const QRect& geometry) {
@@ -99,6 +148,16 @@ void TMainEditor::CreateTestPage()
     };
     CurrIPLabel = addStateLabel("CurrIPLabel", QStringLiteral("????"), {456, 89, 90, 16});
     Label8 = addStateLabel("Label8", QStringLiteral("OFFLINE"), {456, 120, 90, 13});
+    new TDoubleClickFilter(Label8, Guarded([this] { ShowMatchView(m_status1Test, 0); }));
+    new TDoubleClickFilter(CurrIPLabel, Guarded([this] { ShowMatchView(m_status1Test, 1); }));
+    MatchViewBtn = new TMySpeedButton(TS5);
+    MatchViewBtn->setObjectName(QStringLiteral("MatchViewBtn"));
+    MatchViewBtn->setText(QStringLiteral("Fundstellen..."));
+    MatchViewBtn->SetHint(QStringLiteral("Zeigt die Seite, wie die Regeln sie sehen, mit allen Fundstellen "
+                                         "des letzten Tests"));
+    MatchViewBtn->setGeometry(456, 144, 90, 22);
+    MatchViewBtn->setEnabled(false);
+    connect(MatchViewBtn, &QAbstractButton::clicked, this, Guarded([this] { MatchViewBtnClick(); }));
     AddWrappedLabel(TS5, "Label15",
                     QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
                                    "und wählen Sie die Datei dann aus. Sie können Status1, "
@@ -128,25 +187,77 @@ void TMainEditor::TestBtnClick()
     const QString fileName = StatFileName->text();
     if (!fileName.isEmpty())
         page = ReadWholeFile(fileName);
-    const TRouterEntry entry = m_routers.SelectedEntry();
+    const TRouterEntry& entry = m_routers.SelectedEntry();
     const int statusQuery = SelectedStatusQuery();
-    const TStaticTestResult result = RunPageTest(entry, std::move(page), statusQuery);
+    const auto test = std::make_shared<const TPageTest>(entry, std::move(page), statusQuery, true);
+    const TTestRun run{test, TestSource(m_routers.Name(m_routers.Selected()), statusQuery, fileName)};
+    const TStaticTestResult& result = test->Result();
     if (statusQuery == 1) {
         Label8->setText(result.offline ? QStringLiteral("OFFLINE") : QStringLiteral("ONLINE"));
         CurrIPLabel->setText(ToQString(result.ipAddress));
+        m_status1Test = run;
     } else {
-        FillResultGrid(result.values);
+        FillResultGrid(result.values, test);
+        m_valuesTest = run;
     }
+    m_lastTest = run;
+    MatchViewBtn->setEnabled(true);
+    if (m_matchView && m_matchView->isVisible())
+        m_matchView->SetTest(run.test, run.source);
 }
 
-void TMainEditor::FillResultGrid(const TPropertyList& results)
+void TMainEditor::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
 {
     // The grid keeps one row; after a test without values it stands empty
     // rather than showing the values of an earlier test.
     Grid->clearContents();
-    Grid->setRowCount(std::max(1, results.Count()));
+    Grid->SetRowCount(results.Count());
     for (int row = 0; row < results.Count(); ++row) {
-        Grid->setItem(row, 0, new QTableWidgetItem(ToQString(results.Name(row)) + QLatin1Char(':')));
-        Grid->setItem(row, 1, new QTableWidgetItem(ToQString(results.ValueAt(row))));
+        Grid->SetCell(0, row, ToQString(results.Name(row)) + QLatin1Char(':'));
+        Grid->SetCellView(1, row, results.ValueAt(row), owner);
     }
+}
+
+void TMainEditor::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect)
+{
+    const QRect inner = rect.adjusted(2, 2, -2, -2);
+    painter.fillRect(inner, Grid->palette().color(QPalette::Base));
+    painter.setFont(Grid->font());
+    painter.setPen(Grid->palette().color(QPalette::Text));
+    painter.setClipRect(inner);
+    painter.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Grid->DrawnText(column, row));
+}
+
+void TMainEditor::MatchViewBtnClick()
+{
+    ShowMatchView(m_lastTest, 0);
+}
+
+// Opens the view, or brings it forward, on that test and rule.
+void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
+{
+    if (!run.test)
+        return;
+    if (!m_matchView) {
+        m_matchView = new TMatchView(this);
+        PlaceBeside(*m_matchView, *this);
+    }
+    if (m_matchView->Test() != run.test.get())
+        m_matchView->SetTest(run.test, run.source);
+    m_matchView->show();
+    m_matchView->raise();
+    m_matchView->activateWindow();
+    m_matchView->ShowRule(rule);
+}
+
+// A click on a value scrolls an open view to its rule; a double click opens it.
+void TMainEditor::GridCellClick(int row, bool open)
+{
+    const TPageTest* test = m_valuesTest.test.get();
+    if (!test || row >= test->Result().values.Count())
+        return;
+    if (!open && !(m_matchView && m_matchView->isVisible()))
+        return;
+    const int line = test->Result().values.Rows()[std::size_t(row)].line;
+    ShowMatchView(m_valuesTest, test->Trace().rules[std::size_t(line)].sourceLine);
 }

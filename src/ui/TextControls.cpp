@@ -7,26 +7,40 @@
 #include <QMimeData>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
+constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kParagraphSeparator = 0x2029;
 
-// Text with every unencodable character removed; `removedBefore` counts
-// the code units removed before position `pos`.
-QString EncodableOnly(const QString& text, int pos, int* removedBefore)
+struct TEncodableText {
+    QString text;
+    bool dropped = false; // a character that the file cannot hold was left out
+};
+
+// `text` with each Unicode line or paragraph separator replaced by
+// `lineBreak` and every other character that Windows-1252 lacks left out.
+// A position in `text`, if given, is moved along.
+TEncodableText Encodable(const QString& text, const QString& lineBreak, int* pos = nullptr)
 {
-    QString kept;
-    kept.reserve(text.size());
-    int removed = 0;
+    TEncodableText result;
+    result.text.reserve(text.size());
+    int shift = 0;
     ForEachCodePoint(text, [&](char32_t codePoint, qsizetype at, int units) {
-        if (IsCp1252Char(codePoint))
-            kept.append(QChar(static_cast<char16_t>(codePoint)));
-        else if (at < pos)
-            removed += units;
+        const qsizetype before = result.text.size();
+        if (codePoint == kLineSeparator || codePoint == kParagraphSeparator)
+            result.text.append(lineBreak);
+        else if (IsCp1252Char(codePoint))
+            result.text.append(QChar(static_cast<char16_t>(codePoint)));
+        else
+            result.dropped = true;
+        if (pos && at < *pos)
+            shift += static_cast<int>(result.text.size() - before) - units;
     });
-    if (removedBefore)
-        *removedBefore = removed;
-    return kept;
+    if (pos)
+        *pos += shift;
+    return result;
 }
 
 int SavedLengthOfSelection(const QString& selected)
@@ -36,23 +50,29 @@ int SavedLengthOfSelection(const QString& selected)
 
 bool InsertsText(const QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        return true;
     const QString text = event->text();
     return !text.isEmpty() && text.front() >= QChar(0x20) && text.front() != QChar(0x7F);
 }
 
 } // namespace
 
+bool IsEnterKey(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
 QValidator::State TCp1252Validator::validate(QString& input, int& pos) const
 {
-    int removedBefore = 0;
-    const QString kept = EncodableOnly(input, pos, &removedBefore);
-    if (kept.size() != input.size()) {
-        input = kept;
-        pos -= removedBefore;
-        QApplication::beep();
+    TEncodableText kept = Encodable(input, QStringLiteral("\r\n"), &pos);
+    if (kept.text.size() > kMaxTextBytes) {
+        kept.text.truncate(kMaxTextBytes);
+        pos = std::min(pos, kMaxTextBytes);
+        kept.dropped = true;
     }
+    if (kept.dropped)
+        QApplication::beep();
+    if (kept.text != input)
+        input = kept.text;
     return Acceptable;
 }
 
@@ -65,10 +85,24 @@ TCp1252LineEdit::TCp1252LineEdit(QWidget* parent) : QLineEdit(parent)
 TCp1252Memo::TCp1252Memo(QWidget* parent) : QPlainTextEdit(parent)
 {
     setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!m_settingText)
+            m_unchangedText.reset();
+    });
+}
+
+void TCp1252Memo::SetSavedText(const QString& text)
+{
+    m_settingText = true;
+    setPlainText(text);
+    m_settingText = false;
+    m_unchangedText = text;
 }
 
 QString TCp1252Memo::SavedText() const
 {
+    if (m_unchangedText)
+        return *m_unchangedText;
     // toRawText, unlike toPlainText, keeps no-break spaces as they are.
     QString text = document()->toRawText();
     text.replace(QChar(kParagraphSeparator), QStringLiteral("\r\n"));
@@ -77,41 +111,66 @@ QString TCp1252Memo::SavedText() const
 
 int TCp1252Memo::SavedLength() const
 {
+    return m_unchangedText ? static_cast<int>(m_unchangedText->size()) : EditedLength();
+}
+
+// The length once the text is changed, when every line break is CR LF.
+int TCp1252Memo::EditedLength() const
+{
     // characterCount counts one separator per block, the last one included.
     return document()->characterCount() - 1 + document()->blockCount() - 1;
 }
 
 int TCp1252Memo::RoomLeft() const
 {
-    return kMaxTextBytes - SavedLength() + SavedLengthOfSelection(textCursor().selectedText());
+    return kMaxTextBytes - EditedLength() + SavedLengthOfSelection(textCursor().selectedText());
 }
 
-QString TCp1252Memo::Admissible(const QString& text) const
+QString TCp1252Memo::Admissible(const QString& text, bool* lost) const
 {
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(QChar('\r'), QChar('\n'));
-    const QString encodable = EncodableOnly(normalized, 0, nullptr);
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QChar('\r'), QChar('\n'));
+    const TEncodableText encodable = Encodable(lines, QStringLiteral("\n"));
 
     int room = RoomLeft();
     qsizetype length = 0;
-    for (const QChar c : encodable) {
+    for (const QChar c : encodable.text) {
         const int cost = c == QChar('\n') ? 2 : 1;
         if (cost > room)
             break;
         room -= cost;
         ++length;
     }
-    return encodable.left(length);
+    *lost = encodable.dropped || length < encodable.text.size();
+    return encodable.text.left(length);
 }
 
 void TCp1252Memo::keyPressEvent(QKeyEvent* event)
 {
-    if (InsertsText(event)) {
-        const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        const QString typed = lineBreak ? QStringLiteral("\n") : event->text();
-        if (Admissible(typed) != typed) {
+    bool lost = false;
+    if (IsEnterKey(event) || event->matches(QKeySequence::InsertLineSeparator)) {
+        // Shift+Enter would insert a line separator, which the file cannot
+        // hold, and Ctrl or Alt+Enter nothing at all.
+        if (Admissible(QStringLiteral("\n"), &lost).isEmpty()) {
             QApplication::beep();
+            event->accept();
+            return;
+        }
+        QKeyEvent plainEnter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                             event->isAutoRepeat(), event->count());
+        QPlainTextEdit::keyPressEvent(&plainEnter);
+        event->setAccepted(plainEnter.isAccepted());
+        return;
+    }
+    if (InsertsText(event)) {
+        const QString typed = event->text();
+        const QString admissible = Admissible(typed, &lost);
+        if (lost)
+            QApplication::beep();
+        if (admissible != typed) {
+            if (!admissible.isEmpty())
+                insertPlainText(admissible);
             event->accept();
             return;
         }
@@ -122,24 +181,34 @@ void TCp1252Memo::keyPressEvent(QKeyEvent* event)
 void TCp1252Memo::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString commit = event->commitString();
-    const QString admissible = Admissible(commit);
+    bool lost = false;
+    const QString admissible = Admissible(commit, &lost);
+    if (lost)
+        QApplication::beep();
     if (admissible == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    QApplication::beep();
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(admissible, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&filtered);
+}
+
+// Only plain text: the memo would insert nothing of a rich-text-only drop.
+bool TCp1252Memo::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasText();
 }
 
 void TCp1252Memo::insertFromMimeData(const QMimeData* source)
 {
     if (!source->hasText())
         return;
-    const QString text = source->text();
-    const QString admissible = Admissible(text);
-    if (admissible != text)
+    bool lost = false;
+    const QString admissible = Admissible(source->text(), &lost);
+    if (lost)
         QApplication::beep();
-    insertPlainText(admissible);
+    // Nothing to insert must not remove the selection either.
+    if (!admissible.isEmpty())
+        insertPlainText(admissible);
 }

@@ -4,11 +4,21 @@
 #include <QPlainTextEdit>
 #include <QValidator>
 
+#include <optional>
+
+class QKeyEvent;
+
 // What the file can hold of one text: 65,535 Windows-1252 bytes, where a
 // memo's line break is saved as CR LF.
 constexpr int kMaxTextBytes = 65535;
 
-// Drops characters that Windows-1252 cannot encode.
+// Enter or Return, from the main keyboard or the keypad, whatever the
+// modifiers: every one of them either breaks a line or moves the focus on.
+bool IsEnterKey(const QKeyEvent* event);
+
+// Keeps a single-line text within what the file can hold: the Unicode line
+// and paragraph separators become CR LF, other characters that Windows-1252
+// cannot encode are dropped.
 class TCp1252Validator : public QValidator {
 public:
     using QValidator::QValidator;
@@ -24,26 +34,38 @@ public:
 };
 
 // A plain-text memo whose text always fits the file unchanged: typing,
-// pasting and dropping take only what Windows-1252 can encode and what fits
-// into kMaxTextBytes.
+// pasting, dropping and input methods take only what Windows-1252 can encode
+// and what fits into kMaxTextBytes. Every Enter that reaches it, whatever the
+// modifiers, is a plain line break, and so are the Unicode line and paragraph
+// separators of an inserted text.
 class TCp1252Memo : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit TCp1252Memo(QWidget* parent = nullptr);
 
-    // The whole text with lines separated by CR LF, exactly as it is saved.
+    // Shows `text` and gives it back from SavedText byte for byte, lone CR
+    // and LF included, for as long as the text is not changed.
+    void SetSavedText(const QString& text);
+    // The whole text as it is saved: what SetSavedText gave while nothing
+    // changed it, otherwise the lines separated by CR LF.
     QString SavedText() const;
-    // Bytes that SavedText would take.
+    // Characters (bytes in the file) that SavedText takes.
     int SavedLength() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    // The part of `text` that may be inserted in place of the selection.
-    QString Admissible(const QString& text) const;
+    // The part of `text` that may be inserted in place of the selection, its
+    // line breaks as "\n"; `lost` tells whether anything had to be left out.
+    QString Admissible(const QString& text, bool* lost) const;
     int RoomLeft() const;
+    int EditedLength() const;
+
+    std::optional<QString> m_unchangedText;
+    bool m_settingText = false;
 };

@@ -134,7 +134,7 @@ TEST_F(CliSafetyTest, DamagedInputGivesItsOwnExitStatus)
     const TRun help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status:\n  0  success"), std::string::npos) << help.out;
-    EXPECT_NE(Run({"convert", "--help"}).out.find("  2  the definitions file is damaged"), std::string::npos);
+    EXPECT_NE(Run({"convert", "--help"}).out.find("  2  a definitions file read is damaged"), std::string::npos);
 }
 
 TEST_F(CliSafetyTest, InputsThatAreNoFilesAreRefusedAtOnce)

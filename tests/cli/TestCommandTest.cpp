@@ -1,6 +1,9 @@
 #include "RouterFile.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -120,4 +123,48 @@ TEST_F(TestCommandTest, ReportsWhatItCannotDo)
 
     EXPECT_EQ(RunTest({Path("none.dat"), Path("online.htm")}).exitCode, 1);
     EXPECT_FALSE(QFile::exists(Path("none.dat")));
+}
+
+TEST_F(TestCommandTest, ExplainShowsWhereEachRuleMatched)
+{
+    // Prepared page: "<tr><td>WAN-IP:</td><td>84.1.2.3</td>Version:1.14<br>..."
+    const TRun plain = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--explain"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err;
+    const std::string quoteOpen = "\xE2\x80\x9E", quoteClose = "\xE2\x80\x9C";
+    for (const std::string& line : {
+             std::string("ONLINE\n84.1.2.3\n\nSeite, wie die Regeln sie sehen: 63 Bytes\n"),
+             "Offline-Code: " + quoteOpen + "getrennt" + quoteClose + " nicht gefunden: die Seite gilt als ONLINE\n",
+             "  ! 0+63  " + quoteOpen + "getrennt" + quoteClose + " nicht gefunden  [<tr><td>WAN-IP:",
+             "IP-Adresse: Wert " + quoteOpen + "84.1.2.3" + quoteClose + "\n",
+             "    8+16  " + quoteOpen + "WAN-IP:</td><td>" + quoteClose
+                 + " gefunden, dahinter beginnt der Wert  <tr><td>[WAN-IP:</td><td>]84.1.2.3</td\xE2\x80\xA6\n",
+             "    32+5  Ende an " + quoteOpen + "</td>" + quoteClose,
+             "    24+8  Wert " + quoteOpen + "84.1.2.3" + quoteClose
+                 + "  \xE2\x80\xA6" "IP:</td><td>[84.1.2.3]</td>Version\xE2\x80\xA6\n"})
+        EXPECT_NE(plain.out.find(line), std::string::npos) << line << "\nin:\n" << plain.out;
+
+    const TRun json = RunTest({Path("Routers.dat"), Path("online.htm"), "--router", "zeta", "--status", "2",
+                               "--json", "--explain"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    QJsonParseError error;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(json.out), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out;
+    EXPECT_EQ(root["values"].toArray().size(), 2);
+    const QJsonObject trace = root["trace"].toObject();
+    EXPECT_EQ(trace["pageSize"].toInt(), 63);
+    const QJsonArray rules = trace["rules"].toArray();
+    ASSERT_EQ(rules.size(), 3);
+    const QJsonObject firmware = rules[0].toObject();
+    EXPECT_EQ(firmware["name"].toString(), "Firmware");
+    EXPECT_EQ(firmware["value"].toString(), "1.14");
+    const QJsonObject marker = firmware["steps"].toArray()[0].toObject();
+    EXPECT_EQ(marker["kind"].toString(), "marker");
+    EXPECT_EQ(marker["offset"].toInt(), 37);
+    EXPECT_EQ(marker["length"].toInt(), 8);
+    const QJsonObject missing = rules[2].toObject();
+    EXPECT_EQ(missing["failure"].toString(), "markerNotFound");
+    EXPECT_EQ(missing["failedStep"].toInt(), 0);
+    EXPECT_EQ(missing["value"].toString(), "");
+
+    EXPECT_EQ(RunTest({Path("Routers.dat"), Path("online.htm"), "--explain"}).exitCode, 1);
 }

@@ -18,6 +18,15 @@ TRouterEntry Status1Router()
     return entry;
 }
 
+// The rows as name=value lines.
+std::vector<std::string> Lines(const TFoundValues& values)
+{
+    std::vector<std::string> lines;
+    for (const TFoundValues::TRow& row : values.Rows())
+        lines.push_back(std::string(row.name) + "=" + std::string(row.value));
+    return lines;
+}
+
 constexpr const char* kOnlinePage =
     "<tr>\r\n\t<td>Status: verbunden</td></tr>\r\n"
     "<tr><td>IP-Adresse:</td> <td> 84.1.2.3 </td></tr>";
@@ -64,7 +73,8 @@ TEST(PreparePage, ReadsAPageBehindLeadingNuls)
 
 TEST(PageEvaluation, Status1ReadsOnlineStateAndAddress)
 {
-    const TStaticTestResult result = RunPageTest(Status1Router(), kOnlinePage, 1);
+    const TPageTest test(Status1Router(), kOnlinePage, 1);
+    const TStaticTestResult& result = test.Result();
     EXPECT_FALSE(result.offline);
     EXPECT_EQ(result.ipAddress, "84.1.2.3");
     EXPECT_TRUE(result.values.Empty());
@@ -73,7 +83,8 @@ TEST(PageEvaluation, Status1ReadsOnlineStateAndAddress)
 TEST(PageEvaluation, OfflineCodeWinsOverMatchingAddressMarkers)
 {
     const std::string page = "<td>Status: getrennt</td><td>IP-Adresse:</td><td>0.0.0.0</td>";
-    const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
+    const TPageTest test(Status1Router(), page, 1);
+    const TStaticTestResult& result = test.Result();
     EXPECT_TRUE(result.offline);
     EXPECT_EQ(result.ipAddress, "");
 }
@@ -81,21 +92,22 @@ TEST(PageEvaluation, OfflineCodeWinsOverMatchingAddressMarkers)
 TEST(PageEvaluation, PageWithoutEitherMarkerIsOnlineWithoutAddress)
 {
     for (const std::string& page : {"<html>nothing here</html>"s, ""s}) {
-        const TStaticTestResult result = RunPageTest(Status1Router(), page, 1);
+        const TPageTest test(Status1Router(), page, 1);
+    const TStaticTestResult& result = test.Result();
         EXPECT_FALSE(result.offline);
         EXPECT_EQ(result.ipAddress, "");
     }
     TRouterEntry noOfflineCode = Status1Router();
     noOfflineCode.OfflineCode.clear();
-    EXPECT_FALSE(RunPageTest(noOfflineCode, "Status:getrennt", 1).offline);
+    EXPECT_FALSE(TPageTest(noOfflineCode, "Status:getrennt", 1).Result().offline);
 }
 
 TEST(PageEvaluation, MatchesOnlyUpToANulBehindTheStart)
 {
     const std::string address = "<td>IP-Adresse:</td><td>84.1.2.3</td>";
-    EXPECT_EQ(RunPageTest(Status1Router(), "\0"s + address, 1).ipAddress, "84.1.2.3");
-    EXPECT_EQ(RunPageTest(Status1Router(), "\0\0"s + address, 1).ipAddress, "84.1.2.3");
-    EXPECT_EQ(RunPageTest(Status1Router(), "<a>\0"s + address, 1).ipAddress, "");
+    EXPECT_EQ(TPageTest(Status1Router(), "\0"s + address, 1).Result().ipAddress, "84.1.2.3");
+    EXPECT_EQ(TPageTest(Status1Router(), "\0\0"s + address, 1).Result().ipAddress, "84.1.2.3");
+    EXPECT_EQ(TPageTest(Status1Router(), "<a>\0"s + address, 1).Result().ipAddress, "");
 }
 
 TEST(PageEvaluation, PropertiesListNonEmptyValuesInListOrder)
@@ -109,10 +121,11 @@ TEST(PageEvaluation, PropertiesListNonEmptyValuesInListOrder)
         "Version: 1.2<br>\n<td>IP</td><td>DNS</td><td>9.9.9.9</td>"
         "<input type=checkbox name=dhcp checked>";
 
-    const TStaticTestResult result = RunPageTest(entry, page, 3);
+    const TPageTest test(entry, page, 3);
+    const TStaticTestResult& result = test.Result();
     const std::vector<std::string> expected{"Firmware=1.2", "DNS=9.9.9.9", "DHCP=aktiv"};
-    EXPECT_EQ(result.values.Lines(), expected);
-    EXPECT_TRUE(RunPageTest(entry, page, 2).values.Empty());
+    EXPECT_EQ(Lines(result.values), expected);
+    EXPECT_TRUE(TPageTest(entry, page, 2).Result().values.Empty());
 }
 
 TEST(PageEvaluation, DuplicateNamesGiveOneLineWithTheFirstCode)
@@ -121,13 +134,14 @@ TEST(PageEvaluation, DuplicateNamesGiveOneLineWithTheFirstCode)
     entry.Status2Values.Add("wan=WAN:");
     entry.Status2Values.Add("Other=x:");
     entry.Status2Values.Add("WAN=LAN:");
-    const TStaticTestResult result = RunPageTest(entry, "WAN:1<LAN:2<x:3<", 2);
+    const TPageTest test(entry, "WAN:1<LAN:2<x:3<", 2);
+    const TStaticTestResult& result = test.Result();
     const std::vector<std::string> expected{"WAN=1", "Other=3"};
-    EXPECT_EQ(result.values.Lines(), expected);
+    EXPECT_EQ(Lines(result.values), expected);
 }
 
 TEST(PageEvaluation, RefusesAnUnknownStatusQuery)
 {
-    EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 0), std::invalid_argument);
-    EXPECT_THROW(RunPageTest(NewRouterEntry(), "", 5), std::invalid_argument);
+    EXPECT_THROW(TPageTest(NewRouterEntry(), "", 0), std::invalid_argument);
+    EXPECT_THROW(TPageTest(NewRouterEntry(), "", 5), std::invalid_argument);
 }

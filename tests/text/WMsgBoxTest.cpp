@@ -23,7 +23,7 @@ protected:
             return rec.answer;
         });
     }
-    void TearDown() override { SetMessageBoxFunction({}); }
+    void TearDown() override { SetMessageBoxFunction(ConsoleMessageBox); }
     Recorder rec;
 };
 
@@ -73,9 +73,15 @@ TEST_F(MsgBoxTest, ButtonBitsAddUpAndHighBitsAreIgnored)
     EXPECT_EQ(rec.style & MB_TYPEMASK, MB_OKCANCEL);
 }
 
-TEST(MsgBoxDefault, AnswersTheSafeChoiceWithoutAWindow)
+TEST(ConsoleMessageBox, WritesToStandardErrorAndAnswersTheSafeChoice)
 {
-    SetMessageBoxFunction({});
-    EXPECT_EQ(ShowMsgBox("q", "", mkConfirmation, btnYesNo), IDNO);
-    EXPECT_EQ(ShowMsgBox("e", "", mkError, btnOK), IDOK);
+    const std::pair<TMsgBoxButton, int> answers[] = {
+        {btnAbortRetryIgnore, IDABORT}, {btnOK, IDOK},   {btnOKCancel, IDCANCEL},
+        {btnRetryCancel, IDCANCEL},     {btnYesNo, IDNO}, {btnYesNoCancel, IDCANCEL}};
+    for (auto [button, answer] : answers)
+        EXPECT_EQ(ConsoleMessageBox("q", "c", MsgBoxStyle(mkQuestion, button)), answer);
+
+    testing::internal::CaptureStderr();
+    ConsoleMessageBox("M\xF6" "chten Sie?", "Best\xE4tigung", MsgBoxStyle(mkConfirmation, btnYesNo));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Best\u00e4tigung: M\u00f6chten Sie?\n");
 }

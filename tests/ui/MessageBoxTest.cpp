@@ -36,6 +36,8 @@ private slots:
     void boxShowsIconAndGermanButtonsOfTheStyle_data();
     void boxShowsIconAndGermanButtonsOfTheStyle();
     void boxWithoutActiveWindowHasNoOwner();
+    void escapeAnswersOnlyWhereTheBoxCanBeCancelled_data();
+    void escapeAnswersOnlyWhereTheBoxCanBeCancelled();
     void errorTextGetsAFinalPeriod_data();
     void errorTextGetsAFinalPeriod();
     void errorInAnEventHandlerIsShownAndTheApplicationGoesOn();
@@ -110,6 +112,46 @@ void MessageBoxTest::boxWithoutActiveWindowHasNoOwner()
     });
     QCOMPARE(QtMessageBoxA("x", "y", 0), 1);
     QCOMPARE(owner, nullptr);
+}
+
+void MessageBoxTest::escapeAnswersOnlyWhereTheBoxCanBeCancelled_data()
+{
+    QTest::addColumn<unsigned>("style");
+    QTest::addColumn<int>("escapeAnswer"); // 0: Escape and the close box are ignored
+    QTest::newRow("OK") << 0x30u << int(MsgBox::IDOK);
+    QTest::newRow("OK/Abbrechen") << 0x1u << int(MsgBox::IDCANCEL);
+    QTest::newRow("Abbrechen/Wiederholen/Ignorieren") << 0x2u << 0;
+    QTest::newRow("Ja/Nein/Abbrechen") << 0x23u << int(MsgBox::IDCANCEL);
+    QTest::newRow("Ja/Nein") << 0x10024u << 0;
+    QTest::newRow("Wiederholen/Abbrechen") << 0x5u << int(MsgBox::IDCANCEL);
+}
+
+// A box with Yes and No, or with Abort, Retry and Ignore, must be answered
+// with one of its buttons.
+void MessageBoxTest::escapeAnswersOnlyWhereTheBoxCanBeCancelled()
+{
+    QFETCH(unsigned, style);
+    QFETCH(int, escapeAnswer);
+    bool stillOpen = false;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(ActiveBox());
+        QMessageBox* box = ActiveBox();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, Qt::Key_Escape);
+        if (!box->isVisible())
+            return;
+        box->close();
+        stillOpen = box->isVisible();
+        box->buttons().front()->click();
+    });
+    const int answer = QtMessageBoxA("Weiter?", "", style);
+    if (escapeAnswer != 0) {
+        QCOMPARE(answer, escapeAnswer);
+    } else {
+        QVERIFY(stillOpen);
+        QVERIFY(answer == MsgBox::IDYES || answer == MsgBox::IDNO || answer == MsgBox::IDABORT
+                || answer == MsgBox::IDRETRY || answer == MsgBox::IDIGNORE);
+    }
 }
 
 void MessageBoxTest::errorTextGetsAFinalPeriod_data()

@@ -1,5 +1,6 @@
 #include "MainUnit.h"
 #include "RouterFile.h"
+#include "StringGrid.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 class StaticPageTabTest : public QObject {
     Q_OBJECT
@@ -30,9 +32,17 @@ private slots:
     void missingPageGoesToTheErrorHandler();
     void emptyRouterListEndsWithTheIndexError();
     void pageIsDisabledWhileEditing();
+    void duplicateNamesGiveOneRowSpeltAsTheLastLine();
+    void eachKindOfTestLeavesTheOtherDisplays();
+    void fileIsReadAnewOnEveryTest();
+    void gridDrawsItsCellsInLimeOnBlackFromTheTopLeft();
+    void gridDrawsNoSelection();
+    void gridKeepsAtLeastOneRow();
+    void valueRunningToThePageEndIsShownWhole();
 
 private:
     void Open(bool withRouters = true);
+    void Open(TRouterList routers);
     QString WritePage(const QByteArray& bytes);
     void RunTest(const char* statusButton, const QString& pageFile);
     template <typename T = QWidget>
@@ -62,8 +72,12 @@ void StaticPageTabTest::cleanup()
 
 void StaticPageTabTest::Open(bool withRouters)
 {
+    Open(withRouters ? SampleRouters() : TRouterList());
+}
+
+void StaticPageTabTest::Open(TRouterList routers)
+{
     const std::string path = m_dir->filePath(QStringLiteral("Routers.dat")).toStdString();
-    TRouterList routers = withRouters ? SampleRouters() : TRouterList();
     QVERIFY(SaveRouterList(routers, path));
     m_window = std::make_unique<TMainEditor>(path);
     m_window->show();
@@ -116,6 +130,8 @@ void StaticPageTabTest::status1ShowsStateAndAddress_data()
     QTest::newRow("neither") << QByteArray("<html></html>") << "ONLINE" << "";
     QTest::newRow("leading NUL") << QByteArray("\0<td>IP-Adresse:</td><td>10.0.0.1</td>", 38)
                                  << "ONLINE" << "10.0.0.1";
+    QTest::newRow("NUL before the markers") << QByteArray("<a>\0<td>IP-Adresse:</td><td>10.0.0.1</td>", 41)
+                                            << "ONLINE" << "";
     QTest::newRow("no file") << QByteArray() << "ONLINE" << "";
 }
 
@@ -203,6 +219,132 @@ void StaticPageTabTest::pageIsDisabledWhileEditing()
     W<QAbstractButton>("SaveBtn")->click();
     for (const char* name : {"StatFileName", "Status1Btn", "TestBtn", "Grid"})
         QVERIFY2(W(name)->isEnabled(), name);
+}
+
+void StaticPageTabTest::duplicateNamesGiveOneRowSpeltAsTheLastLine()
+{
+    TRouterList routers;
+    TRouterEntry entry = SampleRouter("Doppelt");
+    entry.Status2Values.Clear();
+    entry.Status2Values.Add("wan=WAN:");
+    entry.Status2Values.Add("Other=x:");
+    entry.Status2Values.Add("WAN=LAN:");
+    routers.Add("Doppelt", std::make_unique<TRouterEntry>(entry));
+    Open(std::move(routers));
+    RunTest("Status2Btn", WritePage("WAN:1<LAN:2<x:3<"));
+    QCOMPARE(W<QTableWidget>("Grid")->rowCount(), 2);
+    QCOMPARE(Cell(0, 0), QStringLiteral("WAN:"));
+    QCOMPARE(Cell(0, 1), QStringLiteral("1"));
+    QCOMPARE(Cell(1, 0), QStringLiteral("Other:"));
+    QCOMPARE(Cell(1, 1), QStringLiteral("3"));
+}
+
+void StaticPageTabTest::eachKindOfTestLeavesTheOtherDisplays()
+{
+    Open();
+    const QString page = WritePage("<td>IP-Adresse:</td><td>1.2.3.4</td><td>Down:</td><td>99</td>");
+    RunTest("Status2Btn", page);
+    RunTest("Status1Btn", page);
+    QCOMPARE(W<QLabel>("CurrIPLabel")->text(), QStringLiteral("1.2.3.4"));
+    QCOMPARE(Cell(0, 1), QStringLiteral("99"));
+    RunTest("Status3Btn", WritePage("Kanal:11<"));
+    QCOMPARE(Cell(0, 1), QStringLiteral("11"));
+    QCOMPARE(W<QLabel>("Label8")->text(), QStringLiteral("ONLINE"));
+    QCOMPARE(W<QLabel>("CurrIPLabel")->text(), QStringLiteral("1.2.3.4"));
+}
+
+void StaticPageTabTest::fileIsReadAnewOnEveryTest()
+{
+    Open();
+    RunTest("Status3Btn", WritePage("Kanal:1<"));
+    QCOMPARE(Cell(0, 1), QStringLiteral("1"));
+    WritePage("Kanal:13<");
+    W<QAbstractButton>("TestBtn")->click();
+    QCOMPARE(Cell(0, 1), QStringLiteral("13"));
+}
+
+namespace {
+
+bool IsBlack(QRgb pixel)
+{
+    return qRed(pixel) < 16 && qGreen(pixel) < 16 && qBlue(pixel) < 16;
+}
+
+// The first pixel of the rectangle that is not black, row by row or
+// column by column.
+std::optional<int> FirstLit(const QImage& image, const QRect& rect, bool byColumn)
+{
+    const int outer = byColumn ? rect.width() : rect.height();
+    const int inner = byColumn ? rect.height() : rect.width();
+    for (int i = 0; i < outer; ++i)
+        for (int j = 0; j < inner; ++j) {
+            const QPoint at = byColumn ? rect.topLeft() + QPoint(i, j) : rect.topLeft() + QPoint(j, i);
+            if (!IsBlack(image.pixel(at)))
+                return i;
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
+void StaticPageTabTest::gridDrawsItsCellsInLimeOnBlackFromTheTopLeft()
+{
+    Open();
+    RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000 kbit</td>"));
+    auto* grid = W<QTableWidget>("Grid");
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualItemRect(grid->item(0, 1));
+    QCOMPARE(cell.height(), 18);
+    QCOMPARE(cell.width(), 200);
+    const QRect inner = cell.adjusted(2, 2, -2, -2);
+    bool lime = false;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            QVERIFY2(IsBlack(pixel) || (qGreen(pixel) > 2 * qRed(pixel) && qGreen(pixel) > 2 * qBlue(pixel)),
+                     "only lime text on black");
+            QVERIFY2(inner.contains(x, y) || IsBlack(pixel), "nothing drawn in the 2-pixel margin");
+            lime = lime || (qRed(pixel) == 0 && qGreen(pixel) > 150 && qBlue(pixel) == 0);
+        }
+    QVERIFY(lime);
+    // Left and top aligned: the text starts right at the shrunk rectangle.
+    QVERIFY(FirstLit(image, inner, true).value_or(99) <= 2);
+    QVERIFY(FirstLit(image, inner, false).value_or(99) <= 4);
+    QVERIFY(!FirstLit(image, QRect(inner.left() + 80, inner.top(), 20, inner.height()), true)); // no wrap, short text
+}
+
+void StaticPageTabTest::gridDrawsNoSelection()
+{
+    Open();
+    RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000</td><td>Up:</td><td>64</td>"));
+    auto* grid = W<QTableWidget>("Grid");
+    const QImage before = grid->viewport()->grab().toImage();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(1, 0)).center());
+    QCOMPARE(grid->selectionModel()->selectedRows().size(), 1); // the whole row is selected ...
+    QCOMPARE(grid->viewport()->grab().toImage(), before);        // ... and nothing shows it
+}
+
+void StaticPageTabTest::gridKeepsAtLeastOneRow()
+{
+    Open();
+    auto* grid = W<TStringGrid>("Grid");
+    grid->SetRowCount(0);
+    QCOMPARE(grid->rowCount(), 1);
+    grid->SetRowCount(5);
+    grid->setRowCount(0);
+    QCOMPARE(grid->rowCount(), 1);
+    grid->removeRow(0);
+    QCOMPARE(grid->rowCount(), 1);
+}
+
+void StaticPageTabTest::valueRunningToThePageEndIsShownWhole()
+{
+    Open();
+    const QByteArray rest = QByteArray(200000, 'x') + QByteArray("\0<\xE4", 3);
+    RunTest("Status3Btn", WritePage("Kanal:" + rest));
+    auto* grid = W<TStringGrid>("Grid");
+    QCOMPARE(grid->Cell(1, 0), QString::fromLatin1(rest)); // the whole value, behind the NUL too
+    QVERIFY(grid->DrawnText(1, 0).size() < 1000);          // drawing converts only what fits
 }
 
 QTEST_MAIN(StaticPageTabTest)

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTest>
 
@@ -19,6 +20,13 @@ void Type(QWidget* widget, const QString& text)
     }
 }
 
+void CommitInput(QWidget* widget, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+}
+
 } // namespace
 
 class TextControlsTest : public QObject {
@@ -30,6 +38,7 @@ private slots:
     void memoRefusesUnencodableCharacters();
     void memoCountsLineBreaksAsSaved();
     void memoSavesLinesWithCrLf();
+    void lineAndParagraphSeparatorsBecomeLineBreaks();
 };
 
 void TextControlsTest::everyByteSurvivesTheRoundTrip()
@@ -100,6 +109,29 @@ void TextControlsTest::memoSavesLinesWithCrLf()
     memo.setPlainText(QStringLiteral("a\u00A0b\r\nc\nd\re"));
     QCOMPARE(memo.SavedText(), QStringLiteral("a\u00A0b\r\nc\r\nd\r\ne"));
     QCOMPARE(memo.SavedLength(), memo.SavedText().size());
+}
+
+// Shift+Enter elsewhere and rich text carry U+2028 and U+2029; the file
+// knows neither, and a "?" in their place would corrupt HTML code.
+void TextControlsTest::lineAndParagraphSeparatorsBecomeLineBreaks()
+{
+    TCp1252Memo memo;
+    memo.show();
+    memo.setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("a\u2028b\u2029c"));
+    memo.paste();
+    CommitInput(&memo, QStringLiteral("\u2028d\u263Ae"));
+    QCOMPARE(memo.SavedText(), QStringLiteral("a\r\nb\r\nc\r\nde"));
+
+    TCp1252LineEdit edit;
+    edit.show();
+    edit.setFocus();
+    edit.insert(QStringLiteral("x\u2028y"));
+    QCOMPARE(edit.text(), QStringLiteral("x\r\ny"));
+    QCOMPARE(edit.cursorPosition(), 4);
+    CommitInput(&edit, QStringLiteral("\u263A\u2029z"));
+    QCOMPARE(edit.text(), QStringLiteral("x\r\ny\r\nz"));
+    QCOMPARE(ToCp1252(edit.text()).find('?'), std::string::npos);
 }
 
 QTEST_MAIN(TextControlsTest)

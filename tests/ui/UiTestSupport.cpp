@@ -1,6 +1,10 @@
 #include "UiTestSupport.h"
 
+#include "RouterFile.h"
+
 #include <QFile>
+#include <QTabWidget>
+#include <QTest>
 
 #include <memory>
 
@@ -63,4 +67,40 @@ QByteArray ReadFileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEditorFixture::TEditorFixture() : m_path(m_dir.filePath(QStringLiteral("Routers.dat"))) {}
+
+bool TEditorFixture::WriteRouters(TRouterList& routers)
+{
+    return SaveRouterList(routers, m_path.toStdString());
+}
+
+bool TEditorFixture::Open()
+{
+    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
+    m_window->show();
+    m_window->activateWindow();
+    return QTest::qWaitForWindowActive(m_window.get());
+}
+
+TRouterList TEditorFixture::ReadBack() const
+{
+    TRouterList routers;
+    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
+    return routers;
+}
+
+void TEditorFixture::Click(const char* name) const
+{
+    QTest::mouseClick(W(name), Qt::LeftButton);
+}
+
+void TEditorFixture::ShowPageOf(QWidget* control) const
+{
+    auto* pages = W<QTabWidget>("PC");
+    for (int index = 0; index < pages->count(); ++index) {
+        if (pages->widget(index)->isAncestorOf(control))
+            pages->setCurrentIndex(index);
+    }
 }

@@ -7,9 +7,11 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,3 +58,31 @@ T* Child(const QWidget& parent, const char* name)
 }
 
 QByteArray ReadFileBytes(const QString& path);
+
+// The editor window on a routers file in a folder of its own, which goes
+// away with the fixture.
+class TEditorFixture {
+public:
+    TEditorFixture();
+
+    const QString& Path() const { return m_path; }
+    bool WriteRouters(TRouterList& routers);
+    // Shows the window and makes it the active one; false when it never got
+    // active.
+    bool Open();
+    TRouterList ReadBack() const;
+    TMainEditor& Window() const { return *m_window; }
+
+    template <typename T = QWidget>
+    T* W(const char* name) const
+    {
+        return Child<T>(*m_window, name);
+    }
+    void Click(const char* name) const;
+    void ShowPageOf(QWidget* control) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<TMainEditor> m_window;
+};

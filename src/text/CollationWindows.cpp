@@ -1,0 +1,83 @@
+#include "Collation.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+// Letters and accents count, case does not.
+constexpr DWORD kFlags = NORM_IGNORECASE;
+
+// "de_DE.UTF-8" or "de-DE" -> L"de-DE"; the C locale -> L"" (invariant).
+std::wstring WindowsLocaleName(std::string_view name)
+{
+    const std::string_view language = name.substr(0, name.find_first_of(".@"));
+    if (language.empty() || language == "C" || language == "POSIX")
+        return {};
+    std::wstring out;
+    for (const char c : language)
+        out += c == '_' ? L'-' : wchar_t(static_cast<unsigned char>(c));
+    return IsValidLocaleName(out.c_str()) ? out : std::wstring();
+}
+
+const wchar_t* Wide(std::u16string_view text)
+{
+    return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+} // namespace
+
+struct TCollator::TData {
+    std::wstring locale;
+};
+
+TCollator::TCollator(std::string_view localeName) : m_data(std::make_unique<TData>())
+{
+    m_data->locale = WindowsLocaleName(localeName);
+}
+
+TCollator::~TCollator() = default;
+
+int TCollator::Compare(std::u16string_view a, std::u16string_view b) const
+{
+    const int result = CompareStringEx(m_data->locale.c_str(), kFlags, Wide(a), int(a.size()), Wide(b),
+                                       int(b.size()), nullptr, nullptr, 0);
+    if (result == 0)
+        return a.compare(b);
+    return result - CSTR_EQUAL;
+}
+
+void TCollator::AppendSortKey(std::u16string_view text, std::string& key) const
+{
+    const int size = LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text), int(text.size()),
+                                   nullptr, 0, nullptr, nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<BYTE> bytes(static_cast<std::size_t>(size));
+    LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text), int(text.size()),
+                  reinterpret_cast<LPWSTR>(bytes.data()), size, nullptr, nullptr, 0);
+    // The key ends in a zero byte, which is left out.
+    key.append(reinterpret_cast<const char*>(bytes.data()), bytes.size() - 1);
+}
+
+std::string TCollator::LocaleId() const
+{
+    if (m_data->locale.empty())
+        return "root";
+    std::string id;
+    for (const wchar_t c : m_data->locale)
+        id += char(c);
+    return id;
+}
+
+std::string SystemCollationLocale()
+{
+    wchar_t name[LOCALE_NAME_MAX_LENGTH];
+    std::string id;
+    if (GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) > 0) {
+        for (const wchar_t* c = name; *c; ++c)
+            id += char(*c);
+    }
+    return id;
+}

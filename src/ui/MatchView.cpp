@@ -1,0 +1,138 @@
+#include "MatchView.h"
+
+#include "PageView.h"
+#include "QtText.h"
+#include "TraceDescription.h"
+#include "TraceModel.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* LegendChip(const QString& text, const QColor& color, QWidget* parent)
+{
+    auto* chip = new QLabel(text, parent);
+    chip->setContentsMargins(6, 1, 6, 1);
+    chip->setAutoFillBackground(true);
+    QPalette palette = chip->palette();
+    palette.setColor(QPalette::Window, color);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    chip->setPalette(palette);
+    return chip;
+}
+
+QWidget* Legend(QWidget* parent)
+{
+    using K = TPageView::THighlightKind;
+    auto* legend = new QWidget(parent);
+    auto* layout = new QHBoxLayout(legend);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const std::pair<K, QString> kinds[] = {
+        {K::OfflineCode, QStringLiteral("Offline-Code")},
+        {K::StartText, QStringLiteral("Starttext")},
+        {K::Occurrence, QStringLiteral("gezähltes Vorkommen")},
+        {K::Marker, QStringLiteral("Marker")},
+        {K::Value, QStringLiteral("Wert")},
+        {K::End, QStringLiteral("Ende des Werts")},
+        {K::Checked, QStringLiteral("„checked“")},
+    };
+    for (const auto& [kind, text] : kinds)
+        layout->addWidget(LegendChip(text, TPageView::KindColor(kind), legend));
+    layout->addWidget(LegendChip(QStringLiteral("hinter dem ersten NUL-Byte: grau"), QColor(0xE8, 0xE8, 0xE8), legend));
+    layout->addStretch();
+    return legend;
+}
+
+} // namespace
+
+TMatchView::TMatchView(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("MatchView"));
+    setWindowTitle(QStringLiteral("Fundstellen"));
+    resize(1000, 620);
+
+    m_info = new QLabel(this);
+    m_info->setObjectName(QStringLiteral("MatchInfoLabel"));
+    m_info->setWordWrap(true);
+
+    m_model = new TTraceModel(this);
+    m_steps = new QTreeView(this);
+    m_steps->setObjectName(QStringLiteral("MatchSteps"));
+    m_steps->setModel(m_model);
+    m_steps->setUniformRowHeights(true);
+    m_steps->setAllColumnsShowFocus(true);
+    m_steps->header()->setStretchLastSection(true);
+    m_steps->header()->resizeSection(TTraceModel::StepColumn, 330);
+    m_steps->header()->resizeSection(TTraceModel::OffsetColumn, 90);
+
+    m_page = new TPageView(this);
+    m_page->setObjectName(QStringLiteral("MatchPageView"));
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(m_steps);
+    splitter->addWidget(m_page);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_info);
+    layout->addWidget(Legend(this));
+    layout->addWidget(splitter, 1);
+
+    connect(m_steps->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ShowCurrentStep(); });
+}
+
+TMatchView::~TMatchView() = default;
+
+void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& source)
+{
+    // The page view lets go of the old page before the model does.
+    if (test) {
+        setWindowTitle(QStringLiteral("Fundstellen – ") + source);
+        m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(test->Trace())));
+        m_page->SetPage(test->Page(), test->Trace().searchEnd, HighlightsOf(test->Trace()));
+    } else {
+        m_info->clear();
+        m_page->SetPage({}, 0, {});
+    }
+    // A status 1 test has two rules; show their steps at once.
+    const bool fewRules = test && test->Trace().rules.size() <= 2;
+    m_model->SetTest(std::move(test));
+    if (fewRules)
+        m_steps->expandAll();
+}
+
+const TPageTest* TMatchView::Test() const
+{
+    return m_model->Test();
+}
+
+void TMatchView::ShowRule(int rule)
+{
+    const QModelIndex index = m_model->RuleIndex(rule);
+    if (!index.isValid())
+        return;
+    m_steps->expand(index);
+    m_steps->setCurrentIndex(index);
+    m_steps->scrollTo(index, QAbstractItemView::PositionAtTop);
+    ShowCurrentStep();
+}
+
+void TMatchView::ShowCurrentStep()
+{
+    if (const auto span = m_model->SpanOf(m_steps->currentIndex()))
+        m_page->ShowSpan(*span);
+}
+
+// A closed view lets go of its page.
+void TMatchView::closeEvent(QCloseEvent* event)
+{
+    SetTest(nullptr, {});
+    QWidget::closeEvent(event);
+}

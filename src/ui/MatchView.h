@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QTreeView;
+class TPageTest;
+class TPageView;
+class TTraceModel;
+
+// A window beside the editor that shows a page test as the rules saw it:
+// the prepared page with every place the rules matched in colour, and the
+// rules with their steps beside it. Choosing a rule or a step scrolls the
+// page there. It does not block the editor.
+class TMatchView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TMatchView(QWidget* parent = nullptr);
+    ~TMatchView() override;
+
+    // Shows the test; `source` names the router, the status query and the file.
+    void SetTest(std::shared_ptr<const TPageTest> test, const QString& source);
+    const TPageTest* Test() const;
+    // Selects the rule (its index in the trace) and scrolls to its place.
+    void ShowRule(int rule);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ShowCurrentStep();
+
+    TTraceModel* m_model = nullptr;
+    QTreeView* m_steps = nullptr;
+    TPageView* m_page = nullptr;
+    QLabel* m_info = nullptr;
+};

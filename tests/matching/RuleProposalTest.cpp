@@ -1,0 +1,356 @@
+#include "RuleProposal.h"
+#include "RuleProposalCheck.h"
+
+#include "MarkerSearch.h"
+#include "PageEvaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+using namespace std::string_literals;
+
+namespace {
+
+std::string PreparedFixture(const std::string& name)
+{
+    std::ifstream in(std::string(PAGES_DIR) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << name;
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return PreparePage(bytes.str());
+}
+
+std::string Describe(const TRuleProposal& proposal)
+{
+    return proposal.found ? "before '" + proposal.beforeIPAddress + "' after '" + proposal.afterIPAddress
+                                + "' code '" + proposal.code + "'"
+                          : "refused: " + proposal.reason;
+}
+
+// What the page test reads on `page` with the proposed rule.
+std::string Apply(const TRuleProposal& proposal, TRuleTarget target, std::string_view page)
+{
+    TRouterEntry entry = NewRouterEntry();
+    if (target == TRuleTarget::IPAddress) {
+        entry.BeforeIPAddress = proposal.beforeIPAddress;
+        entry.AfterIPAddress = proposal.afterIPAddress;
+        return std::string(TestPreparedPage(entry, page, 1).ipAddress);
+    }
+    entry.Status3Values.Add("Wert=" + proposal.code);
+    const TFoundValues values = TestPreparedPage(entry, page, 3).values;
+    return values.Empty() ? "" : std::string(values.ValueAt(0));
+}
+
+// Where the rest of the proposed marker begins.
+std::size_t RestBegin(const TRuleProposal& proposal, TRuleTarget target, std::string_view page)
+{
+    const std::string& marker = target == TRuleTarget::IPAddress ? proposal.beforeIPAddress : proposal.code;
+    const TMarkerMatch match = FindMarker(marker, page);
+    return match.found ? std::size_t(match.rest.data() - page.data()) : std::string::npos;
+}
+
+struct TPagePair {
+    const char* first;
+    const char* second;
+    TRuleTarget target;
+    const char* valueInFirst; // as the page shows it
+    const char* valueInSecond;
+};
+
+constexpr auto kIp = TRuleTarget::IPAddress;
+constexpr auto kProperty = TRuleTarget::Property;
+
+// Status pages of one router saved at two times: the rule proposed on the
+// one page must read the same field on the other.
+const TPagePair kPagePairs[] = {
+    {"dsl-status-a.htm", "dsl-status-b.htm", kIp, "84.151.23.7", "91.62.140.211"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kProperty, "62.155.247.1", "62.155.246.33"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kProperty, "217.237.148.70", "217.237.149.142"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kProperty, "0 Tage 11:02:37", "1 Tage 00:00:12"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kProperty, "255.255.255.255", "255.255.255.255"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kIp, "16000", "15488"},
+    {"dsl-status-a.htm", "dsl-status-b.htm", kProperty, "14.03.2024 09:12:44", "02.04.2024 21:40:03"},
+    {"cable-channels-a.htm", "cable-channels-b.htm", kIp, "84.44.170.12", "84.44.171.3"},
+    {"cable-channels-a.htm", "cable-channels-b.htm", kProperty, "2.9 dBmV", "2.4 dBmV"},
+    {"cable-channels-a.htm", "cable-channels-b.htm", kProperty, "39.8 dB", "39.5 dB"},
+    {"cable-channels-a.htm", "cable-channels-b.htm", kProperty, "43.5 dBmV", "45.0 dBmV"},
+    {"cable-channels-a.htm", "cable-channels-b.htm", kProperty, "Thu Mar 14 09:12:44 2024",
+     "Tue Apr 02 21:40:03 2024"},
+    {"js-status-a.htm", "js-status-b.htm", kIp, "84.131.7.200", "79.210.66.18"},
+    {"js-status-a.htm", "js-status-b.htm", kIp, "84.131.0.1", "79.210.0.1"},
+    {"js-status-a.htm", "js-status-b.htm", kProperty, "1d 02:11:45", "0d 00:04:12"},
+    {"js-status-a.htm", "js-status-b.htm", kProperty, "6", "11"},
+    {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "Zuhause", "Buero-Netz"},
+    {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "100", "50"},
+    {"wlan-form-a.htm", "wlan-form-b.htm", kProperty, "6", "13"},
+    // More devices before the address on the second page.
+    {"overview-a.htm", "overview-b.htm", kIp, "88.72.19.140", "88.73.201.7"},
+    {"overview-a.htm", "overview-b.htm", kProperty, "14.03.2024, 06:00", "02.04.2024, 06:00"},
+    {"overview-a.htm", "overview-b.htm", kIp, "1833", "20417"},
+    {"json-status-a.json", "json-status-b.json", kIp, "84.57.12.201", "31.18.240.9"},
+    {"json-status-a.json", "json-status-b.json", kProperty, "84.57.0.1", "31.18.240.1"},
+    {"json-status-a.json", "json-status-b.json", kIp, "3600", "864211"},
+    {"english-status-a.htm", "english-status-b.htm", kIp, "71.212.9.44", "71.212.133.2"},
+    {"english-status-a.htm", "english-status-b.htm", kProperty, "03:14:27", "127:02:10"},
+    {"english-status-a.htm", "english-status-b.htm", kProperty, "11", "6"},
+};
+
+class RuleProposalPairs : public ::testing::TestWithParam<TPagePair> {};
+
+} // namespace
+
+TEST_P(RuleProposalPairs, RuleFromOnePageReadsTheSameFieldOnTheOther)
+{
+    const TPagePair& pair = GetParam();
+    const std::string pages[] = {PreparedFixture(pair.first), PreparedFixture(pair.second)};
+    const std::string values[] = {ValueAsRulesSeeIt(pair.valueInFirst), ValueAsRulesSeeIt(pair.valueInSecond)};
+    for (int from = 0; from < 2; ++from) {
+        const int to = 1 - from;
+        const TRuleProposal proposal = ProposeRuleForValue(pages[from], values[from], pair.target);
+        ASSERT_TRUE(proposal.found) << proposal.reason;
+        EXPECT_EQ(proposal.result, values[from]);
+        EXPECT_EQ(Apply(proposal, pair.target, pages[from]), values[from]) << Describe(proposal);
+        EXPECT_EQ(Apply(proposal, pair.target, pages[to]), values[to]) << Describe(proposal);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SavedStatusPages, RuleProposalPairs, ::testing::ValuesIn(kPagePairs));
+
+TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
+{
+    const std::string page = PreparedFixture("dsl-status-a.htm");
+    const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
+    EXPECT_EQ(gateway.beforeIPAddress, "Gateway:</td><tdclass=\"r\">");
+    EXPECT_EQ(gateway.afterIPAddress, "<");
+    // The LAN table before it has the same label: the WAN address needs more
+    // of the page's text, but none of the numbers around it.
+    const TRuleProposal wan = ProposeRuleForValue(page, "84.151.23.7", kIp);
+    ASSERT_TRUE(wan.found);
+    EXPECT_NE(wan.beforeIPAddress.find("IP-Adresse:"), std::string::npos) << wan.beforeIPAddress;
+    EXPECT_EQ(wan.beforeIPAddress.find_first_of("0123456789"), std::string::npos) << wan.beforeIPAddress;
+    // Whole tag names, not the tail of one.
+    const std::string xml = "<wan><state>up</state><ip>5.1.2.3</ip><gateway>5.1.0.1</gateway></wan>";
+    EXPECT_EQ(ProposeRuleForValue(xml, "5.1.0.1", kProperty).code, "<gateway>");
+    // In a script's value list, the place in the list.
+    const TRuleProposal dns = ProposeRuleForValue(PreparedFixture("js-status-a.htm"), "9.9.9.9", kIp);
+    EXPECT_EQ(dns.beforeIPAddress, "{6}','");
+    EXPECT_EQ(dns.afterIPAddress, "'");
+}
+
+TEST(RuleProposal, ValueThatOccursTwiceGetsADirective)
+{
+    const std::string page = PreparePage("<tr><td>DNS</td><td>9.9.9.9</td><td>9.9.9.9</td></tr>");
+    const std::vector<TValueSpan> places = FindValueInPage(page, "9.9.9.9", 10);
+    ASSERT_EQ(places.size(), 2u);
+    for (const TRuleTarget target : {kIp, kProperty}) {
+        const TRuleProposal second = ProposeRule(page, places[1], target);
+        ASSERT_TRUE(second.found) << second.reason;
+        const std::string& marker = target == kIp ? second.beforeIPAddress : second.code;
+        EXPECT_EQ(marker.front(), '{') << marker;
+        EXPECT_EQ(RestBegin(second, target, page), places[1].begin) << marker;
+    }
+    // In the JavaScript list the gateway is also the first DNS server.
+    const std::string script = PreparedFixture("js-status-a.htm");
+    const std::vector<TValueSpan> gateway = FindValueInPage(script, "84.131.0.1", 10);
+    ASSERT_EQ(gateway.size(), 2u);
+    const TRuleProposal dns = ProposeRule(script, gateway[1], kIp);
+    ASSERT_TRUE(dns.found) << dns.reason;
+    EXPECT_EQ(RestBegin(dns, kIp, script), gateway[1].begin);
+    const std::string other = PreparedFixture("js-status-b.htm");
+    EXPECT_EQ(RestBegin(dns, kIp, other), FindValueInPage(other, "79.210.0.1", 10).at(1).begin);
+}
+
+TEST(RuleProposal, ValueAtTheVeryStartOrEndOfThePage)
+{
+    const std::string page = "84.1.2.3</td><td>DNS:</td><td>9.9.9.9";
+    for (const TRuleTarget target : {kIp, kProperty}) {
+        const TRuleProposal start = ProposeRule(page, {0, 8}, target);
+        ASSERT_TRUE(start.found) << start.reason;
+        EXPECT_EQ(Apply(start, target, page), "84.1.2.3");
+        EXPECT_EQ(RestBegin(start, target, page), 0u);
+    }
+    // A property value without terminator runs to the page end; an address
+    // needs text behind it.
+    const TRuleProposal end = ProposeRuleForValue(page, "9.9.9.9", kProperty);
+    ASSERT_TRUE(end.found) << end.reason;
+    EXPECT_EQ(end.code, "DNS:</td><td>");
+    EXPECT_EQ(end.result, "9.9.9.9");
+    const TRuleProposal address = ProposeRuleForValue(page, "9.9.9.9", kIp);
+    EXPECT_FALSE(address.found);
+    EXPECT_NE(address.reason.find("Hinter dem Wert"), std::string::npos) << address.reason;
+}
+
+TEST(RuleProposal, SearchesEndAtTheFirstNul)
+{
+    const std::string page = "<td>IP:</td><td>84.1.2.3</td>\0<td>DNS:</td><td>9.9.9.9</td>"s;
+    const TRuleProposal before = ProposeRuleForValue(page, "84.1.2.3", kIp);
+    ASSERT_TRUE(before.found) << before.reason;
+    EXPECT_EQ(Apply(before, kIp, page), "84.1.2.3");
+
+    const TRuleProposal behind = ProposeRuleForValue(page, "9.9.9.9", kProperty);
+    EXPECT_FALSE(behind.found);
+    EXPECT_NE(behind.reason.find("NUL"), std::string::npos) << behind.reason;
+    // Right behind the NUL a property value is still read: the rest starts
+    // there, runs to the page end and is trimmed of the NUL.
+    const std::string tail = "<td>Wert:\0 42"s;
+    const TRuleProposal trimmed = ProposeRule(tail, {11, 13}, kProperty);
+    ASSERT_TRUE(trimmed.found) << trimmed.reason;
+    EXPECT_EQ(trimmed.code, "Wert:");
+    EXPECT_FALSE(ProposeRule(tail, {11, 13}, kIp).found);
+}
+
+TEST(RuleProposal, PropertyValueMustEndWhereThePageTestEndsIt)
+{
+    const std::string page = PreparedFixture("dsl-status-a.htm");
+    const TRuleProposal rate = ProposeRuleForValue(page, "16000", kProperty);
+    EXPECT_FALSE(rate.found);
+    EXPECT_NE(rate.reason.find("\x84" "16000kbit/s\x93"), std::string::npos) << rate.reason;
+    // A value cut at a double quote, and a checked box, which reads "aktiv".
+    const std::string form = PreparedFixture("wlan-form-a.htm");
+    EXPECT_EQ(ProposeRuleForValue(form, "WPA2 (AES)", kProperty).result, "WPA2(AES)");
+    const TRuleProposal box = ProposeRuleForValue(form, "checked", kProperty);
+    ASSERT_TRUE(box.found) << box.reason;
+    EXPECT_EQ(box.result, "aktiv");
+    EXPECT_EQ(Apply(box, kProperty, PreparedFixture("wlan-form-b.htm")), "aktiv");
+}
+
+TEST(RuleProposal, ExplainsWhyThereIsNoRule)
+{
+    const std::string page = "<td>IP:</td><td>84.1.2.3</td>";
+    EXPECT_EQ(ProposeRuleForValue(page, " \r\n", kIp).reason, "Der Wert ist leer.");
+    EXPECT_NE(ProposeRuleForValue(page, "1.2.3.5", kIp).reason.find("\x84" "1.2.3.5\x93 kommt in der Seite nicht vor"),
+              std::string::npos);
+    EXPECT_FALSE(ProposeRule(page, {20, 40}, kIp).found);
+    // Nothing but one letter. Before byte 4999, a prime, only a count of
+    // single letters lands, and it is too high; the whole text before it
+    // would be a code too long to propose.
+    const std::string letters(10000, 'a');
+    const TRuleProposal none = ProposeRule(letters, {4999, 5000}, kIp);
+    EXPECT_FALSE(none.found);
+    EXPECT_EQ(none.reason, "Keine Regel der Markersprache findet genau diese Stelle der Seite.");
+    // At byte 5000 a count of 40 or 50 letters lands, but the property value runs
+    // on, and no text behind an address could end it.
+    const TRuleProposal runsOn = ProposeRule(letters, {5000, 5001}, kProperty);
+    EXPECT_NE(runsOn.reason.find("Ein Eigenschaftswert endet erst"), std::string::npos) << runsOn.reason;
+    const TRuleProposal noEnd = ProposeRule(letters, {5000, 5001}, kIp);
+    EXPECT_NE(noEnd.reason.find("Hinter dem Wert"), std::string::npos) << noEnd.reason;
+}
+
+TEST(RuleProposal, CodesWithBracesAreSearchedLiterally)
+{
+    // Braces in HTML code would read as a count directive without an
+    // explicit one; a start directive in the page's text needs an empty one.
+    const std::string json = "<script>varst={ip:\"84.1.2.3\",dns:\"9.9.9.9\"};</script>";
+    const TRuleProposal ip = ProposeRuleForValue(json, "84.1.2.3", kIp);
+    ASSERT_TRUE(ip.found) << ip.reason;
+    EXPECT_EQ(Apply(ip, kIp, json), "84.1.2.3");
+
+    const std::string odd = "<p>{startpos=x}{2}:42<p>{startpos=x}{2}:43<";
+    const TRuleProposal second = ProposeRule(odd, {odd.rfind("43"), odd.rfind("43") + 2}, kProperty);
+    ASSERT_TRUE(second.found) << second.reason;
+    EXPECT_EQ(Apply(second, kProperty, odd), "43");
+}
+
+TEST(RuleProposal, EveryProposalReadsItsValueOnRandomPages)
+{
+    std::mt19937 random(12);
+    const std::string_view alphabet = "<>td/:;'\")\"={}aB1.\x01";
+    int proposed = 0;
+    for (int round = 0; round < 800; ++round) {
+        std::string input(9 + random() % 120, ' ');
+        for (char& c : input)
+            c = alphabet[random() % alphabet.size()];
+        for (std::size_t i = 0; i < 4; ++i)
+            input[i] = char(random());
+        if (random() % 4 == 0)
+            input[4 + random() % (input.size() - 4)] = '\0';
+        if (input[0] & 2)
+            input[4 + random() % (input.size() - 4)] = '\xFF';
+        ASSERT_EQ(CheckRuleProposalInput(input, &proposed), "") << round;
+    }
+    EXPECT_GT(proposed, 300);
+}
+
+TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
+{
+    EXPECT_EQ(ValueAsRulesSeeIt(" 0 Tage\t11:02:37\r\n"), "0Tage11:02:37");
+    EXPECT_EQ(ValueAsRulesSeeIt("\x01" "a\x02"), "a");
+    EXPECT_EQ(ValueAsRulesSeeIt("  "), "");
+}
+
+TEST(FindValueInPage, SameLetterCaseFirstWithoutOverlap)
+{
+    EXPECT_EQ(FindValueInPage("AN an An", "an", 10).size(), 1u);
+    EXPECT_EQ(FindValueInPage("AN An", "an", 10).size(), 2u);
+    const std::vector<TValueSpan> places = FindValueInPage("aaaaa", "aa", 10);
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[1].begin, 2u);
+    EXPECT_EQ(FindValueInPage("aaaaa", "aa", 1).size(), 1u);
+    EXPECT_TRUE(FindValueInPage("x\0aa"s, "aa", 10).empty());
+}
+
+TEST(OfflineCode, TextOfTheOfflinePageThatTheOnlinePageLacks)
+{
+    const std::string online = PreparedFixture("dsl-status-a.htm");
+    const std::string offline = PreparedFixture("dsl-status-offline.htm");
+    const TOfflineCodeProposal dsl = ProposeOfflineCode(online, offline);
+    ASSERT_TRUE(dsl.found) << dsl.reason;
+    EXPECT_EQ(dsl.offlineCode, "getrennt");
+    // It holds for the router's other online page too.
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = dsl.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, PreparedFixture("dsl-status-b.htm"), 1).offline);
+
+    const TOfflineCodeProposal script =
+        ProposeOfflineCode(PreparedFixture("js-status-a.htm"), PreparedFixture("js-status-offline.htm"));
+    EXPECT_EQ(script.offlineCode, "Disconnected");
+}
+
+TEST(OfflineCode, TextNearTheAddressComesFirst)
+{
+    // Offline, the telephone line reads "nein" too, far from the address.
+    const std::string online = PreparedFixture("overview-a.htm");
+    const std::string offline = PreparedFixture("overview-offline.htm");
+    const TRuleProposal address = ProposeRuleForValue(online, "88.72.19.140", kIp);
+    const TOfflineCodeProposal near = ProposeOfflineCode(online, offline, address.beforeIPAddress);
+    EXPECT_EQ(near.offlineCode, "nichtverbunden");
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = near.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, PreparedFixture("overview-b.htm"), 1).offline);
+    EXPECT_TRUE(ProposeOfflineCode(online, offline).found);
+}
+
+TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)
+{
+    // No word is new, but the offline page lacks the address between tags.
+    const TOfflineCodeProposal empty =
+        ProposeOfflineCode("<td>IP:</td><td>84.1.2.3</td>", "<td>IP:</td><td></td>");
+    ASSERT_TRUE(empty.found) << empty.reason;
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = empty.offlineCode;
+    EXPECT_TRUE(TestPreparedPage(entry, "<td>IP:</td><td></td>", 1).offline) << empty.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, "<td>IP:</td><td>84.1.2.3</td>", 1).offline) << empty.offlineCode;
+
+    const TOfflineCodeProposal same = ProposeOfflineCode("<b>online</b>", "<B>ONLINE</B>");
+    EXPECT_FALSE(same.found);
+    EXPECT_NE(same.reason.find("keinen Text"), std::string::npos);
+    EXPECT_FALSE(ProposeOfflineCode("<b>online</b>x", "online").found);
+}
+
+// Inputs on which the proposal fuzzer once failed.
+TEST(RuleProposalFuzzRegressions, EveryStoredInputPassesTheChecks)
+{
+    const std::filesystem::path folder = std::filesystem::path(TEST_DATA_DIR) / "proposal-fuzz-regressions";
+    int replayed = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(file.path(), std::ios::binary);
+        const std::string input{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(CheckRuleProposalInput(input), "") << file.path();
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 0);
+}

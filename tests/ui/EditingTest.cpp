@@ -1,0 +1,284 @@
+#include "MainUnit.h"
+#include "QtText.h"
+#include "RouterFile.h"
+#include "UiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr int kLoginPage = 1;
+constexpr int kTestPage = 8;
+
+} // namespace
+
+// What the user types reaches the file as meant, and editing leaves the
+// window where the user is.
+class EditingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void portFieldTakesAnyNumberAndClampsIt_data();
+    void portFieldTakesAnyNumberAndClampsIt();
+    void everyEnterBreaksALineOrMovesTheFocus();
+    void offlineCodeReachesTheFileAsRead();
+    void changeOnTheTestPageStaysThere();
+    void backupOfADamagedFileIsNamedWhenKept();
+
+private:
+    void OpenSample();
+    void FocusAtEnd(QPlainTextEdit* memo);
+
+    std::unique_ptr<TMsgBoxRecorder> m_boxes;
+    std::unique_ptr<TEditorFixture> m_editor;
+};
+
+void EditingTest::init()
+{
+    m_boxes = std::make_unique<TMsgBoxRecorder>();
+    m_editor = std::make_unique<TEditorFixture>();
+}
+
+void EditingTest::cleanup()
+{
+    m_editor.reset();
+    m_boxes.reset();
+}
+
+void EditingTest::OpenSample()
+{
+    TRouterList routers = SampleRouters();
+    QVERIFY(m_editor->WriteRouters(routers));
+    QVERIFY(m_editor->Open());
+}
+
+void EditingTest::FocusAtEnd(QPlainTextEdit* memo)
+{
+    m_editor->ShowPageOf(memo);
+    memo->setFocus(Qt::MouseFocusReason);
+    memo->moveCursor(QTextCursor::End);
+}
+
+void EditingTest::portFieldTakesAnyNumberAndClampsIt_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("pasted");
+    QTest::addColumn<bool>("leaveBeforeSaving");
+    QTest::addColumn<int>("port");
+    const struct {
+        const char* entry;
+        int port;
+    } cases[] = {{"70000", 65535}, {"65536", 65535}, {"-5", 1}, {"0", 1},
+                 {"", 1},          {"+443", 443},    {"99999999999999999999", 65535}};
+    for (const auto& [entry, port] : cases) {
+        for (const bool leave : {true, false}) {
+            const char* how = leave ? "typed, left" : "typed, saved in the field";
+            QTest::addRow("%s %s", entry, how) << entry << entry << false << leave << port;
+        }
+    }
+    QTest::addRow("70000 pasted, saved in the field")
+        << "70000" << "70000" << true << false << 65535;
+    QTest::addRow("letters refused") << "8x1" << "81" << false << true << 81;
+}
+
+// Nothing typed is refused while typing; leaving the field, or saving while
+// still in it, brings the number into range.
+void EditingTest::portFieldTakesAnyNumberAndClampsIt()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, shown);
+    QFETCH(bool, pasted);
+    QFETCH(bool, leaveBeforeSaving);
+    QFETCH(int, port);
+    OpenSample();
+    m_editor->Click("EditBtn");
+    m_editor->W<QTabWidget>("PC")->setCurrentIndex(kLoginPage);
+    auto* field = m_editor->W<QSpinBox>("RHTTPPort");
+    auto* text = field->findChild<QLineEdit*>();
+    field->setFocus(Qt::MouseFocusReason);
+    field->selectAll();
+    if (pasted) {
+        QApplication::clipboard()->setText(entry);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(field, entry);
+        if (entry.isEmpty())
+            QTest::keyClick(field, Qt::Key_Delete);
+    }
+    QCOMPARE(text->text(), shown);
+
+    if (leaveBeforeSaving) {
+        m_editor->W("CancelBtn")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(field->value(), port);
+        QCOMPARE(text->text(), QString::number(port));
+    }
+    m_editor->W<QAbstractButton>("SaveBtn")->click(); // leaves the focus where it is
+    QCOMPARE(m_editor->ReadBack().Entry(0).HTTPPort, port);
+    QCOMPARE(field->value(), port);
+}
+
+// Shift+Enter would put a line separator into a memo, which the file cannot
+// hold. Every Enter, whatever the modifiers, is a plain line break where Enter
+// breaks lines, and a focus move where it moves the focus.
+void EditingTest::everyEnterBreaksALineOrMovesTheFocus()
+{
+    OpenSample();
+    m_editor->Click("EditBtn");
+    auto* offlineCode = m_editor->W<QPlainTextEdit>("OfflineCodeEdit");
+    auto* beforeIP = m_editor->W<QPlainTextEdit>("BeforeIPAddressEdit");
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {
+        {Qt::Key_Return, Qt::ShiftModifier},  {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Return, Qt::AltModifier},    {Qt::Key_Enter, Qt::KeypadModifier},
+        {Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier}};
+    FocusAtEnd(offlineCode);
+    for (const auto& [key, modifiers] : enters) {
+        QTest::keyClick(offlineCode, key, modifiers);
+        QTest::keyClicks(offlineCode, QStringLiteral("x"));
+    }
+    QCOMPARE(QApplication::focusWidget(), offlineCode);
+    QCOMPARE(offlineCode->document()->toRawText(),
+             QStringLiteral("<td>0.0.0.0</td>\u2029x\u2029x\u2029x\u2029x\u2029x"));
+    m_editor->Click("SaveBtn"); // leaving the memo joins its lines
+    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "<td>0.0.0.0</td>xxxxx"s);
+
+    m_editor->Click("EditBtn");
+    for (const auto& [key, modifiers] : enters) {
+        FocusAtEnd(beforeIP);
+        QTest::keyClick(beforeIP, key, modifiers);
+        QTRY_COMPARE(QApplication::focusWidget(), m_editor->W("AfterIPAddressEdit"));
+        QCOMPARE(beforeIP->blockCount(), 1);
+    }
+}
+
+// A router that goes through Ändern and Speichern untouched keeps its
+// offline code byte for byte; the writer only drops its TABs before the
+// first NUL. Comments get CR LF line breaks, as Show router gives them.
+void EditingTest::offlineCodeReachesTheFileAsRead()
+{
+    TRouterEntry entry = SampleRouter("Roh");
+    entry.OfflineCode = "a\rb\nc\r\n\td  \0e\r\x85\tf\n"s;
+    entry.Comments = "eins\nzwei\rdrei"s;
+    TRouterList routers;
+    routers.Add("Roh", std::make_unique<TRouterEntry>(entry));
+    routers.Add("Zweiter", std::make_unique<TRouterEntry>(SampleRouter("Zweiter")));
+    QVERIFY(m_editor->WriteRouters(routers));
+    const std::string asRead = m_editor->ReadBack().Entry(0).OfflineCode;
+    QCOMPARE(asRead, "a\rb\nc\r\nd  \0e\r\x85\tf\n"s);
+    QVERIFY(m_editor->Open());
+    // With the memo in view and the focus in the list, which Ändern disables.
+    m_editor->ShowPageOf(m_editor->W("OfflineCodeEdit"));
+    m_editor->W("RoutersCB")->setFocus(Qt::MouseFocusReason);
+
+    m_editor->Click("EditBtn");
+    m_editor->Click("SaveBtn");
+    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, asRead);
+    QCOMPARE(m_editor->ReadBack().Entry(0).Comments, "eins\r\nzwei\r\ndrei"s);
+
+    // Cancelled edits and another router in between change nothing either.
+    m_editor->Click("EditBtn");
+    m_editor->W<QPlainTextEdit>("OfflineCodeEdit")->appendPlainText(QStringLiteral("neu"));
+    m_editor->Click("CancelBtn");
+    auto* combo = m_editor->W<QComboBox>("RoutersCB");
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    combo->setCurrentIndex(0);
+    emit combo->activated(0);
+    m_editor->Click("EditBtn");
+    m_editor->Click("SaveBtn");
+    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, asRead);
+
+    // Typing makes it the memo's text: lines joined by CR LF.
+    m_editor->Click("EditBtn");
+    auto* memo = m_editor->W<QPlainTextEdit>("OfflineCodeEdit");
+    memo->moveCursor(QTextCursor::End);
+    memo->insertPlainText(QStringLiteral("g"));
+    m_editor->W<QAbstractButton>("SaveBtn")->click(); // the memo was never focused
+    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "a\r\nb\r\nc\r\nd  \0e\r\n\x85\tf\r\ng"s);
+
+    // Leaving the memo normalises the code; behind the NUL its line breaks
+    // stay as they are.
+    m_editor->Click("EditBtn");
+    FocusAtEnd(memo);
+    m_editor->Click("SaveBtn");
+    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "abcd\0e\r\n\x85\tf\r\ng"s);
+}
+
+void EditingTest::changeOnTheTestPageStaysThere()
+{
+    OpenSample();
+    auto* pages = m_editor->W<QTabWidget>("PC");
+    pages->setCurrentIndex(kTestPage);
+    for (const char* finish : {"CancelBtn", "SaveBtn"}) {
+        m_editor->Click("EditBtn");
+        QCOMPARE(pages->currentIndex(), kTestPage);
+        QVERIFY(!pages->isTabEnabled(kTestPage));
+        QVERIFY(!m_editor->W("StatFileName")->isEnabled());
+        QVERIFY(!m_editor->W("TestBtn")->isEnabled());
+        m_editor->Click(finish);
+        QCOMPARE(pages->currentIndex(), kTestPage);
+        QVERIFY(pages->isTabEnabled(kTestPage));
+        QVERIFY(m_editor->W("TestBtn")->isEnabled());
+    }
+
+    // Neu opens the first page; from another page the test page cannot be
+    // reached while editing.
+    m_editor->Click("NewBtn");
+    QCOMPARE(pages->currentIndex(), 0);
+    pages->setCurrentIndex(kLoginPage);
+    m_editor->Click("CancelBtn");
+    QCOMPARE(pages->currentIndex(), kLoginPage);
+}
+
+void EditingTest::backupOfADamagedFileIsNamedWhenKept()
+{
+    TRouterList routers = SampleRouters();
+    QVERIFY(m_editor->WriteRouters(routers));
+    QFile damaged(m_editor->Path());
+    QVERIFY(damaged.resize(damaged.size() - 10));
+    const QByteArray original = ReadFileBytes(m_editor->Path());
+    // A file of that name is there already, so the original goes elsewhere.
+    QFile taken(m_editor->Path() + QStringLiteral(".bak"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    QVERIFY(m_editor->Open());
+
+    QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const QString warning = ToQString(m_boxes->Calls().front().text);
+    QVERIFY2(!warning.contains(QStringLiteral(".bak")), qPrintable(warning));
+    m_boxes->Clear();
+
+    m_editor->Click("EditBtn");
+    m_editor->Click("SaveBtn");
+    const QString kept = m_editor->Path() + QStringLiteral(".bak2");
+    QCOMPARE(ReadFileBytes(kept), original);
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const TMsgBoxRecorder::TCall& note = m_boxes->Calls().front();
+    QCOMPARE(note.caption, std::string("Information"));
+    QVERIFY2(ToQString(note.text).contains(QStringLiteral("\"%1\"").arg(kept)), note.text.c_str());
+
+    // Only the first save keeps the original.
+    m_boxes->Clear();
+    m_editor->Click("EditBtn");
+    m_editor->Click("SaveBtn");
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(0));
+}
+
+QTEST_MAIN(EditingTest)
+#include "EditingTest.moc"
