@@ -35,6 +35,16 @@ std::vector<std::string> SortedUnder(const char* locale, std::vector<std::string
     return names;
 }
 
+// Sets (or with null removes) an environment variable.
+void SetEnv(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value : ""); // an empty value removes it
+#else
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+#endif
+}
+
 // Sets an environment variable for the scope, restoring the old value.
 class TScopedEnv {
 public:
@@ -42,9 +52,9 @@ public:
     {
         if (const char* old = std::getenv(name))
             m_old = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+        SetEnv(name, value);
     }
-    ~TScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+    ~TScopedEnv() { SetEnv(m_name, m_old ? m_old->c_str() : nullptr); }
 
 private:
     const char* m_name;
@@ -145,6 +155,10 @@ TEST(Collation, UserLocaleComesFromTheEnvironment)
         const TScopedEnv over("LC_ALL", "C");
         EXPECT_EQ(UserCollationLocale(), "C");
     }
+    // Without any: the C locale on POSIX systems, the user's on Windows.
     const TScopedEnv none("LANG", nullptr);
-    EXPECT_EQ(UserCollationLocale(), "");
+    EXPECT_EQ(UserCollationLocale(), SystemCollationLocale());
+#ifndef _WIN32
+    EXPECT_EQ(SystemCollationLocale(), "");
+#endif
 }
