@@ -381,7 +381,8 @@ bool TAtomicFile::CopyOriginal(const std::string& directory)
     if (const int error = Injected(TWriteStep::Backup))
         return Fail(TWriteStep::Backup, error);
     TFileHandle copy;
-    int error = CreateBackupFile(JoinPath(directory, NameWithRoom(m_path, directory, 10)), m_copyPath, copy);
+    const std::string beside = JoinPath(directory, NameWithRoom(m_path, directory, 10));
+    int error = CreateBackupFile(beside, m_copyPath, copy);
     if (IsMissingRight(error)) {
         const std::string state = JoinPath(UserStateDirectory(), "tarvelo-editor");
         error = CreateDirectories(state);

@@ -202,7 +202,8 @@ int KeepOwnerAndMode(const TFileHandle& file, const TFileInfo& original, bool& o
         // The superuser may give it any owner; a member of the original's
         // group may at least give it that group.
         const uid_t owner = ::geteuid() == 0 ? original.owner : uid_t(-1);
-        if (::fchown(Fd(file), owner, original.group) == 0 || ::fchown(Fd(file), uid_t(-1), original.group) == 0)
+        if (::fchown(Fd(file), owner, original.group) == 0 ||
+            ::fchown(Fd(file), uid_t(-1), original.group) == 0)
             ::fstat(Fd(file), &created);
         ownerKept = created.st_uid == original.owner && created.st_gid == original.group;
     }

@@ -253,7 +253,8 @@ void CheckTextLengths(const TRouterEntry& entry, int routerIndex)
 {
     VisitTexts(entry, [&](const std::string& text, const char* field, bool htmlCode) {
         // The writer only ever makes HTML code shorter.
-        const std::size_t length = htmlCode && text.size() > kMaxTextLength ? WrittenLength(text) : text.size();
+        const std::size_t length =
+            htmlCode && text.size() > kMaxTextLength ? WrittenLength(text) : text.size();
         if (length > kMaxTextLength)
             throw TTextTooLong(routerIndex, entry.RouterVendor, field, length);
     });

@@ -210,9 +210,9 @@ bool SortNearlySorted(std::vector<TRouterItem>& items)
     }
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(kept), items.end());
     for (TRouterItem& item : taken) {
-        const auto place = std::upper_bound(items.begin(), items.end(), item, [](const TRouterItem& a, const TRouterItem& b) {
-            return CompareNamesNoCase(a.name, b.name) < 0;
-        });
+        const auto place = std::upper_bound(
+            items.begin(), items.end(), item,
+            [](const TRouterItem& a, const TRouterItem& b) { return CompareNamesNoCase(a.name, b.name) < 0; });
         items.insert(place, std::move(item));
     }
     return true;

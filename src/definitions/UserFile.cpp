@@ -37,7 +37,8 @@ std::string CannotRead(const std::string& path, int error, TFileNaming naming)
     return "Datei " + Named(path, naming) + " kann nicht gelesen werden. " + Reason(error);
 }
 
-TFileHandle OpenUserFile(const std::string& path, std::uint64_t maxBytes, TFileInfo& info, TFileNaming naming)
+TFileHandle OpenUserFile(const std::string& path, std::uint64_t maxBytes, TFileInfo& info,
+                         TFileNaming naming)
 {
     TFileHandle file;
     int error = std::exchange(g_openFault, 0);

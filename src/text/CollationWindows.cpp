@@ -50,13 +50,15 @@ int TCollator::Compare(std::u16string_view a, std::u16string_view b) const
 
 void TCollator::AppendSortKey(std::u16string_view text, std::string& key) const
 {
-    const int size = LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text), int(text.size()),
-                                   nullptr, 0, nullptr, nullptr, 0);
+    const auto map = [&](BYTE* out, int size) {
+        return LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text),
+                             int(text.size()), reinterpret_cast<LPWSTR>(out), size, nullptr, nullptr, 0);
+    };
+    const int size = map(nullptr, 0);
     if (size <= 0)
         return;
     std::vector<BYTE> bytes(static_cast<std::size_t>(size));
-    LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text), int(text.size()),
-                  reinterpret_cast<LPWSTR>(bytes.data()), size, nullptr, nullptr, 0);
+    map(bytes.data(), size);
     // The key ends in a zero byte, which is left out.
     key.append(reinterpret_cast<const char*>(bytes.data()), bytes.size() - 1);
 }

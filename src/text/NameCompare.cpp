@@ -31,11 +31,15 @@ constexpr auto kFoldTable = [] {
     return table;
 }();
 
+char16_t UnicodeOf(char c)
+{
+    return Cp1252ToUnicode(static_cast<unsigned char>(c));
+}
+
 std::u16string Unicode(std::string_view name)
 {
     std::u16string out(name.size(), u'\0');
-    std::transform(name.begin(), name.end(), out.begin(),
-                   [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
+    std::transform(name.begin(), name.end(), out.begin(), UnicodeOf);
     return out;
 }
 
@@ -47,8 +51,8 @@ int Collate(std::string_view a, std::string_view b)
     if (a.size() > kShort || b.size() > kShort)
         return UserCollator().Compare(Unicode(a), Unicode(b));
     char16_t x[kShort], y[kShort];
-    std::transform(a.begin(), a.end(), x, [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
-    std::transform(b.begin(), b.end(), y, [](char c) { return Cp1252ToUnicode(static_cast<unsigned char>(c)); });
+    std::transform(a.begin(), a.end(), x, UnicodeOf);
+    std::transform(b.begin(), b.end(), y, UnicodeOf);
     return UserCollator().Compare(std::u16string_view(x, a.size()), std::u16string_view(y, b.size()));
 }
 

@@ -14,7 +14,8 @@ int TRouterNamesModel::rowCount(const QModelIndex& parent) const
 
 QVariant TRouterNamesModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_list.Count() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    const bool text = role == Qt::DisplayRole || role == Qt::EditRole;
+    if (!text || !index.isValid() || index.row() >= m_list.Count())
         return {};
     return ToQString(m_list.Name(index.row()));
 }
