@@ -1,5 +1,7 @@
 #include "JsonReader.h"
 
+#include "Cp1252.h"
+
 namespace {
 
 constexpr int kMaxDepth = 64;
@@ -298,32 +300,10 @@ void TJsonReader::AppendEscape(std::string& out)
 // no overlong forms, no surrogates, nothing above U+10FFFF.
 void TJsonReader::AppendUtf8Sequence(std::string& out)
 {
-    const auto at = [this](std::size_t offset) {
-        const std::size_t pos = m_pos + offset;
-        return pos < m_text.size() ? static_cast<unsigned char>(m_text[pos]) : 0u;
-    };
-    const unsigned lead = at(0);
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF; // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
+    std::size_t next = m_pos;
+    char32_t codePoint = 0;
+    if (!NextUtf8CodePoint(m_text, next, codePoint))
         Fail("kein g\xFCltiges UTF-8.");
-    }
-    if (at(1) < low || at(1) > high)
-        Fail("kein g\xFCltiges UTF-8.");
-    for (std::size_t i = 2; i < length; ++i) {
-        if (at(i) < 0x80 || at(i) > 0xBF)
-            Fail("kein g\xFCltiges UTF-8.");
-    }
-    out.append(m_text.substr(m_pos, length));
-    m_pos += length;
+    out.append(m_text.substr(m_pos, next - m_pos));
+    m_pos = next;
 }

@@ -7,33 +7,6 @@
 
 namespace {
 
-// The length of the valid UTF-8 sequence at text[i], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
-        return 0;
-    for (std::size_t k = i + 2; k < i + length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80)
-            return 0;
-    }
-    return length;
-}
-
 std::string Sentence(std::string text)
 {
     if (!text.empty() && text.back() != '.')
@@ -47,16 +20,16 @@ std::string MessageText(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = byte < 0x80 ? 1 : Utf8SequenceLength(utf8, i);
-        if (length <= 1) {
-            out += char(byte);
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t next = i;
+        char32_t codePoint = 0;
+        if (!NextUtf8CodePoint(utf8, next, codePoint)) {
+            out += utf8[i++];
             continue;
         }
-        std::string converted;
-        out += Utf8ToCp1252(utf8.substr(i, length), converted) ? converted : std::string("?");
-        i += length - 1;
+        const int byte = UnicodeToCp1252(codePoint);
+        out += byte < 0 ? '?' : char(byte);
+        i = next;
     }
     return out;
 }

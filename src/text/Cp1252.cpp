@@ -25,8 +25,9 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-// Decodes one UTF-8 sequence at pos; returns false for malformed input.
-bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp)
+} // namespace
+
+bool NextUtf8CodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp)
 {
     const auto lead = static_cast<unsigned char>(utf8[pos]);
     int extra = -1;
@@ -53,8 +54,6 @@ bool NextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp)
     pos += extra + 1;
     return true;
 }
-
-} // namespace
 
 char16_t Cp1252ToUnicode(unsigned char byte)
 {
@@ -88,7 +87,7 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out)
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         char32_t cp = 0;
-        if (!NextCodePoint(utf8, pos, cp))
+        if (!NextUtf8CodePoint(utf8, pos, cp))
             return false;
         const int byte = UnicodeToCp1252(cp);
         if (byte < 0)
@@ -102,7 +101,7 @@ char32_t FirstCharOutsideCp1252(std::string_view utf8)
 {
     std::size_t pos = 0;
     char32_t cp = 0;
-    while (pos < utf8.size() && NextCodePoint(utf8, pos, cp)) {
+    while (pos < utf8.size() && NextUtf8CodePoint(utf8, pos, cp)) {
         if (UnicodeToCp1252(cp) < 0)
             return cp;
     }

@@ -18,6 +18,9 @@ int UnicodeToCp1252(char32_t codePoint);
 // `out` unspecified, when the UTF-8 text is malformed or holds a character
 // that Windows-1252 cannot encode.
 std::string Cp1252ToUtf8(std::string_view text);
+// Decodes the UTF-8 sequence at pos and moves pos behind it; false, leaving
+// pos, for a malformed one (overlong, a surrogate, beyond U+10FFFF, cut).
+bool NextUtf8CodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint);
 bool Utf8ToCp1252(std::string_view utf8, std::string& out);
 
 // The first character of UTF-8 text that Windows-1252 cannot encode; 0 when
