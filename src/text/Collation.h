@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-// Orders texts as the alphabet of a locale does, ignoring letter case:
-// letters and accents count, case does not.
+// Orders Windows-1252 texts as the alphabet of a locale does, ignoring
+// letter case: letters and accents count, case does not.
 class TCollator {
 public:
     // The collation of a POSIX locale name such as "de_DE.UTF-8". An empty
@@ -21,9 +21,9 @@ public:
     TCollator& operator=(const TCollator&) = delete;
 
     // Negative, zero or positive as a sorts before, like or after b.
-    int Compare(std::u16string_view a, std::u16string_view b) const;
-    // Appends a key without zero bytes whose byte order is that of Compare.
-    void AppendSortKey(std::u16string_view text, std::string& key) const;
+    int Compare(std::string_view a, std::string_view b) const;
+    // Appends a key whose byte order is that of Compare.
+    void AppendSortKey(std::string_view text, std::string& key) const;
     // The locale whose rules are in use ("root" for the neutral order).
     std::string LocaleId() const;
 

@@ -1,5 +1,7 @@
 #include "Collation.h"
 
+#include "Cp1252.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -21,9 +23,13 @@ std::wstring WindowsLocaleName(std::string_view name)
     return IsValidLocaleName(out.c_str()) ? out : std::wstring();
 }
 
-const wchar_t* Wide(std::u16string_view text)
+// A Windows-1252 text as UTF-16.
+std::wstring Wide(std::string_view text)
 {
-    return reinterpret_cast<const wchar_t*>(text.data());
+    std::wstring out(text.size(), L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = wchar_t(Cp1252ToUnicode(static_cast<unsigned char>(text[i])));
+    return out;
 }
 
 } // namespace
@@ -39,20 +45,24 @@ TCollator::TCollator(std::string_view localeName) : m_data(std::make_unique<TDat
 
 TCollator::~TCollator() = default;
 
-int TCollator::Compare(std::u16string_view a, std::u16string_view b) const
+// By the keys, so that comparing and sorting by keys always agree (Wine's
+// CompareStringEx, for one, finds a soft hyphen equal to nothing, its keys
+// do not).
+int TCollator::Compare(std::string_view a, std::string_view b) const
 {
-    const int result = CompareStringEx(m_data->locale.c_str(), kFlags, Wide(a), int(a.size()), Wide(b),
-                                       int(b.size()), nullptr, nullptr, 0);
-    if (result == 0)
-        return a.compare(b);
-    return result - CSTR_EQUAL;
+    std::string x, y;
+    AppendSortKey(a, x);
+    AppendSortKey(b, y);
+    const int result = x.compare(y);
+    return (result > 0) - (result < 0);
 }
 
-void TCollator::AppendSortKey(std::u16string_view text, std::string& key) const
+void TCollator::AppendSortKey(std::string_view text, std::string& key) const
 {
+    const std::wstring wide = Wide(text);
     const auto map = [&](BYTE* out, int size) {
-        return LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, Wide(text),
-                             int(text.size()), reinterpret_cast<LPWSTR>(out), size, nullptr, nullptr, 0);
+        return LCMapStringEx(m_data->locale.c_str(), LCMAP_SORTKEY | kFlags, wide.c_str(),
+                             int(wide.size()), reinterpret_cast<LPWSTR>(out), size, nullptr, nullptr, 0);
     };
     const int size = map(nullptr, 0);
     if (size <= 0)

@@ -1,7 +1,6 @@
 #include "NameCompare.h"
 
 #include "Collation.h"
-#include "Cp1252.h"
 
 #include <algorithm>
 #include <array>
@@ -30,31 +29,6 @@ constexpr auto kFoldTable = [] {
         table[byte] = FoldByte(static_cast<unsigned char>(byte));
     return table;
 }();
-
-char16_t UnicodeOf(char c)
-{
-    return Cp1252ToUnicode(static_cast<unsigned char>(c));
-}
-
-std::u16string Unicode(std::string_view name)
-{
-    std::u16string out(name.size(), u'\0');
-    std::transform(name.begin(), name.end(), out.begin(), UnicodeOf);
-    return out;
-}
-
-// The collation of two names; short ones are converted on the stack, as
-// sorting compares a great many of them.
-int Collate(std::string_view a, std::string_view b)
-{
-    constexpr std::size_t kShort = 64;
-    if (a.size() > kShort || b.size() > kShort)
-        return UserCollator().Compare(Unicode(a), Unicode(b));
-    char16_t x[kShort], y[kShort];
-    std::transform(a.begin(), a.end(), x, UnicodeOf);
-    std::transform(b.begin(), b.end(), y, UnicodeOf);
-    return UserCollator().Compare(std::u16string_view(x, a.size()), std::u16string_view(y, b.size()));
-}
 
 // Orders names that the collation finds alike: by their folded bytes.
 int CompareFolded(std::string_view a, std::string_view b)
@@ -85,7 +59,7 @@ int CompareNamesNoCase(std::string_view a, std::string_view b)
 {
     if (SameNameNoCase(a, b))
         return 0;
-    const int collated = Collate(a, b);
+    const int collated = UserCollator().Compare(a, b);
     if (collated != 0)
         return collated < 0 ? -1 : 1;
     return CompareFolded(a, b);
@@ -93,5 +67,5 @@ int CompareNamesNoCase(std::string_view a, std::string_view b)
 
 void AppendNameSortKey(std::string_view name, std::string& key)
 {
-    UserCollator().AppendSortKey(Unicode(name), key);
+    UserCollator().AppendSortKey(name, key);
 }
