@@ -7,6 +7,7 @@
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
 #include "QtText.h"
+#include "StatusPageFile.h"
 #include "StringGrid.h"
 
 #include <QAction>
@@ -83,6 +84,11 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
 }
 
 } // namespace
+
+std::string ReadStatusPageFile(const QString& fileName)
+{
+    return ReadWholeFile(fileName);
+}
 
 void TMainEditor::CreateTestPage()
 {
@@ -245,7 +251,8 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
     if (!run.test)
         return;
     if (!m_matchView) {
-        m_matchView = new TMatchView(this);
+        m_matchView = new TMatchView(this, this);
+        connect(this, &TMainEditor::editingChanged, m_matchView, &TMatchView::EditingChanged);
         PlaceBeside(*m_matchView, *this);
     }
     if (m_matchView->Test() != run.test.get())
