@@ -65,6 +65,7 @@ QLabel* WrappedLabel(const char* name, QWidget* parent)
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumHeight(label->fontMetrics().height()); // the rows below stay where they are
     return label;
 }
 
@@ -386,6 +387,10 @@ void TProposalPanel::RefreshButtons()
     const bool otherRouter = editing && m_test && m_receiver->Editing() == TRuleReceiver::TEditing::Existing
                              && m_receiver->EditedRouterName() != m_test->Entry().RouterVendor;
     m_takeOverNote->setText(TakeOverNote());
+    if (Busy())
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
     SetTextColor(m_takeOverNote, otherRouter ? kFailureColor : palette().color(QPalette::WindowText));
 }
 
@@ -452,6 +457,8 @@ void TProposalPanel::Propose()
     if (!m_test)
         return;
     const std::string typed = ToCp1252(m_valueEdit->text());
+    if (m_selection && typed != m_test->Page().substr(m_selection->begin, m_selection->end - m_selection->begin))
+        m_selection.reset(); // the field no longer shows what is marked
     if (!m_selection && ValueAsRulesSeeIt(typed).empty()) {
         m_note->setText(kHint);
         return;

@@ -72,7 +72,8 @@ QString TestSource(const std::string& routerName, int statusQuery, const QString
 }
 
 // Puts a new window to the right of the editor where the screen has room
-// for it, else a little below and right of the editor's corner.
+// for it, else a little below and right of the editor's corner. On a small
+// screen it shrinks, and it stays on the screen with room for its frame.
 void PlaceBeside(QWidget& window, const QWidget& editor)
 {
     const QRect editorFrame = editor.frameGeometry();
@@ -80,6 +81,11 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
     QRect place(editorFrame.topRight() + QPoint(8, 0), window.size());
     if (!screen.contains(place))
         place.moveTopLeft(editorFrame.topLeft() + QPoint(40, 40));
+    const QSize frame(8, 40);
+    place.setSize(place.size().boundedTo(screen.size() - frame));
+    place.moveLeft(std::max(screen.left(), std::min(place.left(), screen.right() - frame.width() - place.width())));
+    place.moveTop(std::max(screen.top(), std::min(place.top(), screen.bottom() - frame.height() - place.height())));
+    window.resize(place.size());
     window.move(place.topLeft());
 }
 
