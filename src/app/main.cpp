@@ -2,8 +2,10 @@
 #include "MainUnit.h"
 #include "QtMessageBox.h"
 
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QTranslator>
 
 int main(int argc, char** argv)
 {
@@ -12,6 +14,11 @@ int main(int argc, char** argv)
     // Windows has a message box of its own, which ShowMsgBox shows there.
     InstallQtMessageBox();
 #endif
+    // The toolkit's own dialogs (file selection) speak German too.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&toolkitTexts);
     try {
         // One style everywhere, so that the window looks the same on every
         // desktop.

@@ -11,4 +11,7 @@ int RunDumpCommand(const TArguments& arguments);
 int RunConvertCommand(const TArguments& arguments);
 int RunNamesCommand(const TArguments& arguments);
 int RunTestCommand(const TArguments& arguments);
+int RunMergeCommand(const TArguments& arguments);
+int RunDiffCommand(const TArguments& arguments);
+int RunPackCommand(const TArguments& arguments);
 int RunSuggestCommand(const TArguments& arguments);

@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "NameExport.h"
 
 int RunNamesCommand(const TArguments& arguments)
 {
@@ -18,8 +19,5 @@ int RunNamesCommand(const TArguments& arguments)
     TRouterList list;
     if (!ReadDefinitions(in, list))
         return 1;
-    std::string text;
-    for (int i = 0; i < list.Count(); ++i)
-        text.append(list.Name(i)).append("\r\n");
-    return WriteOutput(out, text) ? 0 : 1;
+    return WriteOutput(out, RouterNamesText(list)) ? 0 : 1;
 }

@@ -11,7 +11,7 @@ namespace {
 const char kUsage[] =
     "Usage: routersdat COMMAND [ARGUMENTS]\n"
     "\n"
-    "Inspects and converts router definitions files without the editor window.\n"
+    "Inspects, converts and merges router definitions files without the editor window.\n"
     "Input files are never created or changed.\n"
     "\n"
     "Commands:\n"
@@ -23,6 +23,11 @@ const char kUsage[] =
     "                           without --router, list every router that reads PAGE as\n"
     "                           online with an IP address; --explain shows where each\n"
     "                           rule matched\n"
+    "  merge TARGET SOURCE (--router NAME | --all) [--skip-existing] [--saved-at TIME]\n"
+    "                           take routers over from SOURCE as the editor's merge does\n"
+    "  diff A B [--json] [--ignore FIELDS]\n"
+    "                           list the routers only in A, only in B, and those that differ\n"
+    "  pack JSON OUT            write the JSON that dump prints back as a definitions file\n"
     "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
     "                           propose the rule that extracts TEXT from a saved page,\n"
     "                           tested on that page\n"
@@ -41,6 +46,9 @@ int main(int argc, char* argv[])
         {"convert", RunConvertCommand},
         {"names", RunNamesCommand},
         {"test", RunTestCommand},
+        {"merge", RunMergeCommand},
+        {"diff", RunDiffCommand},
+        {"pack", RunPackCommand},
         {"suggest", RunSuggestCommand},
     };
     const std::string command = argc > 1 ? argv[1] : "";

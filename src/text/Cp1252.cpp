@@ -97,3 +97,14 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out)
     }
     return true;
 }
+
+char32_t FirstCharOutsideCp1252(std::string_view utf8)
+{
+    std::size_t pos = 0;
+    char32_t cp = 0;
+    while (pos < utf8.size() && NextCodePoint(utf8, pos, cp)) {
+        if (UnicodeToCp1252(cp) < 0)
+            return cp;
+    }
+    return 0;
+}

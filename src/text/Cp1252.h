@@ -19,3 +19,7 @@ int UnicodeToCp1252(char32_t codePoint);
 // that Windows-1252 cannot encode.
 std::string Cp1252ToUtf8(std::string_view text);
 bool Utf8ToCp1252(std::string_view utf8, std::string& out);
+
+// The first character of UTF-8 text that Windows-1252 cannot encode; 0 when
+// there is none before the end or before malformed UTF-8.
+char32_t FirstCharOutsideCp1252(std::string_view utf8);

@@ -1,6 +1,7 @@
 #include "MainUnit.h"
 
 #include "ErrorHandler.h"
+#include "FileDialog.h"
 #include "MySpeedButton.h"
 #include "Normalize.h"
 #include "PageControl.h"
@@ -119,6 +120,7 @@ void TMainEditor::CreateControls()
     CreateTestPage();
     CreateTopRow();
     CreateBottomRow();
+    CreateFileDialogs();
 }
 
 void TMainEditor::CreateTopRow()
@@ -439,6 +441,8 @@ void TMainEditor::ConnectHandlers()
     connect(DeleteBtn, &QAbstractButton::clicked, this, Guarded([this] { DeleteBtnClick(); }));
     connect(SaveBtn, &QAbstractButton::clicked, this, Guarded([this] { SaveBtnClick(); }));
     connect(CancelBtn, &QAbstractButton::clicked, this, Guarded([this] { CancelBtnClick(); }));
+    connect(Button1, &QAbstractButton::clicked, this, Guarded([this] { Button1Click(); }));
+    connect(Button2, &QAbstractButton::clicked, this, Guarded([this] { Button2Click(); }));
     connect(BrowserAuthChkBox, &QCheckBox::toggled, this,
             Guarded([this] { BrowserAuthChkBoxClick(); }));
     connect(PC, &QTabWidget::currentChanged, this, Guarded([this] { PCChange(); }));

@@ -23,6 +23,7 @@ class QPainter;
 class QPushButton;
 class TCp1252LineEdit;
 class TCp1252Memo;
+class TFileDialog;
 class TFoundValues;
 class TMatchView;
 class TMySpeedButton;
@@ -59,6 +60,8 @@ public:
     void DeleteBtnClick();
     void BrowserAuthChkBoxClick();
     void PCChange();
+    void Button1Click();
+    void Button2Click();
 
     // The property lists of pages 4 to 6; each works on the list of the
     // active page and does nothing on any other page.
@@ -107,6 +110,7 @@ private:
     void CreateUserDefinedPage();
     void CreateTestPage();
     void CreateBottomRow();
+    void CreateFileDialogs();
     QWidget* AddPage(const char* name, const QString& caption);
     TCp1252LineEdit* AddLabelledEdit(QWidget* page, const char* name, const QString& caption,
                                      const QRect& geometry);
@@ -195,6 +199,8 @@ private:
     QPushButton* Button2 = nullptr;
     QPushButton* SaveBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    std::unique_ptr<TFileDialog> OpenDialog;
+    std::unique_ptr<TFileDialog> SaveDialog;
 
     TCp1252LineEdit* RouterVendorEdit = nullptr;
     TCp1252LineEdit* RouterVendorURLEdit = nullptr;

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A JSON value as read. A number keeps its literal text, so that whole
+// numbers and doubles can be taken from it exactly; a string is UTF-8.
+struct TJsonValue {
+    enum class TKind { Null, Bool, Number, String, Array, Object };
+    struct TMember;
+
+    TKind kind = TKind::Null;
+    bool boolean = false;
+    std::string text; // a number's literal or a string's text
+    std::vector<TJsonValue> items;
+    std::vector<TMember> members; // in document order
+};
+
+struct TJsonValue::TMember {
+    std::string key;
+    TJsonValue value;
+};
+
+// Text that is not JSON (RFC 8259); the message is German (Windows-1252)
+// and names the line and column, counted from 1.
+class TJsonSyntaxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a JSON document piece by piece: objects and arrays can be walked
+// member by member, so that a large document is never held as a whole tree.
+// Strings must be valid UTF-8; nesting deeper than 64 levels is refused.
+class TJsonReader {
+public:
+    explicit TJsonReader(std::string_view text) : m_text(text) {}
+
+    // The next value, whole.
+    TJsonValue ReadValue();
+
+    // Walks an object: BeginObject(), then NextMember(key) and the member's
+    // value until NextMember returns false at the closing brace.
+    void BeginObject();
+    bool NextMember(std::string& key);
+    // The same for an array: NextElement() before each element.
+    void BeginArray();
+    bool NextElement();
+
+    // Checks that nothing but white space follows.
+    void End();
+
+    // "Zeile L, Spalte C" of the current position.
+    std::string Where() const;
+    [[noreturn]] void Fail(const std::string& what) const;
+
+private:
+    TJsonValue ReadValue(int depth);
+    void ReadMembers(TJsonValue& object, int depth);
+    void ReadItems(TJsonValue& array, int depth);
+    std::string ReadString();
+    std::string ReadNumber();
+    void ReadLiteral(std::string_view word);
+    void AppendEscape(std::string& out);
+    void AppendUtf8Sequence(std::string& out);
+    unsigned ReadHex4();
+    void SkipSpace();
+    bool Consume(char c);
+    void Expect(char c);
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+    char Peek() const { return AtEnd() ? '\0' : m_text[m_pos]; }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::vector<bool> m_first; // per open object or array: no member read yet
+};

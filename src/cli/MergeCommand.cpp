@@ -1,0 +1,148 @@
+#include "CliSupport.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Cp1252.h"
+#include "RouterMerge.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+namespace {
+
+// Reads `count` decimal digits.
+bool ReadDigits(std::string_view text, std::size_t& pos, std::size_t count, int& value)
+{
+    if (text.size() - pos < count)
+        return false;
+    value = 0;
+    for (std::size_t end = pos + count; pos < end; ++pos) {
+        if (text[pos] < '0' || text[pos] > '9')
+            return false;
+        value = value * 10 + (text[pos] - '0');
+    }
+    return true;
+}
+
+bool ReadChar(std::string_view text, std::size_t& pos, std::string_view choices)
+{
+    if (pos >= text.size() || choices.find(text[pos]) == std::string_view::npos)
+        return false;
+    ++pos;
+    return true;
+}
+
+// "YYYY-MM-DD", optionally followed by "THH:MM", ":SS" and a fraction of
+// the second (a blank may stand for the T), as days since 30 December 1899.
+std::optional<double> ParseDateTime(std::string_view text)
+{
+    std::size_t pos = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    double fraction = 0;
+    if (!ReadDigits(text, pos, 4, year) || !ReadChar(text, pos, "-") || !ReadDigits(text, pos, 2, month) ||
+        !ReadChar(text, pos, "-") || !ReadDigits(text, pos, 2, day))
+        return std::nullopt;
+    if (pos < text.size()) {
+        if (!ReadChar(text, pos, "T ") || !ReadDigits(text, pos, 2, hour) || !ReadChar(text, pos, ":") ||
+            !ReadDigits(text, pos, 2, minute))
+            return std::nullopt;
+        if (ReadChar(text, pos, ":")) {
+            if (!ReadDigits(text, pos, 2, second))
+                return std::nullopt;
+            if (ReadChar(text, pos, ".")) {
+                double scale = 0.1;
+                for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos, scale /= 10)
+                    fraction += (text[pos] - '0') * scale;
+            }
+        }
+    }
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(unsigned(month)),
+                              std::chrono::day(unsigned(day))};
+    if (pos != text.size() || !date.ok() || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    const auto sinceDayZero = sys_days(date) - sys_days(1899y / December / 30);
+    return double(sinceDayZero.count()) + (hour * 3600.0 + minute * 60.0 + second + fraction) / 86400.0;
+}
+
+// SavedAt as days since 30 December 1899 (a number, as dump prints it), or
+// a local date-time.
+std::optional<double> ParseSavedAt(const std::string& text)
+{
+    double days = 0;
+    const char* end = text.data() + text.size();
+    if (const auto [ptr, error] = std::from_chars(text.data(), end, days);
+        error == std::errc() && ptr == end && std::isfinite(days))
+        return days;
+    return ParseDateTime(text);
+}
+
+} // namespace
+
+int RunMergeCommand(const TArguments& arguments)
+{
+    TCommandLine line(
+        "routersdat merge",
+        "Takes routers over from SOURCE into TARGET as the editor's \"Routers.dat hinzumischen...\"\n"
+        "does: each copy goes to its sorted place, and the first router of its name (ignoring\n"
+        "case) is saved as the editor saves it. TARGET is replaced crash-safely (a missing one\n"
+        "is created); SOURCE is never changed.");
+    line.AddPositional("TARGET", "The definitions file to merge into.");
+    line.AddPositional("SOURCE", "The definitions file to take routers from.");
+    line.AddOption("router", "NAME", "Take the first router of this name (ignoring case).");
+    line.AddFlag("all", "Take every router of SOURCE, in file order.");
+    line.AddFlag("skip-existing", "Leave out routers whose name TARGET already holds.");
+    line.AddOption("saved-at", "TIME",
+                   "Save time: days since 1899-12-30 or YYYY-MM-DD[THH:MM[:SS]] (default: now).");
+    if (const auto status = line.Parse(arguments, 2, 2))
+        return *status;
+    if (line.IsSet("router") == line.IsSet("all"))
+        return Fail("give either --router NAME or --all; see 'routersdat merge --help'");
+    const std::optional<double> savedAt =
+        line.IsSet("saved-at") ? ParseSavedAt(line.Value("saved-at")) : CurrentDateTime();
+    if (!savedAt)
+        return Fail("--saved-at takes a number of days or a date-time such as 2024-05-01T12:00:00");
+
+    const std::string& targetPath = line.Positional().at(0);
+    const std::string& sourcePath = line.Positional().at(1);
+    TRouterList source(TRouterList::TOrder::Unsorted);
+    if (!ReadDefinitions(sourcePath, source))
+        return 1;
+    std::vector<const TRouterEntry*> chosen;
+    if (line.IsSet("all")) {
+        for (int i = 0; i < source.Count(); ++i)
+            chosen.push_back(&source.Entry(i));
+    } else {
+        std::string name;
+        const int index = Utf8ToCp1252(line.Value("router"), name) ? source.FindByName(name) : -1;
+        if (index < 0)
+            return Fail("no router named \"" + line.Value("router") + "\" in " + sourcePath);
+        chosen.push_back(&source.Entry(index));
+    }
+
+    TRouterList target;
+    bool keepOriginal = false;
+    std::error_code error;
+    if (std::filesystem::exists(targetPath, error) || error) {
+        const std::optional<TLoadResult> loaded = ReadDefinitions(targetPath, target);
+        if (!loaded)
+            return 1;
+        keepOriginal = !loaded->complete; // as the editor keeps a damaged Routers.dat
+    }
+    const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
+    for (const int skipped : result.skipped) {
+        std::fprintf(stderr, "routersdat: skipped \"%s\": %s already holds a router of that name\n",
+                     Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor).c_str(), targetPath.c_str());
+    }
+    if (result.merged.empty())
+        return 0;
+    std::string backup;
+    if (!SaveRouterList(target, targetPath, keepOriginal, &backup))
+        return 1;
+    if (!backup.empty())
+        std::fprintf(stderr, "routersdat: the damaged original is kept as %s\n", backup.c_str());
+    return 0;
+}

@@ -1,0 +1,37 @@
+#include "CliSupport.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "FileMessages.h"
+#include "PackReader.h"
+
+#include <cerrno>
+
+int RunPackCommand(const TArguments& arguments)
+{
+    TCommandLine line(
+        "routersdat pack",
+        "The way back from dump: reads JSON as dump prints it and writes the definitions file\n"
+        "OUT in the current version, the routers in the JSON's order, as the editor writes.\n"
+        "Invalid input is refused with the router and the field, and nothing is written.\n"
+        "Where the editor's writer changes a value (TABs it removes, values of property names\n"
+        "that stand more than once), a note on standard error says so.");
+    line.AddPositional("JSON", "The JSON file, as dump prints it.");
+    line.AddPositional("OUT", "The definitions file to write.");
+    if (const auto status = line.Parse(arguments, 2, 2))
+        return *status;
+    const std::string& in = line.Positional().at(0);
+    const std::string& out = line.Positional().at(1);
+    if (SameFile(in, out))
+        return Fail("JSON and OUT are the same file; the input is never changed");
+    std::string json;
+    if (!ReadWholeFile(in, json))
+        return FailCp1252(CannotOpen(AbsolutePath(in), errno));
+    TRouterList list(TRouterList::TOrder::Unsorted);
+    try {
+        for (const std::string& note : ReadPackedRouters(json, list))
+            WarnCp1252(note);
+    } catch (const TPackError& error) {
+        return FailCp1252(error.what());
+    }
+    return SaveRouterList(list, out) ? 0 : 1;
+}

@@ -1,0 +1,270 @@
+#include "PackReader.h"
+
+#include "Cp1252.h"
+#include "FileMessages.h"
+#include "JsonReader.h"
+#include "RouterFile.h"
+#include "RouterJson.h"
+
+#include <charconv>
+#include <cstdio>
+#include <limits>
+#include <set>
+
+namespace {
+
+using TMembers = std::vector<TJsonValue::TMember>;
+
+// A text for a message: Windows-1252, cut after 60 characters.
+std::string Shown(std::string_view utf8)
+{
+    constexpr std::size_t kMax = 60;
+    const std::string text = MessageText(utf8);
+    return text.size() <= kMax ? text : text.substr(0, kMax) + "...";
+}
+
+bool HasTabBeforeNul(std::string_view text)
+{
+    return text.substr(0, text.find('\0')).find('\t') != std::string_view::npos;
+}
+
+// "Router 3", with its name when the members read so far give it.
+std::string RouterLabel(int number, const TMembers& members)
+{
+    std::string label = "Router " + std::to_string(number);
+    for (const TJsonValue::TMember& member : members) {
+        if (member.key == "RouterVendor" && member.value.kind == TJsonValue::TKind::String)
+            return label + " (\"" + Shown(member.value.text) + "\")";
+    }
+    return label;
+}
+
+// Turns the members of one router object into a record; every complaint
+// names the router and the field.
+class TRouterConverter {
+public:
+    TRouterConverter(int number, const TMembers& members) : m_label(RouterLabel(number, members)) {}
+
+    const std::string& Label() const { return m_label; }
+
+    TRouterEntry Convert(const TMembers& members) const
+    {
+        TRouterEntry entry;
+        std::set<std::string> seen;
+        for (const TJsonValue::TMember& member : members) {
+            const TRouterField* field = Find(member.key);
+            if (!field)
+                throw TPackError(Label() + ": unbekanntes Feld \"" + Shown(member.key) + "\".");
+            if (!seen.insert(member.key).second)
+                throw TPackError(Label() + ": das Feld \"" + member.key + "\" steht zweimal da.");
+            std::visit([&](auto pointer) { Read(member.value, field->name, entry.*pointer); }, field->member);
+        }
+        for (const TRouterField& field : RouterFields()) {
+            if (!seen.contains(field.name))
+                throw TPackError(Label() + ": das Feld \"" + field.name + "\" fehlt.");
+        }
+        return entry;
+    }
+
+    // What the editor's writer changes in the record.
+    void AddNotes(const TRouterEntry& entry, std::vector<std::string>& notes) const
+    {
+        for (const TRouterField& field : RouterFields()) {
+            const auto* text = std::get_if<std::string TRouterEntry::*>(&field.member);
+            if (field.htmlCode && HasTabBeforeNul(entry.**text))
+                notes.push_back(Where(field.name) + "der Editor entfernt beim Speichern die Tabulatoren.");
+            if (const auto* list = std::get_if<TPropertyList TRouterEntry::*>(&field.member))
+                AddPropertyNotes(entry.**list, field.name, notes);
+        }
+    }
+
+private:
+    static const TRouterField* Find(const std::string& key)
+    {
+        for (const TRouterField& field : RouterFields()) {
+            if (key == field.name)
+                return &field;
+        }
+        return nullptr;
+    }
+
+    std::string Where(const std::string& field) const { return Label() + ", Feld \"" + field + "\": "; }
+
+    [[noreturn]] void Fail(const std::string& field, const std::string& what) const
+    {
+        throw TPackError(Where(field) + what);
+    }
+
+    template <typename T>
+    void ReadWhole(const TJsonValue& value, const std::string& field, T& out, const char* range) const
+    {
+        const std::string& text = value.text;
+        const bool whole = value.kind == TJsonValue::TKind::Number &&
+                           text.find_first_of(".eE") == std::string::npos;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+        if (!whole || error != std::errc() || end != text.data() + text.size())
+            Fail(field, std::string("ganze Zahl von ") + range + " erwartet.");
+    }
+
+    void Read(const TJsonValue& value, const std::string& field, std::int32_t& out) const
+    {
+        ReadWhole(value, field, out, "-2147483648 bis 2147483647");
+    }
+
+    void Read(const TJsonValue& value, const std::string& field, std::uint8_t& out) const
+    {
+        ReadWhole(value, field, out, "0 bis 255");
+    }
+
+    void Read(const TJsonValue& value, const std::string& field, double& out) const
+    {
+        if (value.kind == TJsonValue::TKind::Null) {
+            out = std::numeric_limits<double>::quiet_NaN();
+            return;
+        }
+        const std::string& text = value.text;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+        if (value.kind != TJsonValue::TKind::Number || error != std::errc() ||
+            end != text.data() + text.size())
+            Fail(field, "Zahl oder null erwartet (Tage seit dem 30.12.1899, nicht zu gro\xDF und nicht "
+                        "zu klein).");
+    }
+
+    std::string Encoded(const std::string& utf8, const std::string& field) const
+    {
+        std::string out;
+        if (!Utf8ToCp1252(utf8, out)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", unsigned(FirstCharOutsideCp1252(utf8)));
+            Fail(field, std::string("das Zeichen ") + code + " gibt es in Windows-1252 nicht.");
+        }
+        return out;
+    }
+
+    void CheckLength(std::size_t length, const std::string& field) const
+    {
+        if (length > kMaxTextLength)
+            Fail(field, "der Text ist " + std::to_string(length) +
+                            " Bytes lang; in der Datei sind h\xF6" "chstens 65535 Bytes m\xF6glich.");
+    }
+
+    void Read(const TJsonValue& value, const std::string& field, std::string& out) const
+    {
+        if (value.kind != TJsonValue::TKind::String)
+            Fail(field, "Text in Anf\xFChrungszeichen erwartet.");
+        out = Encoded(value.text, field);
+        CheckLength(out.size(), field);
+    }
+
+    void Read(const TJsonValue& value, const std::string& field, TPropertyList& out) const
+    {
+        if (value.kind != TJsonValue::TKind::Array)
+            Fail(field, "Liste von Texten \"Name=Wert\" erwartet.");
+        for (std::size_t i = 0; i < value.items.size(); ++i) {
+            const TJsonValue& item = value.items[i];
+            if (item.kind != TJsonValue::TKind::String)
+                Fail(field, "Zeile " + std::to_string(i + 1) + ": Text \"Name=Wert\" erwartet.");
+            std::string line = Encoded(item.text, field);
+            const std::size_t equals = line.find('=');
+            if (equals == std::string::npos)
+                Fail(field, "Zeile " + std::to_string(i + 1) + " hat kein \"=\" zwischen Name und Wert.");
+            CheckLength(equals, field);
+            CheckLength(line.size() - equals - 1, field);
+            out.Add(std::move(line));
+        }
+    }
+
+    void AddPropertyNotes(const TPropertyList& list, const std::string& field,
+                          std::vector<std::string>& notes) const
+    {
+        const std::vector<int> found = list.LookupIndexOfEachName();
+        for (int i = 0; i < list.Count(); ++i) {
+            const std::string name = "Eigenschaft \"" + Shown(Cp1252ToUtf8(list.Name(i))) + "\": ";
+            const std::string_view written = list.ValueAt(found[i]);
+            if (found[i] != i)
+                notes.push_back(Where(field) + name + "der Name steht mehrmals da; der Editor "
+                                "schreibt den Wert der ersten dieser Zeilen, und gelesen wird "
+                                "daraus nur eine Zeile.");
+            else if (written.find_first_not_of('\t') == std::string_view::npos)
+                notes.push_back(Where(field) + name + "ohne Wert (nach dem Entfernen der Tabulatoren) "
+                                "entf\xE4llt die Zeile beim Lesen.");
+            else if (HasTabBeforeNul(written))
+                notes.push_back(Where(field) + name + "der Editor entfernt beim Speichern die "
+                                "Tabulatoren aus dem Wert.");
+        }
+    }
+
+    std::string m_label;
+};
+
+void ReadRouters(TJsonReader& reader, TRouterList& list, std::vector<std::string>& notes)
+{
+    reader.BeginArray();
+    for (int number = 1; reader.NextElement(); ++number) {
+        TMembers members;
+        std::string key;
+        std::string field; // the member being read, for a syntax error
+        bool inValue = false;
+        try {
+            reader.BeginObject();
+            while (reader.NextMember(key)) {
+                field = key;
+                inValue = true;
+                TJsonValue value = reader.ReadValue();
+                inValue = false;
+                members.push_back({std::move(key), std::move(value)});
+            }
+        } catch (const TJsonSyntaxError& error) {
+            const std::string where = field.empty() ? ""
+                                      : inValue     ? ", Feld \"" + Shown(field) + "\""
+                                                    : ", nach dem Feld \"" + Shown(field) + "\"";
+            throw TPackError(RouterLabel(number, members) + where + ": " + error.what());
+        }
+        const TRouterConverter converter(number, members);
+        auto entry = std::make_unique<TRouterEntry>(converter.Convert(members));
+        converter.AddNotes(*entry, notes);
+        std::string name = entry->RouterVendor;
+        list.Add(std::move(name), std::move(entry));
+    }
+}
+
+} // namespace
+
+std::vector<std::string> ReadPackedRouters(std::string_view json, TRouterList& list)
+{
+    FreeRouterList(list);
+    std::vector<std::string> notes;
+    try {
+        TJsonReader reader(json);
+        std::set<std::string> seen;
+        reader.BeginObject();
+        std::string key;
+        while (reader.NextMember(key)) {
+            if (!seen.insert(key).second)
+                throw TPackError("Das Feld \"" + Shown(key) + "\" steht zweimal da.");
+            if (key == "routers") {
+                ReadRouters(reader, list, notes);
+                continue;
+            }
+            const TJsonValue value = reader.ReadValue();
+            const bool known = (key == "version" && (value.kind == TJsonValue::TKind::Number ||
+                                                     value.kind == TJsonValue::TKind::Null)) ||
+                               (key == "damaged" && value.kind == TJsonValue::TKind::Object);
+            if (!known)
+                throw TPackError("Unbekanntes Feld \"" + Shown(key) + "\" oder falscher Typ; erwartet "
+                                 "werden \"version\", \"routers\" und \"damaged\", wie dump sie schreibt.");
+        }
+        reader.End();
+        if (!seen.contains("routers"))
+            throw TPackError("Das Feld \"routers\" mit der Liste der Router fehlt.");
+    } catch (const TJsonSyntaxError& error) {
+        FreeRouterList(list);
+        throw TPackError(error.what());
+    } catch (...) {
+        FreeRouterList(list);
+        throw;
+    }
+    if (!list.Empty())
+        list.Select(0);
+    return notes;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "RouterFile.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+
+// The JSON form of records, as dump prints them and pack reads them back.
+
+// One field of a record under its JSON name. HTML code is the text whose
+// TABs the editor's writer removes.
+struct TRouterField {
+    using TMember = std::variant<std::int32_t TRouterEntry::*, std::uint8_t TRouterEntry::*,
+                                 double TRouterEntry::*, std::string TRouterEntry::*,
+                                 TPropertyList TRouterEntry::*>;
+    const char* name;
+    TMember member;
+    bool htmlCode = false;
+};
+
+// The 26 fields in the order in which dump prints them (the record's own).
+std::span<const TRouterField> RouterFields();
+
+// The value of one field as JSON: a number, a string or an array of the
+// property lines.
+std::string FieldJson(const TRouterEntry& entry, const TRouterField& field);
+
+// The whole dump: the file's version, every record in list order, and where
+// a damaged file stops being readable.
+std::string DumpDocument(const TLoadResult& result, const TRouterList& list);

@@ -1,0 +1,89 @@
+#include "MergeRouterUnit.h"
+
+#include "QtText.h"
+#include "WMsgBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+
+namespace {
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+TMergeRouterDlg::TMergeRouterDlg(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("MergeRouterDlg"));
+    setWindowTitle(QStringLiteral("Router hinzumischen"));
+    // The owner's font, as every window of the editor has.
+    setAttribute(Qt::WA_WindowPropagation);
+    setFixedSize(460, 129);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setText(QStringLiteral(
+        "Diese Funktion ist nur für den Autor der Software notwendig, um zugeschickte "
+        "Routers.dat-Dateien zusammenfügen zu können und diese allen Nutzern der Software zur "
+        "Verfügung zu stellen."));
+    Label1->setGeometry(8, 8, 441, 49);
+
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setGeometry(8, 64, 449, 21);
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* view = qobject_cast<QListView*>(ComboBox1->view()))
+        view->setUniformItemSizes(true);
+
+    OKBtn = AddButton(this, "OKBtn", QStringLiteral("OK"), {296, 96, 75, 25});
+    OKBtn->setDefault(true);
+    Button2 = AddButton(this, "Button2", QStringLiteral("Abbrechen"), {376, 96, 75, 25});
+    setTabOrder(ComboBox1, OKBtn);
+    setTabOrder(OKBtn, Button2);
+    ComboBox1->setFocus();
+
+    connect(OKBtn, &QAbstractButton::clicked, this, [this] { done(MsgBox::IDOK); });
+    connect(Button2, &QAbstractButton::clicked, this, &TMergeRouterDlg::reject);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_routers.Select(index); });
+}
+
+TMergeRouterDlg::~TMergeRouterDlg()
+{
+    FreeRouterList(m_routers);
+}
+
+TLoadResult TMergeRouterDlg::LoadRouters(const std::string& path)
+{
+    ComboBox1->clear();
+    const TLoadResult result = LoadRouterList(path, m_routers);
+    QStringList names;
+    names.reserve(m_routers.Count());
+    for (int index = 0; index < m_routers.Count(); ++index)
+        names.append(ToQString(m_routers.Name(index)));
+    const int selected = m_routers.Selected();
+    ComboBox1->addItems(names);
+    ComboBox1->setCurrentIndex(selected);
+    return result;
+}
+
+const TRouterEntry& TMergeRouterDlg::SelectedRouter() const
+{
+    return m_routers.Entry(ComboBox1->currentIndex());
+}
+
+void TMergeRouterDlg::reject()
+{
+    done(MsgBox::IDCANCEL);
+}
