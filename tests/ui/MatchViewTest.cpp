@@ -7,7 +7,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTableWidget>
