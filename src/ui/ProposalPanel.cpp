@@ -383,15 +383,21 @@ void TProposalPanel::RefreshButtons()
     m_offlinePageButton->setEnabled(m_test != nullptr);
     m_copyOfflineButton->setEnabled(m_offlineCode.has_value());
     m_takeOverOfflineButton->setEnabled(m_offlineCode && editing);
-
-    const bool otherRouter = editing && m_test && m_receiver->Editing() == TRuleReceiver::TEditing::Existing
-                             && m_receiver->EditedRouterName() != m_test->Entry().RouterVendor;
-    m_takeOverNote->setText(TakeOverNote());
     if (Busy())
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
-    SetTextColor(m_takeOverNote, otherRouter ? kFailureColor : palette().color(QPalette::WindowText));
+
+    m_takeOverNote->setText(TakeOverNote());
+    SetTextColor(m_takeOverNote, EditsAnotherRouter() ? kFailureColor : palette().color(QPalette::WindowText));
+}
+
+// Whether the router being changed is another than the one whose rules the
+// page was tested with.
+bool TProposalPanel::EditsAnotherRouter() const
+{
+    return m_test && m_receiver && m_receiver->Editing() == TRuleReceiver::TEditing::Existing
+           && m_receiver->EditedRouterName() != m_test->Entry().RouterVendor;
 }
 
 QString TProposalPanel::TakeOverNote() const
@@ -403,7 +409,7 @@ QString TProposalPanel::TakeOverNote() const
         return QStringLiteral("Übernommen wird in den neuen Router; gespeichert wird er im Editor mit "
                               "„Speichern“.");
     const QString edited = Quoted(m_receiver->EditedRouterName());
-    if (m_test && m_receiver->EditedRouterName() != m_test->Entry().RouterVendor)
+    if (EditsAnotherRouter())
         return QStringLiteral("Achtung: Die Seite wurde mit den Regeln von %1 getestet, geändert wird "
                               "aber %2.")
             .arg(Quoted(m_test->Entry().RouterVendor), edited);
@@ -565,8 +571,7 @@ bool TProposalPanel::AcceptsPropertyName(const std::string& name) const
 // router being changed only when the user says so.
 bool TProposalPanel::MayTakeOverFromThisPage() const
 {
-    if (m_receiver->Editing() != TRuleReceiver::TEditing::Existing
-        || m_receiver->EditedRouterName() == m_test->Entry().RouterVendor)
+    if (!EditsAnotherRouter())
         return true;
     const QString question = QStringLiteral("Die Seite wurde mit den Regeln von %1 getestet, geändert wird aber "
                                             "%2.\n\nDie Regel trotzdem in %2 übernehmen?")

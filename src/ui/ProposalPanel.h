@@ -71,6 +71,7 @@ private:
     void TargetChanged();
     void RefreshNames();
     void RefreshButtons();
+    bool EditsAnotherRouter() const;
     QString TakeOverNote() const;
 
     void Propose();
