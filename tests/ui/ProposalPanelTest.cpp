@@ -359,6 +359,13 @@ void ProposalPanelTest::noRuleShowsWhy()
 
     Propose(QStringLiteral("99.99.99.99"));
     QVERIFY(Text("ProposalResult").startsWith(QStringLiteral("Der Wert „99.99.99.99“ kommt in der Seite nicht vor")));
+
+    // Behind the first NUL, where the view shows the page grey, no rule reads.
+    RunTest("Status1Btn", QByteArray("<td>IP:</td><td>1.2.3.4</td>") + '\0' + "<td>IP:</td><td>5.6.7.8</td>");
+    const std::size_t hidden = Find("5.6.7.8");
+    Mark(hidden, hidden + 7);
+    QVERIFY(Text("ProposalResult").contains(QStringLiteral("hinter dem ersten NUL-Byte")));
+    QVERIFY(!V<QAbstractButton>("CopyBeforeIPAddressBtn")->isEnabled());
     QVERIFY(m_boxes->Calls().empty());
 }
 
