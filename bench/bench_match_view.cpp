@@ -3,8 +3,16 @@
 // the view a page at a time. ManyValues: 2,000 properties whose values all
 // run to the end of the page, filled into the grid; run it alone
 // (--benchmark_filter=ManyValues) to read the process's peak memory.
+// Proposals: a rule for a value marked in the page, and the offline code
+// from a second 64 MiB page; the time until the answer shows, and the
+// longest time the window's thread was busy meanwhile (longest_stop_ms).
+#include "FileDialog.h"
 #include "MainUnit.h"
 #include "PageTestRouter.h"
+#include "PageEvaluation.h"
+#include "PageView.h"
+#include "ProposalPanel.h"
+#include "MatchView.h"
 #include "RouterFile.h"
 #include "SyntheticPage.h"
 
@@ -20,6 +28,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -56,6 +66,17 @@ struct TBenchSetup {
 
     // 64 MiB without a terminator, "key" every 4 KiB; written a block at a
     // time, so that the page is never in this process's memory before the test.
+    // The status page as saved while the router was offline.
+    QString OfflinePage()
+    {
+        const QString path = Path("offline.htm");
+        if (!QFile::exists(path))
+            Write(path, SyntheticStatusPage(64 * kMiB, std::string("<tr><td>Status:</td><td>getrennt</td></tr>") +
+                                                           kStatusPageTail),
+                  1);
+        return path;
+    }
+
     QString ValuesPage()
     {
         const QString path = Path("values.htm");
@@ -164,6 +185,79 @@ void BM_ManyValues(benchmark::State& state)
     state.counters["peak_rss_MiB"] = PeakRssMiB();
 }
 BENCHMARK(BM_ManyValues)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Runs the event loop until the panel has its answer; the longest time the
+// window's thread worked in one round of the loop, in milliseconds.
+double WaitForAnswer(const TProposalPanel& panel)
+{
+    double longest = 0;
+    while (panel.Busy()) {
+        const double before = ThreadCpuSeconds();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        longest = std::max(longest, 1000 * (ThreadCpuSeconds() - before));
+    }
+    return longest;
+}
+
+TProposalPanel& OpenProposals(TMainEditor& window, const char* statusButton)
+{
+    RunTest(window, statusButton, Setup().StatusPage());
+    Find<QAbstractButton>(window, "MatchViewBtn")->click();
+    QCoreApplication::processEvents();
+    return *Find<TProposalPanel>(window, "ProposalPanel");
+}
+
+// Arg 1: the address at the page's end; arg 2: a property value amid rows
+// that repeat, with no unique label near it.
+void BM_ProposeForMarkedValue(benchmark::State& state)
+{
+    const auto window = OpenEditor();
+    TProposalPanel& panel = OpenProposals(*window, state.range(0) == 1 ? "Status1Btn" : "Status2Btn");
+    const std::string_view page = Find<TMatchView>(*window, "MatchView")->Test()->Page();
+    std::size_t begin = page.rfind("84.1.2.3");
+    std::size_t end = begin + 8;
+    if (state.range(0) == 2) {
+        begin = page.find("Paket", page.size() / 2) + 5;
+        end = page.find('<', begin);
+    }
+    double call = 0;
+    double longest = 0;
+    for (auto _ : state) {
+        call = std::max(call, 1000 * SecondsOf([&] { panel.TakeSelection({begin, end - begin}); }));
+        longest = std::max(longest, WaitForAnswer(panel));
+    }
+    state.counters["marking_ms"] = call;
+    state.counters["longest_stop_ms"] = longest;
+}
+BENCHMARK(BM_ProposeForMarkedValue)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_OfflineCodeFromSecondPage(benchmark::State& state)
+{
+    const auto window = OpenEditor();
+    TProposalPanel& panel = OpenProposals(*window, "Status1Btn");
+    const QString offline = Setup().OfflinePage();
+    TFileDialog::SetAnswerForTesting([&](const TFileDialog&) { return std::optional<QString>(offline); });
+    double click = 0;
+    double longest = 0;
+    for (auto _ : state) {
+        click = std::max(click, 1000 * SecondsOf([&] {
+                                    Find<QAbstractButton>(*window, "OfflinePageBtn")->click();
+                                }));
+        longest = std::max(longest, WaitForAnswer(panel));
+    }
+    TFileDialog::SetAnswerForTesting({});
+    state.counters["click_ms"] = click;
+    state.counters["longest_stop_ms"] = longest;
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+}
+BENCHMARK(BM_OfflineCodeFromSecondPage)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -665,6 +665,7 @@ void TMainEditor::SetEditMode(bool enable)
     }
     ApplyRowButtonRuleOnEveryPage();
     PCChange();
+    emit editingChanged();
 }
 
 void TMainEditor::BrowserAuthChkBoxClick()

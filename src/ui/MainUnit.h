@@ -2,6 +2,7 @@
 
 #include "RouterFile.h"
 #include "RouterList.h"
+#include "RuleReceiver.h"
 
 #include <QHash>
 #include <QPointer>
@@ -36,7 +37,7 @@ class TStringGrid;
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
 // Every save and every deletion writes the whole list to the routers file.
-class TMainEditor : public QWidget {
+class TMainEditor : public QWidget, private TRuleReceiver {
     Q_OBJECT
 
 public:
@@ -79,6 +80,10 @@ public:
     int AddRouter(std::unique_ptr<TRouterEntry> entry);
     // Selects a position (-1: none) in the list and in RoutersCB.
     void SelectRouter(int index);
+
+signals:
+    // Edit or new mode began or ended.
+    void editingChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -167,6 +172,17 @@ private:
     void MatchViewBtnClick();
     void ShowMatchView(const TTestRun& run, int rule);
     void GridCellClick(int row, bool open);
+
+    // Rule proposals of the match view taken over into the controls.
+    TEditing Editing() const override;
+    std::string EditedRouterName() const override;
+    std::vector<std::string> PropertyNames(int statusQuery) const override;
+    std::string BeforeIPAddress() const override;
+    std::string AfterIPAddress() const override;
+    void TakeOverAddressRule(const std::string& before, const std::string& after) override;
+    void TakeOverPropertyRule(int statusQuery, const std::string& name, const std::string& code) override;
+    void TakeOverOfflineCode(const std::string& code) override;
+    void ShowControl(QWidget* control);
 
     TRoutersFile m_file;
     TRouterList m_routers;

@@ -1,6 +1,7 @@
 #include "MatchView.h"
 
 #include "PageView.h"
+#include "ProposalPanel.h"
 #include "QtText.h"
 #include "TraceDescription.h"
 #include "TraceModel.h"
@@ -51,11 +52,11 @@ QWidget* Legend(QWidget* parent)
 
 } // namespace
 
-TMatchView::TMatchView(QWidget* parent) : QWidget(parent, Qt::Window)
+TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("MatchView"));
     setWindowTitle(QStringLiteral("Fundstellen"));
-    resize(1000, 620);
+    resize(1000, 740);
 
     m_info = new QLabel(this);
     m_info->setObjectName(QStringLiteral("MatchInfoLabel"));
@@ -80,19 +81,29 @@ TMatchView::TMatchView(QWidget* parent) : QWidget(parent, Qt::Window)
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
 
+    m_proposals = new TProposalPanel(*m_page, receiver, this);
+    auto* panes = new QSplitter(Qt::Vertical, this);
+    panes->addWidget(splitter);
+    panes->addWidget(m_proposals);
+    panes->setStretchFactor(0, 1);
+    panes->setCollapsible(1, false);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_info);
     layout->addWidget(Legend(this));
-    layout->addWidget(splitter, 1);
+    layout->addWidget(panes, 1);
 
     connect(m_steps->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ShowCurrentStep(); });
+    connect(m_page, &TPageView::selectionMade, m_proposals, &TProposalPanel::TakeSelection);
 }
 
 TMatchView::~TMatchView() = default;
 
 void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& source)
 {
-    // The page view lets go of the old page before the model does.
+    // The page view and the proposals let go of the old page before the
+    // model does.
+    m_proposals->SetTest(test);
     if (test) {
         setWindowTitle(QStringLiteral("Fundstellen – ") + source);
         m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(test->Trace())));
@@ -128,6 +139,19 @@ void TMatchView::ShowCurrentStep()
 {
     if (const auto span = m_model->SpanOf(m_steps->currentIndex()))
         m_page->ShowSpan(*span);
+}
+
+void TMatchView::EditingChanged()
+{
+    m_proposals->EditingChanged();
+}
+
+// Coming back to the view, the user may have changed the editor's lists.
+void TMatchView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_proposals->EditingChanged();
+    QWidget::changeEvent(event);
 }
 
 // A closed view lets go of its page.

@@ -8,17 +8,20 @@ class QLabel;
 class QTreeView;
 class TPageTest;
 class TPageView;
+class TProposalPanel;
+class TRuleReceiver;
 class TTraceModel;
 
 // A window beside the editor that shows a page test as the rules saw it:
 // the prepared page with every place the rules matched in colour, and the
 // rules with their steps beside it. Choosing a rule or a step scrolls the
-// page there. It does not block the editor.
+// page there. Below, it proposes rules for values marked in the page, which
+// go to the editor through `receiver`. It does not block the editor.
 class TMatchView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TMatchView(QWidget* parent = nullptr);
+    explicit TMatchView(TRuleReceiver* receiver, QWidget* parent = nullptr);
     ~TMatchView() override;
 
     // Shows the test; `source` names the router, the status query and the file.
@@ -26,9 +29,12 @@ public:
     const TPageTest* Test() const;
     // Selects the rule (its index in the trace) and scrolls to its place.
     void ShowRule(int rule);
+    // The editor entered or left edit or new mode.
+    void EditingChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void ShowCurrentStep();
@@ -37,4 +43,5 @@ private:
     QTreeView* m_steps = nullptr;
     TPageView* m_page = nullptr;
     QLabel* m_info = nullptr;
+    TProposalPanel* m_proposals = nullptr;
 };

@@ -1,8 +1,13 @@
 #include "PageView.h"
 
+#include "PageByteClasses.h"
 #include "QtText.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
@@ -17,6 +22,8 @@ constexpr int kPadding = 4;
 // one by one.
 constexpr std::size_t kShortHighlight = 4096;
 const QChar kControlByte(0x00B7);
+// How far a double click follows a word to either side.
+constexpr std::size_t kLongestWord = 4096;
 
 QString KindName(TPageView::THighlightKind kind)
 {
@@ -39,6 +46,13 @@ bool Overlaps(TPageSpan span, std::size_t from, std::size_t to)
     return span.length == 0 ? span.offset >= from && span.offset < to : span.offset < to && span.End() > from;
 }
 
+// Bytes that a double click takes as part of a value: words, and the dots,
+// colons, dashes and slashes of addresses, times and rates.
+bool IsValueByte(char c)
+{
+    return IsWordByte(c) || c == '.' || c == ':' || c == '-' || c == '/';
+}
+
 } // namespace
 
 TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -51,6 +65,8 @@ TPageView::TPageView(QWidget* parent) : QAbstractScrollArea(parent)
     m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
     m_rowHeight = metrics.height() + 2;
     viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setCursor(Qt::IBeamCursor);
+    setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
@@ -86,6 +102,8 @@ void TPageView::SetPage(std::string_view page, std::size_t searchEnd, std::vecto
     }
     m_offsetDigits = int(std::to_string(page.size()).size());
     m_hasCurrent = false;
+    m_selection = {};
+    m_selecting = false;
     verticalScrollBar()->setValue(0);
     Relayout();
 }
@@ -180,6 +198,7 @@ void TPageView::paintEvent(QPaintEvent*)
     const std::size_t last = std::min(RowCount(), FirstRow() + std::size_t(VisibleRows()) + 1);
     for (std::size_t row = FirstRow(); row < last; ++row) {
         PaintHighlights(painter, row);
+        PaintSelection(painter, row);
         PaintRow(painter, row);
         PaintCurrentSpan(painter, row);
     }
@@ -255,6 +274,103 @@ void TPageView::PaintCurrentSpan(QPainter& painter, std::size_t row)
     }
     const QRect part = RowPart(row, std::max(from, m_current.offset), std::min(to, m_current.End()));
     painter.drawRect(part.adjusted(1, 1, -1, -1));
+}
+
+void TPageView::PaintSelection(QPainter& painter, std::size_t row)
+{
+    const std::size_t from = row * m_bytesPerRow;
+    const std::size_t to = from + m_bytesPerRow;
+    if (m_selection.length == 0 || !Overlaps(m_selection, from, to))
+        return;
+    QColor color = palette().color(QPalette::Highlight);
+    color.setAlpha(110); // the colours of the matches show through
+    painter.fillRect(RowPart(row, std::max(from, m_selection.offset), std::min(to, m_selection.End())), color);
+}
+
+void TPageView::SetSelection(TPageSpan selection)
+{
+    const std::size_t from = std::min(selection.offset, m_page.size());
+    m_selection = {from, std::min(selection.length, m_page.size() - from)};
+    m_selecting = false;
+    viewport()->update();
+}
+
+std::size_t TPageView::PlaceAt(const QPoint& position) const
+{
+    const int y = std::clamp(position.y(), 0, std::max(0, viewport()->height() - 1));
+    const std::size_t row = FirstRow() + std::size_t(y / m_rowHeight);
+    const int column = std::clamp((position.x() - TextLeft() + m_charWidth / 2) / m_charWidth, 0,
+                                  int(m_bytesPerRow));
+    return std::min(row * m_bytesPerRow + std::size_t(column), m_page.size());
+}
+
+void TPageView::SelectTo(std::size_t place)
+{
+    m_selection = {std::min(m_anchor, place), place > m_anchor ? place - m_anchor : m_anchor - place};
+    viewport()->update();
+}
+
+void TPageView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    const std::size_t place = PlaceAt(event->position().toPoint());
+    if (!(event->modifiers() & Qt::ShiftModifier) || m_selection.length == 0)
+        m_anchor = place;
+    m_selecting = true;
+    SelectTo(place);
+}
+
+// Dragging above or below the rows on screen scrolls the page.
+void TPageView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    const QPoint position = event->position().toPoint();
+    QScrollBar* bar = verticalScrollBar();
+    if (position.y() < 0)
+        bar->setValue(bar->value() - 1 + position.y() / m_rowHeight);
+    else if (position.y() >= viewport()->height())
+        bar->setValue(bar->value() + 1 + (position.y() - viewport()->height()) / m_rowHeight);
+    SelectTo(PlaceAt(position));
+}
+
+void TPageView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_selecting)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    m_selecting = false;
+    if (m_selection.length > 0)
+        emit selectionMade(m_selection);
+}
+
+// Marks the word or number under the mouse.
+void TPageView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    const QPoint position = event->position().toPoint();
+    const std::size_t column = std::size_t(std::max(0, position.x() - TextLeft()) / m_charWidth);
+    const std::size_t offset = (FirstRow() + std::size_t(std::max(0, position.y()) / m_rowHeight)) * m_bytesPerRow
+                               + std::min(column, m_bytesPerRow - 1);
+    if (offset >= m_page.size() || !IsValueByte(m_page[offset]))
+        return;
+    std::size_t begin = offset;
+    while (begin > 0 && offset - begin < kLongestWord && IsValueByte(m_page[begin - 1]))
+        --begin;
+    std::size_t end = offset + 1;
+    while (end < m_page.size() && end - offset < kLongestWord && IsValueByte(m_page[end]))
+        ++end;
+    SetSelection({begin, end - begin});
+    emit selectionMade(m_selection);
+}
+
+void TPageView::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->matches(QKeySequence::Copy))
+        return QAbstractScrollArea::keyPressEvent(event);
+    if (m_selection.length > 0)
+        QGuiApplication::clipboard()->setText(ToQString(m_page.substr(m_selection.offset, m_selection.length)));
 }
 
 bool TPageView::viewportEvent(QEvent* event)

@@ -11,7 +11,8 @@
 // wrapped into rows of equal length with the offset of each row in front,
 // and the places a test found in colour. It draws only the rows on screen,
 // so a page of any size opens and scrolls at once. Bytes from the first NUL
-// on, which no search reaches, are grey.
+// on, which no search reaches, are grey. The user marks bytes with the mouse
+// (a double click marks a word or a number) and copies them with Ctrl+C.
 class TPageView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -38,11 +39,24 @@ public:
     // Where a byte is drawn, in viewport coordinates (empty when not on screen).
     QRect ByteRect(std::size_t offset) const;
 
+    // The bytes marked; empty when none are.
+    TPageSpan Selection() const { return m_selection; }
+    void SetSelection(TPageSpan selection);
+
+signals:
+    // The user has marked bytes with the mouse (released the button).
+    void selectionMade(TPageSpan selection);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Relayout();
@@ -54,7 +68,11 @@ private:
     void PaintRow(QPainter& painter, std::size_t row);
     void PaintHighlights(QPainter& painter, std::size_t row);
     void PaintCurrentSpan(QPainter& painter, std::size_t row);
+    void PaintSelection(QPainter& painter, std::size_t row);
     QString ToolTipAt(const QPoint& position) const;
+    // The place between two bytes nearest to a point of the viewport.
+    std::size_t PlaceAt(const QPoint& position) const;
+    void SelectTo(std::size_t place);
 
     std::string_view m_page;
     std::size_t m_searchEnd = 0;
@@ -63,6 +81,9 @@ private:
     std::vector<THighlight> m_longHighlights; // the others
     TPageSpan m_current;
     bool m_hasCurrent = false;
+    TPageSpan m_selection;
+    std::size_t m_anchor = 0;
+    bool m_selecting = false;
     std::size_t m_bytesPerRow = 16;
     int m_charWidth = 8;
     int m_rowHeight = 16;

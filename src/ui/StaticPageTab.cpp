@@ -7,6 +7,7 @@
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
 #include "QtText.h"
+#include "StatusPageFile.h"
 #include "StringGrid.h"
 #include "UserFile.h"
 
@@ -65,7 +66,8 @@ QString TestSource(const std::string& routerName, int statusQuery, const QString
 }
 
 // Puts a new window to the right of the editor where the screen has room
-// for it, else a little below and right of the editor's corner.
+// for it, else a little below and right of the editor's corner. On a small
+// screen it shrinks, and it stays on the screen with room for its frame.
 void PlaceBeside(QWidget& window, const QWidget& editor)
 {
     const QRect editorFrame = editor.frameGeometry();
@@ -73,10 +75,20 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
     QRect place(editorFrame.topRight() + QPoint(8, 0), window.size());
     if (!screen.contains(place))
         place.moveTopLeft(editorFrame.topLeft() + QPoint(40, 40));
+    const QSize frame(8, 40);
+    place.setSize(place.size().boundedTo(screen.size() - frame));
+    place.moveLeft(std::max(screen.left(), std::min(place.left(), screen.right() - frame.width() - place.width())));
+    place.moveTop(std::max(screen.top(), std::min(place.top(), screen.bottom() - frame.height() - place.height())));
+    window.resize(place.size());
     window.move(place.topLeft());
 }
 
 } // namespace
+
+std::string ReadStatusPageFile(const QString& fileName)
+{
+    return ReadWholeFile(fileName);
+}
 
 void TMainEditor::CreateTestPage()
 {
@@ -239,7 +251,8 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
     if (!run.test)
         return;
     if (!m_matchView) {
-        m_matchView = new TMatchView(this);
+        m_matchView = new TMatchView(this, this);
+        connect(this, &TMainEditor::editingChanged, m_matchView, &TMatchView::EditingChanged);
         PlaceBeside(*m_matchView, *this);
     }
     if (m_matchView->Test() != run.test.get())

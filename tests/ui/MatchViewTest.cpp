@@ -2,14 +2,11 @@
 #include "MatchView.h"
 #include "PageControl.h"
 #include "PageView.h"
-#include "RouterFile.h"
 #include "TraceModel.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTableWidget>
@@ -125,23 +122,13 @@ void MatchViewTest::Open(const TRouterEntry& router)
 {
     TRouterList routers;
     routers.Add(router.RouterVendor, std::make_unique<TRouterEntry>(router));
-    const std::string path = m_dir->filePath(QStringLiteral("Routers.dat")).toStdString();
-    QVERIFY(SaveRouterList(routers, path));
-    m_window = std::make_unique<TMainEditor>(path);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    W<QTabWidget>("PC")->setCurrentIndex(8);
+    m_window = OpenOnTestPage(*m_dir, std::move(routers));
+    QVERIFY(m_window);
 }
 
 void MatchViewTest::RunTest(const char* statusButton, const QByteArray& page)
 {
-    const QString path = m_dir->filePath(QStringLiteral("status.htm"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(page) == page.size());
-    file.close();
-    W<QAbstractButton>(statusButton)->click();
-    W<QLineEdit>("StatFileName")->setText(path);
-    W<QAbstractButton>("TestBtn")->click();
+    QVERIFY(RunStaticTest(*m_window, *m_dir, statusButton, page));
 }
 
 TMatchView* MatchViewTest::OpenView()

@@ -2,7 +2,9 @@
 
 #include "RouterFile.h"
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -67,6 +69,33 @@ QByteArray ReadFileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::unique_ptr<TMainEditor> OpenOnTestPage(const QTemporaryDir& dir, TRouterList routers)
+{
+    const std::string path = dir.filePath(QStringLiteral("Routers.dat")).toStdString();
+    if (!SaveRouterList(routers, path))
+        return nullptr;
+    auto window = std::make_unique<TMainEditor>(path);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    Child<QTabWidget>(*window, "PC")->setCurrentIndex(8);
+    return window;
+}
+
+bool RunStaticTest(TMainEditor& window, const QTemporaryDir& dir, const char* statusButton,
+                   const QByteArray& page)
+{
+    const QString path = dir.filePath(QStringLiteral("status.htm"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size())
+        return false;
+    file.close();
+    Child<QAbstractButton>(window, statusButton)->click();
+    Child<QLineEdit>(window, "StatFileName")->setText(path);
+    Child<QAbstractButton>(window, "TestBtn")->click();
+    return true;
 }
 
 TEditorFixture::TEditorFixture() : m_path(m_dir.filePath(QStringLiteral("Routers.dat"))) {}

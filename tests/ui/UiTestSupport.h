@@ -59,6 +59,14 @@ T* Child(const QWidget& parent, const char* name)
 
 QByteArray ReadFileBytes(const QString& path);
 
+// The editor on a routers file in `dir` that holds `routers`, shown, with the
+// test tab page in front; null when the window was never shown.
+std::unique_ptr<TMainEditor> OpenOnTestPage(const QTemporaryDir& dir, TRouterList routers);
+// Saves `page` in `dir` and runs the test tab's test of the status query of
+// `statusButton` on it; false when the page could not be saved.
+bool RunStaticTest(TMainEditor& window, const QTemporaryDir& dir, const char* statusButton,
+                   const QByteArray& page);
+
 // The editor window on a routers file in a folder of its own, which goes
 // away with the fixture.
 class TEditorFixture {
