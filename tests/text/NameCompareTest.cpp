@@ -126,10 +126,8 @@ TEST(Collation, SameOrderWhereNoLanguageIsSetAndInGerman)
     EXPECT_EQ(TCollator("C.UTF-8").LocaleId(), "root");
 }
 
-// Keys are made from tables of the code page's characters where the
-// language allows it (with the pair "l·" of the neutral order, and "ch" in
-// Czech) and by the collation itself where it does not (Danish "aa" could
-// overlap): either way in the order of Compare.
+// Keys order as Compare does, in languages with letters of two characters
+// too ("l·" of the neutral order, Czech "ch", Danish "aa").
 TEST(Collation, KeysOrderAsCompareDoes)
 {
     std::mt19937 random(3);
