@@ -120,6 +120,13 @@ void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& sc
     std::array<std::size_t, 258> start{};
     for (std::size_t i = begin; i < end; ++i)
         ++start[keys.Byte(order[i], depth) + 1];
+    // All keys with the same byte here (a common beginning such as
+    // "Router "): on to the next byte without moving anything.
+    if (const auto most = std::max_element(start.begin() + 1, start.end()); *most == end - begin) {
+        if (most != start.begin() + 1) // not the keys that all end here
+            RadixSort(order, scratch, begin, end, depth + 1, keys);
+        return;
+    }
     for (std::size_t bucket = 1; bucket < start.size(); ++bucket)
         start[bucket] += start[bucket - 1];
     std::array<std::size_t, 258> next = start;
