@@ -26,14 +26,8 @@
 #include <QTabWidget>
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace {
-
-std::string ReadWholeFile(const QString& fileName)
-{
-    return ReadUserFile(QFile::encodeName(fileName).toStdString(), MaxPageFileSize(), TFileNaming::FullPath);
-}
 
 // Runs an action when the watched widget is double-clicked.
 class TDoubleClickFilter : public QObject {
@@ -87,7 +81,7 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
 
 std::string ReadStatusPageFile(const QString& fileName)
 {
-    return ReadWholeFile(fileName);
+    return ReadUserFile(QFile::encodeName(fileName).toStdString(), MaxPageFileSize(), TFileNaming::FullPath);
 }
 
 void TMainEditor::CreateTestPage()
@@ -198,7 +192,7 @@ void TMainEditor::TestBtnClick()
     std::string page;
     const QString fileName = StatFileName->text();
     if (!fileName.isEmpty())
-        page = ReadWholeFile(fileName);
+        page = ReadStatusPageFile(fileName);
     const TRouterEntry& entry = m_routers.SelectedEntry();
     const int statusQuery = SelectedStatusQuery();
     const auto test = std::make_shared<const TPageTest>(entry, std::move(page), statusQuery, true);
