@@ -5,7 +5,6 @@
 #include "FileMessages.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <iostream>
 
 int Fail(const std::string& message)
@@ -27,13 +26,6 @@ void WarnCp1252(const std::string& message)
 void Note(const std::string& message)
 {
     std::cerr << "routersdat: " << message << '\n';
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
 }
 
 TRouterList& ListForTheRun(TRouterList::TOrder order)
@@ -75,8 +67,9 @@ std::optional<std::string> ReadPage(const std::string& path)
 
 bool SameFile(const std::string& a, const std::string& b)
 {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    TFileInfo first, second;
+    return GetInfo(a, first) == 0 && GetInfo(b, second) == 0 && first.kind != TFileKind::Missing &&
+           second.kind != TFileKind::Missing && first.SameFileAs(second);
 }
 
 bool WriteOutput(const std::string& path, std::string_view bytes)

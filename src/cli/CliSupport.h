@@ -15,9 +15,6 @@ void WarnCp1252(const std::string& message);
 // Prints "routersdat: <message>" (UTF-8) to standard error, for information.
 void Note(const std::string& message);
 
-// The path made absolute, for messages.
-std::string AbsolutePath(const std::string& path);
-
 // The list a command reads its definitions into. It is left to the end of
 // the process, which frees it at once; freeing a hundred thousand records
 // one by one takes as long as reading them.

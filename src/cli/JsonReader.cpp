@@ -12,25 +12,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-void AppendCodePoint(std::string& out, unsigned codePoint)
-{
-    if (codePoint < 0x80) {
-        out += char(codePoint);
-    } else if (codePoint < 0x800) {
-        out += char(0xC0 | (codePoint >> 6));
-        out += char(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += char(0xE0 | (codePoint >> 12));
-        out += char(0x80 | ((codePoint >> 6) & 0x3F));
-        out += char(0x80 | (codePoint & 0x3F));
-    } else {
-        out += char(0xF0 | (codePoint >> 18));
-        out += char(0x80 | ((codePoint >> 12) & 0x3F));
-        out += char(0x80 | ((codePoint >> 6) & 0x3F));
-        out += char(0x80 | (codePoint & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string TJsonReader::Where() const
@@ -293,7 +274,7 @@ void TJsonReader::AppendEscape(std::string& out)
             Fail("hohes Surrogat ohne niedriges.");
         codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
     }
-    AppendCodePoint(out, codePoint);
+    AppendUtf8(out, codePoint);
 }
 
 // Takes one multi-byte UTF-8 sequence over as it is, after checking it:

@@ -8,8 +8,6 @@
 #include <chrono>
 #include <cmath>
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <string_view>
 
 namespace {
@@ -128,8 +126,8 @@ int RunMergeCommand(const TArguments& arguments)
 
     TRouterList target;
     bool keepOriginal = false;
-    std::error_code error;
-    if (std::filesystem::exists(targetPath, error) || error) {
+    TFileInfo existing;
+    if (GetInfo(targetPath, existing) != 0 || existing.kind != TFileKind::Missing) {
         const std::optional<TLoadResult> loaded = ReadDefinitions(targetPath, target);
         if (!loaded)
             return 1;
@@ -138,8 +136,8 @@ int RunMergeCommand(const TArguments& arguments)
     }
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
-        std::fprintf(stderr, "routersdat: skipped \"%s\": %s already holds a router of that name\n",
-                     Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor).c_str(), targetPath.c_str());
+        Note("skipped \"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) + "\": " + targetPath +
+             " already holds a router of that name");
     }
     if (result.merged.empty())
         return status;
@@ -147,6 +145,6 @@ int RunMergeCommand(const TArguments& arguments)
     if (!SaveRouterList(target, targetPath, keepOriginal, &backup))
         return 1;
     if (!backup.empty())
-        std::fprintf(stderr, "routersdat: the damaged original is kept as %s\n", backup.c_str());
+        Note("the damaged original is kept as " + backup);
     return status;
 }

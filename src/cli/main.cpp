@@ -7,6 +7,10 @@
 #include <map>
 #include <new>
 
+#ifdef _WIN32
+#include "WindowsConsole.h"
+#endif
+
 namespace {
 
 const char kUsage[] =
@@ -36,9 +40,9 @@ const char kUsage[] =
     "'routersdat COMMAND --help' explains a command.\n"
     "\n";
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Runs the command named by the first argument (the program's name left
+// out) and returns the exit status.
+int RunTool(const std::vector<std::string>& arguments)
 {
     // A console program: messages of the core go to standard error, on
     // Windows too, where the default is a message box.
@@ -53,7 +57,7 @@ int main(int argc, char* argv[])
         {"pack", RunPackCommand},
         {"suggest", RunSuggestCommand},
     };
-    const std::string command = argc > 1 ? argv[1] : "";
+    const std::string command = arguments.empty() ? "" : arguments.front();
     const auto found = commands.find(command);
     if (found == commands.end()) {
         const bool askedForHelp = command == "--help" || command == "-h";
@@ -61,10 +65,26 @@ int main(int argc, char* argv[])
         return askedForHelp ? 0 : 1;
     }
     try {
-        return found->second(TArguments(argv + 2, argv + argc));
+        return found->second(TArguments(arguments.begin() + 1, arguments.end()));
     } catch (const std::bad_alloc&) {
         return FailCp1252("Nicht genug Arbeitsspeicher, um den Befehl auszuf\xFChren.");
     } catch (const std::exception& error) {
         return FailCp1252(error.what());
     }
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Arguments come as UTF-16, so that any file name reaches the tool.
+int wmain(int argc, wchar_t* argv[])
+{
+    PrepareStandardStreams();
+    return RunTool(Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char* argv[])
+{
+    return RunTool(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

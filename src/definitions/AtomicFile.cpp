@@ -30,21 +30,19 @@ bool IsMissingRight(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// Copies the file at `from` into the open file `to` and flushes it.
-int CopyInto(const std::string& from, const TFileHandle& to)
+// Copies the whole file `from` into the open file `to` and flushes it.
+int CopyInto(const TFileHandle& from, const TFileHandle& to)
 {
-    TFileHandle in;
-    if (const int error = OpenForReading(from, in))
-        return error;
     char buffer[1 << 16];
-    for (;;) {
+    for (std::uint64_t offset = 0;; ) {
         std::size_t got = 0;
-        if (const int error = ReadSome(in, buffer, sizeof buffer, got))
+        if (const int error = ReadAt(from, offset, buffer, sizeof buffer, got))
             return error;
         if (got == 0)
             return SyncFile(to);
         if (const int error = WriteAll(to, std::string_view(buffer, got)))
             return error;
+        offset += got;
     }
 }
 
@@ -54,7 +52,13 @@ std::string NameWithRoom(const std::string& path, const std::string& directory, 
 {
     const std::string name = FileNameOf(path);
     const std::size_t limit = MaxFileNameLength(directory);
-    return limit > reserve && name.size() > limit - reserve ? name.substr(0, limit - reserve) : name;
+    if (limit <= reserve || name.size() <= limit - reserve)
+        return name;
+    // Not inside a UTF-8 character, which Windows could not store as such.
+    std::size_t cut = limit - reserve;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return name.substr(0, cut);
 }
 
 // Temporary files are named <name>.tmp-<process id>-<number>.
@@ -149,6 +153,7 @@ bool TAtomicFile::Fail(TWriteStep step, int error)
     if (m_inPlace && !m_finished)
         RestoreInPlace();
     RemoveTemporary();
+    m_target.Close();
     m_finished = true;
     return false;
 }
@@ -250,7 +255,7 @@ bool TAtomicFile::CreateTemporary()
     if (!m_targetExists)
         return true;
     bool ownerKept = false;
-    if (const int error = KeepOwnerAndMode(m_temp, m_original, ownerKept))
+    if (const int error = KeepOwnerAndMode(m_temp, m_target, m_original, ownerKept))
         return Fail(TWriteStep::Create, error);
     if (ownerKept)
         return true;
@@ -296,6 +301,7 @@ bool TAtomicFile::Commit(bool keepOriginal)
 
     if (keepOriginal && m_targetExists && !KeepOriginal())
         return false;
+    ReleaseExclusiveOpen(m_target);
     error = Injected(TWriteStep::Rename);
     if (error || (error = RenameReplacing(m_tempPath, m_path))) {
         if (!m_result.backupPath.empty()) {
@@ -305,6 +311,7 @@ bool TAtomicFile::Commit(bool keepOriginal)
         return Fail(TWriteStep::Rename, error);
     }
     m_tempPath.clear();
+    m_target.Close();
     m_finished = true;
     // Make the rename itself durable. The new file is in place by now and
     // the old one cannot be brought back, so a failure here changes nothing.
@@ -319,6 +326,7 @@ bool TAtomicFile::CommitInPlace(bool keepOriginal)
     int error = Injected(TWriteStep::Sync);
     if (error || (error = SyncFile(m_target)))
         return Fail(TWriteStep::Sync, error);
+    m_target.Close();
     m_finished = true;
     if (keepOriginal)
         m_result.backupPath = m_copyPath;
@@ -338,10 +346,13 @@ void TAtomicFile::RestoreInPlace()
         RemoveFile(m_copyPath);
         return;
     }
-    TFileHandle target;
-    TFileInfo copy;
-    if (OpenForWriting(m_path, target) == 0 && CopyInto(m_copyPath, target) == 0 &&
-        GetInfo(m_copyPath, copy) == 0 && TruncateFile(target, copy.size) == 0 && SyncFile(target) == 0) {
+    ReleaseExclusiveOpen(m_target);
+    TFileHandle target, copy;
+    TFileInfo copyInfo;
+    if (OpenForWriting(m_path, target) == 0 && OpenForReading(m_copyPath, copy) == 0 &&
+        GetInfo(copy, copyInfo) == 0 && CopyInto(copy, target) == 0 &&
+        TruncateFile(target, copyInfo.size) == 0 && SyncFile(target) == 0) {
+        copy.Close();
         RemoveFile(m_copyPath);
         return;
     }
@@ -394,7 +405,7 @@ bool TAtomicFile::CopyOriginal(const std::string& directory)
         return Fail(TWriteStep::Backup, error);
     }
     bool ownerKept = false;
-    if ((error = KeepOwnerAndMode(copy, m_original, ownerKept)) || (error = CopyInto(m_path, copy)) ||
+    if ((error = KeepOwnerAndMode(copy, m_target, m_original, ownerKept)) || (error = CopyInto(m_target, copy)) ||
         (error = copy.Close())) {
         RemoveFile(std::exchange(m_copyPath, {}));
         return Fail(TWriteStep::Backup, error);

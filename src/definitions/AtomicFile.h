@@ -26,8 +26,12 @@
 // second editor that saves at the same time finds the lock taken and fails
 // at Open; programs that do not lock (Tarvelo) are not affected. The lock
 // lives on the file itself, so that no lock file is left in the folder and a
-// killed process never leaves a stale lock behind. Temporary files that a
-// killed save left behind are removed by the next save or load.
+// killed process never leaves a stale lock behind. On Windows the target is
+// instead opened for this save alone: while any other program has it open,
+// the save fails at Open (Create), and no program can open it until the
+// save is done (it is let go just before the rename, which Windows refuses
+// over an open file). Temporary files that a killed save left behind are
+// removed by the next save or load.
 
 // The steps of a save, for error reports and for failure injection.
 enum class TWriteStep {
@@ -65,7 +69,7 @@ class TAtomicFile {
 public:
     explicit TAtomicFile(std::string path);
     // Removes the temporary file unless committed, or puts the old bytes
-    // back after an unfinished write in place; unlocks.
+    // back after an unfinished write in place.
     ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;
     TAtomicFile& operator=(const TAtomicFile&) = delete;
@@ -106,7 +110,7 @@ private:
     std::string m_path;
     std::string m_tempPath;
     std::string m_copyPath; // backup copy for a write in place
-    TFileHandle m_target;   // open for writing and locked, when it exists
+    TFileHandle m_target;   // open for writing and locked while the save runs
     TFileHandle m_temp;
     TFileInfo m_original;
     bool m_targetExists = false;

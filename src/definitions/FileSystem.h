@@ -1,9 +1,12 @@
 #pragma once
 
 // The operating system's file calls that the definitions layer needs, behind
-// one small interface: FileSystemPosix.cpp implements it, and nothing above
-// it calls the system directly. Functions that can fail return 0 or the
-// system's error number (errno).
+// one small interface: FileSystemPosix.cpp and FileSystemWindows.cpp
+// implement it, and nothing above it calls the system directly. Paths are
+// UTF-8 on Windows. Functions that can fail return 0 or an error number:
+// errno, or on Windows the errno value that the code above tests for (ENOENT,
+// EACCES, EEXIST, EROFS, ENOSPC, ENOMEM, EWOULDBLOCK) and the system's own
+// error otherwise; SystemErrorText names either.
 
 #include <cstdint>
 #include <string>
@@ -18,7 +21,7 @@ struct TFileInfo {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t links = 0;
-    unsigned mode = 0; // permission bits
+    unsigned mode = 0; // permission bits; on Windows the file's attributes
     unsigned owner = 0;
     unsigned group = 0;
 
@@ -62,12 +65,19 @@ int GetInfo(const TFileHandle& file, TFileInfo& info);
 int GetInfo(const std::string& path, TFileInfo& info);
 // Reads up to size bytes; got is 0 at the end of the file.
 int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_t& got);
+// Reads up to size bytes at offset, leaving the position that ReadSome and
+// WriteAll go on from where it was.
+int ReadAt(const TFileHandle& file, std::uint64_t offset, char* buffer, std::size_t size,
+           std::size_t& got);
 
 // ------------------------------------------------------------- writing
 
-// Opens an existing file for writing without emptying it. Refused like the
-// system refuses it, and also when the file has no write permission for
-// anyone (which the superuser would otherwise ignore).
+// Opens an existing file for writing without emptying it, and for reading
+// where that is allowed. Refused like the system refuses it, and also when
+// the file has no write permission for anyone (which the superuser would
+// otherwise ignore). On Windows the file is this handle's alone while it is
+// open: the open fails while another program has the file open, and nobody
+// else opens it meanwhile.
 int OpenForWriting(const std::string& path, TFileHandle& file);
 // An advisory lock for the whole file that dies with the process;
 // EWOULDBLOCK when another process holds it.
@@ -79,12 +89,21 @@ int TruncateFile(const TFileHandle& file, std::uint64_t size);
 // Gives the new file the original's owner and group where this process may
 // set them, and its permission bits, except that the owner keeps the right
 // to read it. ownerKept tells whether owner and group are the original's.
-int KeepOwnerAndMode(const TFileHandle& file, const TFileInfo& original, bool& ownerKept);
+// On Windows: the original's attributes (hidden, system, ...) and the access
+// rules set on it, when the new file has the original's owner.
+// `original` is the open original, `info` what GetInfo said of it.
+int KeepOwnerAndMode(const TFileHandle& file, const TFileHandle& original, const TFileInfo& info,
+                     bool& ownerKept);
 // Makes sure the owner may read the existing file (mode 0200 would lock the
 // editor out of its own file at the next start). Only where this process
 // owns it.
 void LetOwnerRead(const TFileHandle& file, const TFileInfo& info);
 
+// Lets go of a file that OpenForWriting holds for itself alone (Windows),
+// before the file is replaced or opened anew, which the system would refuse
+// while it is held. Elsewhere the file only carries an advisory lock and
+// stays open.
+void ReleaseExclusiveOpen(TFileHandle& file);
 // Renames from over to, replacing it in one step.
 int RenameReplacing(const std::string& from, const std::string& to);
 // Makes a rename in the folder durable; failures change nothing and are
@@ -100,6 +119,8 @@ int ResolveLinks(const std::string& path, std::string& resolved);
 
 // ------------------------------------------------------------ folders
 
+// The path made absolute (for messages); as given when that fails.
+std::string AbsolutePath(const std::string& path);
 // The folder part of a path ("." for a bare name) and the name part.
 std::string DirectoryOf(const std::string& path);
 std::string FileNameOf(const std::string& path);

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include <dirent.h>
@@ -148,12 +149,29 @@ int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_
     return 0;
 }
 
+int ReadAt(const TFileHandle& file, std::uint64_t offset, char* buffer, std::size_t size,
+           std::size_t& got)
+{
+    ssize_t count;
+    do
+        count = ::pread(Fd(file), buffer, size, static_cast<off_t>(offset));
+    while (count < 0 && errno == EINTR);
+    if (count < 0)
+        return errno;
+    got = static_cast<std::size_t>(count);
+    return 0;
+}
+
 int OpenForWriting(const std::string& path, TFileHandle& file)
 {
     struct stat st{};
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
         return EACCES;
-    return Opened(OpenNoInterrupt(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK), file);
+    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = OpenNoInterrupt(path.c_str(), O_RDWR | flags);
+    if (fd < 0 && errno == EACCES)
+        fd = OpenNoInterrupt(path.c_str(), O_WRONLY | flags);
+    return Opened(fd, file);
 }
 
 int TryLockExclusive(const TFileHandle& file)
@@ -192,7 +210,8 @@ int TruncateFile(const TFileHandle& file, std::uint64_t size)
     return Result(status);
 }
 
-int KeepOwnerAndMode(const TFileHandle& file, const TFileInfo& original, bool& ownerKept)
+int KeepOwnerAndMode(const TFileHandle& file, const TFileHandle&, const TFileInfo& original,
+                     bool& ownerKept)
 {
     struct stat created{};
     if (::fstat(Fd(file), &created) != 0)
@@ -216,6 +235,8 @@ void LetOwnerRead(const TFileHandle& file, const TFileInfo& info)
     if ((info.mode & S_IRUSR) == 0 && info.owner == ::geteuid())
         ::fchmod(Fd(file), info.mode | S_IRUSR);
 }
+
+void ReleaseExclusiveOpen(TFileHandle&) {}
 
 int RenameReplacing(const std::string& from, const std::string& to)
 {
@@ -255,6 +276,13 @@ int ResolveLinks(const std::string& path, std::string& resolved)
     resolved = real;
     std::free(real);
     return 0;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
 }
 
 std::string DirectoryOf(const std::string& path)

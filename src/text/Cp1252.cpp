@@ -11,6 +11,8 @@ constexpr char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -18,14 +20,17 @@ void AppendUtf8(std::string& out, char32_t cp)
     } else if (cp < 0x800) {
         out += char(0xC0 | (cp >> 6));
         out += char(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
         out += char(0x80 | ((cp >> 6) & 0x3F));
         out += char(0x80 | (cp & 0x3F));
     }
 }
-
-} // namespace
 
 bool NextUtf8CodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp)
 {

@@ -18,6 +18,9 @@ int UnicodeToCp1252(char32_t codePoint);
 // `out` unspecified, when the UTF-8 text is malformed or holds a character
 // that Windows-1252 cannot encode.
 std::string Cp1252ToUtf8(std::string_view text);
+// Appends the UTF-8 bytes of a code point (of a surrogate too: the three
+// bytes its value gives).
+void AppendUtf8(std::string& out, char32_t codePoint);
 // Decodes the UTF-8 sequence at pos and moves pos behind it; false, leaving
 // pos, for a malformed one (overlong, a surrogate, beyond U+10FFFF, cut).
 bool NextUtf8CodePoint(std::string_view utf8, std::size_t& pos, char32_t& codePoint);

@@ -3,22 +3,26 @@
 // full disk.
 
 #include "AtomicFile.h"
+#include "ChildProcess.h"
 #include "FileMessages.h"
 #include "RouterTestUtil.h"
+#include "Utf16.h"
 
 #include <cerrno>
-#include <csignal>
 #include <functional>
+
+#ifndef _WIN32
+#include <csignal>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace routertest;
 
@@ -26,6 +30,185 @@ namespace {
 
 const std::string kOld = "the old bytes, never to be lost";
 const std::string kNew = "the new bytes";
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetWriteFaultForTesting(TWriteStep::None, 0); }
+
+    TempDir dir;
+    const std::string path = dir / "Routers.dat";
+};
+
+bool IsReadOnly(const std::string& path)
+{
+    using std::filesystem::perms;
+    return (std::filesystem::status(FsPath(path)).permissions() & perms::owner_write) == perms::none;
+}
+
+void SetPermissions(const std::string& path, unsigned mode)
+{
+    std::filesystem::permissions(FsPath(path), std::filesystem::perms(mode));
+}
+
+} // namespace
+
+TEST_F(AtomicFileTest, ReadOnlyTargetIsRefused)
+{
+    // On Windows both are the read-only attribute.
+    for (const unsigned mode : {0444, 0000}) {
+        SCOPED_TRACE(mode);
+        WriteBytes(path, kOld);
+        SetPermissions(path, mode);
+        const TWriteResult result = WriteFileCrashSafe(path, kNew);
+        EXPECT_EQ(result.failedStep, TWriteStep::Create);
+        EXPECT_EQ(result.error, EACCES);
+        EXPECT_TRUE(IsReadOnly(path));
+        SetPermissions(path, 0644);
+        EXPECT_EQ(ReadBytes(path), kOld);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+    }
+    // The editor says it as its own creation message, with the reason.
+    MessageRecorder messages;
+    SetPermissions(path, 0444);
+    TRouterList list;
+    list.Add("x", Entry("x"));
+    EXPECT_FALSE(SaveRouterList(list, path));
+    SetPermissions(path, 0644);
+    EXPECT_EQ(messages.texts,
+              std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "! " + Reason(EACCES)});
+}
+
+TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceAfterABackup)
+{
+    WriteBytes(path, kOld);
+    const std::string other = dir / "other-name.dat";
+    std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
+    EXPECT_EQ(ReadBytes(other), kNew) << "the link still shares the file";
+    EXPECT_TRUE(std::filesystem::equivalent(FsPath(path), FsPath(other)));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+
+    // Kept on request, as for a damaged file.
+    const TWriteResult kept = WriteFileCrashSafe(path, kOld, true);
+    ASSERT_TRUE(kept.Ok());
+    EXPECT_EQ(kept.backupPath, path + ".bak");
+    EXPECT_EQ(ReadBytes(kept.backupPath), kNew);
+    EXPECT_EQ(ReadBytes(other), kOld);
+}
+
+TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheOldBytesBack)
+{
+    const std::string other = dir / "other-name.dat";
+    struct Case {
+        TWriteStep step;
+        int error;
+    };
+    for (const Case c : {Case{TWriteStep::Write, ENOSPC}, Case{TWriteStep::Sync, EIO}}) {
+        SCOPED_TRACE(int(c.step));
+        WriteBytes(path, kOld);
+        std::filesystem::remove(FsPath(other));
+        std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+        SetWriteFaultForTesting(c.step, c.error);
+        const std::string longer(3 * kOld.size(), 'n');
+        const TWriteResult result = WriteFileCrashSafe(path, longer);
+        EXPECT_EQ(result.failedStep, c.step);
+        EXPECT_FALSE(result.targetChanged);
+        EXPECT_EQ(ReadBytes(path), kOld);
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+        EXPECT_NE(WriteFailureMessage(path, result).find("Die bisherige Datei ist unver\xE4ndert geblieben."),
+                  std::string::npos);
+    }
+    // Given up half way (an error while making the bytes): the same.
+    {
+        TAtomicFile file(path);
+        ASSERT_TRUE(file.Open());
+        ASSERT_TRUE(file.WritesInPlace());
+        ASSERT_TRUE(file.Write("xx"));
+    }
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+}
+
+TEST_F(AtomicFileTest, FolderWithoutRightsFallsBackToWritingInPlace)
+{
+    // As a save that may not create files in the folder sees it.
+    WriteBytes(path, kOld);
+    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
+    TAtomicFile file(path);
+    ASSERT_TRUE(file.Open());
+    EXPECT_TRUE(file.WritesInPlace());
+    ASSERT_TRUE(file.Write(kNew));
+    ASSERT_TRUE(file.Commit(false));
+    EXPECT_EQ(ReadBytes(path), kNew);
+
+    // A new file cannot be written in place.
+    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
+    const TWriteResult result = WriteFileCrashSafe(dir / "new.dat", kNew);
+    EXPECT_EQ(result.failedStep, TWriteStep::Create);
+    EXPECT_FALSE(Exists(dir / "new.dat"));
+}
+
+TEST_F(AtomicFileTest, LeftoversOfKilledSavesAreRemoved)
+{
+    WriteBytes(path, kOld);
+    // A process id that no process has any more.
+    const TEndedProcess ended;
+    const long gone = ended.Id();
+    ASSERT_NE(gone, 0);
+    const std::string dead = "Routers.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
+    const std::string mine = "Routers.dat.tmp-" + std::to_string(CurrentProcessId()) + "-1a2b3c";
+    const std::string notOurs = "Routers.dat.tmp-notes";
+    const std::string otherFile = "Other.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
+    for (const std::string& name : {dead, mine, notOurs, otherFile})
+        WriteBytes(dir / name, "leftover");
+    // A save in another process whose id is unknown here holds its lock.
+    const std::string locked = "Routers.dat.tmp-" + std::to_string(gone) + "-4d5e6f";
+    WriteBytes(dir / locked, "in use");
+    TFileHandle holder;
+    ASSERT_EQ(OpenForReading(dir / locked, holder), 0);
+    ASSERT_EQ(TryLockExclusive(holder), 0);
+
+    TRoutersFile file(path);
+    TRouterList list;
+    file.Load(list);
+    holder.Close();
+    std::vector<std::string> kept = {otherFile, "Routers.dat", locked, mine, notOurs};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(dir.Entries(), kept);
+    // A save cleans up as well.
+    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
+    EXPECT_FALSE(Exists(dir / locked));
+}
+
+TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
+{
+    // The names of the temporary file and the backup are cut between
+    // characters, never inside one.
+    std::string umlauts;
+    for (int i = 0; i < 125; ++i)
+        umlauts += "\xC3\xA4";
+    for (const std::string& name : {std::string(250, 'n'), umlauts}) {
+        const std::string target = dir / name;
+        ASSERT_TRUE(WriteFileCrashSafe(target, kOld).Ok());
+        ASSERT_TRUE(WriteFileCrashSafe(target, kNew, true).Ok());
+        EXPECT_EQ(ReadBytes(target), kNew);
+        std::vector<std::string> entries = dir.Entries();
+        ASSERT_EQ(entries.size(), 2u);
+        const std::string& backup = entries[0] == name ? entries[1] : entries[0];
+        EXPECT_EQ(ReadBytes(dir / backup), kOld);
+        EXPECT_LE(backup.size(), 255u);
+        EXPECT_EQ(Utf8ToUtf16(backup).find(u'\xC3'), std::u16string::npos) << "a character cut in two";
+        std::filesystem::remove(FsPath(target));
+        std::filesystem::remove(FsPath(dir / backup));
+    }
+}
+
+// ------------------------------------------------------------------------
+// What only POSIX systems have: FIFOs, device nodes, symbolic links, owners
+// and modes, users without root's rights, limits of a process.
+#ifndef _WIN32
+
+namespace {
 
 struct stat StatOf(const std::string& path)
 {
@@ -69,27 +252,16 @@ int WithoutRootRights(const std::function<int()>& action)
     });
 }
 
-class AtomicFileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ::chmod(dir.Path().c_str(), 0755); }
-    void TearDown() override { SetWriteFaultForTesting(TWriteStep::None, 0); }
-
-    // Gives the file (and the state folder) to the user that
-    // WithoutRootRights runs as.
-    void HandOver(const std::string& file) const
-    {
-        if (::geteuid() != 0)
-            return;
-        const passwd* nobody = Nobody();
-        ASSERT_TRUE(nobody);
+// Gives the files to the user that WithoutRootRights runs as.
+void HandOver(const std::vector<std::string>& files)
+{
+    if (::geteuid() != 0)
+        return;
+    const passwd* nobody = Nobody();
+    ASSERT_TRUE(nobody);
+    for (const std::string& file : files)
         ASSERT_EQ(::chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-        ASSERT_EQ(::chown(state.Path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-    }
-
-    TempDir dir;
-    TempDir state;
-    const std::string path = dir / "Routers.dat";
-};
+}
 
 } // namespace
 
@@ -129,34 +301,11 @@ TEST_F(AtomicFileTest, OnlyRegularFilesAreReplaced)
     EXPECT_EQ(dir.Entries().size(), ::access(device.c_str(), F_OK) == 0 ? 4u : 3u) << "temporary file left";
 }
 
-TEST_F(AtomicFileTest, ReadOnlyTargetIsRefused)
-{
-    for (const mode_t mode : {0444, 0000}) {
-        SCOPED_TRACE(mode);
-        WriteBytes(path, kOld);
-        ::chmod(path.c_str(), mode);
-        const TWriteResult result = WriteFileCrashSafe(path, kNew);
-        EXPECT_EQ(result.failedStep, TWriteStep::Create);
-        EXPECT_EQ(result.error, EACCES);
-        EXPECT_EQ(StatOf(path).st_mode & 07777, mode);
-        ::chmod(path.c_str(), 0644);
-        EXPECT_EQ(ReadBytes(path), kOld);
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
-    }
-    // The editor says it as its own creation message, with the reason.
-    MessageRecorder messages;
-    ::chmod(path.c_str(), 0444);
-    TRouterList list;
-    list.Add("x", Entry("x"));
-    EXPECT_FALSE(SaveRouterList(list, path));
-    EXPECT_EQ(messages.texts,
-              std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "! Permission denied"});
-}
-
 TEST_F(AtomicFileTest, ReadOnlyFolderIsWrittenInPlace)
 {
     WriteBytes(path, kOld);
-    HandOver(path);
+    TempDir state;
+    HandOver({path, state.Path()});
     const ino_t inode = StatOf(path).st_ino;
     ::chmod(dir.Path().c_str(), 0555);
     const int status = WithoutRootRights([&] {
@@ -175,76 +324,6 @@ TEST_F(AtomicFileTest, ReadOnlyFolderIsWrittenInPlace)
     // bytes are safe.
     EXPECT_EQ(state.Entries(), std::vector<std::string>{"tarvelo-editor"});
     EXPECT_TRUE(std::filesystem::is_empty(state / "tarvelo-editor"));
-}
-
-TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceAfterABackup)
-{
-    WriteBytes(path, kOld);
-    const std::string other = dir / "other-name.dat";
-    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
-    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
-    EXPECT_EQ(ReadBytes(other), kNew) << "the link still shares the file";
-    EXPECT_EQ(StatOf(path).st_ino, StatOf(other).st_ino);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
-
-    // Kept on request, as for a damaged file.
-    const TWriteResult kept = WriteFileCrashSafe(path, kOld, true);
-    ASSERT_TRUE(kept.Ok());
-    EXPECT_EQ(kept.backupPath, path + ".bak");
-    EXPECT_EQ(ReadBytes(kept.backupPath), kNew);
-    EXPECT_EQ(ReadBytes(other), kOld);
-}
-
-TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheOldBytesBack)
-{
-    const std::string other = dir / "other-name.dat";
-    struct Case {
-        TWriteStep step;
-        int error;
-    };
-    for (const Case c : {Case{TWriteStep::Write, ENOSPC}, Case{TWriteStep::Sync, EIO}}) {
-        SCOPED_TRACE(int(c.step));
-        WriteBytes(path, kOld);
-        std::filesystem::remove(other);
-        ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
-        SetWriteFaultForTesting(c.step, c.error);
-        const std::string longer(3 * kOld.size(), 'n');
-        const TWriteResult result = WriteFileCrashSafe(path, longer);
-        EXPECT_EQ(result.failedStep, c.step);
-        EXPECT_FALSE(result.targetChanged);
-        EXPECT_EQ(ReadBytes(path), kOld);
-        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
-        EXPECT_NE(WriteFailureMessage(path, result).find("Die bisherige Datei ist unver\xE4ndert geblieben."),
-                  std::string::npos);
-    }
-    // Given up half way (an error while making the bytes): the same.
-    {
-        TAtomicFile file(path);
-        ASSERT_TRUE(file.Open());
-        ASSERT_TRUE(file.WritesInPlace());
-        ASSERT_TRUE(file.Write("xx"));
-    }
-    EXPECT_EQ(ReadBytes(path), kOld);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
-}
-
-TEST_F(AtomicFileTest, FolderWithoutRightsFallsBackToWritingInPlace)
-{
-    // As a save that may not create files in the folder sees it.
-    WriteBytes(path, kOld);
-    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
-    TAtomicFile file(path);
-    ASSERT_TRUE(file.Open());
-    EXPECT_TRUE(file.WritesInPlace());
-    ASSERT_TRUE(file.Write(kNew));
-    ASSERT_TRUE(file.Commit(false));
-    EXPECT_EQ(ReadBytes(path), kNew);
-
-    // A new file cannot be written in place.
-    SetWriteFaultForTesting(TWriteStep::Create, EACCES);
-    const TWriteResult result = WriteFileCrashSafe(dir / "new.dat", kNew);
-    EXPECT_EQ(result.failedStep, TWriteStep::Create);
-    EXPECT_FALSE(std::filesystem::exists(dir / "new.dat"));
 }
 
 TEST_F(AtomicFileTest, OwnerGroupAndModeAreKept)
@@ -290,52 +369,6 @@ TEST_F(AtomicFileTest, FileOfAnotherOwnerKeepsItsOwner)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
 }
 
-TEST_F(AtomicFileTest, LeftoversOfKilledSavesAreRemoved)
-{
-    WriteBytes(path, kOld);
-    // A process id that no process has any more.
-    const pid_t gone = ::fork();
-    if (gone == 0)
-        ::_exit(0);
-    ::waitpid(gone, nullptr, 0);
-    const std::string dead = "Routers.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
-    const std::string mine = "Routers.dat.tmp-" + std::to_string(::getpid()) + "-1a2b3c";
-    const std::string notOurs = "Routers.dat.tmp-notes";
-    const std::string otherFile = "Other.dat.tmp-" + std::to_string(gone) + "-1a2b3c";
-    for (const std::string& name : {dead, mine, notOurs, otherFile})
-        WriteBytes(dir / name, "leftover");
-    // A save in another process whose id is unknown here holds its lock.
-    const std::string locked = "Routers.dat.tmp-" + std::to_string(gone) + "-4d5e6f";
-    WriteBytes(dir / locked, "in use");
-    const int holder = ::open((dir / locked).c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-
-    TRoutersFile file(path);
-    TRouterList list;
-    file.Load(list);
-    ::close(holder);
-    std::vector<std::string> kept = {otherFile, "Routers.dat", locked, mine, notOurs};
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(dir.Entries(), kept);
-    // A save cleans up as well.
-    ASSERT_TRUE(WriteFileCrashSafe(path, kNew).Ok());
-    EXPECT_FALSE(std::filesystem::exists(dir / locked));
-}
-
-TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
-{
-    const std::string name(250, 'n');
-    const std::string target = dir / name;
-    ASSERT_TRUE(WriteFileCrashSafe(target, kOld).Ok());
-    ASSERT_TRUE(WriteFileCrashSafe(target, kNew, true).Ok());
-    EXPECT_EQ(ReadBytes(target), kNew);
-    std::vector<std::string> entries = dir.Entries();
-    ASSERT_EQ(entries.size(), 2u);
-    const std::string& backup = entries[0] == name ? entries[1] : entries[0];
-    EXPECT_EQ(ReadBytes(dir / backup), kOld);
-    EXPECT_LE(backup.size(), 255u);
-}
-
 TEST_F(AtomicFileTest, FullDiskKeepsTheOldFileAndSaysWhy)
 {
     WriteBytes(path, kOld);
@@ -351,3 +384,5 @@ TEST_F(AtomicFileTest, FullDiskKeepsTheOldFileAndSaysWhy)
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
 }
+
+#endif

@@ -2,18 +2,22 @@
 // crash-safe save with its failures, the backup of a damaged file, the lock.
 
 #include "AtomicFile.h"
+#include "FileMessages.h"
 #include "RouterTestUtil.h"
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <random>
 
+#ifndef _WIN32
+#include <csignal>
+
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 using namespace routertest;
 
@@ -43,18 +47,12 @@ protected:
     MessageRecorder messages;
 };
 
-mode_t CurrentUmask()
+// Tells files apart, as the inode number does on POSIX systems.
+std::uint64_t FileId(const std::string& path)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-ino_t InodeOf(const std::string& path)
-{
-    struct stat st{};
-    ::stat(path.c_str(), &st);
-    return st.st_ino;
+    TFileInfo info;
+    GetInfo(path, info);
+    return info.inode;
 }
 
 const std::string kOldBytes = "\x03\x01\0\0 the old file, never to be lost";
@@ -69,10 +67,8 @@ TEST_F(RouterFileSave, MissingFileIsCreatedEmpty)
     EXPECT_TRUE(result.complete);
     EXPECT_FALSE(result.version);
     EXPECT_TRUE(list.Empty());
-    struct stat st{};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666 & ~CurrentUmask());
+    ASSERT_TRUE(Exists(path));
+    EXPECT_EQ(std::filesystem::file_size(FsPath(path)), 0u);
 }
 
 TEST_F(RouterFileSave, MissingFileWithFailIsReportedAndNotCreated)
@@ -83,9 +79,9 @@ TEST_F(RouterFileSave, MissingFileWithFailIsReportedAndNotCreated)
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. No such file or directory");
+                  "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(ENOENT));
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(Exists(path));
 }
 
 TEST_F(RouterFileSave, MissingFileThatCannotBeCreated)
@@ -97,21 +93,21 @@ TEST_F(RouterFileSave, MissingFileThatCannotBeCreated)
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + inMissingFolder + "\" kann nicht erstellt werden. No such file or directory");
+                  "Datei \"" + inMissingFolder + "\" kann nicht erstellt werden. " + Reason(ENOENT));
     }
 }
 
 TEST_F(RouterFileSave, UnreadableFileIsLeftAloneAndReported)
 {
     // A folder at the path cannot be read as a file, even by root.
-    std::filesystem::create_directory(path);
+    std::filesystem::create_directory(FsPath(path));
     TRouterList list;
     list.Add("stale", Entry("stale"));
     try {
         LoadRouterList(path, list);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. Is a directory");
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(EISDIR));
     }
     EXPECT_TRUE(list.Empty());
     EXPECT_TRUE(std::filesystem::is_directory(path));
@@ -119,28 +115,16 @@ TEST_F(RouterFileSave, UnreadableFileIsLeftAloneAndReported)
     // A file that the system refuses to open is neither emptied nor made anew.
     const std::string file = dir / "locked.dat";
     WriteBytes(file, kOldBytes);
-    const ino_t inode = InodeOf(file);
+    const std::uint64_t id = FileId(file);
     SetLoadFaultForTesting(EACCES);
     try {
         LoadRouterList(file, list);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei \"" + file + "\" kann nicht ge\xF6" "ffnet werden. Permission denied");
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + file + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(EACCES));
     }
     EXPECT_EQ(ReadBytes(file), kOldBytes);
-    EXPECT_EQ(InodeOf(file), inode);
-}
-
-TEST_F(RouterFileSave, FileWithoutReadRightIsNotRecreated)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads any file";
-    WriteBytes(path, kOldBytes);
-    ::chmod(path.c_str(), 0);
-    TRouterList list;
-    EXPECT_THROW(LoadRouterList(path, list), TFileError);
-    ::chmod(path.c_str(), 0644);
-    EXPECT_EQ(ReadBytes(path), kOldBytes);
+    EXPECT_EQ(FileId(file), id);
 }
 
 TEST_F(RouterFileSave, SaveWritesAndRecordsLoseHtmlTabs)
@@ -155,27 +139,6 @@ TEST_F(RouterFileSave, SaveWritesAndRecordsLoseHtmlTabs)
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(read.Entry(0).Status2Values.Value("p"), "ab");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
-    struct stat st{};
-    ::stat(path.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0666 & ~CurrentUmask());
-}
-
-TEST_F(RouterFileSave, SaveKeepsPermissionsAndFollowsLinks)
-{
-    WriteBytes(path, kOldBytes);
-    ::chmod(path.c_str(), 0640);
-    TRouterList list = SmallList();
-    ASSERT_TRUE(SaveRouterList(list, path));
-    struct stat st{};
-    ::stat(path.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-
-    const std::string link = dir / "link.dat";
-    std::filesystem::create_symlink(path, link);
-    list.Entry(0).Comments = "via link";
-    ASSERT_TRUE(SaveRouterList(list, link));
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
 }
 
 TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
@@ -190,14 +153,15 @@ TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
     const std::string created = "Fehler beim Erstellen der Datei " + path + "! ";
     const std::vector<Case> cases = {
         {TWriteStep::Lock, EWOULDBLOCK, false, created + "Ein anderes Programm speichert sie gerade.", true},
-        {TWriteStep::Create, ENOSPC, false, created + "No space left on device", true},
+        {TWriteStep::Create, ENOSPC, false, created + Reason(ENOSPC), true},
         {TWriteStep::Write, ENOSPC, false,
          "Fehler beim Schreiben der Datei \"" + path +
-             "\": No space left on device. Die bisherige Datei ist unver\xE4ndert geblieben.",
+             "\": " + Reason(ENOSPC) + (Reason(ENOSPC).ends_with('.') ? "" : ".") +
+             " Die bisherige Datei ist unver\xE4ndert geblieben.",
          true},
-        {TWriteStep::Sync, EIO, false, "Input/output error", false},
-        {TWriteStep::Backup, EPERM, true, "Operation not permitted", false},
-        {TWriteStep::Rename, EBUSY, true, "Device or resource busy", false},
+        {TWriteStep::Sync, EIO, false, Reason(EIO), false},
+        {TWriteStep::Backup, EPERM, true, Reason(EPERM), false},
+        {TWriteStep::Rename, EBUSY, true, Reason(EBUSY), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.step));
@@ -222,20 +186,6 @@ TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
         // The next save goes through.
         EXPECT_TRUE(SaveRouterList(list, path));
     }
-}
-
-TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
-{
-    WriteBytes(path, kOldBytes);
-    const int other = ::open(path.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    TRouterList list = SmallList();
-    EXPECT_FALSE(SaveRouterList(list, path));
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
-                                                       "! Ein anderes Programm speichert sie gerade."});
-    EXPECT_EQ(ReadBytes(path), kOldBytes);
-    ::close(other);
-    EXPECT_TRUE(SaveRouterList(list, path));
 }
 
 TEST_F(RouterFileSave, TooLongTextRefusesTheSave)
@@ -289,18 +239,21 @@ TEST_F(RouterFileSave, DamagedFileIsKeptAsBackupAtTheFirstSave)
 TEST_F(RouterFileSave, BackupIsCopiedWhereHardLinksFail)
 {
     WriteBytes(path, kOldBytes);
+#ifndef _WIN32
     ::chmod(path.c_str(), 0604);
+#endif
     TRouterList list = SmallList();
     SetWriteFaultForTesting(TWriteStep::BackupLink, EPERM);
     std::string backup;
     ASSERT_TRUE(SaveRouterList(list, path, true, &backup));
     EXPECT_EQ(backup, path + ".bak");
     EXPECT_EQ(ReadBytes(backup), kOldBytes);
-    struct stat original{}, copy{};
-    ::stat(path.c_str(), &original);
+    EXPECT_NE(FileId(backup), FileId(path));
+#ifndef _WIN32
+    struct stat copy{};
     ::stat(backup.c_str(), &copy);
-    EXPECT_NE(copy.st_ino, original.st_ino);
     EXPECT_EQ(copy.st_mode & 0777, 0604u);
+#endif
 }
 
 TEST_F(RouterFileSave, FailedSaveKeepsTheBackupPending)
@@ -348,9 +301,92 @@ TEST_F(RouterFileSave, ExeDirectoryEndsInASeparator)
 {
     const std::string exeDir = ExeDirectory();
     ASSERT_FALSE(exeDir.empty());
+#ifdef _WIN32
+    EXPECT_EQ(exeDir.back(), '\\');
+    EXPECT_TRUE(Exists(exeDir + "definitions_tests.exe"));
+#else
     EXPECT_EQ(exeDir.back(), '/');
-    EXPECT_TRUE(std::filesystem::is_directory(exeDir));
-    EXPECT_TRUE(std::filesystem::exists(exeDir + "definitions_tests"));
+    EXPECT_TRUE(Exists(exeDir + "definitions_tests"));
+#endif
+    EXPECT_TRUE(std::filesystem::is_directory(FsPath(exeDir)));
+}
+
+// ------------------------------------------------------------------------
+// What only POSIX systems have: modes and the umask, symbolic links, the
+// advisory lock of another editor, processes killed with a signal.
+#ifndef _WIN32
+
+namespace {
+
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 0777;
+}
+
+} // namespace
+
+TEST_F(RouterFileSave, NewFilesGetTheUsualPermissions)
+{
+    TRouterList list;
+    LoadRouterList(path, list);
+    EXPECT_EQ(ModeOf(path), 0666 & ~CurrentUmask());
+    std::filesystem::remove(path);
+    list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    EXPECT_EQ(ModeOf(path), 0666 & ~CurrentUmask());
+}
+
+TEST_F(RouterFileSave, FileWithoutReadRightIsNotRecreated)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    WriteBytes(path, kOldBytes);
+    ::chmod(path.c_str(), 0);
+    TRouterList list;
+    EXPECT_THROW(LoadRouterList(path, list), TFileError);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(path), kOldBytes);
+}
+
+TEST_F(RouterFileSave, SaveKeepsPermissionsAndFollowsLinks)
+{
+    WriteBytes(path, kOldBytes);
+    ::chmod(path.c_str(), 0640);
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    const std::string link = dir / "link.dat";
+    std::filesystem::create_symlink(path, link);
+    list.Entry(0).Comments = "via link";
+    ASSERT_TRUE(SaveRouterList(list, link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
+}
+
+TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
+{
+    WriteBytes(path, kOldBytes);
+    const int other = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    TRouterList list = SmallList();
+    EXPECT_FALSE(SaveRouterList(list, path));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
+                                                       "! Ein anderes Programm speichert sie gerade."});
+    EXPECT_EQ(ReadBytes(path), kOldBytes);
+    ::close(other);
+    EXPECT_TRUE(SaveRouterList(list, path));
 }
 
 // A process that saves two large lists in turn is killed at random moments;
@@ -430,3 +466,5 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
     RecordProperty("roundsWithNewFile", sawNew);
     EXPECT_GT(sawNew, 0) << "the child never finished a save";
 }
+
+#endif
