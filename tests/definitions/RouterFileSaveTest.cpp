@@ -297,6 +297,29 @@ TEST_F(RouterFileSave, CompleteAndMissingFilesNeedNoBackup)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
 }
 
+TEST_F(RouterFileSave, FolderNamedOutsideTheCodePage)
+{
+    // Umlauts, a Greek letter and a character beyond 16 bits in UTF-16.
+    const TempDir unicode("Router \xC3\x84 \xCE\xA9 \xF0\x9F\x90\xA7 ");
+    const std::string file = unicode / "Routers \xC3\x9C.dat";
+    TRoutersFile routers(file);
+    TRouterList list;
+    EXPECT_TRUE(routers.Load(list).Faithful()); // created
+    list = SmallList();
+    ASSERT_TRUE(routers.Save(list));
+    ASSERT_TRUE(SaveRouterList(list, file, true));
+    EXPECT_EQ(ReadBytes(file), SerializeRouterList(list));
+    EXPECT_EQ(unicode.Entries(), (std::vector<std::string>{"Routers \xC3\x9C.dat", "Routers \xC3\x9C.dat.bak"}));
+    TRouterList read;
+    EXPECT_TRUE(LoadRouterList(file, read, TMissingFile::Fail).Faithful());
+    EXPECT_EQ(read.Count(), 1);
+    // Messages are Windows-1252 text: what it lacks shows as "?".
+    SetWriteFaultForTesting(TWriteStep::Create, ENOSPC);
+    EXPECT_FALSE(SaveRouterList(list, file));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.texts[0].find("Router \xC4 ? ? "), std::string::npos) << messages.texts[0];
+}
+
 TEST_F(RouterFileSave, ExeDirectoryEndsInASeparator)
 {
     const std::string exeDir = ExeDirectory();
