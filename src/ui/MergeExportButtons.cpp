@@ -13,15 +13,9 @@
 #include "WMsgBox.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QPushButton>
 
 namespace {
-
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
 {
@@ -51,7 +45,7 @@ void TMainEditor::Button1Click()
     if (!OpenDialog->Execute())
         return;
     TMergeRouterDlg dialog(this);
-    WarnIfDamaged(OpenDialog->FileName(), dialog.LoadRouters(LocalPath(OpenDialog->FileName())));
+    WarnIfDamaged(OpenDialog->FileName(), dialog.LoadRouters(CorePath(OpenDialog->FileName())));
     if (dialog.exec() != MsgBox::IDOK)
         return;
     const TRouterEntry& source = dialog.SelectedRouter();
@@ -67,7 +61,7 @@ void TMainEditor::Button2Click()
     if (!SaveDialog->Execute())
         return;
     const QString path = SaveDialog->FileName();
-    const TWriteResult written = WriteFileCrashSafe(LocalPath(path), RouterNamesText(m_routers));
+    const TWriteResult written = WriteFileCrashSafe(CorePath(path), RouterNamesText(m_routers));
     if (!written.Ok())
-        throw TFileError(WriteFailureMessage(LocalPath(path), written));
+        throw TFileError(WriteFailureMessage(CorePath(path), written));
 }

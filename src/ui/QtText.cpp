@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 
+#include <QFile>
 
 QString ToQString(std::string_view cp1252)
 {
@@ -26,4 +27,13 @@ std::string ToCp1252(const QString& text)
 bool IsCp1252Char(char32_t codePoint)
 {
     return UnicodeToCp1252(codePoint) >= 0;
+}
+
+std::string CorePath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return path.toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
 }

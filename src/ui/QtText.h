@@ -16,6 +16,10 @@ std::string ToCp1252(const QString& text);
 
 bool IsCp1252Char(char32_t codePoint);
 
+// A file name from a dialog as the core takes paths: UTF-8 on Windows, the
+// system's own bytes elsewhere.
+std::string CorePath(const QString& path);
+
 // Calls visit(codePoint, firstIndex, unitCount) for each code point of text.
 template <typename Visit>
 void ForEachCodePoint(const QString& text, Visit visit)

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -81,7 +80,7 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
 
 std::string ReadStatusPageFile(const QString& fileName)
 {
-    return ReadUserFile(QFile::encodeName(fileName).toStdString(), MaxPageFileSize(), TFileNaming::FullPath);
+    return ReadUserFile(CorePath(fileName), MaxPageFileSize(), TFileNaming::FullPath);
 }
 
 void TMainEditor::CreateTestPage()
