@@ -4,10 +4,10 @@
 #include "Cp1252.h"
 #include "RouterMerge.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -136,8 +136,8 @@ int RunMergeCommand(const TArguments& arguments)
     }
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
-        Note("skipped \"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) + "\": " + targetPath +
-             " already holds a router of that name");
+        Note("skipped \"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) +
+             "\": " + targetPath + " already holds a router of that name");
     }
     if (result.merged.empty())
         return status;

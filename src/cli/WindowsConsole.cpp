@@ -30,7 +30,10 @@ std::size_t WholeCharacters(std::string_view text)
 // Writes UTF-8 to a console as UTF-16.
 class TConsoleBuffer : public std::streambuf {
 public:
-    explicit TConsoleBuffer(HANDLE console) : m_console(console) { setp(m_bytes, m_bytes + sizeof m_bytes); }
+    explicit TConsoleBuffer(HANDLE console) : m_console(console)
+    {
+        setp(m_bytes, m_bytes + sizeof m_bytes);
+    }
 
 protected:
     int_type overflow(int_type c) override
@@ -53,7 +56,8 @@ private:
         const std::size_t whole = WholeCharacters(pending);
         const std::wstring wide = Utf8ToWide(pending.substr(0, whole));
         DWORD written = 0;
-        const bool ok = wide.empty() || WriteConsoleW(m_console, wide.data(), DWORD(wide.size()), &written, nullptr);
+        const bool ok = wide.empty() || WriteConsoleW(m_console, wide.data(), DWORD(wide.size()),
+                                                      &written, nullptr);
         const std::size_t rest = pending.size() - whole;
         std::memmove(m_bytes, pending.data() + whole, rest);
         setp(m_bytes, m_bytes + sizeof m_bytes);

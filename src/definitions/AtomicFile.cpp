@@ -34,7 +34,7 @@ bool IsMissingRight(int error)
 int CopyInto(const TFileHandle& from, const TFileHandle& to)
 {
     char buffer[1 << 16];
-    for (std::uint64_t offset = 0;; ) {
+    for (std::uint64_t offset = 0;;) {
         std::size_t got = 0;
         if (const int error = ReadAt(from, offset, buffer, sizeof buffer, got))
             return error;
@@ -405,8 +405,8 @@ bool TAtomicFile::CopyOriginal(const std::string& directory)
         return Fail(TWriteStep::Backup, error);
     }
     bool ownerKept = false;
-    if ((error = KeepOwnerAndMode(copy, m_target, m_original, ownerKept)) || (error = CopyInto(m_target, copy)) ||
-        (error = copy.Close())) {
+    if ((error = KeepOwnerAndMode(copy, m_target, m_original, ownerKept)) ||
+        (error = CopyInto(m_target, copy)) || (error = copy.Close())) {
         RemoveFile(std::exchange(m_copyPath, {}));
         return Fail(TWriteStep::Backup, error);
     }

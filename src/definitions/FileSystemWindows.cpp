@@ -140,7 +140,8 @@ std::string PathFromSystem(std::wstring path)
 
 HANDLE OpenExisting(const std::string& path, DWORD access, DWORD share, DWORD flags = 0)
 {
-    return CreateFileW(SystemPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    return CreateFileW(SystemPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, flags,
+                       nullptr);
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -161,8 +162,8 @@ struct TSecurity {
 
 DWORD ReadSecurity(HANDLE file, SECURITY_INFORMATION what, TSecurity& security)
 {
-    return GetSecurityInfo(file, SE_FILE_OBJECT, what, &security.sid, nullptr, &security.dacl, nullptr,
-                           &security.descriptor);
+    return GetSecurityInfo(file, SE_FILE_OBJECT, what, &security.sid, nullptr, &security.dacl,
+                           nullptr, &security.descriptor);
 }
 
 // Whether the access rules of a file say more than its folder passes on.
@@ -193,8 +194,9 @@ bool CopyAccessRules(HANDLE file, const TSecurity& original)
     DWORD revision = 0;
     GetSecurityDescriptorControl(original.descriptor, &control, &revision);
     const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                                   : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                       : UNPROTECTED_DACL_SECURITY_INFORMATION);
     return SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, original.dacl, nullptr) ==
            ERROR_SUCCESS;
 }
@@ -233,7 +235,8 @@ int OpenForReading(const std::string& path, TFileHandle& file)
 {
     const HANDLE handle = OpenExisting(path, GENERIC_READ, kShareAll, FILE_FLAG_SEQUENTIAL_SCAN);
     // A folder opens only for its own calls; say what it is.
-    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && IsDirectory(path))
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED &&
+        IsDirectory(path))
         return EISDIR;
     return Opened(handle, file);
 }
@@ -242,8 +245,8 @@ int CreateNewFile(const std::string& path, TFileHandle& file)
 {
     // WRITE_DAC for KeepOwnerAndMode; the creator may always set it.
     return Opened(CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr),
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr),
                   file);
 }
 
@@ -267,7 +270,8 @@ int GetInfo(const TFileHandle& file, TFileInfo& info)
     BY_HANDLE_FILE_INFORMATION about{};
     if (!GetFileInformationByHandle(Handle(file), &about))
         return LastError();
-    info.kind = (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TFileKind::Directory : TFileKind::Regular;
+    info.kind = (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TFileKind::Directory
+                                                                    : TFileKind::Regular;
     info.size = (std::uint64_t(about.nFileSizeHigh) << 32) | about.nFileSizeLow;
     info.device = about.dwVolumeSerialNumber;
     info.inode = (std::uint64_t(about.nFileIndexHigh) << 32) | about.nFileIndexLow;
@@ -281,7 +285,8 @@ int GetInfo(const std::string& path, TFileInfo& info)
     // Asks for no access to the bytes, so that no sharing rule stands in the
     // way; folders open with backup semantics.
     TFileHandle file;
-    const int error = Opened(OpenExisting(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS), file);
+    const int error = Opened(
+        OpenExisting(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS), file);
     if (error) {
         info = TFileInfo{};
         return error == ENOENT ? 0 : error;
@@ -293,7 +298,8 @@ int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_
 {
     DWORD read = 0;
     got = 0;
-    if (!ReadFile(Handle(file), buffer, DWORD(std::min<std::size_t>(size, 1u << 30)), &read, nullptr)) {
+    if (!ReadFile(Handle(file), buffer, DWORD(std::min<std::size_t>(size, 1u << 30)), &read,
+                  nullptr)) {
         const DWORD error = GetLastError();
         return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE ? 0 : ErrorFrom(error);
     }
@@ -346,16 +352,16 @@ int OpenForWriting(const std::string& path, TFileHandle& file)
 int TryLockExclusive(const TFileHandle& file)
 {
     OVERLAPPED whole{};
-    return Result(LockFileEx(Handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
-                             MAXDWORD, &whole));
+    return Result(LockFileEx(Handle(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                             MAXDWORD, MAXDWORD, &whole));
 }
 
 int WriteAll(const TFileHandle& file, std::string_view bytes)
 {
     while (!bytes.empty()) {
         DWORD written = 0;
-        if (!WriteFile(Handle(file), bytes.data(), DWORD(std::min<std::size_t>(bytes.size(), 1u << 30)),
-                       &written, nullptr))
+        if (!WriteFile(Handle(file), bytes.data(),
+                       DWORD(std::min<std::size_t>(bytes.size(), 1u << 30)), &written, nullptr))
             return LastError();
         // A write that makes no progress counts as a full disk.
         if (written == 0)
@@ -385,8 +391,8 @@ int TruncateFile(const TFileHandle& file, std::uint64_t size)
 int KeepOwnerAndMode(const TFileHandle& file, const TFileHandle& original, const TFileInfo& info,
                      bool& ownerKept)
 {
-    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (const DWORD attributes = info.mode & kKeptAttributes) {
         FILE_BASIC_INFO basic{};
         basic.FileAttributes = attributes;
@@ -394,10 +400,11 @@ int KeepOwnerAndMode(const TFileHandle& file, const TFileHandle& original, const
             return LastError();
     }
     TSecurity before, now;
-    ownerKept = ReadSecurity(Handle(original), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, before) ==
-                    ERROR_SUCCESS &&
-                ReadSecurity(Handle(file), OWNER_SECURITY_INFORMATION, now) == ERROR_SUCCESS &&
-                EqualSid(before.sid, now.sid) && CopyAccessRules(Handle(file), before);
+    ownerKept =
+        ReadSecurity(Handle(original), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                     before) == ERROR_SUCCESS &&
+        ReadSecurity(Handle(file), OWNER_SECURITY_INFORMATION, now) == ERROR_SUCCESS &&
+        EqualSid(before.sid, now.sid) && CopyAccessRules(Handle(file), before);
     return 0;
 }
 
@@ -416,7 +423,8 @@ int RenameReplacing(const std::string& from, const std::string& to)
     // A virus scanner or an indexer may hold either file for a moment.
     const std::wstring source = SystemPath(from), target = SystemPath(to);
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(source.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return 0;
         const DWORD error = GetLastError();
         if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
@@ -438,7 +446,8 @@ int RemoveFile(const std::string& path)
 
 int HardLink(const std::string& existing, const std::string& newPath)
 {
-    return Result(CreateHardLinkW(SystemPath(newPath).c_str(), SystemPath(existing).c_str(), nullptr));
+    return Result(
+        CreateHardLinkW(SystemPath(newPath).c_str(), SystemPath(existing).c_str(), nullptr));
 }
 
 bool IsSymbolicLink(const std::string& path)
@@ -450,17 +459,20 @@ bool IsSymbolicLink(const std::string& path)
     if (search == INVALID_HANDLE_VALUE)
         return false;
     FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(found.dwReserved0);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           IsReparseTagNameSurrogate(found.dwReserved0);
 }
 
 int ResolveLinks(const std::string& path, std::string& resolved)
 {
     TFileHandle file;
-    if (const int error = Opened(OpenExisting(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS), file))
+    if (const int error = Opened(
+            OpenExisting(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS), file))
         return error;
     std::wstring final(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(Handle(file), final.data(), DWORD(final.size()), VOLUME_NAME_DOS);
+        const DWORD length = GetFinalPathNameByHandleW(Handle(file), final.data(),
+                                                       DWORD(final.size()), VOLUME_NAME_DOS);
         if (length == 0)
             return LastError();
         if (length < final.size()) {
@@ -544,7 +556,8 @@ int CreateDirectories(const std::string& directory)
         return info.kind == TFileKind::Directory ? 0 : ENOTDIR;
     if (const int error = CreateDirectories(DirectoryOf(directory)))
         return error;
-    if (CreateDirectoryW(SystemPath(directory).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(SystemPath(directory).c_str(), nullptr) ||
+        GetLastError() == ERROR_ALREADY_EXISTS)
         return 0;
     return LastError();
 }
@@ -584,7 +597,8 @@ bool ProcessExists(long id)
 {
     if (id <= 0)
         return true;
-    const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(id));
+    const HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(id));
     if (!process)
         return GetLastError() != ERROR_INVALID_PARAMETER;
     const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
@@ -596,11 +610,13 @@ std::uint64_t UsableMemory()
 {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
-    std::uint64_t memory = GlobalMemoryStatusEx(&status) ? std::min(status.ullTotalPhys, status.ullTotalVirtual)
-                                                         : std::uint64_t(1) << 32;
+    std::uint64_t memory = GlobalMemoryStatusEx(&status)
+                               ? std::min(status.ullTotalPhys, status.ullTotalVirtual)
+                               : std::uint64_t(1) << 32;
     // A job that the process runs in may allow it less.
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION job{};
-    if (QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &job, sizeof job, nullptr)) {
+    if (QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &job, sizeof job,
+                                  nullptr)) {
         const DWORD flags = job.BasicLimitInformation.LimitFlags;
         if ((flags & JOB_OBJECT_LIMIT_PROCESS_MEMORY) && job.ProcessMemoryLimit < memory)
             memory = job.ProcessMemoryLimit;
@@ -621,12 +637,13 @@ std::string SystemErrorText(int error)
     if (code == 0)
         return std::strerror(error);
     wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message(text, length);
     LocalFree(text);
-    while (!message.empty() && std::wstring_view(L" \r\n\t").find(message.back()) != std::wstring_view::npos)
+    while (!message.empty() &&
+           std::wstring_view(L" \r\n\t").find(message.back()) != std::wstring_view::npos)
         message.pop_back();
     return message.empty() ? "Systemfehler " + std::to_string(code) : WideToUtf8(message);
 }

@@ -3,7 +3,6 @@
 #include "FileMessages.h"
 
 #include <cerrno>
-#include <filesystem>
 #include <utility>
 
 namespace {
@@ -14,9 +13,7 @@ std::string Named(const std::string& path, TFileNaming naming)
 {
     if (naming == TFileNaming::Quoted)
         return Quoted(path);
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(path, error);
-    return MessageText(error ? path : full.string());
+    return MessageText(AbsolutePath(path));
 }
 
 std::string OpenFailure(const std::string& path, const std::string& reason, TFileNaming naming)

@@ -74,6 +74,7 @@ std::wstring Utf8ToWide(std::string_view utf8)
 
 std::string WideToUtf8(std::wstring_view wide)
 {
-    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+    return Utf16ToUtf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }
 #endif

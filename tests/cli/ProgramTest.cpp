@@ -83,8 +83,9 @@ TEST_F(ProgramTest, DumpConvertAndNamesReachFilesNamedBeyondTheCodePage)
     const TProgramRun convert = Routersdat({"convert", file, converted});
     ASSERT_EQ(convert.exitCode, 0) << convert.err;
     EXPECT_EQ(ReadBytes(converted), bytes);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Neu \xC3\x9F \xE2\x82\xAC.dat", "Routers \xC3\x9C.dat",
-                                                        "Status \xCE\xA9.htm"}));
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"Neu \xC3\x9F \xE2\x82\xAC.dat", "Routers \xC3\x9C.dat",
+                                        "Status \xCE\xA9.htm"}));
 
     // CR LF lines of Windows-1252 names, as the editor exports them.
     const TProgramRun names = Routersdat({"names", file});
@@ -114,7 +115,11 @@ TEST_F(ProgramTest, MessagesAreUtf8AndNameThePath)
     // The path as the German messages hold it: what Windows-1252 lacks is "?".
     const std::string shown = Cp1252ToUtf8(MessageText(missing));
     EXPECT_NE(shown.find("Routers \xC3\x84 ? ? "), std::string::npos);
-    EXPECT_EQ(run.err.rfind("routersdat: Datei \"" + shown + "\" kann nicht ge\xC3\xB6" "ffnet werden. ", 0), 0u)
+    EXPECT_EQ(run.err.rfind("routersdat: Datei \"" + shown +
+                                "\" kann nicht ge\xC3\xB6"
+                                "ffnet werden. ",
+                            0),
+              0u)
         << run.err;
     EXPECT_TRUE(run.err.ends_with("\n") && !run.err.ends_with("\r\n")) << run.err;
 }
@@ -124,8 +129,8 @@ TEST_F(ProgramTest, ConvertFailsOntoAFileAnotherProgramHasOpen)
 {
     const std::string target = dir / "Ziel.dat";
     WriteBytes(target, "old");
-    const HANDLE other = CreateFileW(Utf8ToWide(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+    const HANDLE other = CreateFileW(Utf8ToWide(target).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     const TProgramRun run = Routersdat({"convert", file, target});
     CloseHandle(other);

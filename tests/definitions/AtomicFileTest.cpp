@@ -42,7 +42,8 @@ protected:
 bool IsReadOnly(const std::string& path)
 {
     using std::filesystem::perms;
-    return (std::filesystem::status(FsPath(path)).permissions() & perms::owner_write) == perms::none;
+    return (std::filesystem::status(FsPath(path)).permissions() & perms::owner_write) ==
+           perms::none;
 }
 
 void SetPermissions(const std::string& path, unsigned mode)
@@ -74,8 +75,8 @@ TEST_F(AtomicFileTest, ReadOnlyTargetIsRefused)
     list.Add("x", Entry("x"));
     EXPECT_FALSE(SaveRouterList(list, path));
     SetPermissions(path, 0644);
-    EXPECT_EQ(messages.texts,
-              std::vector<std::string>{"Fehler beim Erstellen der Datei " + path + "! " + Reason(EACCES)});
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
+                                                       "! " + Reason(EACCES)});
 }
 
 TEST_F(AtomicFileTest, HardLinkedFileIsWrittenInPlaceAfterABackup)
@@ -115,7 +116,8 @@ TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheOldBytesBack)
         EXPECT_FALSE(result.targetChanged);
         EXPECT_EQ(ReadBytes(path), kOld);
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
-        EXPECT_NE(WriteFailureMessage(path, result).find("Die bisherige Datei ist unver\xE4ndert geblieben."),
+        EXPECT_NE(WriteFailureMessage(path, result)
+                      .find("Die bisherige Datei ist unver\xE4ndert geblieben."),
                   std::string::npos);
     }
     // Given up half way (an error while making the bytes): the same.
@@ -197,7 +199,8 @@ TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
         const std::string& backup = entries[0] == name ? entries[1] : entries[0];
         EXPECT_EQ(ReadBytes(dir / backup), kOld);
         EXPECT_LE(backup.size(), 255u);
-        EXPECT_EQ(Utf8ToUtf16(backup).find(u'\xC3'), std::u16string::npos) << "a character cut in two";
+        EXPECT_EQ(Utf8ToUtf16(backup).find(u'\xC3'), std::u16string::npos)
+            << "a character cut in two";
         std::filesystem::remove(FsPath(target));
         std::filesystem::remove(FsPath(dir / backup));
     }
@@ -210,8 +213,7 @@ TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
 
 namespace {
 
-struct stat StatOf(const std::string& path)
-{
+struct stat StatOf(const std::string& path) {
     struct stat st{};
     ::lstat(path.c_str(), &st);
     return st;

@@ -78,8 +78,10 @@ TEST_F(RouterFileSave, MissingFileWithFailIsReportedAndNotCreated)
         LoadRouterList(path, list, TMissingFile::Fail);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(ENOENT));
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + path +
+                                             "\" kann nicht ge\xF6"
+                                             "ffnet werden. " +
+                                             Reason(ENOENT));
     }
     EXPECT_FALSE(Exists(path));
 }
@@ -92,8 +94,8 @@ TEST_F(RouterFileSave, MissingFileThatCannotBeCreated)
         LoadRouterList(inMissingFolder, list);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Datei \"" + inMissingFolder + "\" kann nicht erstellt werden. " + Reason(ENOENT));
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + inMissingFolder +
+                                             "\" kann nicht erstellt werden. " + Reason(ENOENT));
     }
 }
 
@@ -107,7 +109,10 @@ TEST_F(RouterFileSave, UnreadableFileIsLeftAloneAndReported)
         LoadRouterList(path, list);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei \"" + path + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(EISDIR));
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + path +
+                                             "\" kann nicht ge\xF6"
+                                             "ffnet werden. " +
+                                             Reason(EISDIR));
     }
     EXPECT_TRUE(list.Empty());
     EXPECT_TRUE(std::filesystem::is_directory(path));
@@ -121,7 +126,10 @@ TEST_F(RouterFileSave, UnreadableFileIsLeftAloneAndReported)
         LoadRouterList(file, list);
         FAIL() << "no TFileError";
     } catch (const TFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei \"" + file + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(EACCES));
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + file +
+                                             "\" kann nicht ge\xF6"
+                                             "ffnet werden. " +
+                                             Reason(EACCES));
     }
     EXPECT_EQ(ReadBytes(file), kOldBytes);
     EXPECT_EQ(FileId(file), id);
@@ -152,11 +160,12 @@ TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
     };
     const std::string created = "Fehler beim Erstellen der Datei " + path + "! ";
     const std::vector<Case> cases = {
-        {TWriteStep::Lock, EWOULDBLOCK, false, created + "Ein anderes Programm speichert sie gerade.", true},
+        {TWriteStep::Lock, EWOULDBLOCK, false,
+         created + "Ein anderes Programm speichert sie gerade.", true},
         {TWriteStep::Create, ENOSPC, false, created + Reason(ENOSPC), true},
         {TWriteStep::Write, ENOSPC, false,
-         "Fehler beim Schreiben der Datei \"" + path +
-             "\": " + Reason(ENOSPC) + (Reason(ENOSPC).ends_with('.') ? "" : ".") +
+         "Fehler beim Schreiben der Datei \"" + path + "\": " + Reason(ENOSPC) +
+             (Reason(ENOSPC).ends_with('.') ? "" : ".") +
              " Die bisherige Datei ist unver\xE4ndert geblieben.",
          true},
         {TWriteStep::Sync, EIO, false, Reason(EIO), false},
@@ -250,7 +259,8 @@ TEST_F(RouterFileSave, BackupIsCopiedWhereHardLinksFail)
     EXPECT_EQ(ReadBytes(backup), kOldBytes);
     EXPECT_NE(FileId(backup), FileId(path));
 #ifndef _WIN32
-    struct stat copy{};
+    struct stat copy {
+    };
     ::stat(backup.c_str(), &copy);
     EXPECT_EQ(copy.st_mode & 0777, 0604u);
 #endif
@@ -309,7 +319,8 @@ TEST_F(RouterFileSave, FolderNamedOutsideTheCodePage)
     ASSERT_TRUE(routers.Save(list));
     ASSERT_TRUE(SaveRouterList(list, file, true));
     EXPECT_EQ(ReadBytes(file), SerializeRouterList(list));
-    EXPECT_EQ(unicode.Entries(), (std::vector<std::string>{"Routers \xC3\x9C.dat", "Routers \xC3\x9C.dat.bak"}));
+    EXPECT_EQ(unicode.Entries(),
+              (std::vector<std::string>{"Routers \xC3\x9C.dat", "Routers \xC3\x9C.dat.bak"}));
     TRouterList read;
     EXPECT_TRUE(LoadRouterList(file, read, TMissingFile::Fail).Faithful());
     EXPECT_EQ(read.Count(), 1);
@@ -350,7 +361,8 @@ mode_t CurrentUmask()
 
 mode_t ModeOf(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {
+    };
     ::stat(path.c_str(), &st);
     return st.st_mode & 0777;
 }
@@ -386,7 +398,8 @@ TEST_F(RouterFileSave, SaveKeepsPermissionsAndFollowsLinks)
     ::chmod(path.c_str(), 0640);
     TRouterList list = SmallList();
     ASSERT_TRUE(SaveRouterList(list, path));
-    struct stat st{};
+    struct stat st {
+    };
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
@@ -405,8 +418,9 @@ TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
     TRouterList list = SmallList();
     EXPECT_FALSE(SaveRouterList(list, path));
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
-                                                       "! Ein anderes Programm speichert sie gerade."});
+    EXPECT_EQ(messages.texts,
+              std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
+                                       "! Ein anderes Programm speichert sie gerade."});
     EXPECT_EQ(ReadBytes(path), kOldBytes);
     ::close(other);
     EXPECT_TRUE(SaveRouterList(list, path));

@@ -96,18 +96,22 @@ TEST_F(UserFileTest, OnlyRegularFilesAreRead)
 {
     const std::string fifo = dir / "Routers.dat";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    const std::string fifoReason = " kann nicht ge\xF6" "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
+    const std::string fifoReason = " kann nicht ge\xF6"
+                                   "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
                                    "gew\xF6hnliche Datei.";
     TRouterList list;
     // Without a writer a FIFO would block the open; with one, the reads.
     EXPECT_EQ(ErrorOf([&] { LoadRouterList(fifo, list); }), "Datei \"" + fifo + "\"" + fifoReason);
-    EXPECT_EQ(ErrorOf([&] { ReadUserFile(fifo, 1000, TFileNaming::FullPath); }), "Datei " + fifo + fifoReason);
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(fifo, 1000, TFileNaming::FullPath); }),
+              "Datei " + fifo + fifoReason);
 
     EXPECT_EQ(ErrorOf([&] { ReadUserFile("/dev/zero", 1u << 30); }),
-              "Datei \"/dev/zero\" kann nicht ge\xF6" "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche "
+              "Datei \"/dev/zero\" kann nicht ge\xF6"
+              "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche "
               "Datei.");
-    EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }),
-              "Datei \"" + dir.Path() + "\" kann nicht ge\xF6" "ffnet werden. Is a directory");
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }), "Datei \"" + dir.Path() +
+                                                                    "\" kann nicht ge\xF6"
+                                                                    "ffnet werden. Is a directory");
 }
 
 TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
@@ -116,7 +120,8 @@ TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
     if (child == 0) {
         const rlimit limit{std::uint64_t(64) << 20, RLIM_INFINITY};
         ::setrlimit(RLIMIT_DATA, &limit);
-        ::_exit(UsableMemory() == (std::uint64_t(64) << 20) && MaxDefinitionsFileSize() < (std::uint64_t(4) << 20)
+        ::_exit(UsableMemory() == (std::uint64_t(64) << 20) &&
+                        MaxDefinitionsFileSize() < (std::uint64_t(4) << 20)
                     ? 0
                     : 1);
     }
@@ -130,7 +135,9 @@ TEST_F(UserFileTest, FileReadEvenWhenItsSizeSaysNothing)
     // Files whose size the system gives as 0 are read to their end.
     const std::string version = ReadUserFile("/proc/self/status", 1u << 20);
     EXPECT_NE(version.find("Pid:"), std::string::npos);
-    EXPECT_EQ(ErrorOf([] { ReadUserFile("/proc/self/status", 10); }).rfind("Datei \"/proc/self/status\" ist zu gro\xDF", 0),
+    EXPECT_EQ(ErrorOf([] {
+                  ReadUserFile("/proc/self/status", 10);
+              }).rfind("Datei \"/proc/self/status\" ist zu gro\xDF", 0),
               0u);
 }
 

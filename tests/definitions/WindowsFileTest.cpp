@@ -23,7 +23,8 @@ const std::string kOld = "\x03\x01\0\0 the old file, never to be lost";
 class TOtherProgram {
 public:
     TOtherProgram(const std::string& path, DWORD access, DWORD share)
-        : m_handle(CreateFileW(Utf8ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr))
+        : m_handle(CreateFileW(Utf8ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0,
+                               nullptr))
     {
     }
     ~TOtherProgram() { Close(); }
@@ -44,10 +45,11 @@ private:
 std::string SystemText(DWORD error)
 {
     wchar_t text[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512,
-                   nullptr);
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, 512, nullptr);
     std::wstring message = text;
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();
     return MessageText(WideToUtf8(message));
 }
@@ -66,8 +68,7 @@ protected:
     MessageRecorder messages;
 };
 
-template <typename Read>
-std::string ErrorOf(Read&& read)
+template <typename Read> std::string ErrorOf(Read&& read)
 {
     try {
         read();
@@ -81,7 +82,8 @@ std::string ErrorOf(Read&& read)
 
 TEST_F(WindowsFileTest, SaveFailsWhileAnotherProgramHasTheFileOpen)
 {
-    const std::string refused = "Fehler beim Erstellen der Datei " + path + "! " + SystemText(ERROR_SHARING_VIOLATION);
+    const std::string refused =
+        "Fehler beim Erstellen der Datei " + path + "! " + SystemText(ERROR_SHARING_VIOLATION);
     // Without write sharing, as the issue's other program; with it, as a
     // reader like Tarvelo's: the save needs the file for itself alone.
     for (const DWORD share : {DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
@@ -113,7 +115,8 @@ TEST_F(WindowsFileTest, NoProgramOpensTheFileWhileASaveRuns)
         ASSERT_TRUE(file.Open());
         EXPECT_EQ(file.WritesInPlace(), inPlace);
         ASSERT_TRUE(file.Write("new"));
-        const TOtherProgram reader(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        const TOtherProgram reader(path, GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
         EXPECT_FALSE(reader.IsOpen());
         EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
         ASSERT_TRUE(file.Commit(false));
@@ -147,19 +150,19 @@ TEST_F(WindowsFileTest, AttributesAndAccessRulesAreKept)
     ASSERT_EQ(GetFileAttributesW(Utf8ToWide(path).c_str()) & kSet, kSet);
     // A rule of the file's own: everyone may read it, and nothing else.
     EXPLICIT_ACCESSW everyone{};
-    BuildExplicitAccessWithNameW(&everyone, const_cast<wchar_t*>(L"EVERYONE"), GENERIC_READ, GRANT_ACCESS,
-                                 NO_INHERITANCE);
+    BuildExplicitAccessWithNameW(&everyone, const_cast<wchar_t*>(L"EVERYONE"), GENERIC_READ,
+                                 GRANT_ACCESS, NO_INHERITANCE);
     PACL rules = nullptr;
     ASSERT_EQ(SetEntriesInAclW(1, &everyone, nullptr, &rules), DWORD(ERROR_SUCCESS));
     SetNamedSecurityInfoW(Utf8ToWide(path).data(), SE_FILE_OBJECT,
-                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, rules,
-                          nullptr);
+                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                          nullptr, rules, nullptr);
     LocalFree(rules);
     const auto ruleCount = [&] {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         PACL kept = nullptr;
-        GetNamedSecurityInfoW(Utf8ToWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                              nullptr, &kept, nullptr, &descriptor);
+        GetNamedSecurityInfoW(Utf8ToWide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, &kept, nullptr, &descriptor);
         const int count = kept ? kept->AceCount : -1;
         LocalFree(descriptor);
         return count;
@@ -176,21 +179,26 @@ TEST_F(WindowsFileTest, AttributesAndAccessRulesAreKept)
 
 TEST_F(WindowsFileTest, DevicesFoldersAndPipesAreRefused)
 {
-    const std::string device = " kann nicht ge\xF6" "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche Datei.";
+    const std::string device = " kann nicht ge\xF6"
+                               "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche Datei.";
     EXPECT_EQ(ErrorOf([] { ReadUserFile("NUL", 1000); }), "Datei \"NUL\"" + device);
     EXPECT_EQ(WriteFileCrashSafe("NUL", "x").failedStep, TWriteStep::Target);
-    EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }),
-              "Datei \"" + dir.Path() + "\" kann nicht ge\xF6" "ffnet werden. " + Reason(EISDIR));
+    EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }), "Datei \"" + dir.Path() +
+                                                                    "\" kann nicht ge\xF6"
+                                                                    "ffnet werden. " +
+                                                                    Reason(EISDIR));
     EXPECT_EQ(WriteFileCrashSafe(dir.Path(), "x").failedStep, TWriteStep::Target);
 
     // A named pipe is refused at once, not waited on.
     const std::string pipe = R"(\\.\pipe\routers-test-)" + std::to_string(GetCurrentProcessId());
-    const HANDLE server = CreateNamedPipeW(Utf8ToWide(pipe).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0,
-                                           0, nullptr);
+    const HANDLE server = CreateNamedPipeW(Utf8ToWide(pipe).c_str(), PIPE_ACCESS_DUPLEX,
+                                           PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(pipe, 1000); }),
-              "Datei \"" + pipe + "\" kann nicht ge\xF6" "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
-              "gew\xF6hnliche Datei.");
+              "Datei \"" + pipe +
+                  "\" kann nicht ge\xF6"
+                  "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
+                  "gew\xF6hnliche Datei.");
     CloseHandle(server);
 }
 
@@ -205,7 +213,8 @@ TEST_F(WindowsFileTest, MemoryLimitOfAJobLowersTheFileLimit)
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit{};
     limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY;
     limit.ProcessMemoryLimit = std::size_t(half);
-    ASSERT_TRUE(SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limit, sizeof limit));
+    ASSERT_TRUE(
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limit, sizeof limit));
     const std::uint64_t usable = UsableMemory();
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION set{};
     QueryInformationJobObject(job, JobObjectExtendedLimitInformation, &set, sizeof set, nullptr);

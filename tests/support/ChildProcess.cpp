@@ -77,8 +77,8 @@ std::wstring Quoted(const std::wstring& argument)
 HANDLE Inheritable(const std::filesystem::path& path, DWORD access, DWORD disposition)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Starts the command line with the given standard handles; the process
@@ -92,8 +92,8 @@ HANDLE Start(std::wstring commandLine, HANDLE in, HANDLE out, HANDLE err)
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &process))
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
@@ -162,8 +162,10 @@ TProgramRun RunProgram(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, outFile.Path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, errFile.Path().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, 1, outFile.Path().c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, errFile.Path().c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t child = 0;
     const int error = ::posix_spawn(&child, program.c_str(), &files, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
