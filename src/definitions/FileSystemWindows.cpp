@@ -203,25 +203,6 @@ bool CopyAccessRules(HANDLE file, const TSecurity& original)
 
 } // namespace
 
-TFileHandle::~TFileHandle()
-{
-    Close();
-}
-
-TFileHandle::TFileHandle(TFileHandle&& other) noexcept
-    : m_native(std::exchange(other.m_native, kClosed))
-{
-}
-
-TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_native = std::exchange(other.m_native, kClosed);
-    }
-    return *this;
-}
-
 int TFileHandle::Close()
 {
     if (!IsOpen())
