@@ -78,8 +78,10 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(m_steps);
     splitter->addWidget(m_page);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    // The page needs the room; the steps are short lines.
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({400, 600});
 
     m_proposals = new TProposalPanel(*m_page, receiver, this);
     auto* panes = new QSplitter(Qt::Vertical, this);

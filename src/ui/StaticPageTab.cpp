@@ -3,6 +3,7 @@
 #include "MainUnit.h"
 
 #include "ErrorHandler.h"
+#include "FileDialog.h"
 #include "MatchView.h"
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -94,10 +94,10 @@ void TMainEditor::CreateTestPage()
     browse->setObjectName(QStringLiteral("StatFileNameBrowse"));
     browse->setToolTip(QStringLiteral("Datei auswählen"));
     connect(browse, &QAction::triggered, this, Guarded([this] {
-                const QString path = QFileDialog::getOpenFileName(this, QString(), StatFileName->text(),
-                                                                  QStringLiteral("Alle Dateien (*)"));
-                if (!path.isEmpty())
-                    StatFileName->setText(path);
+                TFileDialog dialog(TFileDialog::TKind::Open, this);
+                dialog.SetFileName(StatFileName->text());
+                if (dialog.Execute())
+                    StatFileName->setText(dialog.FileName());
             }));
     connect(StatFileName, &QLineEdit::textChanged, this, Guarded([this] { StatFileNameChange(); }));
 
