@@ -104,10 +104,19 @@ std::size_t LastSeparator(const std::string& path)
     return path.find_last_of("\\/");
 }
 
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// "", ".", "\", "C:" or "C:\": nothing to create.
 bool IsRoot(const std::string& directory)
 {
-    return directory.empty() || directory == "/" || directory == "\\" || directory == "." ||
-           (directory.size() <= 3 && directory.size() >= 2 && directory[1] == ':');
+    const bool drive = directory.size() >= 2 && directory[1] == ':';
+    return directory.empty() || directory == "." ||
+           (directory.size() == 1 && IsSeparator(directory[0])) ||
+           (drive &&
+            (directory.size() == 2 || (directory.size() == 3 && IsSeparator(directory[2]))));
 }
 
 // The path for the system's wide functions. A long one gets the prefix that
@@ -316,7 +325,8 @@ int OpenForWriting(const std::string& path, TFileHandle& file)
 {
     // Windows refuses it too; wine, run by the superuser, would not.
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return EACCES;
     // No sharing: while the save runs, no other program reads a half-written
     // file or writes between our steps; one that has the file open makes the
@@ -499,7 +509,7 @@ std::string FileNameOf(const std::string& path)
 
 std::string JoinPath(const std::string& directory, const std::string& name)
 {
-    if (directory.empty() || directory.back() == '\\' || directory.back() == '/' ||
+    if (directory.empty() || IsSeparator(directory.back()) ||
         (directory.size() == 2 && directory[1] == ':'))
         return directory + name;
     return directory + "\\" + name;

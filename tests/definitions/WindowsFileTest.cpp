@@ -225,3 +225,28 @@ TEST_F(WindowsFileTest, MemoryLimitOfAJobLowersTheFileLimit)
         GTEST_SKIP() << "jobs keep no memory limits here";
     EXPECT_EQ(usable, half);
 }
+
+TEST_F(WindowsFileTest, PathsTakeBothSeparatorsDrivesAndLongNames)
+{
+    EXPECT_EQ(DirectoryOf(R"(C:\Routers.dat)"), R"(C:\)");
+    EXPECT_EQ(DirectoryOf("C:Routers.dat"), "C:");
+    EXPECT_EQ(DirectoryOf(R"(C:\Tarvelo/Routers.dat)"), R"(C:\Tarvelo)");
+    EXPECT_EQ(DirectoryOf(R"(\\server\share\Routers.dat)"), R"(\\server\share)");
+    EXPECT_EQ(DirectoryOf("Routers.dat"), ".");
+    EXPECT_EQ(FileNameOf(R"(C:\Tarvelo/Routers.dat)"), "Routers.dat");
+    EXPECT_EQ(FileNameOf("C:Routers.dat"), "Routers.dat");
+    EXPECT_EQ(JoinPath("C:", "Routers.dat"), "C:Routers.dat");
+    EXPECT_EQ(JoinPath(R"(C:\)", "Routers.dat"), R"(C:\Routers.dat)");
+    EXPECT_EQ(JoinPath(R"(C:\Tarvelo)", "Routers.dat"), R"(C:\Tarvelo\Routers.dat)");
+
+    // Folders deeper than the old limit of 260 characters, made and used.
+    std::string deep = dir.Path();
+    while (deep.size() < 400)
+        deep += "\\Ordner \xC3\xA4 " + std::to_string(deep.size());
+    ASSERT_EQ(CreateDirectories(deep), 0);
+    const std::string file = JoinPath(deep, "Routers.dat");
+    ASSERT_TRUE(WriteFileCrashSafe(file, kOld).Ok());
+    ASSERT_TRUE(WriteFileCrashSafe(file, "new", true).Ok());
+    EXPECT_EQ(ReadUserFile(file, 1000), "new");
+    EXPECT_EQ(ReadUserFile(file + ".bak", 1000), kOld);
+}
