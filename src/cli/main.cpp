@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "WMsgBox.h"
 
+#include <clocale>
 #include <iostream>
 #include <map>
 #include <new>
@@ -85,6 +86,9 @@ int wmain(int argc, wchar_t* argv[])
 #else
 int main(int argc, char* argv[])
 {
+    // The system's error texts in the user's language and character set.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
     return RunTool(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif
