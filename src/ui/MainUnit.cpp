@@ -96,6 +96,8 @@ TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
     setFont(EditorFont());
     setWindowTitle(kDesignCaption);
     setFixedSize(637, 511);
+    // Runs in the caller's thread at get() when no thread can be started.
+    m_reading = std::async([this] { return m_file.Load(m_readRouters); });
     CreateControls();
     ConnectHandlers();
     FormCreate();
@@ -507,7 +509,10 @@ void TMainEditor::FormCreate()
 
 void TMainEditor::LoadRouters()
 {
-    m_routerNames->Replace([this] { m_loadResult = m_file.Load(m_routers); });
+    m_routerNames->Replace([this] {
+        m_loadResult = m_reading.get(); // throws what the reading threw
+        m_routers = std::move(m_readRouters);
+    });
     RoutersCB->setCurrentIndex(m_routers.Selected());
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -188,6 +189,11 @@ private:
     TRouterList m_routers;
     TRouterNamesModel* m_routerNames = nullptr;
     TLoadResult m_loadResult;
+    // The routers file is read on a thread of its own while the controls
+    // are made; FormCreate takes the list over where it loads the file.
+    // Declared after what the reading fills, so that it ends first.
+    TRouterList m_readRouters;
+    std::future<TLoadResult> m_reading;
     TMode m_mode = TMode::Browse;
     bool m_newRouter = false;
     bool m_shown = false;
