@@ -239,15 +239,16 @@ const passwd* Nobody()
 
 constexpr int kCannotDropRights = 77;
 
-// Runs `action` in a child process without the rights of root: as nobody
-// when the tests run as root, else as the user itself.
-int WithoutRootRights(const std::function<int()>& action)
+// Runs `action` in a child process without the rights of root: as nobody,
+// with `groups` as its further groups, when the tests run as root, else as
+// the user itself.
+int WithoutRootRights(const std::function<int()>& action, const std::vector<gid_t>& groups = {})
 {
     return InChild([&] {
         if (::geteuid() == 0) {
             const passwd* nobody = Nobody();
-            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
-                ::setuid(nobody->pw_uid) != 0)
+            if (!nobody || ::setgroups(groups.size(), groups.data()) != 0 ||
+                ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
                 return kCannotDropRights;
         }
         return action();
@@ -368,6 +369,46 @@ TEST_F(AtomicFileTest, FileOfAnotherOwnerKeepsItsOwner)
     EXPECT_EQ(ReadBytes(path), kNew);
     EXPECT_EQ(StatOf(path).st_uid, 0u);
     EXPECT_EQ(StatOf(path).st_gid, nobody->pw_gid);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+}
+
+TEST_F(AtomicFileTest, GroupIsKeptByItsMembersAndByWritingInPlace)
+{
+    // The user's own file belongs to a group other than the user's own.
+    const passwd* nobody = Nobody();
+    if (::geteuid() != 0 || !nobody)
+        GTEST_SKIP() << "needs root to set up a user in a further group";
+    const gid_t shared = nobody->pw_gid + 4242;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const auto prepare = [&] {
+        WriteBytes(path, kOld);
+        ::chmod(path.c_str(), 0664);
+        EXPECT_EQ(::chown(path.c_str(), nobody->pw_uid, shared), 0);
+        return StatOf(path).st_ino;
+    };
+    const auto saveAsNobody = [&](const std::vector<gid_t>& groups) {
+        return WithoutRootRights([&] { return WriteFileCrashSafe(path, kNew).Ok() ? 0 : 1; }, groups);
+    };
+
+    // A member gives the new file the group, so it replaces the old one.
+    ino_t inode = prepare();
+    const int status = saveAsNobody({shared});
+    if (status == kCannotDropRights)
+        GTEST_SKIP() << "cannot drop root's rights here";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_NE(StatOf(path).st_ino, inode);
+    EXPECT_EQ(StatOf(path).st_uid, nobody->pw_uid);
+    EXPECT_EQ(StatOf(path).st_gid, shared);
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0664u);
+
+    // Who is no member cannot, so the file is written in place.
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    inode = prepare();
+    EXPECT_EQ(saveAsNobody({}), 0);
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_EQ(StatOf(path).st_ino, inode);
+    EXPECT_EQ(StatOf(path).st_gid, shared);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
 }
 
