@@ -4,6 +4,7 @@
 #include "WMsgBox.h"
 
 #include <clocale>
+#include <csignal>
 #include <iostream>
 #include <map>
 #include <new>
@@ -89,6 +90,10 @@ int main(int argc, char* argv[])
     // The system's error texts in the user's language and character set.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
+    // A file size limit (ulimit -f) would end the tool at the write that
+    // crosses it; ignored, the write fails and the output is refused with
+    // the reason like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     return RunTool(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

@@ -176,8 +176,10 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldOutput)
     WriteFile(Path("names.txt"), "old names");
     WriteFile(Path("out.dat"), "old file");
     // The file size limit stands in for a full disk; the messages still fit.
+    // The signal that the limit raises keeps its default action, which ends
+    // a process that does not ignore it, as in a shell after "ulimit -f".
     const auto fullDisk = [] {
-        ::signal(SIGXFSZ, SIG_IGN);
+        ::signal(SIGXFSZ, SIG_DFL);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     };
@@ -188,6 +190,10 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldOutput)
     const TRun convert = Run({"convert", Path("whole.dat"), Path("out.dat")}, fullDisk);
     EXPECT_EQ(convert.status, 1);
     EXPECT_NE(convert.err.find("unver\xC3\xA4ndert"), std::string::npos) << convert.err;
+    EXPECT_EQ(ReadFile(Path("out.dat")), "old file");
+    const TRun merge = Run({"merge", Path("out.dat"), Path("whole.dat"), "--all"}, fullDisk);
+    EXPECT_EQ(merge.status, 1);
+    EXPECT_NE(merge.err.find("unver\xC3\xA4ndert"), std::string::npos) << merge.err;
     EXPECT_EQ(ReadFile(Path("out.dat")), "old file");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 5) << "temporary file left";
 }
