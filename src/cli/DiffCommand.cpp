@@ -86,7 +86,9 @@ int RunDiffCommand(const TArguments& arguments)
         "each field with both values as JSON. Exit status 0 when equal, 1 when different,\n"
         "2 on trouble.");
     line.SetExitStatusHelp("Exit status:\n  0  A and B hold the same routers\n  1  they differ\n"
-                           "  2  trouble: wrong arguments, a file that cannot be read\n");
+                           "  2  trouble: wrong arguments, a file that cannot be read, or one that\n"
+                           "     is damaged or holds texts that had to be cut (the routers that\n"
+                           "     could be read are still compared)\n");
     line.AddPositional("A", "The first definitions file.");
     line.AddPositional("B", "The second definitions file.");
     line.AddFlag("json", "Print JSON: onlyInA, onlyInB and different.");
@@ -102,12 +104,15 @@ int RunDiffCommand(const TArguments& arguments)
     const std::string& pathB = line.Positional().at(1);
     TRouterList a;
     TRouterList b;
-    if (!ReadDefinitions(pathA, a) || !ReadDefinitions(pathB, b))
+    const std::optional<TLoadResult> readA = ReadDefinitions(pathA, a);
+    const std::optional<TLoadResult> readB = readA ? ReadDefinitions(pathB, b) : std::nullopt;
+    if (!readB)
         return kTrouble;
     const std::vector<TRouterDifference> differences = DiffRouters(a, b, *ignored);
     const std::string report =
         line.IsSet("json") ? JsonReport(differences) : differences.empty() ? "" : TextReport(differences, pathA, pathB);
-    if (!WriteOutput({}, report))
+    // What was not read cannot be said to be equal.
+    if (!WriteOutput({}, report) || !readA->Faithful() || !readB->Faithful())
         return kTrouble;
     return differences.empty() ? kEqual : kDifferent;
 }

@@ -209,6 +209,14 @@ TEST_F(MergeDiffPackTest, DiffOfAFileAndAMergedCopy)
     EXPECT_EQ(json["onlyInB"].toArray(), QJsonArray());
     EXPECT_EQ(json["different"].toArray(), QJsonArray());
 
+    // Equal as far as it could be read, but a stray byte at the end.
+    std::ofstream(Path("stray.dat").toStdString(), std::ios::binary) << Bytes("target.dat") << 'x';
+    run = RunTool({"diff", Path("target.dat"), Path("stray.dat")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("damaged"), std::string::npos) << run.err;
+    EXPECT_EQ(RunTool({"diff", Path("stray.dat"), Path("copy.dat")}).exitCode, 2);
+
     EXPECT_EQ(RunTool({"diff", Path("target.dat"), Path("fehlt.dat")}).exitCode, 2);
     EXPECT_EQ(RunTool({"diff", "--ignore", "Unbekannt", Path("target.dat"), Path("copy.dat")}).exitCode, 2);
     EXPECT_EQ(RunTool({"diff", Path("target.dat")}).exitCode, 2);
