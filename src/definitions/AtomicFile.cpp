@@ -180,6 +180,10 @@ bool TAtomicFile::Open()
 // Follows a symbolic link and accepts only a regular file or none.
 bool TAtomicFile::CheckTarget()
 {
+    // An empty path names no file; the temporary file would be made in the
+    // working folder and could never be renamed to it.
+    if (m_path.empty())
+        return Fail(TWriteStep::Create, ENOENT);
     if (IsSymbolicLink(m_path)) {
         std::string resolved;
         if (const int error = ResolveLinks(m_path, resolved))

@@ -206,6 +206,19 @@ TEST_F(AtomicFileTest, LongNamesFitTheNameLimit)
     }
 }
 
+TEST_F(AtomicFileTest, EmptyPathCannotBeCreated)
+{
+    const auto entriesHere = [] {
+        return std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator());
+    };
+    const auto before = entriesHere();
+    const TWriteResult result = WriteFileCrashSafe("", kNew);
+    EXPECT_EQ(result.failedStep, TWriteStep::Create);
+    EXPECT_EQ(result.error, ENOENT);
+    EXPECT_EQ(WriteFailureMessage("", result).rfind("Datei \"\" kann nicht erstellt werden. ", 0), 0u);
+    EXPECT_EQ(entriesHere(), before) << "temporary file left";
+}
+
 // ------------------------------------------------------------------------
 // What only POSIX systems have: FIFOs, device nodes, symbolic links, owners
 // and modes, users without root's rights, limits of a process.
