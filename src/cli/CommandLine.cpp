@@ -75,8 +75,11 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
             continue;
         }
         if (argument == "--help" || argument == "-h") {
-            std::cout << HelpText();
-            return 0;
+            std::cout << HelpText() << std::flush;
+            if (std::cout)
+                return 0;
+            std::cerr << "routersdat: cannot write to standard output\n";
+            return 1;
         }
         const bool isLong = argument[1] == '-';
         const std::size_t equals = isLong ? argument.find('=') : std::string::npos;

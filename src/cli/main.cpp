@@ -23,7 +23,7 @@ const char kUsage[] =
     "\n"
     "Commands:\n"
     "  dump FILE                print every record of FILE as JSON, in file order\n"
-    "  convert IN OUT           write IN as the editor saves it (current version) to OUT\n"
+    "  convert [--force] IN OUT write IN as the editor saves it (current version) to OUT\n"
     "  names FILE [-o OUT]      print the router names, sorted, one per CR LF line\n"
     "  test FILE PAGE [--router NAME] [--status N] [--json] [--explain]\n"
     "                           test a router's status-page rules against a saved page;\n"
@@ -35,7 +35,8 @@ const char kUsage[] =
     "  diff A B [--json] [--ignore FIELDS]\n"
     "                           list the routers only in A, only in B, and those that differ\n"
     "  pack JSON OUT            write the JSON that dump prints back as a definitions file\n"
-    "  suggest PAGE --value TEXT [--for ip|property] [--offline-page PAGE2] [--json]\n"
+    "  suggest PAGE --value TEXT [--for ip|property] [--occurrence N]\n"
+    "          [--offline-page PAGE2] [--json]\n"
     "                           propose the rule that extracts TEXT from a saved page,\n"
     "                           tested on that page\n"
     "\n"
@@ -62,9 +63,14 @@ int RunTool(const std::vector<std::string>& arguments)
     const std::string command = arguments.empty() ? "" : arguments.front();
     const auto found = commands.find(command);
     if (found == commands.end()) {
-        const bool askedForHelp = command == "--help" || command == "-h";
-        (askedForHelp ? std::cout : std::cerr) << kUsage << kExitStatusHelp;
-        return askedForHelp ? 0 : 1;
+        if (command == "--help" || command == "-h") {
+            std::cout << kUsage << kExitStatusHelp << std::flush;
+            return std::cout ? 0 : Fail("cannot write to standard output");
+        }
+        if (!command.empty())
+            std::cerr << "routersdat: unknown command '" << command << "'\n\n";
+        std::cerr << kUsage << kExitStatusHelp;
+        return 1;
     }
     try {
         return found->second(TArguments(arguments.begin() + 1, arguments.end()));

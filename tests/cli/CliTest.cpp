@@ -1,5 +1,6 @@
 #include "RouterFile.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -220,4 +221,23 @@ TEST_F(CliTest, OptionsTakeTheirValueJoinedOrSeparate)
     const TRun help = RunTool({"test", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--router NAME"));
+
+    const TRun unknownCommand = RunTool({"dumpp", Path("in.dat")});
+    EXPECT_EQ(unknownCommand.exitCode, 1);
+    EXPECT_TRUE(unknownCommand.err.startsWith("routersdat: unknown command 'dumpp'\n")) << unknownCommand.err.data();
+    EXPECT_TRUE(unknownCommand.err.contains("Commands:"));
+}
+
+TEST_F(CliTest, HelpThatCannotBeWrittenIsAFailure)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    for (const QStringList& arguments : {QStringList{"--help"}, QStringList{"dump", "--help"}}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(ROUTERSDAT), arguments);
+        process.waitForFinished(30000);
+        EXPECT_EQ(process.exitCode(), 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(process.readAllStandardError().contains("cannot write")) << arguments.join(' ').toStdString();
+    }
 }
