@@ -28,6 +28,32 @@ void Note(const std::string& message)
     std::cerr << "routersdat: " << message << '\n';
 }
 
+namespace {
+
+bool IsUtf8(std::string_view text)
+{
+    std::size_t pos = 0;
+    char32_t codePoint = 0;
+    while (pos < text.size()) {
+        if (!NextUtf8CodePoint(text, pos, codePoint))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ArgumentAsCp1252(const std::string& argument, const std::string& what)
+{
+    std::string text;
+    if (Utf8ToCp1252(argument, text))
+        return text;
+    if (!IsUtf8(argument))
+        return argument;
+    Fail(what + " holds characters that Windows-1252 lacks");
+    return std::nullopt;
+}
+
 TRouterList& ListForTheRun(TRouterList::TOrder order)
 {
     // Held by a static pointer, which tells leak checkers that it is left

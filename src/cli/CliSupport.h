@@ -15,6 +15,13 @@ void WarnCp1252(const std::string& message);
 // Prints "routersdat: <message>" (UTF-8) to standard error, for information.
 void Note(const std::string& message);
 
+// A router name or a value given as an argument, as Windows-1252 text:
+// UTF-8 is converted, and bytes that are no UTF-8 at all are taken as
+// Windows-1252 already, as a terminal in that character set sends them.
+// Prints "<what> holds characters that Windows-1252 lacks" and returns
+// nothing for a character outside the code page.
+std::optional<std::string> ArgumentAsCp1252(const std::string& argument, const std::string& what);
+
 // The list a command reads its definitions into. It is left to the end of
 // the process, which frees it at once; freeing a hundred thousand records
 // one by one takes as long as reading them.

@@ -117,10 +117,12 @@ int RunMergeCommand(const TArguments& arguments)
         for (int i = 0; i < source.Count(); ++i)
             chosen.push_back(&source.Entry(i));
     } else {
-        std::string name;
-        const int index = Utf8ToCp1252(line.Value("router"), name) ? source.FindByName(name) : -1;
+        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "the router name");
+        if (!name)
+            return 1;
+        const int index = source.FindByName(*name);
         if (index < 0)
-            return Fail("no router named \"" + line.Value("router") + "\" in " + sourcePath);
+            return Fail("no router named \"" + Cp1252ToUtf8(*name) + "\" in " + sourcePath);
         chosen.push_back(&source.Entry(index));
     }
 

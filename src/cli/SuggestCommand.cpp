@@ -91,9 +91,10 @@ int RunSuggestCommand(const TArguments& arguments)
     std::optional<std::size_t> occurrence;
     if (line.IsSet("occurrence") && !(occurrence = PositiveNumber(line.Value("occurrence"))))
         return Fail("--occurrence must be a whole number from 1 on");
-    std::string value;
-    if (!Utf8ToCp1252(line.Value("value"), value))
-        return Fail("the value holds characters that Windows-1252 lacks");
+    const std::optional<std::string> given = ArgumentAsCp1252(line.Value("value"), "the value");
+    if (!given)
+        return 1;
+    const std::string& value = *given;
 
     const std::optional<std::string> page = ReadPreparedPage(line.Positional().at(0));
     if (!page)

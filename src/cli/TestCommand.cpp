@@ -280,12 +280,12 @@ int RunTestCommand(const TArguments& arguments)
         return kExitFailure;
     int index = -1;
     if (line.IsSet("router")) {
-        std::string name;
-        if (!Utf8ToCp1252(line.Value("router"), name))
-            return Fail("the router name holds characters that Windows-1252 lacks");
-        index = list.FindByName(name);
+        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "the router name");
+        if (!name)
+            return kExitFailure;
+        index = list.FindByName(*name);
         if (index < 0)
-            return Fail("no router named \"" + line.Value("router") + "\" in " + line.Positional().at(0));
+            return Fail("no router named \"" + Cp1252ToUtf8(*name) + "\" in " + line.Positional().at(0));
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)

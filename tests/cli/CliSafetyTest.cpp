@@ -229,3 +229,32 @@ TEST_F(CliSafetyTest, NamesSortAlikeWhereNoLanguageIsSet)
         EXPECT_EQ(run.out, expected) << "LANG=" << locale;
     }
 }
+
+TEST_F(CliSafetyTest, NamesAndValuesInWindows1252AreTakenAsGiven)
+{
+    TRouterList list;
+    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+    entry->RouterVendor = "G\xE4ste";
+    list.Add("G\xE4ste", std::move(entry));
+    WriteFile(Path("in.dat"), SerializeRouterList(list));
+    WriteFile(Path("page.htm"), "<td>Gr\xF6\xDF" "e</td>");
+
+    // As a terminal in Windows-1252 (or Latin-1) sends them: no UTF-8.
+    EXPECT_EQ(Run({"test", Path("in.dat"), Path("page.htm"), "--router", "g\xE4ste"}).status, 0);
+    EXPECT_EQ(Run({"merge", Path("out.dat"), Path("in.dat"), "--router", "G\xC4STE"}).status, 0);
+    EXPECT_EQ(ReadFile(Path("out.dat")).find("G\xE4ste"), 21u); // the first record's name
+    const TRun suggest = Run({"suggest", Path("page.htm"), "--value", "Gr\xF6\xDF" "e", "--for", "property"});
+    EXPECT_EQ(suggest.status, 0) << suggest.err;
+    EXPECT_EQ(suggest.out, "code: <td>\n");
+
+    const TRun missing = Run({"merge", Path("out.dat"), Path("in.dat"), "--router", "nicht\xE4"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("\"nicht\xC3\xA4\""), std::string::npos) << missing.err;
+    // UTF-8 for a character that the file cannot hold.
+    const std::string check = "G\xE2\x9C\x93";
+    for (const TRun& run : {Run({"merge", Path("out.dat"), Path("in.dat"), "--router", check}),
+                            Run({"test", Path("in.dat"), Path("page.htm"), "--router", check})}) {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("Windows-1252 lacks"), std::string::npos) << run.err;
+    }
+}
