@@ -13,6 +13,7 @@
 #include "TextControls.h"
 #include "WMsgBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -63,6 +64,8 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, c
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -779,6 +782,7 @@ bool TMainEditor::EditedRecordFits() const
 
 void TMainEditor::SaveBtnClick()
 {
+    ExitFocusedField();
     if (!EditedRecordFits())
         return;
     int recordIndex = m_routers.Selected();
@@ -828,6 +832,17 @@ void TMainEditor::DeleteBtnClick()
 }
 
 // ------------------------------------------------------ keys and exits
+
+// A click on Speichern takes the focus and so leaves the field; pressed by
+// the program, it leaves the field here. Once saved, the field is disabled,
+// and losing the focus then changes nothing.
+void TMainEditor::ExitFocusedField()
+{
+    QWidget* focused = QApplication::focusWidget();
+    const auto operation = m_exitOperations.constFind(focused);
+    if (operation != m_exitOperations.cend() && focused->isEnabled())
+        operation.value()();
+}
 
 bool TMainEditor::EnterKeyPress(QObject*, QKeyEvent* event)
 {
