@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -83,6 +84,16 @@ void SetTextIfChanged(QLineEdit* edit, const QString& text)
 {
     if (edit->text() != text)
         edit->setText(text);
+}
+
+// Whether the user changed the text since the program last set it.
+bool IsTypedInto(const QWidget* field)
+{
+    if (const auto* edit = qobject_cast<const QLineEdit*>(field))
+        return edit->isModified();
+    if (const auto* memo = qobject_cast<const QPlainTextEdit*>(field))
+        return memo->document()->isModified();
+    return false;
 }
 
 void NormalizeRequestIn(QLineEdit* edit)
@@ -834,13 +845,15 @@ void TMainEditor::DeleteBtnClick()
 // ------------------------------------------------------ keys and exits
 
 // A click on Speichern takes the focus and so leaves the field; pressed by
-// the program, it leaves the field here. Once saved, the field is disabled,
-// and losing the focus then changes nothing.
+// the program, it leaves here a field that the user typed into. A field that
+// shows what the program put there (a router taken over from another file)
+// stays as it is. Once saved, the field is disabled, and losing the focus
+// then changes nothing.
 void TMainEditor::ExitFocusedField()
 {
     QWidget* focused = QApplication::focusWidget();
     const auto operation = m_exitOperations.constFind(focused);
-    if (operation != m_exitOperations.cend() && focused->isEnabled())
+    if (operation != m_exitOperations.cend() && focused->isEnabled() && IsTypedInto(focused))
         operation.value()();
 }
 

@@ -312,7 +312,8 @@ void EditingTest::saveAppliesTheExitOfTheFieldInFocus()
     auto* goOnline = m_editor->W<QLineEdit>("GoOnlineEdit");
     m_editor->ShowPageOf(goOnline);
     goOnline->setFocus(Qt::MouseFocusReason);
-    goOnline->setText(QStringLiteral("//<post>/goinet.cgi"));
+    goOnline->selectAll();
+    QTest::keyClicks(goOnline, QStringLiteral("//<post>/goinet.cgi"));
     m_editor->W<QAbstractButton>("SaveBtn")->click(); // the focus stays in the field
     QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/<post>/goinet.cgi"s);
     QCOMPARE(goOnline->text(), QStringLiteral("/<post>/goinet.cgi"));
@@ -323,6 +324,26 @@ void EditingTest::saveAppliesTheExitOfTheFieldInFocus()
     QTest::keyClicks(beforeIP, QStringLiteral(" <b>\t"));
     m_editor->W<QAbstractButton>("SaveBtn")->click();
     QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP-Adresse:</td><td><b>"s);
+
+    // A field whose text the program set, as for a router taken over from
+    // another file, is saved as it was shown.
+    TRouterList routers = m_editor->ReadBack();
+    routers.Entry(0).GoOnline = "/goinet.cgi";
+    routers.Entry(0).BeforeIPAddress = "IP: ";
+    QVERIFY(m_editor->WriteRouters(routers));
+    QVERIFY(m_editor->Open());
+    m_editor->Click("EditBtn");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_editor->W("GoOnlineEdit"),
+                                                          m_editor->W("BeforeIPAddressEdit")}) {
+        m_editor->ShowPageOf(field);
+        field->setFocus(Qt::MouseFocusReason);
+        m_editor->Window().RoutersCBChange();
+        m_editor->W<QAbstractButton>("EditBtn")->click();
+        m_editor->W<QAbstractButton>("SaveBtn")->click();
+        QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/goinet.cgi"s);
+        QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP: "s);
+        m_editor->Click("EditBtn");
+    }
 }
 
 QTEST_MAIN(EditingTest)
