@@ -5,7 +5,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QTextDocument>
 
 namespace {
 
@@ -16,12 +15,13 @@ const QColor kFailedColor(0xB0, 0x00, 0x00);
 const QColor kMissedColor(0xA0, 0x58, 0x00);
 
 // A tooltip that looks like markup is shown as rich text; the page's code
-// in a step must show as it stands.
+// in a step must show as it stands, on one line like the row.
 QVariant LiteralToolTip(const QVariant& text)
 {
     if (text.toString().isEmpty())
         return {};
-    return Qt::convertFromPlainText(text.toString());
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toString().toHtmlEscaped()
+           + QStringLiteral("</p>");
 }
 
 QString SpanText(TPageSpan span)
