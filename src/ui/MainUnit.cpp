@@ -13,6 +13,7 @@
 #include "TextControls.h"
 #include "WMsgBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -63,6 +65,8 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, c
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
+    // Enter presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -80,6 +84,16 @@ void SetTextIfChanged(QLineEdit* edit, const QString& text)
 {
     if (edit->text() != text)
         edit->setText(text);
+}
+
+// Whether the user changed the text since the program last set it.
+bool IsTypedInto(const QWidget* field)
+{
+    if (const auto* edit = qobject_cast<const QLineEdit*>(field))
+        return edit->isModified();
+    if (const auto* memo = qobject_cast<const QPlainTextEdit*>(field))
+        return memo->document()->isModified();
+    return false;
 }
 
 void NormalizeRequestIn(QLineEdit* edit)
@@ -779,6 +793,7 @@ bool TMainEditor::EditedRecordFits() const
 
 void TMainEditor::SaveBtnClick()
 {
+    ExitFocusedField();
     if (!EditedRecordFits())
         return;
     int recordIndex = m_routers.Selected();
@@ -828,6 +843,19 @@ void TMainEditor::DeleteBtnClick()
 }
 
 // ------------------------------------------------------ keys and exits
+
+// A click on Speichern takes the focus and so leaves the field; pressed by
+// the program, it leaves here a field that the user typed into. A field that
+// shows what the program put there (a router taken over from another file)
+// stays as it is. Once saved, the field is disabled, and losing the focus
+// then changes nothing.
+void TMainEditor::ExitFocusedField()
+{
+    QWidget* focused = QApplication::focusWidget();
+    const auto operation = m_exitOperations.constFind(focused);
+    if (operation != m_exitOperations.cend() && focused->isEnabled() && IsTypedInto(focused))
+        operation.value()();
+}
 
 bool TMainEditor::EnterKeyPress(QObject*, QKeyEvent* event)
 {

@@ -141,6 +141,7 @@ private:
     void SetTestPageEnabled(bool enable);
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
+    void ExitFocusedField();
     void GoOnlineEditExit();
     void GoOfflineEditExit();
     void SignOffURLEditExit();

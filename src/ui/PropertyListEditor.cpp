@@ -100,10 +100,10 @@ void TPropertyListEditor::mousePressEvent(QMouseEvent* event)
         return;
     }
     setFocus(Qt::MouseFocusReason);
+    // A click below the rows is a click on the grid all the same; the
+    // current row stays.
     const int viewRow = rowAt(event->position().toPoint().y());
-    if (viewRow < 0)
-        return;
-    if (viewRow + 1 == m_rows.CurrentRow())
+    if (viewRow < 0 || viewRow + 1 == m_rows.CurrentRow())
         emit rowClicked();
     else
         m_rows.SetCurrentRow(viewRow + 1);
@@ -119,12 +119,14 @@ void TPropertyListEditor::mouseMoveEvent(QMouseEvent* event)
 
 void TPropertyListEditor::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int viewRow = rowAt(event->position().toPoint().y());
-    if (event->button() != Qt::LeftButton || viewRow < 0)
+    if (event->button() != Qt::LeftButton)
         return;
     // The first click has made the row current; this holds even when the
-    // press before the double-click went elsewhere.
-    m_rows.SetCurrentRow(viewRow + 1);
+    // press before the double-click went elsewhere. Below the rows the
+    // current row is the one changed.
+    const int viewRow = rowAt(event->position().toPoint().y());
+    if (viewRow >= 0)
+        m_rows.SetCurrentRow(viewRow + 1);
     emit rowDoubleClicked();
 }
 

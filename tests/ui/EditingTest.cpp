@@ -40,6 +40,8 @@ private slots:
     void offlineCodeReachesTheFileAsRead();
     void changeOnTheTestPageStaysThere();
     void backupOfADamagedFileIsNamedWhenKept();
+    void enterPressesTheButtonInFocus();
+    void saveAppliesTheExitOfTheFieldInFocus();
 
 private:
     void OpenSample();
@@ -278,6 +280,70 @@ void EditingTest::backupOfADamagedFileIsNamedWhenKept()
     m_editor->Click("EditBtn");
     m_editor->Click("SaveBtn");
     QCOMPARE(m_boxes->Calls().size(), std::size_t(0));
+}
+
+// A keyboard user who reaches a button with Enter or Tab presses it with
+// Enter, as with Space.
+void EditingTest::enterPressesTheButtonInFocus()
+{
+    OpenSample();
+    m_editor->Click("EditBtn");
+    auto* name = m_editor->W<QLineEdit>("RouterVendorEdit");
+    name->setText(QStringLiteral("Alpha 200"));
+    m_editor->W("SaveBtn")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(m_editor->W("SaveBtn"), Qt::Key_Return);
+    QCOMPARE(m_editor->Window().Mode(), TMainEditor::TMode::Browse);
+    QCOMPARE(m_editor->ReadBack().Entry(0).RouterVendor, "Alpha 200"s);
+
+    m_editor->Click("EditBtn");
+    name->setText(QStringLiteral("verworfen"));
+    m_editor->W("CancelBtn")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(m_editor->W("CancelBtn"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(m_editor->Window().Mode(), TMainEditor::TMode::Browse);
+    QCOMPARE(name->text(), QStringLiteral("Alpha 200"));
+}
+
+// However Speichern is pressed, the field that has the focus is left first,
+// once.
+void EditingTest::saveAppliesTheExitOfTheFieldInFocus()
+{
+    OpenSample();
+    m_editor->Click("EditBtn");
+    auto* goOnline = m_editor->W<QLineEdit>("GoOnlineEdit");
+    m_editor->ShowPageOf(goOnline);
+    goOnline->setFocus(Qt::MouseFocusReason);
+    goOnline->selectAll();
+    QTest::keyClicks(goOnline, QStringLiteral("//<post>/goinet.cgi"));
+    m_editor->W<QAbstractButton>("SaveBtn")->click(); // the focus stays in the field
+    QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/<post>/goinet.cgi"s);
+    QCOMPARE(goOnline->text(), QStringLiteral("/<post>/goinet.cgi"));
+
+    m_editor->Click("EditBtn");
+    auto* beforeIP = m_editor->W<QPlainTextEdit>("BeforeIPAddressEdit");
+    FocusAtEnd(beforeIP);
+    QTest::keyClicks(beforeIP, QStringLiteral(" <b>\t"));
+    m_editor->W<QAbstractButton>("SaveBtn")->click();
+    QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP-Adresse:</td><td><b>"s);
+
+    // A field whose text the program set, as for a router taken over from
+    // another file, is saved as it was shown.
+    TRouterList routers = m_editor->ReadBack();
+    routers.Entry(0).GoOnline = "/goinet.cgi";
+    routers.Entry(0).BeforeIPAddress = "IP: ";
+    QVERIFY(m_editor->WriteRouters(routers));
+    QVERIFY(m_editor->Open());
+    m_editor->Click("EditBtn");
+    for (QWidget* field : std::initializer_list<QWidget*>{m_editor->W("GoOnlineEdit"),
+                                                          m_editor->W("BeforeIPAddressEdit")}) {
+        m_editor->ShowPageOf(field);
+        field->setFocus(Qt::MouseFocusReason);
+        m_editor->Window().RoutersCBChange();
+        m_editor->W<QAbstractButton>("EditBtn")->click();
+        m_editor->W<QAbstractButton>("SaveBtn")->click();
+        QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/goinet.cgi"s);
+        QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP: "s);
+        m_editor->Click("EditBtn");
+    }
 }
 
 QTEST_MAIN(EditingTest)

@@ -522,6 +522,17 @@ void PropertyPagesTest::changeRewritesTheCurrentRow()
     Click(kPages[0].change);
     QCOMPARE(m_user->Shown()[1].name, QStringLiteral("Downstream"));
     QCOMPARE(Lines(0)[1], std::string("Up=<td>Up</td>"));
+
+    // Anywhere in the list, below the rows too, a double-click changes the
+    // current row.
+    const QPoint belowTheRows(row2.center().x(), row2.bottom() + 60);
+    QCOMPARE(List(0)->rowAt(belowTheRows.y()), -1);
+    m_user->Next(QStringLiteral("Up"), QStringLiteral("<td>Up:</td>"));
+    QTest::mouseDClick(List(0)->viewport(), Qt::LeftButton, {}, belowTheRows);
+    QCOMPARE(m_user->Shown().size(), std::size_t(3));
+    QCOMPARE(m_user->Shown()[2].name, QStringLiteral("Up"));
+    QCOMPARE(Lines(0)[1], std::string("Up=<td>Up:</td>"));
+    QCOMPARE(CurrentRow(0), 2);
 }
 
 void PropertyPagesTest::equalsSignEndsTheName()
