@@ -95,13 +95,6 @@ std::optional<std::string> ReadPage(const std::string& path)
     }
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    TFileInfo first, second;
-    return GetInfo(a, first) == 0 && GetInfo(b, second) == 0 && first.kind != TFileKind::Missing &&
-           second.kind != TFileKind::Missing && first.SameFileAs(second);
-}
-
 bool WriteOutput(const std::string& path, std::string_view bytes)
 {
     if (path.empty()) {

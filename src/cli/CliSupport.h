@@ -36,9 +36,6 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
 // nothing when it cannot be opened or read.
 std::optional<std::string> ReadPage(const std::string& path);
 
-// True when both paths name the same existing file.
-bool SameFile(const std::string& a, const std::string& b);
-
 // The exit status of a command that did its work on what it could read.
 int StatusAfterReading(const TLoadResult& result);
 

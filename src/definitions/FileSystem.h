@@ -63,6 +63,8 @@ int CreateNewFile(const std::string& path, TFileHandle& file);
 int GetInfo(const TFileHandle& file, TFileInfo& info);
 // Follows symbolic links. A missing file is no error: kind Missing.
 int GetInfo(const std::string& path, TFileInfo& info);
+// True when both paths name the same existing file.
+bool SameFile(const std::string& a, const std::string& b);
 // Reads up to size bytes; got is 0 at the end of the file.
 int ReadSome(const TFileHandle& file, char* buffer, std::size_t size, std::size_t& got);
 // Reads up to size bytes at offset, leaving the position that ReadSome and

@@ -381,7 +381,47 @@ void PreferLargePages(void* data, std::size_t size)
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+namespace {
+
+// The user interface is German, but the system's own texts follow a locale
+// that is often not installed; the errors that file work meets are named in
+// German here.
+const char* GermanErrorText(int error)
+{
+    switch (error) {
+    case EPERM: return "Die Operation ist nicht erlaubt";
+    case ENOENT: return "Datei oder Verzeichnis nicht gefunden";
+    case EIO: return "Eingabe-/Ausgabefehler";
+    case ENXIO: return "Kein solches Gerät oder keine solche Adresse";
+    case EAGAIN: return "Die Ressource ist zur Zeit nicht verfügbar";
+    case ENOMEM: return "Nicht genügend Hauptspeicher verfügbar";
+    case EACCES: return "Keine Berechtigung";
+    case EBUSY: return "Das Gerät oder die Ressource ist belegt";
+    case EEXIST: return "Die Datei existiert bereits";
+    case EXDEV: return "Ungültiger Link über Gerätegrenzen hinweg";
+    case ENOTDIR: return "Ist kein Verzeichnis";
+    case EISDIR: return "Ist ein Verzeichnis";
+    case EINVAL: return "Das Argument ist ungültig";
+    case ENFILE: return "Zu viele offene Dateien im System";
+    case EMFILE: return "Zu viele offene Dateien";
+    case ETXTBSY: return "Die Datei wird gerade ausgeführt";
+    case EFBIG: return "Die Datei ist zu groß";
+    case ENOSPC: return "Auf dem Gerät ist kein Speicherplatz mehr verfügbar";
+    case EROFS: return "Das Dateisystem ist nur lesbar";
+    case EMLINK: return "Zu viele Links";
+    case ENAMETOOLONG: return "Der Dateiname ist zu lang";
+    case ENOLCK: return "Keine Sperren verfügbar";
+    case ELOOP: return "Zu viele Ebenen aus symbolischen Links";
+    case EDQUOT: return "Der zugewiesene Speicherplatz (Quota) ist überschritten";
+    case ESTALE: return "Die Dateizugriffsnummer ist veraltet";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
 std::string SystemErrorText(int error)
 {
-    return std::strerror(error);
+    const char* german = GermanErrorText(error);
+    return german ? german : std::strerror(error);
 }

@@ -77,13 +77,14 @@ std::vector<std::uint64_t> WindowHashes(std::string_view page)
     return hashes;
 }
 
-// For each byte: whether it stands inside a tag.
+// For each byte: whether it stands inside a tag. A tag ends behind its
+// ">", and the next one may open right there.
 std::vector<bool> InsideTags(std::string_view page)
 {
     std::vector<bool> inside(page.size());
     bool open = false;
     for (std::size_t i = 0; i < page.size(); ++i) {
-        open = (open || OpensTag(page, i)) && !(i > 0 && page[i - 1] == '>');
+        open = OpensTag(page, i) || (open && !(i > 0 && page[i - 1] == '>'));
         inside[i] = open;
     }
     return inside;

@@ -60,6 +60,7 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
 
     m_info = new QLabel(this);
     m_info->setObjectName(QStringLiteral("MatchInfoLabel"));
+    m_info->setTextFormat(Qt::PlainText); // router and file names are no markup
     m_info->setWordWrap(true);
 
     m_model = new TTraceModel(this);

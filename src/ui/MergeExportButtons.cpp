@@ -61,6 +61,11 @@ void TMainEditor::Button2Click()
     if (!SaveDialog->Execute())
         return;
     const QString path = SaveDialog->FileName();
+    // The definitions would be lost until the next save.
+    if (SameFile(CorePath(path), m_file.Path()))
+        throw TFileError("Datei " + Quoted(CorePath(path)) +
+                         " kann nicht erstellt werden. Sie ist die Datei der Routerdefinitionen, "
+                         "die der Editor bearbeitet; bitte w\xE4hlen Sie einen anderen Namen.");
     const TWriteResult written = WriteFileCrashSafe(CorePath(path), RouterNamesText(m_routers));
     if (!written.Ok())
         throw TFileError(WriteFailureMessage(CorePath(path), written));

@@ -14,6 +14,16 @@ constexpr quintptr kTopLevel = 0;
 const QColor kFailedColor(0xB0, 0x00, 0x00);
 const QColor kMissedColor(0xA0, 0x58, 0x00);
 
+// A tooltip that looks like markup is shown as rich text; the page's code
+// in a step must show as it stands, on one line like the row.
+QVariant LiteralToolTip(const QVariant& text)
+{
+    if (text.toString().isEmpty())
+        return {};
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toString().toHtmlEscaped()
+           + QStringLiteral("</p>");
+}
+
 QString SpanText(TPageSpan span)
 {
     return QStringLiteral("%1+%2").arg(span.offset).arg(span.length);
@@ -143,6 +153,8 @@ QVariant TTraceModel::data(const QModelIndex& index, int role) const
     const TRuleTrace* rule = RuleOf(index);
     if (!rule)
         return {};
+    if (role == Qt::ToolTipRole)
+        return LiteralToolTip(data(index, Qt::DisplayRole));
     if (index.internalId() == kTopLevel)
         return RuleData(*rule, index.column(), role);
     return StepData(*rule, index.row(), index.column(), role);
@@ -153,7 +165,6 @@ QVariant TTraceModel::RuleData(const TRuleTrace& rule, int column, int role) con
     const bool failed = rule.failure != TRuleFailure::None && rule.kind != TRuleKind::OfflineCode;
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         if (column == StepColumn)
             return ToQString(RuleTitle(rule) + ": " + RuleSummary(rule));
         if (column == OffsetColumn)
@@ -178,7 +189,6 @@ QVariant TTraceModel::StepData(const TRuleTrace& rule, int stepIndex, int column
     const bool failed = stepIndex == rule.failedStep;
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         switch (column) {
         case StepColumn: return ToQString(StepDescription(rule, step, m_test->Page()));
         case OffsetColumn: return SpanText(step.span);

@@ -185,7 +185,7 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldOutput)
     };
     const TRun names = Run({"names", Path("whole.dat"), "-o", Path("names.txt")}, fullDisk);
     EXPECT_EQ(names.status, 1);
-    EXPECT_NE(names.err.find("File too large"), std::string::npos) << names.err;
+    EXPECT_NE(names.err.find("Die Datei ist zu gro\xC3\x9F"), std::string::npos) << names.err;
     EXPECT_EQ(ReadFile(Path("names.txt")), "old names");
     const TRun convert = Run({"convert", Path("whole.dat"), Path("out.dat")}, fullDisk);
     EXPECT_EQ(convert.status, 1);

@@ -324,6 +324,19 @@ TEST(OfflineCode, TextNearTheAddressComesFirst)
     EXPECT_TRUE(ProposeOfflineCode(online, offline).found);
 }
 
+TEST(OfflineCode, VisibleWordBeforeMarkupBetweenTags)
+{
+    // Only the offline page ends its table right behind the address row:
+    // text that close tags hold is new too, but a state word reads better.
+    const std::string online = "<table><tr><td>WAN</td><td>Status</td><td>84.1.2.3</td></tr>"
+                               "<inputtype=checkboxname=dhcpchecked></table>";
+    const std::string offline = "<html><td>OFFLINE</td><table><tr><td>WAN</td><td>Status</td>"
+                                "<td>0.0.0.0</td></tr></table>";
+    const TRuleProposal address = ProposeRuleForValue(online, "84.1.2.3", kIp);
+    ASSERT_TRUE(address.found) << address.reason;
+    EXPECT_EQ(ProposeOfflineCode(online, offline, address.beforeIPAddress).offlineCode, "OFFLINE");
+}
+
 TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)
 {
     // No word is new, but the offline page lacks the address between tags.

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTreeView>
 
 #include <map>
@@ -32,6 +33,7 @@ private slots:
     void choosingARuleOrAStepScrollsThePageThere();
     void clickingAGridRowScrollsTheOpenView();
     void failedRuleSaysWhichStepFailed();
+    void pageCodeInTextsShowsAsItStands();
     void openViewFollowsTheNextTest();
     void tabUnderTheMouseIsLitUp();
 
@@ -61,6 +63,17 @@ TRouterEntry TestRouter()
     entry.Status2Values.Add("Upstream=<td>Up:</td><td>");
     entry.Status2Values.Add("Fehlt={3}<th>");
     return entry;
+}
+
+// The text a tooltip or label shows for `text`, which Qt takes for rich
+// text when it looks like markup.
+QString Shown(const QString& text, Qt::TextFormat format = Qt::AutoText)
+{
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
 }
 
 // The colour that covers most of a byte's cell: the glyph takes less.
@@ -275,6 +288,30 @@ void MatchViewTest::failedRuleSaysWhichStepFailed()
     const QModelIndex lastStep = model->index(2, 0, model->index(2, 0));
     QCOMPARE(lastStep.data().toString(), QStringLiteral("nur 2 von 3 Vorkommen von „<th>“"));
     QVERIFY(lastStep.data(Qt::FontRole).value<QFont>().bold());
+}
+
+// Steps quote the page's code, and names may hold "<" or "&lt;": hovering a
+// step or reading the title line shows them as they stand, not as markup.
+void MatchViewTest::pageCodeInTextsShowsAsItStands()
+{
+    TRouterEntry router = TestRouter();
+    router.RouterVendor = "Router &lt;b&gt; <b>Fett</b>";
+    Open(router);
+    RunTest("Status2Btn", "<td>Down:</td><td>1000</td>");
+    TMatchView* view = OpenView();
+    auto* info = Child<QLabel>(*view, "MatchInfoLabel");
+    QVERIFY(Shown(info->text(), info->textFormat()).startsWith(QStringLiteral("Router &lt;b&gt; <b>Fett</b> – ")));
+
+    const QAbstractItemModel* model = Child<QTreeView>(*view, "MatchSteps")->model();
+    const QModelIndex down = model->index(0, 0);
+    const QModelIndex marker = model->index(0, 0, down);
+    QVERIFY(marker.data().toString().contains(QStringLiteral("„<td>Down:</td><td>“")));
+    for (const QModelIndex& index :
+         {down, marker, marker.siblingAtColumn(TTraceModel::ExcerptColumn), model->index(1, 0)}) {
+        const QString text = index.data().toString();
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(Shown(index.data(Qt::ToolTipRole).toString()).simplified(), text.simplified());
+    }
 }
 
 void MatchViewTest::openViewFollowsTheNextTest()

@@ -126,6 +126,7 @@ private slots:
     void exportOfAnEmptyListIsAnEmptyFile();
     void exportDuringAnEditWritesTheList();
     void exportThatCannotBeWrittenIsReported();
+    void exportOverTheDefinitionsFileIsRefused();
 
 private:
     void Open();
@@ -586,6 +587,26 @@ void MergeExportTest::exportThatCannotBeWrittenIsReported()
     const std::string prefix = "Datei \"" + target.toStdString() + "\" kann nicht erstellt werden. ";
     QVERIFY2(error.text.rfind(prefix, 0) == 0, error.text.c_str());
     QCOMPARE(m_window->Mode(), TMode::Browse);
+}
+
+void MergeExportTest::exportOverTheDefinitionsFileIsRefused()
+{
+    const QByteArray definitions = ReadFileBytes(m_path);
+    const QString link = m_dir->filePath(QStringLiteral("verweis.txt"));
+    QVERIFY(QFile::link(m_path, link));
+    Open();
+    for (const QString& target : {m_path, link}) {
+        m_boxes->Clear();
+        AnswerFileDialogs(target);
+        Click("Button2");
+        QCOMPARE(ReadFileBytes(m_path), definitions);
+        QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+        const TMsgBoxRecorder::TCall& error = m_boxes->Calls().front();
+        QCOMPARE(error.style, MsgBox::MB_ICONHAND | MsgBox::MB_OK);
+        QVERIFY2(ToQString(error.text).contains(QStringLiteral("Datei der Routerdefinitionen")),
+                 error.text.c_str());
+    }
+    QCOMPARE(m_window->Routers().Count(), SampleRouters().Count());
 }
 
 QTEST_MAIN(MergeExportTest)
