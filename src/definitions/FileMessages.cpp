@@ -97,6 +97,8 @@ std::string WriteFailureMessage(const std::string& path, const TWriteResult& res
     const std::string previous =
         result.targetChanged
             ? " Die bisherige Datei wurde als " + Quoted(result.backupPath) + " gesichert."
+        : result.targetKind == TFileKind::Missing
+            ? std::string(" Es wurde keine Datei angelegt.")
             : std::string(" Die bisherige Datei ist unver\xE4ndert geblieben.");
     switch (result.failedStep) {
     case TWriteStep::None:

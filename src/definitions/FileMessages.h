@@ -33,6 +33,7 @@ std::string CannotCreate(const std::string& path, int error);
 std::string WriteFailureReason(const TWriteResult& result);
 // What went wrong in a failed crash-safe write of `path`, naming the step
 // and the reason. A target that cannot be created or written gives
-// CannotCreate; every later step adds that the previous file is unchanged,
-// or where its backup lies when a write in place could not be undone.
+// CannotCreate; every later step adds that the previous file is unchanged
+// (or that none was made where there was none), or where its backup lies
+// when a write in place could not be undone.
 std::string WriteFailureMessage(const std::string& path, const TWriteResult& result);

@@ -191,6 +191,10 @@ TEST_F(CliSafetyTest, FullDiskKeepsTheOldOutput)
     EXPECT_EQ(convert.status, 1);
     EXPECT_NE(convert.err.find("unver\xC3\xA4ndert"), std::string::npos) << convert.err;
     EXPECT_EQ(ReadFile(Path("out.dat")), "old file");
+    const TRun fresh = Run({"convert", Path("whole.dat"), Path("new.dat")}, fullDisk);
+    EXPECT_EQ(fresh.status, 1);
+    EXPECT_NE(fresh.err.find("Es wurde keine Datei angelegt."), std::string::npos) << fresh.err;
+    EXPECT_FALSE(std::filesystem::exists(Path("new.dat")));
     const TRun merge = Run({"merge", Path("out.dat"), Path("whole.dat"), "--all"}, fullDisk);
     EXPECT_EQ(merge.status, 1);
     EXPECT_NE(merge.err.find("unver\xC3\xA4ndert"), std::string::npos) << merge.err;
