@@ -7,12 +7,17 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
     TEditorApplication app(argc, argv);
 #ifndef Q_OS_WIN
     // Windows has a message box of its own, which ShowMsgBox shows there.
     InstallQtMessageBox();
+    // A file size limit then fails the save with its reason, instead of
+    // ending the editor with every unsaved edit.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     // The toolkit's own dialogs (file selection) speak German too.
     QTranslator toolkitTexts;
