@@ -20,7 +20,7 @@ int FailCp1252(const std::string& message)
 
 void WarnCp1252(const std::string& message)
 {
-    std::cerr << "routersdat: warning: " << Cp1252ToUtf8(message) << '\n';
+    std::cerr << "routersdat: Warnung: " << Cp1252ToUtf8(message) << '\n';
 }
 
 void Note(const std::string& message)
@@ -50,7 +50,7 @@ std::optional<std::string> ArgumentAsCp1252(const std::string& argument, const s
         return text;
     if (!IsUtf8(argument))
         return argument;
-    Fail(what + " holds characters that Windows-1252 lacks");
+    Fail(what + " enthält Zeichen, die es in Windows-1252 nicht gibt.");
     return std::nullopt;
 }
 
@@ -68,8 +68,8 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
     try {
         TLoadResult result = LoadRouterList(path, list, TMissingFile::Fail);
         if (!result.complete) {
-            WarnCp1252(MessageText(path) + ": damaged; could not be read from byte " +
-                       std::to_string(result.damagedOffset) + " on");
+            WarnCp1252("Die Datei " + Quoted(path) + " ist besch\xE4" "digt und konnte ab Byte " +
+                       std::to_string(result.damagedOffset) + " nicht gelesen werden.");
         }
         if (!result.cutTexts.empty())
             WarnCp1252(CutTextsMessage(path, result.cutTexts));
@@ -101,7 +101,7 @@ bool WriteOutput(const std::string& path, std::string_view bytes)
         std::cout.write(bytes.data(), std::streamsize(bytes.size()));
         std::cout.flush();
         if (!std::cout)
-            Fail("cannot write to standard output");
+            Fail("Die Standardausgabe kann nicht geschrieben werden.");
         return bool(std::cout);
     }
     const TWriteResult result = WriteFileCrashSafe(path, bytes);

@@ -56,7 +56,7 @@ TCommandLine::TOption* TCommandLine::FindShort(char name)
 
 std::optional<int> TCommandLine::UsageError(const std::string& message) const
 {
-    std::cerr << "routersdat: " << message << "; see '" << m_command << " --help'\n";
+    std::cerr << "routersdat: " << message << "; siehe '" << m_command << " --help'\n";
     return 1;
 }
 
@@ -78,7 +78,7 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
             std::cout << HelpText() << std::flush;
             if (std::cout)
                 return 0;
-            std::cerr << "routersdat: cannot write to standard output\n";
+            std::cerr << "routersdat: Die Standardausgabe kann nicht geschrieben werden.\n";
             return 1;
         }
         const bool isLong = argument[1] == '-';
@@ -86,21 +86,21 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
         const std::string name = isLong ? argument.substr(2, equals - 2) : argument.substr(1, 1);
         TOption* option = isLong ? FindLong(name) : FindShort(argument[1]);
         if (!option || (!isLong && argument.size() > 2))
-            return UsageError("unknown option '" + argument + "'");
+            return UsageError("unbekannte Option '" + argument + "'");
         if (option->valueName.empty()) {
             if (equals != std::string::npos)
-                return UsageError("option '--" + option->name + "' takes no value");
+                return UsageError("Option '--" + option->name + "' nimmt keinen Wert");
         } else if (equals != std::string::npos) {
             option->value = argument.substr(equals + 1);
         } else if (i + 1 < arguments.size()) {
             option->value = arguments[++i];
         } else {
-            return UsageError("option '" + argument + "' needs a value");
+            return UsageError("Option '" + argument + "' braucht einen Wert");
         }
         option->set = true;
     }
     if (m_positional.size() < minPositional || m_positional.size() > maxPositional)
-        return UsageError("wrong number of arguments");
+        return UsageError("falsche Anzahl von Argumenten");
     return std::nullopt;
 }
 

@@ -16,14 +16,14 @@ int RunConvertCommand(const TArguments& arguments)
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Positional().at(1);
     if (SameFile(in, out))
-        return Fail("IN and OUT are the same file; the input is never changed");
+        return Fail("IN und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
     TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)
         return kExitFailure;
     if (!result->Faithful() && !line.IsSet("force")) {
-        Fail("IN is damaged, so OUT would lack part of it; nothing was written. Give --force to "
-             "write what could be read.");
+        Fail("IN ist beschädigt, OUT fehlte also ein Teil davon; es wurde nichts geschrieben. Mit "
+             "--force wird geschrieben, was gelesen werden konnte.");
         return kExitDamagedInput;
     }
     return SaveRouterList(list, out) ? StatusAfterReading(*result) : kExitFailure;

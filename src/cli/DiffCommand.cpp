@@ -97,7 +97,7 @@ int RunDiffCommand(const TArguments& arguments)
         return *status == 0 ? kEqual : kTrouble;
     const std::optional<std::set<std::string>> ignored = FieldNames(line.Value("ignore"));
     if (!ignored) {
-        Fail("--ignore takes field names as dump prints them, such as SavedAt,ReservedFlag");
+        Fail("--ignore erwartet Feldnamen, wie dump sie schreibt, etwa SavedAt,ReservedFlag.");
         return kTrouble;
     }
     const std::string& pathA = line.Positional().at(0);

@@ -99,11 +99,11 @@ int RunMergeCommand(const TArguments& arguments)
     if (const auto status = line.Parse(arguments, 2, 2))
         return *status;
     if (line.IsSet("router") == line.IsSet("all"))
-        return Fail("give either --router NAME or --all; see 'routersdat merge --help'");
+        return Fail("Geben Sie entweder --router NAME oder --all an; siehe 'routersdat merge --help'.");
     const std::optional<double> savedAt =
         line.IsSet("saved-at") ? ParseSavedAt(line.Value("saved-at")) : CurrentDateTime();
     if (!savedAt)
-        return Fail("--saved-at takes a number of days or a date-time such as 2024-05-01T12:00:00");
+        return Fail("--saved-at erwartet eine Zahl von Tagen oder Datum und Uhrzeit wie 2024-05-01T12:00:00.");
 
     const std::string& targetPath = line.Positional().at(0);
     const std::string& sourcePath = line.Positional().at(1);
@@ -117,12 +117,12 @@ int RunMergeCommand(const TArguments& arguments)
         for (int i = 0; i < source.Count(); ++i)
             chosen.push_back(&source.Entry(i));
     } else {
-        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "the router name");
+        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "Der Routername");
         if (!name)
             return 1;
         const int index = source.FindByName(*name);
         if (index < 0)
-            return Fail("no router named \"" + Cp1252ToUtf8(*name) + "\" in " + sourcePath);
+            return Fail(sourcePath + " enthält keinen Router namens \"" + Cp1252ToUtf8(*name) + "\".");
         chosen.push_back(&source.Entry(index));
     }
 
@@ -138,8 +138,8 @@ int RunMergeCommand(const TArguments& arguments)
     }
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
-        Note("skipped \"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) +
-             "\": " + targetPath + " already holds a router of that name");
+        Note("\"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) + "\" ausgelassen: " +
+             targetPath + " enthält schon einen Router dieses Namens.");
     }
     if (result.merged.empty())
         return status;
@@ -147,6 +147,6 @@ int RunMergeCommand(const TArguments& arguments)
     if (!SaveRouterList(target, targetPath, keepOriginal, &backup))
         return 1;
     if (!backup.empty())
-        Note("the damaged original is kept as " + backup);
+        Note("Das beschädigte Original wurde als " + backup + " aufbewahrt.");
     return status;
 }

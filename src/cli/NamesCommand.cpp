@@ -15,7 +15,7 @@ int RunNamesCommand(const TArguments& arguments)
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Value("output");
     if (!out.empty() && SameFile(in, out))
-        return Fail("FILE and OUT are the same file; the input is never changed");
+        return Fail("FILE und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
     TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)

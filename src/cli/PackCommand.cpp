@@ -20,7 +20,7 @@ int RunPackCommand(const TArguments& arguments)
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Positional().at(1);
     if (SameFile(in, out))
-        return Fail("JSON and OUT are the same file; the input is never changed");
+        return Fail("JSON und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
     std::string json;
     try {
         // The records take about as much memory as the JSON text.

@@ -57,9 +57,9 @@ void NoteChosenPlace(std::string_view page, std::string_view value, const TRuleP
     std::size_t chosen = 0;
     while (chosen < places.size() && places[chosen].begin != proposal.span.begin)
         ++chosen;
-    const std::string count = std::to_string(places.size()) + (places.size() == kPlacesCounted ? " or more" : "");
-    Note("the value occurs " + count + " times in the page; the rule reads occurrence " +
-         std::to_string(chosen + 1) + " (--occurrence N picks another)");
+    const std::string count = (places.size() == kPlacesCounted ? "mindestens " : "") + std::to_string(places.size());
+    Note("Der Wert steht " + count + " Mal in der Seite; die Regel liest die Stelle " +
+         std::to_string(chosen + 1) + " (--occurrence N wählt eine andere).");
 }
 
 } // namespace
@@ -83,15 +83,15 @@ int RunSuggestCommand(const TArguments& arguments)
         return *status;
 
     if (!line.IsSet("value"))
-        return Fail("--value is missing; see 'routersdat suggest --help'");
+        return Fail("--value fehlt; siehe 'routersdat suggest --help'.");
     const std::string& rule = line.Value("for");
     if (rule != "ip" && rule != "property")
-        return Fail("--for must be ip or property");
+        return Fail("--for muss ip oder property sein.");
     const TRuleTarget target = rule == "ip" ? TRuleTarget::IPAddress : TRuleTarget::Property;
     std::optional<std::size_t> occurrence;
     if (line.IsSet("occurrence") && !(occurrence = PositiveNumber(line.Value("occurrence"))))
-        return Fail("--occurrence must be a whole number from 1 on");
-    const std::optional<std::string> given = ArgumentAsCp1252(line.Value("value"), "the value");
+        return Fail("--occurrence muss eine ganze Zahl ab 1 sein.");
+    const std::optional<std::string> given = ArgumentAsCp1252(line.Value("value"), "Der Wert");
     if (!given)
         return 1;
     const std::string& value = *given;
@@ -110,7 +110,7 @@ int RunSuggestCommand(const TArguments& arguments)
     if (occurrence && places.size() == *occurrence)
         proposal = ProposeRule(*page, places.back(), target);
     else if (occurrence && !places.empty())
-        return Fail("the value occurs only " + std::to_string(places.size()) + " times in the page");
+        return Fail("Der Wert steht nur " + std::to_string(places.size()) + " Mal in der Seite.");
     else
         proposal = ProposeRuleForValue(*page, value, target); // or why it is not there
     if (!proposal.found)

@@ -37,7 +37,7 @@ public:
     {
         std::cout.flush();
         if (!std::cout)
-            Fail("cannot write to standard output");
+            Fail("Die Standardausgabe kann nicht geschrieben werden.");
         return bool(std::cout);
     }
 
@@ -265,14 +265,14 @@ int RunTestCommand(const TArguments& arguments)
 
     const std::string& status = line.Value("status");
     if (status.size() != 1 || status[0] < '1' || status[0] > '4')
-        return Fail("--status must be 1, 2, 3 or 4");
+        return Fail("--status muss 1, 2, 3 oder 4 sein.");
     const int statusQuery = status[0] - '0';
     const bool json = line.IsSet("json");
     if (!line.IsSet("router") && statusQuery != 1)
-        return Fail("--status needs --router; without it every router runs status query 1");
+        return Fail("--status braucht --router; ohne ihn läuft für jeden Router Statusabfrage 1.");
     const bool explain = line.IsSet("explain");
     if (!line.IsSet("router") && explain)
-        return Fail("--explain needs --router");
+        return Fail("--explain braucht --router.");
 
     TRouterList& list = ListForTheRun();
     const auto read = ReadDefinitions(line.Positional().at(0), list);
@@ -280,12 +280,12 @@ int RunTestCommand(const TArguments& arguments)
         return kExitFailure;
     int index = -1;
     if (line.IsSet("router")) {
-        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "the router name");
+        const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "Der Routername");
         if (!name)
             return kExitFailure;
         index = list.FindByName(*name);
         if (index < 0)
-            return Fail("no router named \"" + Cp1252ToUtf8(*name) + "\" in " + line.Positional().at(0));
+            return Fail(line.Positional().at(0) + " enthält keinen Router namens \"" + Cp1252ToUtf8(*name) + "\".");
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)

@@ -65,10 +65,10 @@ int RunTool(const std::vector<std::string>& arguments)
     if (found == commands.end()) {
         if (command == "--help" || command == "-h") {
             std::cout << kUsage << kExitStatusHelp << std::flush;
-            return std::cout ? 0 : Fail("cannot write to standard output");
+            return std::cout ? 0 : Fail("Die Standardausgabe kann nicht geschrieben werden.");
         }
         if (!command.empty())
-            std::cerr << "routersdat: unknown command '" << command << "'\n\n";
+            std::cerr << "routersdat: unbekannter Befehl '" << command << "'\n\n";
         std::cerr << kUsage << kExitStatusHelp;
         return 1;
     }

@@ -141,7 +141,7 @@ TEST_F(CliTest, DumpReportsADamagedFileAndAShortOne)
     WriteFile(Path("cut.dat"), cut.Bytes().substr(0, cut.Bytes().size() - 3));
     run = RunTool({"dump", Path("cut.dat")});
     ASSERT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("damaged"));
+    EXPECT_TRUE(run.err.contains("besch\xC3\xA4" "digt"));
     doc = QJsonDocument::fromJson(run.out).object();
     const QJsonArray routers = doc["routers"].toArray();
     ASSERT_EQ(routers.size(), 2);
@@ -224,7 +224,7 @@ TEST_F(CliTest, OptionsTakeTheirValueJoinedOrSeparate)
 
     const TRun unknownCommand = RunTool({"dumpp", Path("in.dat")});
     EXPECT_EQ(unknownCommand.exitCode, 1);
-    EXPECT_TRUE(unknownCommand.err.startsWith("routersdat: unknown command 'dumpp'\n")) << unknownCommand.err.data();
+    EXPECT_TRUE(unknownCommand.err.startsWith("routersdat: unbekannter Befehl 'dumpp'\n")) << unknownCommand.err.data();
     EXPECT_TRUE(unknownCommand.err.contains("Commands:"));
 }
 
@@ -238,6 +238,6 @@ TEST_F(CliTest, HelpThatCannotBeWrittenIsAFailure)
         process.start(QStringLiteral(ROUTERSDAT), arguments);
         process.waitForFinished(30000);
         EXPECT_EQ(process.exitCode(), 1) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(process.readAllStandardError().contains("cannot write")) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(process.readAllStandardError().contains("kann nicht geschrieben werden")) << arguments.join(' ').toStdString();
     }
 }

@@ -112,7 +112,7 @@ TEST_F(SuggestCommandTest, ValueThatOccursMoreThanOnce)
     const TRun first = Suggest({Path("dns.htm"), "--value", "9.9.9.9"});
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out, "BeforeIPAddress: DNS</td><td>\nAfterIPAddress: <\n");
-    EXPECT_NE(first.err.find("occurs 2 times"), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("steht 2 Mal"), std::string::npos) << first.err;
 
     const TRun second = Suggest({Path("dns.htm"), "--value", "9.9.9.9", "--occurrence", "2", "--json"});
     EXPECT_EQ(second.exitCode, 0) << second.err;
@@ -120,7 +120,7 @@ TEST_F(SuggestCommandTest, ValueThatOccursMoreThanOnce)
 
     const TRun third = Suggest({Path("dns.htm"), "--value", "9.9.9.9", "--occurrence", "3"});
     EXPECT_EQ(third.exitCode, 1);
-    EXPECT_NE(third.err.find("only 2 times"), std::string::npos) << third.err;
+    EXPECT_NE(third.err.find("nur 2 Mal"), std::string::npos) << third.err;
 }
 
 TEST_F(SuggestCommandTest, ExitsWithAMessageWhenThereIsNoRule)
