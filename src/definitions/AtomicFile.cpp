@@ -569,6 +569,9 @@ int TAtomicFile::ReadCurrent(std::string& bytes, std::uint64_t maxBytes) const
 
 std::string TAtomicFile::InterruptedSave() const
 {
+    // A write in place has taken that copy as its own by now.
+    if (m_copyReused)
+        return CopyPath();
     return m_targetExists ? FindInterruptedSave(m_target, m_path) : std::string();
 }
 

@@ -5,6 +5,10 @@
 #include "FileMessages.h"
 #include "RouterTestUtil.h"
 
+#ifndef _WIN32
+#include "KilledSave.h"
+#endif
+
 #include <cerrno>
 #include <chrono>
 #include <random>
@@ -563,7 +567,7 @@ TEST_F(RouterFileSave, KilledSaveInPlaceIsFoundAndPutBack)
     const std::string other = dir / "other-name.dat";
     std::filesystem::create_hard_link(path, other);
     list.Add("Anfang", Entry("Anfang"));
-    KillSaveInPlaceMidway(path, SerializeRouterList(list));
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, SerializeRouterList(list)));
     ASSERT_NE(ReadBytes(path), before);
 
     const TLoadResult loaded = LoadRouterList(path, list);
@@ -587,7 +591,7 @@ TEST_F(RouterFileSave, CopiesOfKilledSavesNeverPileUp)
     std::filesystem::create_hard_link(path, dir / "other-name.dat");
     const std::string newBytes = std::string(4000, 'x');
     for (int kill = 0; kill < 3; ++kill)
-        KillSaveInPlaceMidway(path, newBytes);
+        ASSERT_TRUE(KillSaveInPlaceMidway(path, newBytes));
     struct stat st {};
     ::stat(path.c_str(), &st);
     char unfinished[160];

@@ -17,13 +17,6 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <csignal>
-
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 namespace routertest {
 
 // A UTF-8 path for the standard library, which takes a plain string in the
@@ -153,25 +146,5 @@ public:
     std::vector<std::string> texts, captions;
     std::vector<unsigned> styles;
 };
-
-#ifndef _WIN32
-// Saves `bytes` over the file at path in a process of its own, in place
-// (the file has a second hard link), and kills that process once half of
-// them are written.
-inline void KillSaveInPlaceMidway(const std::string& path, std::string_view bytes)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        TAtomicFile file(path);
-        if (file.Open() && file.WritesInPlace())
-            file.Write(bytes.substr(0, bytes.size() / 2));
-        ::raise(SIGKILL);
-        ::_exit(1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status));
-}
-#endif
 
 } // namespace routertest
