@@ -178,14 +178,21 @@ int CreateBackupFile(const TFolder& folder, const std::string& base, std::string
     return EEXIST;
 }
 
-// The state folder for backup copies, made where missing when `create`; it
-// must belong to this user alone.
-int OpenStateFolder(TFolder& folder, bool create)
+// Where backup copies go when the file's folder takes none; empty when
+// this user has no state folder.
+std::string StateFolderPath()
 {
     const std::string home = UserStateDirectory();
-    if (home.empty())
+    return home.empty() ? home : JoinPath(home, "tarvelo-editor");
+}
+
+// The state folder, made where missing when `create`; it must belong to
+// this user alone.
+int OpenStateFolder(TFolder& folder, bool create)
+{
+    const std::string state = StateFolderPath();
+    if (state.empty())
         return ENOENT;
-    const std::string state = JoinPath(home, "tarvelo-editor");
     if (create) {
         if (const int error = CreateDirectories(state))
             return error;
@@ -636,7 +643,8 @@ bool TAtomicFile::PrepareInPlace()
                 !refused)
                 return false;
             if (refused) {
-                m_result.backupFolders.push_back(JoinPath(UserStateDirectory(), "tarvelo-editor"));
+                if (!StateFolderPath().empty())
+                    m_result.backupFolders.push_back(StateFolderPath());
                 return Fail(TWriteStep::Backup, refused);
             }
         }
@@ -847,7 +855,8 @@ bool TAtomicFile::KeepOriginal()
     TFolder state;
     if ((refused = OpenStateFolder(state, true)) == 0 && (CopyOriginal(state, refused) || !refused))
         return m_result.failedStep == TWriteStep::None;
-    m_result.backupFolders.push_back(JoinPath(UserStateDirectory(), "tarvelo-editor"));
+    if (!StateFolderPath().empty())
+        m_result.backupFolders.push_back(StateFolderPath());
     return Fail(TWriteStep::Backup, refused);
 }
 

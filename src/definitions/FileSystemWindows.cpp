@@ -433,7 +433,9 @@ void ReleaseExclusiveOpen(TFileHandle& file)
     file.Close();
 }
 
-// Whether the token of this process names the owner of the file.
+// Whether the file has the owner that this process gives the files it
+// creates (the Administrators group for an elevated one). Its access rules
+// come from its folder, which is this user's or the file's own.
 bool IsOwnPrivateFile(const TFileHandle& file, const TFileInfo&)
 {
     TSecurity security;
@@ -443,10 +445,10 @@ bool IsOwnPrivateFile(const TFileHandle& file, const TFileInfo&)
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    GetTokenInformation(token, TokenOwner, nullptr, 0, &size);
     std::string buffer(size, '\0');
-    const bool own = size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
-                     EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, security.sid);
+    const bool own = size > 0 && GetTokenInformation(token, TokenOwner, buffer.data(), size, &size) &&
+                     EqualSid(reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner, security.sid);
     CloseHandle(token);
     return own;
 }

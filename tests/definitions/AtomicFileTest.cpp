@@ -366,6 +366,22 @@ TEST_F(AtomicFileTest, ReadOnlyFolderIsWrittenInPlace)
     // bytes are safe.
     EXPECT_EQ(state.Entries(), std::vector<std::string>{"tarvelo-editor"});
     EXPECT_TRUE(std::filesystem::is_empty(state / "tarvelo-editor"));
+
+    // Where the state folder takes none either, the message names both.
+    TempDir closed;
+    ::chmod(closed.Path().c_str(), 0555);
+    ::chmod(dir.Path().c_str(), 0555);
+    const std::string expected = "weder in \"" + dir.Path() + "\" noch in \"" + (closed / "tarvelo-editor") + "\"";
+    EXPECT_EQ(WithoutRootRights([&] {
+        ::setenv("XDG_STATE_HOME", closed.Path().c_str(), 1);
+        const TWriteResult result = WriteFileCrashSafe(path, kOld);
+        return result.failedStep == TWriteStep::Backup &&
+                       WriteFailureMessage(path, result).find(expected) != std::string::npos
+                   ? 0
+                   : 1;
+    }), 0);
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(ReadBytes(path), kNew);
 }
 
 TEST_F(AtomicFileTest, OwnerGroupAndModeAreKept)
