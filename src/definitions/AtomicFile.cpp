@@ -248,14 +248,28 @@ bool IsCompleteCopy(const TFoundCopy& copy, const TFileInfo& info, TContentHash&
            hash.Size() == copy.parsed.size && hash.Value() == copy.parsed.hash;
 }
 
-// The complete copy of the target in the folder that no running save holds,
-// kept open and locked.
-bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFileInfo& target,
+// Whether the open file holds exactly the bytes of the copy still: its save
+// ended before it wrote anything, and the copy is of no more use.
+bool HoldsCopiedBytes(const TFileHandle& target, const TCopyName& copy)
+{
+    TFileInfo info;
+    TContentHash hash;
+    return GetInfo(target, info) == 0 && copy.Names(info) && info.size == copy.size &&
+           ReadAll(target, hash) == 0 && hash.Size() == copy.size && hash.Value() == copy.hash;
+}
+
+// The complete copy of the open target in the folder that no running save
+// holds and whose bytes the target no longer holds, kept open and locked.
+bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFileHandle& target,
                       TFoundCopy& result, TContentHash& hash)
 {
+    TFileInfo info;
+    if (GetInfo(target, info) != 0)
+        return false;
     bool any = false;
-    ForEachCopy(folder, name, [&](TFoundCopy& copy, const TFileInfo& info) {
-        if (!copy.parsed.Names(target) || !IsCompleteCopy(copy, info, hash))
+    ForEachCopy(folder, name, [&](TFoundCopy& copy, const TFileInfo& copyInfo) {
+        if (!copy.parsed.Names(info) || !IsCompleteCopy(copy, copyInfo, hash) ||
+            HoldsCopiedBytes(target, copy.parsed))
             return false;
         result = std::move(copy);
         return any = true;
@@ -263,12 +277,15 @@ bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFil
     return any;
 }
 
-// Removes the copies of the target in the folder that no running save
-// holds: `all` of them once a save of it ended, else those never finished.
-void RemoveCopies(const TFolder& folder, const std::string& name, const TFileInfo* target)
+// Removes the copies in the folder that no running save holds: every copy
+// of the file `ended` once a save of it ended; else those never finished
+// and those whose bytes the open `target` still holds.
+void RemoveCopies(const TFolder& folder, const std::string& name, const TFileInfo* ended,
+                  const TFileHandle* target)
 {
     ForEachCopy(folder, name, [&](TFoundCopy& copy, const TFileInfo& info) {
-        if (target ? copy.parsed.Names(*target) : info.size < copy.parsed.size)
+        if (ended ? copy.parsed.Names(*ended)
+                  : info.size < copy.parsed.size || (target && HoldsCopiedBytes(*target, copy.parsed)))
             RemoveAt(folder, copy.name);
         return false;
     });
@@ -293,16 +310,18 @@ void RemoveStaleTemporaries(const TFolder& folder, const std::string& name)
     }
 }
 
-// Removes what killed saves of the file `name` left in its folder and in
-// the state folder; with `ended`, also every copy of that file.
-void RemoveLeftovers(const TFolder& folder, const std::string& name, const TFileInfo* ended = nullptr)
+// Removes what killed saves of the file `name` (open as `target`, if at
+// all) left in its folder and in the state folder; with `ended`, also every
+// copy of that file.
+void RemoveLeftovers(const TFolder& folder, const std::string& name, const TFileHandle* target,
+                     const TFileInfo* ended = nullptr)
 {
     RemoveStaleTemporaries(folder, name);
-    RemoveCopies(folder, name, ended);
+    RemoveCopies(folder, name, ended, target);
     TFolder state;
     if (OpenStateFolder(state, false) == 0) {
         RemoveStaleTemporaries(state, name);
-        RemoveCopies(state, name, ended);
+        RemoveCopies(state, name, ended, target);
     }
 }
 
@@ -380,23 +399,23 @@ int LockWhenFree(const TFileHandle& file, bool exclusive)
 void RemoveStaleTemporaryFiles(const std::string& path)
 {
     TFolder folder;
+    TFileHandle target;
     if (OpenFolder(DirectoryOf(path), folder) == 0)
-        RemoveLeftovers(folder, FileNameOf(path));
+        RemoveLeftovers(folder, FileNameOf(path), OpenForReading(path, target) == 0 ? &target : nullptr);
 }
 
 std::string FindInterruptedSave(const TFileHandle& file, const std::string& path)
 {
-    TFileInfo target;
     TFolder folder;
     std::string name;
-    if (GetInfo(file, target) != 0 || LocateFile(file, path, folder, name) != 0)
+    if (LocateFile(file, path, folder, name) != 0)
         return {};
     TFoundCopy copy;
     TContentHash hash;
-    if (FindCompleteCopy(folder, name, target, copy, hash))
+    if (FindCompleteCopy(folder, name, file, copy, hash))
         return JoinPath(folder.path, copy.name);
     TFolder state;
-    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, target, copy, hash))
+    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
         return JoinPath(state.path, copy.name);
     return {};
 }
@@ -473,7 +492,7 @@ bool TAtomicFile::Open()
     if (!OpenTarget())
         return false;
     Pause(TWritePause::Locked);
-    RemoveLeftovers(m_folder, m_name);
+    RemoveLeftovers(m_folder, m_name, m_targetExists ? &m_target : nullptr);
     if (CreateTemporary())
         return true;
     return m_result.failedStep == TWriteStep::None && PrepareInPlace();
@@ -625,9 +644,9 @@ bool TAtomicFile::PrepareInPlace()
     if (const int error = Injected(TWriteStep::Backup))
         return Fail(TWriteStep::Backup, error);
     TFoundCopy left;
-    if (FindCompleteCopy(m_folder, m_name, m_original, left, m_copyHash) ||
+    if (FindCompleteCopy(m_folder, m_name, m_target, left, m_copyHash) ||
         (OpenStateFolder(m_stateFolder, false) == 0 &&
-         (m_copyInStateFolder = FindCompleteCopy(m_stateFolder, m_name, m_original, left, m_copyHash)))) {
+         (m_copyInStateFolder = FindCompleteCopy(m_stateFolder, m_name, m_target, left, m_copyHash)))) {
         m_copyName = std::move(left.name);
         m_copy = std::move(left.file);
         m_copyReused = true;
@@ -665,7 +684,7 @@ bool TAtomicFile::MakeCopy(TFolder& folder, int& refused)
     int error = CreateNewFileAt(folder, m_copyName, true, m_copy);
     if (error == EEXIST) {
         // An unfinished copy of the same bytes that no running save holds.
-        RemoveCopies(folder, m_name, &m_original);
+        RemoveCopies(folder, m_name, &m_original, nullptr);
         error = CreateNewFileAt(folder, m_copyName, true, m_copy);
     }
     if (error) {
@@ -743,7 +762,7 @@ bool TAtomicFile::Commit(bool keepOriginal)
     // the old one cannot be brought back, so a failure here changes nothing.
     SyncFolder(m_folder);
     if (m_targetExists)
-        RemoveLeftovers(m_folder, m_name, &m_original);
+        RemoveLeftovers(m_folder, m_name, nullptr, &m_original);
     m_target.Close();
     return true;
 }
@@ -761,7 +780,7 @@ bool TAtomicFile::CommitInPlace(bool keepOriginal)
     m_finished = true;
     if (!keepOriginal || !HandOverCopy())
         RemoveCopy();
-    RemoveLeftovers(m_folder, m_name, &m_original);
+    RemoveLeftovers(m_folder, m_name, nullptr, &m_original);
     m_target.Close();
     return true;
 }

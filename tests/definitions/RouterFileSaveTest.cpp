@@ -589,6 +589,9 @@ TEST_F(RouterFileSave, CopiesOfKilledSavesNeverPileUp)
     ASSERT_TRUE(SaveRouterList(list, path));
     const std::string before = ReadBytes(path);
     std::filesystem::create_hard_link(path, dir / "other-name.dat");
+    // Killed before it wrote a byte: the file is whole, nothing to offer.
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, ""));
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
     const std::string newBytes = std::string(4000, 'x');
     for (int kill = 0; kill < 3; ++kill)
         ASSERT_TRUE(KillSaveInPlaceMidway(path, newBytes));
