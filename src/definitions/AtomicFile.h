@@ -217,5 +217,7 @@ int LockWhenFree(const TFileHandle& file, bool exclusive);
 std::string FindInterruptedSave(const TFileHandle& file, const std::string& path);
 
 // Puts the bytes of such a copy back over the file at path, crash-safely,
-// after checking it once more; the copy is removed once that is done.
+// after checking it once more; the copy is removed once that is done. A
+// copy that no longer holds what its name says, or that belongs to another
+// file than the one at path by now, is refused (Target, kErrorNameChanged).
 TWriteResult RestoreInterruptedSave(const std::string& path, const std::string& copyPath);

@@ -153,7 +153,13 @@ bool TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& list, con
     return true;
 }
 
-TWriteResult TRoutersFile::RestoreInterruptedSave(const std::string& copy)
+std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)
 {
-    return ::RestoreInterruptedSave(m_path, copy);
+    const TWriteResult result = ::RestoreInterruptedSave(m_path, copy);
+    if (result.Ok())
+        return {};
+    if (result.failedStep == TWriteStep::Target && result.error == kErrorNameChanged)
+        return "Die Kopie " + Quoted(copy) + " passt nicht mehr zur Datei " + Quoted(m_path) +
+               "; es wurde nichts zur\xFC" "ckgespielt.";
+    return WriteFailureMessage(m_path, result);
 }

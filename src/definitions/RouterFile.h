@@ -164,8 +164,9 @@ public:
     // (SaveRouterList) and the noted changes stay for the next save.
     bool Save(TRouterList& list, const TListReplacer& replace = {});
     // Puts the copy that an interrupted save left back over the file (see
-    // RestoreInterruptedSave); the file is then to be loaded again.
-    TWriteResult RestoreInterruptedSave(const std::string& copy);
+    // RestoreInterruptedSave); the file is then to be loaded again. Empty,
+    // or the German reason why it was not done.
+    std::string RestoreInterruptedSave(const std::string& copy);
 
     bool KeepsOriginalOnSave() const { return m_keepOriginalOnSave; }
     // Where the last Save kept the original, or empty.

@@ -585,9 +585,9 @@ void TMainEditor::OfferInterruptedCopy()
                        "Kopie bis zum n\xE4" "chsten Speichern erhalten.",
                    {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
-    const TWriteResult restored = m_file.RestoreInterruptedSave(copy);
-    if (!restored.Ok())
-        throw TFileError(WriteFailureMessage(m_file.Path(), restored));
+    const std::string refused = m_file.RestoreInterruptedSave(copy);
+    if (!refused.empty())
+        throw TFileError(refused);
     m_routerNames->Replace([this] { m_loadResult = m_file.Load(m_routers); });
     RoutersCB->setCurrentIndex(m_routers.Selected());
     RoutersCBChange();
