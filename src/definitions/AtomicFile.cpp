@@ -34,6 +34,12 @@ void Pause(TWritePause moment)
         g_pause(moment);
 }
 
+// The path of a file in the folder, as the user would give it.
+std::string PathIn(const TFolder& folder, const std::string& name)
+{
+    return folder.path == "." ? name : JoinPath(folder.path, name);
+}
+
 // Errors of a folder that this user may not write to.
 bool IsMissingRight(int error)
 {
@@ -413,10 +419,10 @@ std::string FindInterruptedSave(const TFileHandle& file, const std::string& path
     TFoundCopy copy;
     TContentHash hash;
     if (FindCompleteCopy(folder, name, file, copy, hash))
-        return JoinPath(folder.path, copy.name);
+        return PathIn(folder, copy.name);
     TFolder state;
     if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
-        return JoinPath(state.path, copy.name);
+        return PathIn(state, copy.name);
     return {};
 }
 
@@ -473,7 +479,7 @@ void TAtomicFile::RemoveTemporary()
 
 std::string TAtomicFile::CopyPath() const
 {
-    return JoinPath(m_copyInStateFolder ? m_stateFolder.path : m_folder.path, m_copyName);
+    return PathIn(m_copyInStateFolder ? m_stateFolder : m_folder, m_copyName);
 }
 
 void TAtomicFile::RemoveCopy()
@@ -799,7 +805,7 @@ bool TAtomicFile::HandOverCopy()
         const int error = RenameAt(folder, m_copyName, kept, false);
         if (error == 0) {
             m_copyName.clear();
-            m_result.backupPath = JoinPath(folder.path, kept);
+            m_result.backupPath = PathIn(folder, kept);
             SyncFolder(folder);
             return true;
         }
@@ -859,7 +865,7 @@ bool TAtomicFile::KeepOriginal()
                 RemoveAt(m_folder, candidate);
                 return Fail(TWriteStep::Backup, kErrorNameChanged);
             }
-            m_result.backupPath = JoinPath(m_folder.path, candidate);
+            m_result.backupPath = PathIn(m_folder, candidate);
             return true;
         }
         if (error != EEXIST)
@@ -901,7 +907,7 @@ bool TAtomicFile::CopyOriginal(TFolder& folder, int& refused)
         return Fail(TWriteStep::Backup, error);
     }
     SyncFolder(folder);
-    m_result.backupPath = JoinPath(folder.path, name);
+    m_result.backupPath = PathIn(folder, name);
     return true;
 }
 
