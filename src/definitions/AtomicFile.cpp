@@ -511,7 +511,7 @@ bool TAtomicFile::Open()
 bool TAtomicFile::OpenTarget()
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        // The kind first, so that no device is ever opened.
+        // The kind first, so that a device or FIFO is refused unopened.
         TFileInfo named;
         if (const int error = GetInfo(m_path, named))
             return Fail(TWriteStep::Create, error);
@@ -546,7 +546,8 @@ bool TAtomicFile::OpenTarget()
         error = LocateFile(target, m_path, m_folder, m_name);
         if (error == kErrorNameChanged)
             continue;
-        if (error)
+        // As it is once the save that held the lock is done with it.
+        if (error || (error = GetInfo(target, opened)))
             return Fail(TWriteStep::Create, error);
         m_original = opened;
         m_target = std::move(target);
