@@ -18,6 +18,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -585,6 +587,34 @@ TEST_F(AtomicFileTest, LinksOfOtherUsersInSharedFoldersFollowTheSystemsRules)
     EXPECT_FALSE(result.Ok());
     EXPECT_EQ(result.error, EACCES);
     EXPECT_EQ(ReadBytes(path), kOld);
+}
+
+TEST_F(AtomicFileTest, FullDiskInPlaceKeepsTheOldBytes)
+{
+    // A file system of 16 pages, in a mount namespace of the child alone.
+    constexpr int kCannotMount = 78;
+    const int status = InChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=64k") != 0)
+            return kCannotMount;
+        const std::string other = dir / "other-name.dat";
+        int failures = 0;
+        // The copy fits, the longer new bytes do not; then not even the copy.
+        for (const std::size_t oldSize : {20000, 40000}) {
+            const std::string old(oldSize, 'o');
+            WriteBytes(path, old);
+            std::filesystem::remove(FsPath(other));
+            std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+            const TWriteResult result = WriteFileCrashSafe(path, std::string(60000, 'n'));
+            const TWriteStep expected = oldSize == 20000 ? TWriteStep::Write : TWriteStep::Backup;
+            failures += result.failedStep != expected || result.error != ENOSPC || ReadBytes(path) != old ||
+                        dir.Entries() != std::vector<std::string>{"Routers.dat", "other-name.dat"};
+        }
+        return failures;
+    });
+    if (status == kCannotMount)
+        GTEST_SKIP() << "cannot mount a file system here";
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(AtomicFileTest, SavesWaitForEachOtherFromReadingToWriting)
