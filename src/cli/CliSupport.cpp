@@ -54,30 +54,38 @@ std::optional<std::string> ArgumentAsCp1252(const std::string& argument, const s
     return std::nullopt;
 }
 
+// Left to the end of the process on purpose. A pointer that other files
+// could reach stays in the program, so leak checkers find the list.
+TRouterList* g_listForTheRun = nullptr;
+
 TRouterList& ListForTheRun(TRouterList::TOrder order)
 {
-    // Held by a static pointer, which tells leak checkers that it is left
-    // to the end of the process on purpose.
-    static TRouterList* list = nullptr;
-    list = new TRouterList(order);
-    return *list;
+    g_listForTheRun = new TRouterList(order);
+    return *g_listForTheRun;
 }
 
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list)
 {
     try {
         TLoadResult result = LoadRouterList(path, list, TMissingFile::Fail);
-        if (!result.complete) {
-            WarnCp1252("Die Datei " + Quoted(path) + " ist besch\xE4" "digt und konnte ab Byte " +
-                       std::to_string(result.damagedOffset) + " nicht gelesen werden.");
-        }
-        if (!result.cutTexts.empty())
-            WarnCp1252(CutTextsMessage(path, result.cutTexts));
+        WarnAboutLoad(path, result);
         return result;
     } catch (const TFileError& error) {
         FailCp1252(error.what());
         return std::nullopt;
     }
+}
+
+void WarnAboutLoad(const std::string& path, const TLoadResult& result)
+{
+    if (!result.interruptedCopy.empty())
+        WarnCp1252(InterruptedSaveMessage(path, result.interruptedCopy));
+    if (!result.complete) {
+        WarnCp1252("Die Datei " + Quoted(path) + " ist besch\xE4" "digt und konnte ab Byte " +
+                   std::to_string(result.damagedOffset) + " nicht gelesen werden.");
+    }
+    if (!result.cutTexts.empty())
+        WarnCp1252(CutTextsMessage(path, result.cutTexts));
 }
 
 int StatusAfterReading(const TLoadResult& result)
@@ -104,8 +112,43 @@ bool WriteOutput(const std::string& path, std::string_view bytes)
             Fail("Die Standardausgabe kann nicht geschrieben werden.");
         return bool(std::cout);
     }
-    const TWriteResult result = WriteFileCrashSafe(path, bytes);
-    if (!result.Ok())
-        FailCp1252(WriteFailureMessage(path, result));
-    return result.Ok();
+    TAtomicFile output(path);
+    return OpenOutput(output, path) && WriteOpenedOutput(output, path, bytes);
+}
+
+bool OpenOutput(TAtomicFile& output, const std::string& path)
+{
+    if (output.Open())
+        return true;
+    FailCp1252(WriteFailureMessage(path, output.Result()));
+    return false;
+}
+
+bool IsOpenedOutput(const TAtomicFile& output, const std::string& input)
+{
+    TFileInfo info;
+    return output.TargetExists() && GetInfo(input, info) == 0 && info.kind == TFileKind::Regular &&
+           info.SameFileAs(output.Original());
+}
+
+bool WriteOpenedOutput(TAtomicFile& output, const std::string& path, std::string_view bytes)
+{
+    if (output.Write(bytes) && output.Commit(false))
+        return true;
+    FailCp1252(WriteFailureMessage(path, output.Result()));
+    return false;
+}
+
+bool WriteDefinitions(TRouterList& list, TAtomicFile& output, const std::string& path, bool keepOriginal)
+{
+    try {
+        if (WriteRouterList(list, output, keepOriginal))
+            return true;
+    } catch (const TTextTooLong& tooLong) {
+        FailCp1252(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
+                   " ist unver\xE4ndert geblieben.");
+        return false;
+    }
+    FailCp1252(WriteFailureMessage(path, output.Result()));
+    return false;
 }

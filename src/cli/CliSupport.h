@@ -29,8 +29,11 @@ TRouterList& ListForTheRun(TRouterList::TOrder order = TRouterList::TOrder::Sort
 
 // Reads a definitions file without ever creating or changing it. Prints the
 // error and returns nothing when the file cannot be read; warns on standard
-// error when it is damaged or texts had to be cut (TLoadResult::Faithful).
+// error when it is damaged, texts had to be cut or a save of it was
+// interrupted (TLoadResult::Faithful).
 std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList& list);
+// The warnings of ReadDefinitions for what was read from path.
+void WarnAboutLoad(const std::string& path, const TLoadResult& result);
 
 // Reads a saved status page whole. Prints the German error and returns
 // nothing when it cannot be opened or read.
@@ -42,3 +45,15 @@ int StatusAfterReading(const TLoadResult& result);
 // Writes bytes to standard output (path empty), or crash-safely to a file.
 // Prints the reason and returns false on failure.
 bool WriteOutput(const std::string& path, std::string_view bytes);
+
+// Opens the file that a command replaces (TAtomicFile::Open) before the
+// command reads its input, so that its lock is held from reading to
+// writing. Prints the reason and returns false on failure.
+bool OpenOutput(TAtomicFile& output, const std::string& path);
+// Whether the input names the file that the output was opened as.
+bool IsOpenedOutput(const TAtomicFile& output, const std::string& input);
+// Writes bytes or the list into the opened output and commits it. Prints
+// the reason and returns false on failure.
+bool WriteOpenedOutput(TAtomicFile& output, const std::string& path, std::string_view bytes);
+bool WriteDefinitions(TRouterList& list, TAtomicFile& output, const std::string& path,
+                      bool keepOriginal = false);

@@ -15,8 +15,14 @@ int RunConvertCommand(const TArguments& arguments)
         return *status;
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Positional().at(1);
+    const std::string sameFile = "IN und OUT sind dieselbe Datei; die Eingabe wird nie verändert.";
     if (SameFile(in, out))
-        return Fail("IN und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
+        return Fail(sameFile);
+    TAtomicFile output(out);
+    if (!OpenOutput(output, out))
+        return kExitFailure;
+    if (IsOpenedOutput(output, in))
+        return Fail(sameFile);
     TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)
@@ -26,5 +32,5 @@ int RunConvertCommand(const TArguments& arguments)
              "--force wird geschrieben, was gelesen werden konnte.");
         return kExitDamagedInput;
     }
-    return SaveRouterList(list, out) ? StatusAfterReading(*result) : kExitFailure;
+    return WriteDefinitions(list, output, out) ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -126,16 +126,29 @@ int RunMergeCommand(const TArguments& arguments)
         chosen.push_back(&source.Entry(index));
     }
 
-    TRouterList target;
-    bool keepOriginal = false;
-    TFileInfo existing;
-    if (GetInfo(targetPath, existing) != 0 || existing.kind != TFileKind::Missing) {
-        const std::optional<TLoadResult> loaded = ReadDefinitions(targetPath, target);
-        if (!loaded)
-            return 1;
-        keepOriginal = !loaded->Faithful(); // as the editor keeps a damaged Routers.dat
-        status = std::max(status, StatusAfterReading(*loaded));
+    if (SameFile(targetPath, sourcePath))
+        return Fail("TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.");
+    // Locked from reading the target to writing it, so that no other
+    // program's change made meanwhile is lost.
+    TAtomicFile output(targetPath);
+    if (!OpenOutput(output, targetPath))
+        return kExitFailure;
+    if (IsOpenedOutput(output, sourcePath))
+        return Fail("TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.");
+    const std::string interrupted = output.InterruptedSave();
+    if (!interrupted.empty()) {
+        FailCp1252(InterruptedSaveMessage(targetPath, interrupted) + " Es wurde nichts geschrieben.");
+        return kExitDamagedInput;
     }
+    std::string bytes;
+    if (const int error = output.ReadCurrent(bytes, MaxDefinitionsFileSize()))
+        return FailCp1252(CannotRead(targetPath, error));
+    TRouterList target;
+    const TLoadResult loaded = LoadRouterBytes(std::move(bytes), target);
+    WarnAboutLoad(targetPath, loaded);
+    // As the editor keeps a damaged Routers.dat.
+    const bool keepOriginal = output.TargetExists() && !loaded.Faithful();
+    status = std::max(status, StatusAfterReading(loaded));
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
         Note("\"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) + "\" ausgelassen: " +
@@ -143,10 +156,9 @@ int RunMergeCommand(const TArguments& arguments)
     }
     if (result.merged.empty())
         return status;
-    std::string backup;
-    if (!SaveRouterList(target, targetPath, keepOriginal, &backup))
-        return 1;
-    if (!backup.empty())
-        Note("Das beschädigte Original wurde als " + backup + " aufbewahrt.");
+    if (!WriteDefinitions(target, output, targetPath, keepOriginal))
+        return kExitFailure;
+    if (!output.BackupPath().empty())
+        Note("Das beschädigte Original wurde als " + output.BackupPath() + " aufbewahrt.");
     return status;
 }

@@ -3,6 +3,8 @@
 #include "Commands.h"
 #include "NameExport.h"
 
+#include <memory>
+
 int RunNamesCommand(const TArguments& arguments)
 {
     TCommandLine line("routersdat names",
@@ -14,11 +16,22 @@ int RunNamesCommand(const TArguments& arguments)
         return *status;
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Value("output");
+    const std::string sameFile = "FILE und OUT sind dieselbe Datei; die Eingabe wird nie verändert.";
     if (!out.empty() && SameFile(in, out))
-        return Fail("FILE und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
+        return Fail(sameFile);
+    std::unique_ptr<TAtomicFile> output;
+    if (!out.empty()) {
+        output = std::make_unique<TAtomicFile>(out);
+        if (!OpenOutput(*output, out))
+            return kExitFailure;
+        if (IsOpenedOutput(*output, in))
+            return Fail(sameFile);
+    }
     TRouterList& list = ListForTheRun();
     const auto result = ReadDefinitions(in, list);
     if (!result)
         return kExitFailure;
-    return WriteOutput(out, RouterNamesText(list)) ? StatusAfterReading(*result) : kExitFailure;
+    const std::string names = RouterNamesText(list);
+    const bool written = output ? WriteOpenedOutput(*output, out, names) : WriteOutput({}, names);
+    return written ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -19,8 +19,14 @@ int RunPackCommand(const TArguments& arguments)
         return *status;
     const std::string& in = line.Positional().at(0);
     const std::string& out = line.Positional().at(1);
+    const std::string sameFile = "JSON und OUT sind dieselbe Datei; die Eingabe wird nie verändert.";
     if (SameFile(in, out))
-        return Fail("JSON und OUT sind dieselbe Datei; die Eingabe wird nie verändert.");
+        return Fail(sameFile);
+    TAtomicFile output(out);
+    if (!OpenOutput(output, out))
+        return 1;
+    if (IsOpenedOutput(output, in))
+        return Fail(sameFile);
     std::string json;
     try {
         // The records take about as much memory as the JSON text.
@@ -35,5 +41,5 @@ int RunPackCommand(const TArguments& arguments)
     } catch (const TPackError& error) {
         return FailCp1252(error.what());
     }
-    return SaveRouterList(list, out) ? 0 : 1;
+    return WriteDefinitions(list, output, out) ? 0 : 1;
 }

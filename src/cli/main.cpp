@@ -48,8 +48,11 @@ const char kUsage[] =
 int RunTool(const std::vector<std::string>& arguments)
 {
     // A console program: messages of the core go to standard error, on
-    // Windows too, where the default is a message box.
-    SetMessageBoxFunction(ConsoleMessageBox);
+    // Windows too, where the default is a message box, and like the tool's
+    // own.
+    SetMessageBoxFunction([](const std::string& text, const std::string&, unsigned style) {
+        return ConsoleMessageBox(text, "routersdat", style);
+    });
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},
         {"convert", RunConvertCommand},

@@ -14,6 +14,17 @@ std::string Sentence(std::string text)
     return text;
 }
 
+// "... angelegt werden", naming the folders in which a backup copy was
+// tried.
+std::string NotCreatedIn(const std::vector<std::string>& folders)
+{
+    if (folders.empty())
+        return "nicht angelegt werden";
+    if (folders.size() == 1)
+        return "in " + Quoted(folders[0]) + " nicht angelegt werden";
+    return "weder in " + Quoted(folders[0]) + " noch in " + Quoted(folders[1]) + " angelegt werden";
+}
+
 } // namespace
 
 std::string MessageText(std::string_view utf8)
@@ -36,7 +47,7 @@ std::string MessageText(std::string_view utf8)
 
 std::string Reason(int error)
 {
-    return MessageText(SystemErrorText(error));
+    return Sentence(MessageText(SystemErrorText(error)));
 }
 
 std::string Quoted(const std::string& path)
@@ -87,13 +98,18 @@ std::string WriteFailureReason(const TWriteResult& result)
         return "Sie ist eine symbolische Verkn\xFCpfung auf eine Datei, die es nicht gibt.";
     if (result.failedStep == TWriteStep::Lock && result.error == EWOULDBLOCK)
         return "Ein anderes Programm speichert sie gerade.";
+    if (result.error == kErrorNameChanged)
+        return "Ihr Name bezeichnet inzwischen eine andere Datei; in die wurde nichts geschrieben.";
+    if (result.failedStep == TWriteStep::Rename && result.error == EEXIST &&
+        result.targetKind == TFileKind::Missing)
+        return "Ein anderes Programm hat sie inzwischen angelegt.";
     return Reason(result.error);
 }
 
 std::string WriteFailureMessage(const std::string& path, const TWriteResult& result)
 {
     const std::string name = Quoted(path);
-    const std::string reason = Sentence(WriteFailureReason(result));
+    const std::string reason = WriteFailureReason(result);
     const std::string previous =
         result.targetChanged
             ? " Die bisherige Datei wurde als " + Quoted(result.backupPath) + " gesichert."
@@ -112,7 +128,8 @@ std::string WriteFailureMessage(const std::string& path, const TWriteResult& res
         return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + previous;
     case TWriteStep::Backup:
     case TWriteStep::BackupLink:
-        return "Die Sicherungskopie der Datei " + name + " kann nicht angelegt werden: " + reason + previous;
+        return "Die Sicherungskopie der Datei " + name + " kann " + NotCreatedIn(result.backupFolders) + ": " +
+               reason + previous;
     case TWriteStep::Rename:
         return "Die Datei " + name + " kann nicht ersetzt werden: " + reason + previous;
     }

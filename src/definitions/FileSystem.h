@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+// The error of the calls below when a name no longer names the file that
+// was opened through it: renamed, or replaced by another file meanwhile.
+constexpr int kErrorNameChanged = 1 << 30;
+
 enum class TFileKind { Missing, Regular, Directory, Fifo, Device, Socket, Other };
 
 struct TFileInfo {
@@ -75,16 +79,22 @@ int ReadAt(const TFileHandle& file, std::uint64_t offset, char* buffer, std::siz
 // ------------------------------------------------------------- writing
 
 // Opens an existing file for writing without emptying it, and for reading
-// where that is allowed. Refused like the system refuses it, and also when
-// the file has no write permission for anyone (which the superuser would
-// otherwise ignore). On Windows the file is this handle's alone while it is
-// open: the open fails while another program has the file open, and nobody
-// else opens it meanwhile.
+// where that is allowed. The system follows a symbolic link at the path and
+// applies its own rules to it (a link of another user in a shared folder
+// such as /tmp may be refused). Refused like the system refuses it, and also
+// when the file has no write permission for anyone (which the superuser
+// would otherwise ignore). On Windows the file is this handle's alone while
+// it is open: the open fails while another program has the file open, and
+// nobody else opens, renames or deletes it meanwhile.
 int OpenForWriting(const std::string& path, TFileHandle& file);
-// An advisory lock for the whole file that dies with the process;
-// EWOULDBLOCK when another process holds it.
+// Advisory locks for the whole file that die with the process; EWOULDBLOCK
+// when another process holds a lock that stands in the way. Windows needs no
+// shared lock (a save there has the file for itself alone), so it takes none.
 int TryLockExclusive(const TFileHandle& file);
+int TryLockShared(const TFileHandle& file);
 int WriteAll(const TFileHandle& file, std::string_view bytes);
+// Writes all bytes at offset; where the position goes is left open.
+int WriteAt(const TFileHandle& file, std::uint64_t offset, std::string_view bytes);
 // Flushes the file's data to the disk.
 int SyncFile(const TFileHandle& file);
 int TruncateFile(const TFileHandle& file, std::uint64_t size);
@@ -100,24 +110,48 @@ int KeepOwnerAndMode(const TFileHandle& file, const TFileHandle& original, const
 // editor out of its own file at the next start). Only where this process
 // owns it.
 void LetOwnerRead(const TFileHandle& file, const TFileInfo& info);
+// Whether the open file belongs to the user this process runs as and nobody
+// else may write it: only then are its bytes trusted to go back over a file.
+bool IsOwnPrivateFile(const TFileHandle& file, const TFileInfo& info);
 
 // Lets go of a file that OpenForWriting holds for itself alone (Windows),
 // before the file is replaced or opened anew, which the system would refuse
 // while it is held. Elsewhere the file only carries an advisory lock and
 // stays open.
 void ReleaseExclusiveOpen(TFileHandle& file);
-// Renames from over to, replacing it in one step.
-int RenameReplacing(const std::string& from, const std::string& to);
-// Makes a rename in the folder durable; failures change nothing and are
-// ignored.
-void SyncDirectoryOf(const std::string& path);
-int RemoveFile(const std::string& path);
-int HardLink(const std::string& existing, const std::string& newPath);
 
-bool IsSymbolicLink(const std::string& path);
-// The path with every symbolic link resolved; an error when a link points
-// nowhere.
-int ResolveLinks(const std::string& path, std::string& resolved);
+// ------------------------------------------------------- folders held open
+
+// A folder held open: the files in it are named relative to the folder
+// itself, so that renaming or replacing a folder on its path meanwhile
+// changes nothing. On Windows, which has no such calls, the path is used.
+struct TFolder {
+    TFileHandle handle;
+    std::string path; // for messages, and on Windows the folder itself
+};
+
+int OpenFolder(const std::string& path, TFolder& folder);
+// The path of the open file as the system knows it, links resolved.
+int FinalPathOf(const TFileHandle& file, const std::string& path, std::string& finalPath);
+// The folder and the name under which the open file stands, as the system
+// knows it (links resolved), checked by device and inode:
+// kErrorNameChanged when no such name names this file any more. `path` is where it was opened.
+int LocateFile(const TFileHandle& file, const std::string& path, TFolder& folder, std::string& name);
+// What stands at the name in the folder; a symbolic link is not followed. A
+// missing file is no error: kind Missing.
+int GetInfoAt(const TFolder& folder, const std::string& name, TFileInfo& info);
+// Creates a file that must not exist yet, for reading and writing: with the
+// usual permissions for new files, or (privateFile) for this user alone.
+int CreateNewFileAt(const TFolder& folder, const std::string& name, bool privateFile, TFileHandle& file);
+// Opens a file for reading without following a symbolic link.
+int OpenForReadingAt(const TFolder& folder, const std::string& name, TFileHandle& file);
+// Renames within the folder; without `replace`, EEXIST when `to` exists.
+int RenameAt(const TFolder& folder, const std::string& from, const std::string& to, bool replace);
+int LinkAt(const TFolder& folder, const std::string& existing, const std::string& newName);
+int RemoveAt(const TFolder& folder, const std::string& name);
+// Makes renames in the folder durable; failures change nothing and are
+// ignored.
+void SyncFolder(const TFolder& folder);
 
 // ------------------------------------------------------------ folders
 
@@ -127,7 +161,7 @@ std::string AbsolutePath(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
 std::string JoinPath(const std::string& directory, const std::string& name);
-std::vector<std::string> FileNamesIn(const std::string& directory);
+std::vector<std::string> FileNamesIn(const TFolder& folder);
 // The longest file name that the folder's file system takes, in bytes.
 std::size_t MaxFileNameLength(const std::string& directory);
 // Creates the folder and its parents where missing.

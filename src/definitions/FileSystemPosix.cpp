@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -145,19 +146,28 @@ int ReadAt(const TFileHandle& file, std::uint64_t offset, char* buffer, std::siz
 
 int OpenForWriting(const std::string& path, TFileHandle& file)
 {
-    struct stat st{};
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
-        return EACCES;
     constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     int fd = OpenNoInterrupt(path.c_str(), O_RDWR | flags);
     if (fd < 0 && errno == EACCES)
         fd = OpenNoInterrupt(path.c_str(), O_WRONLY | flags);
-    return Opened(fd, file);
+    if (const int error = Opened(fd, file))
+        return error;
+    struct stat st{};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
+        file.Close();
+        return EACCES;
+    }
+    return 0;
 }
 
 int TryLockExclusive(const TFileHandle& file)
 {
     return Result(::flock(Fd(file), LOCK_EX | LOCK_NB));
+}
+
+int TryLockShared(const TFileHandle& file)
+{
+    return Result(::flock(Fd(file), LOCK_SH | LOCK_NB));
 }
 
 int WriteAll(const TFileHandle& file, std::string_view bytes)
@@ -173,6 +183,23 @@ int WriteAll(const TFileHandle& file, std::string_view bytes)
         if (written == 0)
             return ENOSPC;
         bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int WriteAt(const TFileHandle& file, std::uint64_t offset, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(Fd(file), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
     }
     return 0;
 }
@@ -217,46 +244,103 @@ void LetOwnerRead(const TFileHandle& file, const TFileInfo& info)
         ::fchmod(Fd(file), info.mode | S_IRUSR);
 }
 
+bool IsOwnPrivateFile(const TFileHandle&, const TFileInfo& info)
+{
+    return info.owner == ::geteuid() && (info.mode & 022) == 0;
+}
+
 void ReleaseExclusiveOpen(TFileHandle&) {}
 
-int RenameReplacing(const std::string& from, const std::string& to)
+// ------------------------------------------------------- folders held open
+
+int OpenFolder(const std::string& path, TFolder& folder)
 {
-    return Result(::rename(from.c_str(), to.c_str()));
+    folder.path = path;
+    // A folder that may be searched but not read still takes new files.
+    int fd = OpenNoInterrupt(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = OpenNoInterrupt(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return Opened(fd, folder.handle);
 }
 
-void SyncDirectoryOf(const std::string& path)
+int FinalPathOf(const TFileHandle& file, const std::string& path, std::string& finalPath)
 {
-    const int dir = OpenNoInterrupt(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    // Where the system has the open file; a path resolved afresh only where
+    // /proc is missing.
+    std::string where(PATH_MAX, '\0');
+    const std::string link = "/proc/self/fd/" + std::to_string(Fd(file));
+    const ssize_t length = ::readlink(link.c_str(), where.data(), where.size());
+    if (length > 0 && static_cast<std::size_t>(length) < where.size() && where[0] == '/') {
+        where.resize(static_cast<std::size_t>(length));
+        finalPath = where;
+        return 0;
     }
-}
-
-int RemoveFile(const std::string& path)
-{
-    return Result(::unlink(path.c_str()));
-}
-
-int HardLink(const std::string& existing, const std::string& newPath)
-{
-    return Result(::link(existing.c_str(), newPath.c_str()));
-}
-
-bool IsSymbolicLink(const std::string& path)
-{
-    struct stat st{};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-int ResolveLinks(const std::string& path, std::string& resolved)
-{
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real)
         return errno;
-    resolved = real;
+    finalPath = real;
     std::free(real);
     return 0;
+}
+
+int GetInfoAt(const TFolder& folder, const std::string& name, TFileInfo& info)
+{
+    struct stat st{};
+    if (::fstatat(Fd(folder.handle), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        info = TFileInfo{};
+        return errno == ENOENT ? 0 : errno;
+    }
+    info = InfoFrom(st);
+    if (S_ISLNK(st.st_mode))
+        info.kind = TFileKind::Other;
+    return 0;
+}
+
+int CreateNewFileAt(const TFolder& folder, const std::string& name, bool privateFile, TFileHandle& file)
+{
+    // 0666 lets the kernel apply the umask.
+    const int fd = ::openat(Fd(folder.handle), name.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                            privateFile ? 0600 : 0666);
+    return Opened(fd, file);
+}
+
+int OpenForReadingAt(const TFolder& folder, const std::string& name, TFileHandle& file)
+{
+    const int fd = ::openat(Fd(folder.handle), name.c_str(),
+                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    return Opened(fd, file);
+}
+
+int RenameAt(const TFolder& folder, const std::string& from, const std::string& to, bool replace)
+{
+    const int dir = Fd(folder.handle);
+    if (replace)
+        return Result(::renameat(dir, from.c_str(), dir, to.c_str()));
+    if (::renameat2(dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without that rename: a second name, then the first goes.
+    if (::linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0)
+        return errno;
+    ::unlinkat(dir, from.c_str(), 0);
+    return 0;
+}
+
+int LinkAt(const TFolder& folder, const std::string& existing, const std::string& newName)
+{
+    return Result(::linkat(Fd(folder.handle), existing.c_str(), Fd(folder.handle), newName.c_str(), 0));
+}
+
+int RemoveAt(const TFolder& folder, const std::string& name)
+{
+    return Result(::unlinkat(Fd(folder.handle), name.c_str(), 0));
+}
+
+void SyncFolder(const TFolder& folder)
+{
+    ::fsync(Fd(folder.handle));
 }
 
 std::string AbsolutePath(const std::string& path)
@@ -287,12 +371,16 @@ std::string JoinPath(const std::string& directory, const std::string& name)
     return directory + "/" + name;
 }
 
-std::vector<std::string> FileNamesIn(const std::string& directory)
+std::vector<std::string> FileNamesIn(const TFolder& folder)
 {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(directory.c_str());
-    if (!dir)
+    const int fd = ::openat(Fd(folder.handle), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
         return names;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
             names.emplace_back(entry->d_name);

@@ -347,6 +347,12 @@ int TryLockExclusive(const TFileHandle& file)
                              MAXDWORD, MAXDWORD, &whole));
 }
 
+int TryLockShared(const TFileHandle&)
+{
+    // Byte-range locks of Windows would stop Tarvelo from reading the file.
+    return 0;
+}
+
 int WriteAll(const TFileHandle& file, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -358,6 +364,24 @@ int WriteAll(const TFileHandle& file, std::string_view bytes)
         if (written == 0)
             return ENOSPC;
         bytes.remove_prefix(written);
+    }
+    return 0;
+}
+
+int WriteAt(const TFileHandle& file, std::uint64_t offset, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD written = 0;
+        if (!WriteFile(Handle(file), bytes.data(), DWORD(std::min<std::size_t>(bytes.size(), 1u << 30)),
+                       &written, &at))
+            return LastError();
+        if (written == 0)
+            return ENOSPC;
+        bytes.remove_prefix(written);
+        offset += written;
     }
     return 0;
 }
@@ -409,13 +433,93 @@ void ReleaseExclusiveOpen(TFileHandle& file)
     file.Close();
 }
 
-int RenameReplacing(const std::string& from, const std::string& to)
+// Whether the file has the owner that this process gives the files it
+// creates (the Administrators group for an elevated one). Its access rules
+// come from its folder, which is this user's or the file's own.
+bool IsOwnPrivateFile(const TFileHandle& file, const TFileInfo&)
+{
+    TSecurity security;
+    if (ReadSecurity(Handle(file), OWNER_SECURITY_INFORMATION, security) != ERROR_SUCCESS)
+        return false;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenOwner, nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    const bool own = size > 0 && GetTokenInformation(token, TokenOwner, buffer.data(), size, &size) &&
+                     EqualSid(reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner, security.sid);
+    CloseHandle(token);
+    return own;
+}
+
+// ------------------------------------------------------- folders held open
+// Windows has no calls relative to an open folder: the folder's path names
+// the files. The target of a save is held without FILE_SHARE_DELETE until
+// just before it is replaced, so that nobody renames it meanwhile.
+
+int OpenFolder(const std::string& path, TFolder& folder)
+{
+    folder.path = path;
+    if (!IsDirectory(path))
+        return GetFileAttributesW(SystemPath(path).c_str()) == INVALID_FILE_ATTRIBUTES ? LastError()
+                                                                                       : ENOTDIR;
+    return 0;
+}
+
+int FinalPathOf(const TFileHandle& file, const std::string&, std::string& finalPath)
+{
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(Handle(file), final.data(), DWORD(final.size()), VOLUME_NAME_DOS);
+    if (length >= final.size()) {
+        final.resize(length);
+        length = GetFinalPathNameByHandleW(Handle(file), final.data(), DWORD(final.size()), VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= final.size())
+        return LastError();
+    final.resize(length);
+    finalPath = PathFromSystem(final);
+    return 0;
+}
+
+int GetInfoAt(const TFolder& folder, const std::string& name, TFileInfo& info)
+{
+    TFileHandle file;
+    const int error = Opened(OpenExisting(JoinPath(folder.path, name), FILE_READ_ATTRIBUTES, kShareAll,
+                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
+                             file);
+    if (error) {
+        info = TFileInfo{};
+        return error == ENOENT ? 0 : error;
+    }
+    if (const int error = GetInfo(file, info))
+        return error;
+    if (info.mode & FILE_ATTRIBUTE_REPARSE_POINT)
+        info.kind = TFileKind::Other;
+    return 0;
+}
+
+int CreateNewFileAt(const TFolder& folder, const std::string& name, bool, TFileHandle& file)
+{
+    // The folder's access rules pass on to the file.
+    return CreateNewFile(JoinPath(folder.path, name), file);
+}
+
+int OpenForReadingAt(const TFolder& folder, const std::string& name, TFileHandle& file)
+{
+    return Opened(OpenExisting(JoinPath(folder.path, name), GENERIC_READ, kShareAll,
+                               FILE_FLAG_OPEN_REPARSE_POINT),
+                  file);
+}
+
+int RenameAt(const TFolder& folder, const std::string& from, const std::string& to, bool replace)
 {
     // A virus scanner or an indexer may hold either file for a moment.
-    const std::wstring source = SystemPath(from), target = SystemPath(to);
+    const std::wstring source = SystemPath(JoinPath(folder.path, from));
+    const std::wstring target = SystemPath(JoinPath(folder.path, to));
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(source.c_str(), target.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(source.c_str(), target.c_str(), flags))
             return 0;
         const DWORD error = GetLastError();
         if (attempt == 20 || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
@@ -425,54 +529,20 @@ int RenameReplacing(const std::string& from, const std::string& to)
     }
 }
 
-void SyncDirectoryOf(const std::string&)
+int LinkAt(const TFolder& folder, const std::string& existing, const std::string& newName)
+{
+    return Result(CreateHardLinkW(SystemPath(JoinPath(folder.path, newName)).c_str(),
+                                  SystemPath(JoinPath(folder.path, existing)).c_str(), nullptr));
+}
+
+int RemoveAt(const TFolder& folder, const std::string& name)
+{
+    return Result(DeleteFileW(SystemPath(JoinPath(folder.path, name)).c_str()));
+}
+
+void SyncFolder(const TFolder&)
 {
     // MOVEFILE_WRITE_THROUGH has made the rename durable.
-}
-
-int RemoveFile(const std::string& path)
-{
-    return Result(DeleteFileW(SystemPath(path).c_str()));
-}
-
-int HardLink(const std::string& existing, const std::string& newPath)
-{
-    return Result(
-        CreateHardLinkW(SystemPath(newPath).c_str(), SystemPath(existing).c_str(), nullptr));
-}
-
-bool IsSymbolicLink(const std::string& path)
-{
-    if (path.find_first_of("*?") != std::string::npos)
-        return false;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(SystemPath(path).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-           IsReparseTagNameSurrogate(found.dwReserved0);
-}
-
-int ResolveLinks(const std::string& path, std::string& resolved)
-{
-    TFileHandle file;
-    if (const int error = Opened(
-            OpenExisting(path, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS), file))
-        return error;
-    std::wstring final(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(Handle(file), final.data(),
-                                                       DWORD(final.size()), VOLUME_NAME_DOS);
-        if (length == 0)
-            return LastError();
-        if (length < final.size()) {
-            final.resize(length);
-            resolved = PathFromSystem(final);
-            return 0;
-        }
-        final.resize(length);
-    }
 }
 
 // ------------------------------------------------------------ folders
@@ -515,11 +585,11 @@ std::string JoinPath(const std::string& directory, const std::string& name)
     return directory + "\\" + name;
 }
 
-std::vector<std::string> FileNamesIn(const std::string& directory)
+std::vector<std::string> FileNamesIn(const TFolder& folder)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(SystemPath(JoinPath(directory, "*")).c_str(), &found);
+    const HANDLE search = FindFirstFileW(SystemPath(JoinPath(folder.path, "*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {

@@ -3,6 +3,7 @@
 
 #include "AtomicFile.h"
 #include "FileMessages.h"
+#include "WMsgBox.h"
 
 #include <algorithm>
 
@@ -54,20 +55,111 @@ std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>
     return text;
 }
 
+std::string InterruptedSaveMessage(const std::string& path, const std::string& copy)
+{
+    return "Das Speichern der Datei " + Quoted(path) + " wurde unterbrochen, bevor es fertig war; die "
+           "Datei ist daher vermutlich unvollst\xE4ndig. Ihr vorheriger Inhalt liegt vollst\xE4ndig in " +
+           Quoted(copy) + ".";
+}
+
+namespace {
+
+// The entry of that name: the same bytes first, else ignoring case; -1.
+int FindFormerEntry(const TRouterList& list, const std::string& name)
+{
+    for (int i = 0; i < list.Count(); ++i) {
+        if (list.Name(i) == name)
+            return i;
+    }
+    return list.FindByName(name);
+}
+
+} // namespace
+
+void ApplyRouterChange(TRouterList& list, const TRouterChange& change)
+{
+    const int index = change.name.empty() ? -1 : FindFormerEntry(list, change.name);
+    if (!change.record) {
+        if (index >= 0)
+            list.Delete(index);
+    } else if (index < 0) {
+        list.Add(change.record->RouterVendor, std::make_unique<TRouterEntry>(*change.record));
+    } else {
+        list.Entry(index) = *change.record;
+        list.Rename(index, change.record->RouterVendor);
+    }
+}
+
 TLoadResult TRoutersFile::Load(TRouterList& list)
 {
     RemoveStaleTemporaryFiles(m_path);
     // Stays set when the load throws: the file is there but was not read.
     m_keepOriginalOnSave = true;
-    const TLoadResult result = LoadRouterList(m_path, list, TMissingFile::Create);
+    m_known.reset();
+    m_pending.clear();
+    TContentHash read;
+    const TLoadResult result = LoadRouterList(m_path, list, TMissingFile::Create, &read);
+    m_known = read;
     m_keepOriginalOnSave = !result.Faithful();
     return result;
 }
 
-bool TRoutersFile::Save(TRouterList& list)
+bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
 {
-    if (!SaveRouterList(list, m_path, m_keepOriginalOnSave, &m_lastBackupPath))
+    m_lastBackupPath.clear();
+    TAtomicFile file(m_path);
+    if (!file.Open()) {
+        ShowMsgBox(SaveFailureMessage(m_path, file.Result()), "", mkError, btnOK);
         return false;
+    }
+    const bool updated = BringUpToDate(file, list, replace);
+    if (!SaveRouterListTo(list, file, m_path, m_keepOriginalOnSave))
+        return false;
+    m_known = file.Written();
+    m_pending.clear();
     m_keepOriginalOnSave = false;
+    m_lastBackupPath = file.BackupPath();
+    if (updated) {
+        ShowMsgBox("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm ge\xE4ndert "
+                   "worden. Die Routerliste wurde auf ihren Stand gebracht und Ihre \xC4nderung darin "
+                   "gespeichert.",
+                   "", mkInformation, btnOK);
+    }
     return true;
+}
+
+// Reads the locked file anew when it no longer holds what was last read or
+// written, and makes the noted changes to what it holds. True when the list
+// was replaced.
+bool TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace)
+{
+    std::string bytes;
+    if (!file.TargetExists())
+        return false;
+    if (file.ReadCurrent(bytes, MaxDefinitionsFileSize()) != 0) {
+        // What it holds cannot be checked, so it is kept.
+        m_keepOriginalOnSave = true;
+        return false;
+    }
+    if (m_known && HashOf(bytes) == *m_known)
+        return false;
+    TRouterList current;
+    const TLoadResult result = LoadRouterBytes(std::move(bytes), current);
+    for (const TRouterChange& change : m_pending)
+        ApplyRouterChange(current, change);
+    const auto take = [&] { list = std::move(current); };
+    replace ? replace(take) : take();
+    m_keepOriginalOnSave = !result.Faithful();
+    return true;
+}
+
+std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)
+{
+    const TWriteResult result = ::RestoreInterruptedSave(m_path, copy);
+    if (result.Ok())
+        return {};
+    if (result.failedStep == TWriteStep::Target && result.error == kErrorNameChanged)
+        return "Die Kopie " + Quoted(copy) + " passt nicht mehr zur Datei " + Quoted(m_path) +
+               "; es wurde nichts zur\xFC" "ckgespielt.";
+    return WriteFailureMessage(m_path, result);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "AtomicFile.h"
 #include "RouterList.h"
 #include "UserFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -33,9 +35,13 @@ struct TLoadResult {
     // does not hold in full begins (0 for a file of 1 to 3 bytes).
     std::uint64_t damagedOffset = 0;
     std::vector<TCutText> cutTexts;
+    // The backup copy that an interrupted save of the file left (see
+    // FindInterruptedSave): the file presumably lacks a part of its bytes.
+    std::string interruptedCopy;
 
-    // The list holds what the file holds, byte for byte.
-    bool Faithful() const { return complete && cutTexts.empty(); }
+    // The list holds what the file holds, byte for byte, and the file was
+    // written in full.
+    bool Faithful() const { return complete && cutTexts.empty() && interruptedCopy.empty(); }
 };
 
 // Frees the list, then fills it with the records held in `bytes`: sorted
@@ -48,18 +54,22 @@ struct TLoadResult {
 // the file makes it allocate or loop beyond what `bytes` holds. A property
 // value too long for the file is cut (see TCutText). Selects the first item.
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list);
+// The same for bytes that the list then keeps.
+TLoadResult LoadRouterBytes(std::string bytes, TRouterList& list);
 
 enum class TMissingFile { Create, Fail };
 
 // Frees the list and reads the file at path into it, as ParseRouterFile
 // does. A missing file is created empty
 // (or, with TMissingFile::Fail, reported as "kann nicht geöffnet werden").
-// Throws TFileError when the file exists but cannot be read (it is then left
-// alone, never created anew or emptied), is no regular file, is larger than
+// Waits while another save writes the file in place (LockWhenFree), and
+// looks for the copy that an interrupted one left. Throws TFileError when
+// the file exists but cannot be read (it is then left alone, never created
+// anew or emptied), is no regular file, is larger than
 // MaxDefinitionsFileSize(), or is missing and cannot be created; the list is
-// then empty.
+// then empty. `read` receives the checksum of the bytes read.
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list,
-                           TMissingFile missing = TMissingFile::Create);
+                           TMissingFile missing = TMissingFile::Create, TContentHash* read = nullptr);
 
 // The largest definitions file that is read: records read in full take up
 // to about 18 times their size in the file.
@@ -96,13 +106,48 @@ std::string SerializeRouterList(TRouterList& list);
 // ".bak3", ... when that name is taken), whose name goes to *backupPath.
 bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOriginal = false,
                     std::string* backupPath = nullptr);
+// Writes the list into a file that is open (TAtomicFile::Open) and commits
+// it, without a message: false with file.Result() when writing failed.
+// Throws TTextTooLong, like SerializeRouterList, before anything is written.
+bool WriteRouterList(TRouterList& list, TAtomicFile& file, bool keepOriginal);
 
 // The German warning about texts that were cut while the file was read.
 std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>& cutTexts);
+// The German note that a save of the file was interrupted and where the
+// copy of its previous bytes lies.
+std::string InterruptedSaveMessage(const std::string& path, const std::string& copy);
+
+// One change of the editor's list, kept until the file holds it, so that it
+// can be made again to what the file holds when another program changed the
+// file meanwhile.
+struct TRouterChange {
+    // The entry's name before the change; empty for an entry added (a new
+    // one, or one taken over from another file).
+    std::string name;
+    // The record afterwards; none for an entry deleted.
+    std::optional<TRouterEntry> record;
+};
+
+// Makes the change to the list. The entry is found by its former name (the
+// same bytes first, else ignoring case); it takes the new record and name in
+// place, or is deleted. An entry added, or one whose former name the list no
+// longer holds, goes to its sorted place. A deleted entry that is no longer
+// there changes nothing.
+void ApplyRouterChange(TRouterList& list, const TRouterChange& change);
+
+// Runs a change that replaces the whole list, such as reading it anew; the
+// window wraps it so that its views hear of it.
+using TListReplacer = std::function<void(const std::function<void()>& replace)>;
 
 // The editor's own "Routers.dat". When it was not read faithfully (damaged,
 // unreadable, or with texts cut), its first successful save keeps the
 // original as a backup.
+//
+// The file is not locked while the user edits. Each save locks it, reads
+// what it holds and compares that with what was last read or written; when
+// another program changed it meanwhile, the list is read anew from the file
+// and every change noted since the last successful write is made to it
+// again (ApplyRouterChange) before it is written, and the user is told.
 class TRoutersFile {
 public:
     explicit TRoutersFile(std::string path) : m_path(std::move(path)) {}
@@ -111,16 +156,28 @@ public:
     // LoadRouterList with TMissingFile::Create; rethrows its TFileError.
     // Removes what killed saves left in the folder first.
     TLoadResult Load(TRouterList& list);
-    // SaveRouterList to Path(); keeps the original first when the load did
-    // not read it faithfully. Cleared by a successful save.
-    bool Save(TRouterList& list);
+    // Notes a change that the list holds and the file does not yet.
+    void Note(TRouterChange change) { m_pending.push_back(std::move(change)); }
+    // Writes the list to Path(), brought up to date first as described
+    // above (through `replace`, which may be empty); keeps the original first
+    // when the load did not read it faithfully. On failure the user is told
+    // (SaveRouterList) and the noted changes stay for the next save.
+    bool Save(TRouterList& list, const TListReplacer& replace = {});
+    // Puts the copy that an interrupted save left back over the file (see
+    // RestoreInterruptedSave); the file is then to be loaded again. Empty,
+    // or the German reason why it was not done.
+    std::string RestoreInterruptedSave(const std::string& copy);
 
     bool KeepsOriginalOnSave() const { return m_keepOriginalOnSave; }
     // Where the last Save kept the original, or empty.
     const std::string& LastBackupPath() const { return m_lastBackupPath; }
 
 private:
+    bool BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace);
+
     std::string m_path;
     bool m_keepOriginalOnSave = false;
     std::string m_lastBackupPath;
+    std::optional<TContentHash> m_known; // what the file held when last read or written
+    std::vector<TRouterChange> m_pending;
 };

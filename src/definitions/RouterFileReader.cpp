@@ -357,8 +357,13 @@ TLoadResult ParseRecords(std::unique_ptr<TStoredFile> file, TRouterList& list)
 
 TLoadResult ParseRouterFile(std::string_view bytes, TRouterList& list)
 {
+    return LoadRouterBytes(std::string(bytes), list);
+}
+
+TLoadResult LoadRouterBytes(std::string bytes, TRouterList& list)
+{
     auto file = std::make_unique<TStoredFile>();
-    file->bytes.assign(bytes);
+    file->bytes = std::move(bytes);
     return ParseRecords(std::move(file), list);
 }
 
@@ -368,7 +373,7 @@ std::uint64_t MaxDefinitionsFileSize()
     return std::min<std::uint64_t>(UsableMemory() / 20, UINT32_MAX);
 }
 
-TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing)
+TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing, TContentHash* read)
 {
     FreeRouterList(list);
     TFileInfo info;
@@ -380,9 +385,15 @@ TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingF
             throw TFileError(CannotCreate(path, error));
     }
     try {
-        auto file = std::make_unique<TStoredFile>();
-        file->bytes = ReadUserFile(path, MaxDefinitionsFileSize());
-        return ParseRecords(std::move(file), list);
+        const TFileHandle opened = OpenUserFile(path, MaxDefinitionsFileSize(), info);
+        // Never half of what a save in place is writing.
+        LockWhenFree(opened, false);
+        std::string bytes = ReadOpenUserFile(opened, info, path, MaxDefinitionsFileSize());
+        if (read)
+            *read = HashOf(bytes);
+        TLoadResult result = LoadRouterBytes(std::move(bytes), list);
+        result.interruptedCopy = FindInterruptedSave(opened, path);
+        return result;
     } catch (const std::bad_alloc&) {
         FreeRouterList(list);
         throw TFileError(CannotRead(path, ENOMEM));

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+class TAtomicFile;
+class TRouterList;
+struct TWriteResult;
+
 // The length of a text once the writer has removed the TABs before its
 // first NUL byte (the TABs that the file loses).
 std::size_t WrittenLength(std::string_view text);
@@ -15,3 +19,9 @@ std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength);
 std::string Shortened(std::string_view text);
 // The German name of a property's value in status query 2, 3 or 4.
 std::string PropertyValueLabel(std::string_view name, int query);
+
+// The editor's message for a save that failed.
+std::string SaveFailureMessage(const std::string& path, const TWriteResult& result);
+// WriteRouterList into the open file, telling the user of a failure as
+// SaveRouterList does.
+bool SaveRouterListTo(TRouterList& list, TAtomicFile& file, const std::string& path, bool keepOriginal);

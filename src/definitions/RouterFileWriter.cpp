@@ -221,6 +221,8 @@ private:
     std::vector<std::string*> m_htmlWithTabs;
 };
 
+} // namespace
+
 // The editor's own message when the file cannot be created or replaced at
 // all; every later step is told in detail.
 std::string SaveFailureMessage(const std::string& path, const TWriteResult& result)
@@ -234,8 +236,6 @@ std::string SaveFailureMessage(const std::string& path, const TWriteResult& resu
         return WriteFailureMessage(path, result);
     }
 }
-
-} // namespace
 
 TTextTooLong::TTextTooLong(int index, std::string name, std::string fieldName, std::size_t size)
     : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(name) +
@@ -272,6 +272,33 @@ std::string SerializeRouterList(TRouterList& list)
     return std::move(out.Bytes());
 }
 
+bool WriteRouterList(TRouterList& list, TAtomicFile& file, bool keepOriginal)
+{
+    TByteWriter out([&file](std::string_view bytes) { return file.Write(bytes); });
+    TRecordWriter records(out);
+    // Throwing here discards what was written and leaves the file as it was.
+    const bool written = records.WriteList(list);
+    // The file could be written: the records lose their TABs, as they do
+    // when the writer goes ahead.
+    records.RemoveHtmlTabs();
+    return written && file.Commit(keepOriginal);
+}
+
+bool SaveRouterListTo(TRouterList& list, TAtomicFile& file, const std::string& path, bool keepOriginal)
+{
+    try {
+        if (WriteRouterList(list, file, keepOriginal))
+            return true;
+    } catch (const TTextTooLong& tooLong) {
+        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
+                       " ist unver\xE4ndert geblieben.",
+                   "", mkError, btnOK);
+        return false;
+    }
+    ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+    return false;
+}
+
 bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOriginal,
                     std::string* backupPath)
 {
@@ -282,25 +309,8 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
         ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
         return false;
     }
-    TByteWriter out([&file](std::string_view bytes) { return file.Write(bytes); });
-    TRecordWriter records(out);
-    bool written = false;
-    try {
-        written = records.WriteList(list);
-    } catch (const TTextTooLong& tooLong) {
-        // Leaving here discards what was written and leaves the file as it was.
-        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
-                       " ist unver\xE4ndert geblieben.",
-                   "", mkError, btnOK);
+    if (!SaveRouterListTo(list, file, path, keepOriginal))
         return false;
-    }
-    // The file could be written: the records lose their TABs, as they do
-    // when the writer goes ahead.
-    records.RemoveHtmlTabs();
-    if (!written || !file.Commit(keepOriginal)) {
-        ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
-        return false;
-    }
     if (backupPath)
         *backupPath = file.BackupPath();
     return true;

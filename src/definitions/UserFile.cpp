@@ -54,6 +54,12 @@ std::string ReadUserFile(const std::string& path, std::uint64_t maxBytes, TFileN
 {
     TFileInfo info;
     const TFileHandle file = OpenUserFile(path, maxBytes, info, naming);
+    return ReadOpenUserFile(file, info, path, maxBytes, naming);
+}
+
+std::string ReadOpenUserFile(const TFileHandle& file, const TFileInfo& info, const std::string& path,
+                             std::uint64_t maxBytes, TFileNaming naming)
+{
     const auto size = static_cast<std::size_t>(info.size);
     std::string bytes;
     bytes.reserve(size);

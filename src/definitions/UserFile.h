@@ -31,9 +31,13 @@ TFileHandle OpenUserFile(const std::string& path, std::uint64_t maxBytes, TFileI
                          TFileNaming naming = TFileNaming::Quoted);
 
 // The whole regular file at path, at most maxBytes of it (OpenUserFile,
-// then read to the end). Throws TFileError.
+// then ReadOpenUserFile). Throws TFileError.
 std::string ReadUserFile(const std::string& path, std::uint64_t maxBytes,
                          TFileNaming naming = TFileNaming::Quoted);
+// Reads a file that OpenUserFile opened to its end, at most maxBytes.
+// Throws TFileError.
+std::string ReadOpenUserFile(const TFileHandle& file, const TFileInfo& info, const std::string& path,
+                             std::uint64_t maxBytes, TFileNaming naming = TFileNaming::Quoted);
 
 // Datei "<path>" kann nicht gelesen werden. <reason>
 std::string CannotRead(const std::string& path, int error, TFileNaming naming = TFileNaming::Quoted);

@@ -542,8 +542,11 @@ void TMainEditor::showEvent(QShowEvent* event)
 void TMainEditor::FormShow()
 {
     RoutersCBChange();
-    if (!m_loadResult.complete) {
-        // Once the window is on screen, so that the warning has an owner.
+    // Once the window is on screen, so that the message has an owner.
+    if (!m_loadResult.interruptedCopy.empty()) {
+        QMetaObject::invokeMethod(this, Guarded([this] { OfferInterruptedCopy(); }),
+                                  Qt::QueuedConnection);
+    } else if (!m_loadResult.complete) {
         QMetaObject::invokeMethod(this, Guarded([this] { WarnIfFileDamaged(); }),
                                   Qt::QueuedConnection);
     }
@@ -572,11 +575,33 @@ void TMainEditor::WarnIfFileDamaged()
     ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
 }
 
-// Writes the whole list. The first save after a load that did not read the
-// file completely keeps the original, under a name the user must learn.
+// A save that was killed half way left the file incomplete, and a copy of
+// its previous bytes.
+void TMainEditor::OfferInterruptedCopy()
+{
+    const std::string& copy = m_loadResult.interruptedCopy;
+    if (ShowMsgBox(InterruptedSaveMessage(m_file.Path(), copy) +
+                       "\n\nSoll die Datei aus dieser Kopie wiederhergestellt werden? Sonst bleibt die "
+                       "Kopie bis zum n\xE4" "chsten Speichern erhalten.",
+                   {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
+        return;
+    const std::string refused = m_file.RestoreInterruptedSave(copy);
+    if (!refused.empty())
+        throw TFileError(refused);
+    m_routerNames->Replace([this] { m_loadResult = m_file.Load(m_routers); });
+    RoutersCB->setCurrentIndex(m_routers.Selected());
+    RoutersCBChange();
+}
+
+// Writes the whole list, brought up to date first when another program
+// changed the file. The first save after a load that did not read the file
+// completely keeps the original, under a name the user must learn.
 void TMainEditor::WriteRouters()
 {
-    if (!m_file.Save(m_routers) || m_file.LastBackupPath().empty())
+    const bool saved = m_file.Save(m_routers, [this](const std::function<void()>& replace) {
+        m_routerNames->Replace(replace);
+    });
+    if (!saved || m_file.LastBackupPath().empty())
         return;
     const QString text = QStringLiteral("Die Datei \"%1\" konnte beim Start nicht vollständig "
                                         "gelesen werden. Ihr Original wurde vor dem Speichern als "
@@ -797,12 +822,15 @@ void TMainEditor::SaveBtnClick()
     if (!EditedRecordFits())
         return;
     int recordIndex = m_routers.Selected();
+    std::string formerName; // none for a new entry
     if (m_newRouter) {
         auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
         entry->RouterVendor = ToCp1252(RouterVendorEdit->text());
         const std::string name = entry->RouterVendor;
         recordIndex = AddRouter(std::move(entry));
         SelectRouter(m_routers.FindByName(name));
+    } else {
+        formerName = m_routers.Name(recordIndex);
     }
     TRouterEntry& record = m_routers.Entry(recordIndex);
     CopyControlsInto(record);
@@ -812,9 +840,11 @@ void TMainEditor::SaveBtnClick()
     // The record's own item takes the new name in place; the list is sorted
     // again only at the next start.
     m_routerNames->Rename(recordIndex, record.RouterVendor);
-    WriteRouters();
+    const std::string name = record.RouterVendor;
+    m_file.Note({std::move(formerName), record});
+    WriteRouters(); // may read the list anew
     RoutersCB->setEnabled(true);
-    SelectRouter(m_routers.FindByName(record.RouterVendor));
+    SelectRouter(m_routers.FindByName(name));
     RoutersCBChange();
     SetEditMode(false);
     SetTestPageEnabled(true);
@@ -835,6 +865,7 @@ void TMainEditor::DeleteBtnClick()
                                  + ToCp1252(QStringLiteral("\" wirklich löschen?"));
     if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
+    m_file.Note({m_routers.Name(index), std::nullopt});
     m_routerNames->Delete(index);
     WriteRouters();
     if (m_routers.Empty())

@@ -130,6 +130,7 @@ private:
     void LoadRouters();
     void WarnIfFileDamaged();
     void WarnAboutCutTexts();
+    void OfferInterruptedCopy();
     void WriteRouters();
 
     void ShowRecord(const TRouterEntry& record);

@@ -50,6 +50,7 @@ void TMainEditor::Button1Click()
         return;
     const TRouterEntry& source = dialog.SelectedRouter();
     m_routerNames->AddWith(source.RouterVendor, [&] { return AddRouterCopy(m_routers, source); });
+    m_file.Note({{}, source});
     SelectRouter(m_routers.Selected());
     RoutersCBChange();
     EditBtn->click();

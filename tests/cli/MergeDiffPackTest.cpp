@@ -151,7 +151,10 @@ TEST_F(MergeDiffPackTest, MergeRefusesWithoutWriting)
         {"merge", Path("target.dat"), Path("source.dat"), "--all", "--saved-at", "2004-02-30"},
         {"merge", Path("target.dat"), Path("source.dat"), "--all", "--saved-at", "gestern"},
         {"merge", Path("target.dat"), Path("fehlt.dat"), "--all"},
+        {"merge", Path("target.dat"), Path("target.dat"), "--all"},
+        {"merge", Path("target.dat"), Path("link.dat"), "--all"},
     };
+    QFile::link(Path("target.dat"), Path("link.dat"));
     for (const QStringList& arguments : refused) {
         const TRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();

@@ -9,6 +9,7 @@
 #include "Utf16.h"
 
 #include <cerrno>
+#include <fstream>
 #include <functional>
 
 #ifndef _WIN32
@@ -17,6 +18,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -33,7 +36,11 @@ const std::string kNew = "the new bytes";
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetWriteFaultForTesting(TWriteStep::None, 0); }
+    void TearDown() override
+    {
+        SetWriteFaultForTesting(TWriteStep::None, 0);
+        SetWritePauseForTesting({});
+    }
 
     TempDir dir;
     const std::string path = dir / "Routers.dat";
@@ -232,16 +239,37 @@ struct stat StatOf(const std::string& path) {
     return st;
 }
 
-// Runs `action` in a child process and returns its exit status, or -1 when
-// it died of a signal.
-int InChild(const std::function<int()>& action)
+pid_t StartChild(const std::function<int()>& action)
 {
     const pid_t child = ::fork();
     if (child == 0)
         ::_exit(action());
+    return child;
+}
+
+// The exit status of the child, or -1 when it died of a signal.
+int WaitForChild(pid_t child)
+{
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs `action` in a child process and returns its exit status.
+int InChild(const std::function<int()>& action)
+{
+    return WaitForChild(StartChild(action));
+}
+
+// The names in the folder that begin with the prefix.
+std::vector<std::string> NamesStartingWith(const TempDir& dir, const std::string& prefix)
+{
+    std::vector<std::string> names;
+    for (const std::string& name : dir.Entries()) {
+        if (name.rfind(prefix, 0) == 0)
+            names.push_back(name);
+    }
+    return names;
 }
 
 // The unprivileged user that the tests run as where they run as root.
@@ -340,6 +368,22 @@ TEST_F(AtomicFileTest, ReadOnlyFolderIsWrittenInPlace)
     // bytes are safe.
     EXPECT_EQ(state.Entries(), std::vector<std::string>{"tarvelo-editor"});
     EXPECT_TRUE(std::filesystem::is_empty(state / "tarvelo-editor"));
+
+    // Where the state folder takes none either, the message names both.
+    TempDir closed;
+    ::chmod(closed.Path().c_str(), 0555);
+    ::chmod(dir.Path().c_str(), 0555);
+    const std::string expected = "weder in \"" + dir.Path() + "\" noch in \"" + (closed / "tarvelo-editor") + "\"";
+    EXPECT_EQ(WithoutRootRights([&] {
+        ::setenv("XDG_STATE_HOME", closed.Path().c_str(), 1);
+        const TWriteResult result = WriteFileCrashSafe(path, kOld);
+        return result.failedStep == TWriteStep::Backup &&
+                       WriteFailureMessage(path, result).find(expected) != std::string::npos
+                   ? 0
+                   : 1;
+    }), 0);
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(ReadBytes(path), kNew);
 }
 
 TEST_F(AtomicFileTest, OwnerGroupAndModeAreKept)
@@ -439,6 +483,164 @@ TEST_F(AtomicFileTest, FullDiskKeepsTheOldFileAndSaysWhy)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"});
+}
+
+
+TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheBytesBackOnlyIntoTheFileOpened)
+{
+    // Someone who may write the folder moves another file over the name
+    // before the old bytes go back; and the copy is changed meanwhile.
+    const std::string other = dir / "other-name.dat";
+    const std::string moved = dir / "moved.dat";
+    for (const bool copyChanged : {false, true}) {
+        SCOPED_TRACE(copyChanged);
+        WriteBytes(path, kOld);
+        std::filesystem::remove(FsPath(other));
+        std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+        HandOver({path});
+        WriteBytes(moved, "moved over the name");
+        std::string copy;
+        SetWritePauseForTesting([&](TWritePause moment) {
+            if (moment == TWritePause::BeforeWrite) {
+                // The copy is not handed to the file's owner while in use.
+                ASSERT_EQ(NamesStartingWith(dir, "Routers.dat.bak-").size(), 1u);
+                copy = dir / NamesStartingWith(dir, "Routers.dat.bak-")[0];
+                EXPECT_EQ(StatOf(copy).st_uid, ::geteuid());
+                EXPECT_EQ(StatOf(copy).st_mode & 07777, 0600u);
+            } else if (moment == TWritePause::BeforeRestore) {
+                std::filesystem::rename(FsPath(moved), FsPath(path));
+                if (copyChanged)
+                    WriteBytes(copy, "forged");
+            }
+        });
+        SetWriteFaultForTesting(TWriteStep::Write, ENOSPC);
+        const TWriteResult result = WriteFileCrashSafe(path, std::string(3 * kOld.size(), 'n'));
+        EXPECT_EQ(result.failedStep, TWriteStep::Write);
+        EXPECT_EQ(ReadBytes(path), "moved over the name");
+        EXPECT_EQ(ReadBytes(other) == kOld, !copyChanged);
+        EXPECT_EQ(result.targetChanged, copyChanged);
+        EXPECT_EQ(result.backupPath, copyChanged ? copy : "");
+        EXPECT_EQ(Exists(copy), copyChanged);
+        std::filesystem::remove(FsPath(copy));
+    }
+}
+
+TEST_F(AtomicFileTest, NameThatNamesAnotherFileByNowIsNeverWrittenThrough)
+{
+    const std::string other = dir / "other-name.dat";
+    const std::string moved = dir / "moved.dat";
+    // Moved over the name right before the rename, or before the first
+    // byte of a write in place: refused.
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace);
+        WriteBytes(path, kOld);
+        WriteBytes(moved, "moved over the name");
+        std::filesystem::remove(FsPath(other));
+        if (inPlace)
+            std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+        SetWritePauseForTesting([&](TWritePause moment) {
+            if (moment == (inPlace ? TWritePause::BeforeWrite : TWritePause::BeforeRename))
+                std::filesystem::rename(FsPath(moved), FsPath(path));
+        });
+        const TWriteResult result = WriteFileCrashSafe(path, kNew);
+        EXPECT_EQ(result.error, kErrorNameChanged);
+        EXPECT_EQ(ReadBytes(path), "moved over the name");
+        if (inPlace)
+            EXPECT_EQ(ReadBytes(other), kOld);
+        EXPECT_NE(WriteFailureMessage(path, result).find("bezeichnet inzwischen eine andere Datei"),
+                  std::string::npos);
+    }
+    // A link turned elsewhere once the file is open changes nothing: the
+    // file opened through it is saved.
+    const std::string link = dir / "link.dat";
+    WriteBytes(path, kOld);
+    WriteBytes(moved, "elsewhere");
+    std::filesystem::create_symlink(FsPath(path), FsPath(link));
+    SetWritePauseForTesting([&](TWritePause moment) {
+        if (moment == TWritePause::Locked) {
+            std::filesystem::remove(FsPath(link));
+            std::filesystem::create_symlink(FsPath(moved), FsPath(link));
+        }
+    });
+    EXPECT_TRUE(WriteFileCrashSafe(link, kNew).Ok());
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_EQ(ReadBytes(moved), "elsewhere");
+}
+
+TEST_F(AtomicFileTest, LinksOfOtherUsersInSharedFoldersFollowTheSystemsRules)
+{
+    std::ifstream rule("/proc/sys/fs/protected_symlinks");
+    int protectedLinks = 0;
+    if (::geteuid() != 0 || !(rule >> protectedLinks) || protectedLinks != 1)
+        GTEST_SKIP() << "needs root and fs.protected_symlinks=1";
+    // Another user's link in a sticky folder open to all, as in /tmp.
+    const std::string shared = dir / "shared";
+    ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    WriteBytes(path, kOld);
+    const std::string link = shared + "/out.dat";
+    const int status = WithoutRootRights([&] { return ::symlink(path.c_str(), link.c_str()) == 0 ? 0 : 1; });
+    if (status == kCannotDropRights)
+        GTEST_SKIP() << "cannot drop root's rights here";
+    ASSERT_EQ(status, 0);
+    const TWriteResult result = WriteFileCrashSafe(link, kNew);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_EQ(result.error, EACCES);
+    EXPECT_EQ(ReadBytes(path), kOld);
+}
+
+TEST_F(AtomicFileTest, FullDiskInPlaceKeepsTheOldBytes)
+{
+    // A file system of 16 pages, in a mount namespace of the child alone.
+    constexpr int kCannotMount = 78;
+    const int status = InChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", dir.Path().c_str(), "tmpfs", 0, "size=64k") != 0)
+            return kCannotMount;
+        const std::string other = dir / "other-name.dat";
+        int failures = 0;
+        // The copy fits, the longer new bytes do not; then not even the copy.
+        for (const std::size_t oldSize : {20000, 40000}) {
+            const std::string old(oldSize, 'o');
+            WriteBytes(path, old);
+            std::filesystem::remove(FsPath(other));
+            std::filesystem::create_hard_link(FsPath(path), FsPath(other));
+            const TWriteResult result = WriteFileCrashSafe(path, std::string(60000, 'n'));
+            const TWriteStep expected = oldSize == 20000 ? TWriteStep::Write : TWriteStep::Backup;
+            failures += result.failedStep != expected || result.error != ENOSPC || ReadBytes(path) != old ||
+                        dir.Entries() != std::vector<std::string>{"Routers.dat", "other-name.dat"};
+        }
+        return failures;
+    });
+    if (status == kCannotMount)
+        GTEST_SKIP() << "cannot mount a file system here";
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(AtomicFileTest, SavesWaitForEachOtherFromReadingToWriting)
+{
+    // Each save reads the file and writes it back with one letter more,
+    // taking its time between reading and writing.
+    WriteBytes(path, "");
+    const auto addLetter = [&](char letter) {
+        return StartChild([&, letter] {
+            SetWritePauseForTesting([](TWritePause moment) {
+                if (moment == TWritePause::BeforeWrite)
+                    ::usleep(300000);
+            });
+            TAtomicFile file(path);
+            std::string bytes;
+            if (!file.Open() || file.ReadCurrent(bytes, 100) != 0)
+                return 1;
+            return file.Write(bytes + letter) && file.Commit(false) ? 0 : 1;
+        });
+    };
+    const pid_t first = addLetter('a');
+    const pid_t second = addLetter('b');
+    EXPECT_EQ(WaitForChild(first), 0);
+    EXPECT_EQ(WaitForChild(second), 0);
+    const std::string letters = ReadBytes(path);
+    EXPECT_TRUE(letters == "ab" || letters == "ba") << letters;
 }
 
 #endif

@@ -5,6 +5,10 @@
 #include "FileMessages.h"
 #include "RouterTestUtil.h"
 
+#ifndef _WIN32
+#include "KilledSave.h"
+#endif
+
 #include <cerrno>
 #include <chrono>
 #include <random>
@@ -29,6 +33,7 @@ protected:
     {
         SetWriteFaultForTesting(TWriteStep::None, 0);
         SetLoadFaultForTesting(0);
+        SetLockWaitForTesting(10000);
     }
 
     // A small list with a TAB in an HTML field and in a property value.
@@ -345,6 +350,52 @@ TEST_F(RouterFileSave, ExeDirectoryEndsInASeparator)
     EXPECT_TRUE(std::filesystem::is_directory(FsPath(exeDir)));
 }
 
+TEST_F(RouterFileSave, EditorSaveKeepsWhatAnotherProgramWroteMeanwhile)
+{
+    TRouterList list;
+    for (const char* name : {"A", "B"})
+        list.Add(name, Entry(name));
+    ASSERT_TRUE(SaveRouterList(list, path));
+    TRoutersFile file(path);
+    file.Load(list);
+    // Another program adds C and changes A.
+    TRouterList theirs;
+    LoadRouterList(path, theirs);
+    theirs.Add("C", Entry("C"));
+    theirs.Entry(0).UserDef1 = "theirs";
+    ASSERT_TRUE(SaveRouterList(theirs, path));
+
+    // Meanwhile the editor renames A, deletes B and adds D.
+    TRouterEntry& a = list.Entry(0);
+    a.RouterVendor = "A2";
+    a.Comments = "mine";
+    list.Rename(0, "A2");
+    file.Note({"A", a});
+    file.Note({"B", std::nullopt});
+    list.Delete(1);
+    list.Add("D", Entry("D"));
+    file.Note({"", *Entry("D")});
+    int replaced = 0;
+    ASSERT_TRUE(file.Save(list, [&](const std::function<void()>& replace) {
+        ++replaced;
+        replace();
+    }));
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A2", "C", "D"}));
+    EXPECT_EQ(list.Entry(0).Comments, "mine");
+    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.texts[0].find("auf ihren Stand gebracht"), std::string::npos);
+
+    // Nobody else wrote since: saved as it is, nothing to tell.
+    file.Note({"C", std::nullopt});
+    list.Delete(1);
+    ASSERT_TRUE(file.Save(list, [&](const std::function<void()>&) { ++replaced; }));
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(ReadBytes(path), SerializeRouterList(list));
+}
+
 // ------------------------------------------------------------------------
 // What only POSIX systems have: modes and the umask, symbolic links, the
 // advisory lock of another editor, processes killed with a signal.
@@ -416,6 +467,7 @@ TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
     WriteBytes(path, kOldBytes);
     const int other = ::open(path.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    SetLockWaitForTesting(50);
     TRouterList list = SmallList();
     EXPECT_FALSE(SaveRouterList(list, path));
     EXPECT_EQ(messages.texts,
@@ -502,6 +554,60 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
     RecordProperty("killedWhileWritingTemporary", killedMidway);
     RecordProperty("roundsWithNewFile", sawNew);
     EXPECT_GT(sawNew, 0) << "the child never finished a save";
+}
+
+
+// A save in place killed half way leaves its copy, which the next load
+// names and which puts the previous bytes back.
+TEST_F(RouterFileSave, KilledSaveInPlaceIsFoundAndPutBack)
+{
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    const std::string before = ReadBytes(path);
+    const std::string other = dir / "other-name.dat";
+    std::filesystem::create_hard_link(path, other);
+    list.Add("Anfang", Entry("Anfang"));
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, SerializeRouterList(list)));
+    ASSERT_NE(ReadBytes(path), before);
+
+    const TLoadResult loaded = LoadRouterList(path, list);
+    ASSERT_FALSE(loaded.interruptedCopy.empty());
+    EXPECT_FALSE(loaded.Faithful());
+    EXPECT_EQ(ReadBytes(loaded.interruptedCopy), before);
+    EXPECT_TRUE(RestoreInterruptedSave(path, loaded.interruptedCopy).Ok());
+    EXPECT_EQ(ReadBytes(other), before);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+    EXPECT_TRUE(LoadRouterList(path, list).Faithful());
+}
+
+// However often saves are killed, one copy stands for the file; a copy
+// never finished is never offered and goes; a save that ends takes the
+// copy away.
+TEST_F(RouterFileSave, CopiesOfKilledSavesNeverPileUp)
+{
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    const std::string before = ReadBytes(path);
+    std::filesystem::create_hard_link(path, dir / "other-name.dat");
+    // Killed before it wrote a byte: the file is whole, nothing to offer.
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, ""));
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
+    const std::string newBytes = std::string(4000, 'x');
+    for (int kill = 0; kill < 3; ++kill)
+        ASSERT_TRUE(KillSaveInPlaceMidway(path, newBytes));
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    char unfinished[160];
+    std::snprintf(unfinished, sizeof unfinished, "Routers.dat.bak-%llx-%llx-ffff-0123456789abcdef",
+                  static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino));
+    WriteBytes(dir / unfinished, "cut off");
+    ::chmod((dir / unfinished).c_str(), 0600);
+    EXPECT_EQ(dir.Entries().size(), 4u);
+    const TLoadResult loaded = LoadRouterList(path, list);
+    EXPECT_EQ(ReadBytes(loaded.interruptedCopy), before);
+
+    ASSERT_TRUE(SaveRouterList(list, path));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
 }
 
 #endif

@@ -111,7 +111,7 @@ TEST_F(UserFileTest, OnlyRegularFilesAreRead)
               "Datei.");
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }), "Datei \"" + dir.Path() +
                                                                     "\" kann nicht ge\xF6"
-                                                                    "ffnet werden. Ist ein Verzeichnis");
+                                                                    "ffnet werden. Ist ein Verzeichnis.");
 }
 
 TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)

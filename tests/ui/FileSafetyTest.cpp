@@ -3,6 +3,7 @@
 // start and never block a save, and running out of memory is told in German.
 
 #include "ErrorHandler.h"
+#include "KilledSave.h"
 #include "MainUnit.h"
 #include "QtText.h"
 #include "RouterFile.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <memory>
 #include <new>
 
@@ -29,6 +31,8 @@ private slots:
     void tooLongTextChangesNothing_data();
     void tooLongTextChangesNothing();
     void cutTextsAreReportedAndNeverBlockASave();
+    void saveKeepsWhatAnotherProgramWrote();
+    void interruptedSaveIsOfferedBack();
     void outOfMemoryIsToldInGerman();
 
 private:
@@ -139,6 +143,52 @@ void FileSafetyTest::cutTextsAreReportedAndNeverBlockASave()
     LoadRouterList(m_path.toStdString(), saved, TMissingFile::Fail);
     QCOMPARE(saved.Count(), 1);
     QCOMPARE(saved.Entry(0).Status2Values.ValueAt(0).size(), std::size_t(65535));
+}
+
+void FileSafetyTest::saveKeepsWhatAnotherProgramWrote()
+{
+    TRouterList routers = SampleRouters();
+    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
+    Open();
+    // Another program adds a router while the window is open.
+    TRouterList theirs;
+    LoadRouterList(m_path.toStdString(), theirs);
+    theirs.Add("Fremd", std::make_unique<TRouterEntry>(SampleRouter("Fremd")));
+    QVERIFY(SaveRouterList(theirs, m_path.toStdString()));
+
+    m_window->NewBtnClick();
+    Child<QLineEdit>(*m_window, "RouterVendorEdit")->setText(QStringLiteral("Neu"));
+    m_window->SaveBtnClick();
+
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    QVERIFY2(m_boxes->Calls().front().text.find("auf ihren Stand gebracht") != std::string::npos,
+             m_boxes->Calls().front().text.c_str());
+    TRouterList saved;
+    LoadRouterList(m_path.toStdString(), saved, TMissingFile::Fail);
+    QCOMPARE(saved.Count(), routers.Count() + 2);
+    QVERIFY(saved.FindByName("Fremd") >= 0 && saved.FindByName("Neu") >= 0);
+    auto* routersCB = Child<QComboBox>(*m_window, "RoutersCB");
+    QCOMPARE(routersCB->count(), saved.Count());
+    QCOMPARE(routersCB->currentText(), QStringLiteral("Neu"));
+    QCOMPARE(m_window->Mode(), TMode::Browse);
+}
+
+void FileSafetyTest::interruptedSaveIsOfferedBack()
+{
+    TRouterList routers = SampleRouters();
+    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
+    const QByteArray before = ReadFileBytes(m_path);
+    std::filesystem::create_hard_link(m_path.toStdString(), m_path.toStdString() + ".link");
+    QVERIFY(KillSaveInPlaceMidway(m_path.toStdString(), std::string(5000, 'x')));
+
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    Open();
+    QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const TMsgBoxRecorder::TCall& question = m_boxes->Calls().front();
+    QCOMPARE(question.style, MsgBoxStyle(mkConfirmation, btnYesNo));
+    QVERIFY2(question.text.find("Routers.dat.bak-") != std::string::npos, question.text.c_str());
+    QCOMPARE(ReadFileBytes(m_path), before);
+    QCOMPARE(Child<QComboBox>(*m_window, "RoutersCB")->count(), routers.Count());
 }
 
 void FileSafetyTest::outOfMemoryIsToldInGerman()
