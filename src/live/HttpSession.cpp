@@ -355,7 +355,12 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) co
     case CURLE_COULDNT_CONNECT: {
         long error = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
-        if (error == ECONNREFUSED)
+#ifdef _WIN32
+        const long refused = 10061; // WSAECONNREFUSED
+#else
+        const long refused = ECONNREFUSED;
+#endif
+        if (error == refused)
             return Fail(exchange, TLiveFailure::Refused,
                         where + " lehnt die Verbindung ab: Dort antwortet kein Webserver. Stimmen Adresse und Port?");
         return Fail(exchange, TLiveFailure::Unreachable, where + " ist nicht erreichbar.");

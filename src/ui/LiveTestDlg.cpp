@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -100,9 +101,18 @@ void TLiveTestDlg::CreateControls()
     StateLabel->setObjectName(QStringLiteral("StateLabel"));
     StateLabel->setWordWrap(true);
     StateLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // In an area of its own: a new text is laid out there alone, not the
+    // whole dialog with its lists.
+    auto* stateArea = new QScrollArea(this);
+    stateArea->setWidget(StateLabel);
+    stateArea->setWidgetResizable(true);
+    stateArea->setFrameShape(QFrame::NoFrame);
+    stateArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    stateArea->setFixedHeight(2 * fontMetrics().lineSpacing() + 4);
+    stateArea->setFocusPolicy(Qt::NoFocus);
     buttons->addWidget(TestBtn);
     buttons->addWidget(CancelBtn);
-    buttons->addWidget(StateLabel, 1);
+    buttons->addWidget(stateArea, 1);
     layout->addLayout(buttons);
 
     LogView = new QTreeWidget(this);
@@ -114,6 +124,11 @@ void TLiveTestDlg::CreateControls()
     LogView->setAllColumnsShowFocus(true);
     LogView->header()->setStretchLastSection(false);
     LogView->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    const int widths[] = {60, 60, 0, 55, 75, 70, 110};
+    for (int column = 0; column < 7; ++column) {
+        if (widths[column])
+            LogView->setColumnWidth(column, widths[column]);
+    }
     ResultView = new QTreeWidget(this);
     ResultView->setObjectName(QStringLiteral("ResultView"));
     ResultView->setHeaderLabels({QStringLiteral("Abfrage"), QStringLiteral("Ergebnis")});
@@ -171,7 +186,7 @@ QWidget* TLiveTestDlg::CreateSettings()
         auto* label = new QLabel(caption, settings);
         label->setBuddy(field);
         grid->addWidget(label, row, 0);
-        grid->addWidget(field, row, 1, 1, span);
+        grid->addWidget(field, row, 1, 1, span, qobject_cast<QSpinBox*>(field) ? Qt::AlignLeft : Qt::Alignment());
     };
     const auto edit = [&](const char* name, const QString& text) {
         auto* field = new QLineEdit(text, settings);
@@ -234,7 +249,7 @@ QWidget* TLiveTestDlg::CreateSettings()
     auto* readLabel = new QLabel(QStringLiteral("Zeitlimit A&ntwort:"), settings);
     readLabel->setBuddy(ReadTimeoutEdit);
     grid->addWidget(readLabel, 5, 2);
-    grid->addWidget(ReadTimeoutEdit, 5, 3);
+    grid->addWidget(ReadTimeoutEdit, 5, 3, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return settings;
@@ -386,7 +401,8 @@ void TLiveTestDlg::AddResult(const TLiveQueryResult& result)
         item->setText(1, found.offline ? QStringLiteral("OFFLINE") : QStringLiteral("ONLINE"));
         addLine(QStringLiteral("IP-Adresse:"), Shown(found.ipAddress));
     } else {
-        item->setText(1, QStringLiteral("%1 Wert(e)").arg(found.values.Count()));
+        const int count = found.values.Count();
+        item->setText(1, count ? QStringLiteral("%1 Wert(e)").arg(count) : QStringLiteral("keine Werte"));
         for (int row = 0; row < found.values.Count(); ++row)
             addLine(ToQString(found.values.Name(row)) + QLatin1Char(':'), Shown(found.values.ValueAt(row)));
     }
@@ -399,6 +415,10 @@ void TLiveTestDlg::Finish(TLiveFailure failure, const std::string& message, bool
     SetRunning(false);
     if (m_closeWhenDone)
         return QDialog::reject();
+    if (ResultView->topLevelItemCount() > 0)
+        ResultView->setCurrentItem(ResultView->topLevelItem(0));
+    else if (LogView->topLevelItemCount() > 0)
+        LogView->setCurrentItem(LogView->topLevelItem(LogView->topLevelItemCount() - 1));
     if (succeeded)
         ShowState(QStringLiteral("Test beendet: %1 Anfrage(n), jede Abfrage lief.").arg(m_exchanges.size()), false);
     else
