@@ -14,7 +14,7 @@ User "admin", password PASSWORD below (Windows-1252 on the wire), with:
   /form/status.htm, /form/statusN.htm     need the cookie, else redirect to
                                           /form/login.htm
   /form/logout.cgi                        ends the session
-  /slow?s=N, /huge, /elsewhere, /bounce?to=URL, /loop, /echo
+  /slow?s=N, /huge, /elsewhere, /bounce?to=URL, /loop
 and a TLS listener (self-signed certificate made at start), a listener that
 speaks no HTTP, and a port where nothing listens. It ends by itself after an
 hour.
@@ -132,9 +132,6 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(302, b"", [("Location", query.get("to", "/"))])
         if path == "/loop":
             return self.send(302, b"", [("Location", "/loop")])
-        if path == "/echo":
-            text = "%s %s|%s|%s" % (self.command, self.path, body, self.headers.get("Cookie", ""))
-            return self.send(200, text.encode("latin-1"))
         return self.send(404, b"Nicht gefunden")
 
     def cookie(self):
