@@ -165,6 +165,9 @@ int RunProbeCommand(const TArguments& arguments)
     const int index = list.FindByName(*router);
     if (index < 0)
         return Fail(line.Positional().at(0) + " enth\xC3\xA4lt keinen Router namens \"" + Cp1252ToUtf8(*router) + "\".");
+    const auto address = ParseRouterAddress(line.Value("address"), list.Entry(index).HTTPPort);
+    if (const auto* reason = std::get_if<std::string>(&address))
+        return FailCp1252(*reason);
     TLiveTestOptions options;
     options.address = line.Value("address");
     options.credentials = {*user, *password};
@@ -189,8 +192,6 @@ int RunProbeCommand(const TArguments& arguments)
             ++sent;
             std::cout.flush();
         });
-    if (report.badAddress)
-        return FailCp1252(report.message);
     out.Raw(json ? "],\n \"results\": [" : "");
     WriteResults(out, report, json, line.IsSet("explain"));
     out.Raw(json ? "]}\n" : "");
