@@ -198,7 +198,7 @@ QWidget* TLiveTestDlg::CreateSettings()
     UserEdit = edit("UserEdit", g_lastUser);
     PasswordEdit = edit("PasswordEdit", {});
     PasswordEdit->setEchoMode(QLineEdit::Password);
-    addRow(0, QStringLiteral("&Adresse des Routers:"), AddressEdit);
+    addRow(0, QStringLiteral("A&dresse des Routers:"), AddressEdit);
     addRow(1, QStringLiteral("&Benutzername:"), UserEdit);
     addRow(2, QStringLiteral("&Passwort:"), PasswordEdit);
 
@@ -245,7 +245,7 @@ QWidget* TLiveTestDlg::CreateSettings()
     };
     ConnectTimeoutEdit = spin("ConnectTimeoutEdit", TLiveLimits().connectTimeoutMs / 1000, 60);
     ReadTimeoutEdit = spin("ReadTimeoutEdit", TLiveLimits().readTimeoutMs / 1000, 600);
-    addRow(5, QStringLiteral("Zeitlimit &Verbindung:"), ConnectTimeoutEdit, 1);
+    addRow(5, QStringLiteral("Zeitlimit Verbindun&g:"), ConnectTimeoutEdit, 1);
     auto* readLabel = new QLabel(QStringLiteral("Zeitlimit A&ntwort:"), settings);
     readLabel->setBuddy(ReadTimeoutEdit);
     grid->addWidget(readLabel, 5, 2);
