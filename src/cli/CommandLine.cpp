@@ -98,6 +98,8 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
             return UsageError("Option '" + argument + "' braucht einen Wert");
         }
         option->set = true;
+        if (!option->valueName.empty())
+            option->values.push_back(option->value);
     }
     if (m_positional.size() < minPositional || m_positional.size() > maxPositional)
         return UsageError("falsche Anzahl von Argumenten");
@@ -116,6 +118,16 @@ const std::string& TCommandLine::Value(const std::string& name) const
     for (const TOption& option : m_options) {
         if (option.name == name)
             return option.value;
+    }
+    return none;
+}
+
+const std::vector<std::string>& TCommandLine::Values(const std::string& name) const
+{
+    static const std::vector<std::string> none;
+    for (const TOption& option : m_options) {
+        if (option.name == name)
+            return option.values;
     }
     return none;
 }

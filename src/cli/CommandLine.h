@@ -37,6 +37,8 @@ public:
 
     bool IsSet(const std::string& name) const;
     const std::string& Value(const std::string& name) const;
+    // Every value given for an option that may be repeated, in order.
+    const std::vector<std::string>& Values(const std::string& name) const;
     const std::vector<std::string>& Positional() const { return m_positional; }
     std::string HelpText() const;
 
@@ -47,6 +49,7 @@ private:
         std::string help;
         char shortName = 0;
         std::string value;
+        std::vector<std::string> values;
         bool set = false;
     };
 

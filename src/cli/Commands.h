@@ -15,3 +15,4 @@ int RunMergeCommand(const TArguments& arguments);
 int RunDiffCommand(const TArguments& arguments);
 int RunPackCommand(const TArguments& arguments);
 int RunSuggestCommand(const TArguments& arguments);
+int RunProbeCommand(const TArguments& arguments);

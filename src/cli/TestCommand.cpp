@@ -2,195 +2,13 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Cp1252.h"
-#include "JsonWriter.h"
 #include "PageEvaluation.h"
-#include "TraceDescription.h"
+#include "PageTestOutput.h"
 
 #include <iostream>
 #include <optional>
 
 namespace {
-
-// Standard output, written piece by piece: a value can run to the end of a
-// page of any size, and is converted and written a piece at a time instead
-// of being copied whole.
-class TOutput {
-public:
-    void Raw(std::string_view bytes) { std::cout.write(bytes.data(), std::streamsize(bytes.size())); }
-
-    // Windows-1252 text as UTF-8.
-    void Text(std::string_view cp1252Text)
-    {
-        for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
-            Raw(Cp1252ToUtf8(cp1252Text.substr(at, kPiece)));
-    }
-
-    void Json(std::string_view cp1252Text)
-    {
-        Raw("\"");
-        for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
-            Raw(JsonStringContent(cp1252Text.substr(at, kPiece)));
-        Raw("\"");
-    }
-
-    bool Finish()
-    {
-        std::cout.flush();
-        if (!std::cout)
-            Fail("Die Standardausgabe kann nicht geschrieben werden.");
-        return bool(std::cout);
-    }
-
-private:
-    static constexpr std::size_t kPiece = 64 * 1024;
-};
-
-const char* RuleKindName(TRuleKind kind)
-{
-    switch (kind) {
-    case TRuleKind::OfflineCode: return "offlineCode";
-    case TRuleKind::IPAddress: return "ipAddress";
-    case TRuleKind::Property: break;
-    }
-    return "property";
-}
-
-const char* StepKindName(TStepKind kind)
-{
-    switch (kind) {
-    case TStepKind::StartText: return "startText";
-    case TStepKind::Occurrence: return "occurrence";
-    case TStepKind::Marker: return "marker";
-    case TStepKind::AfterText: return "afterText";
-    case TStepKind::Terminator: return "terminator";
-    case TStepKind::PageEnd: return "pageEnd";
-    case TStepKind::Quote: return "quote";
-    case TStepKind::Value: return "value";
-    case TStepKind::Checked: break;
-    }
-    return "checked";
-}
-
-const char* FailureName(TRuleFailure failure)
-{
-    switch (failure) {
-    case TRuleFailure::None: return "none";
-    case TRuleFailure::EmptyCode: return "emptyCode";
-    case TRuleFailure::NoHtmlCode: return "noHtmlCode";
-    case TRuleFailure::MarkerNotFound: return "markerNotFound";
-    case TRuleFailure::TooFewOccurrences: return "tooFewOccurrences";
-    case TRuleFailure::NoValueEnd: return "noValueEnd";
-    case TRuleFailure::EmptyValue: return "emptyValue";
-    case TRuleFailure::SkippedOffline: break;
-    }
-    return "skippedOffline";
-}
-
-void WriteTraceText(TOutput& out, const TPageTrace& trace, std::string_view page)
-{
-    out.Text("\n" + PageNote(trace) + "\n");
-    for (const TRuleTrace& rule : trace.rules) {
-        out.Text(RuleTitle(rule) + ": " + RuleSummary(rule) + "\n");
-        for (std::size_t i = 0; i < rule.steps.size(); ++i) {
-            const TTraceStep& step = rule.steps[i];
-            const bool failed = rule.failedStep == int(i);
-            out.Text((failed ? "  ! " : "    ") + std::to_string(step.span.offset) + "+"
-                     + std::to_string(step.span.length) + "  " + StepDescription(rule, step, page) + "  "
-                     + SpanExcerpt(page, step.span) + "\n");
-        }
-        if (const std::string note = OmittedOccurrencesNote(rule); !note.empty())
-            out.Text("    (" + note + ")\n");
-    }
-}
-
-void WriteStepJson(TOutput& out, const TRuleTrace& rule, const TTraceStep& step, std::string_view page)
-{
-    out.Raw(std::string("{\"kind\": \"") + StepKindName(step.kind) + "\", \"matched\": "
-            + (step.matched ? "true" : "false") + ", \"offset\": " + std::to_string(step.span.offset)
-            + ", \"length\": " + std::to_string(step.span.length) + ", \"number\": "
-            + std::to_string(step.number) + ", \"description\": ");
-    out.Json(StepDescription(rule, step, page));
-    out.Raw(", \"excerpt\": ");
-    out.Json(SpanExcerpt(page, step.span));
-    out.Raw("}");
-}
-
-void WriteRuleJson(TOutput& out, const TRuleTrace& rule, std::string_view page)
-{
-    out.Raw(std::string("{\"kind\": \"") + RuleKindName(rule.kind) + "\"");
-    if (rule.kind == TRuleKind::Property) {
-        out.Raw(", \"name\": ");
-        out.Json(rule.name);
-        out.Raw(", \"line\": " + std::to_string(rule.line) + ", \"sourceLine\": " + std::to_string(rule.sourceLine));
-    }
-    out.Raw(", \"marker\": ");
-    out.Json(rule.marker);
-    out.Raw(", \"startText\": ");
-    rule.hasStartText ? out.Json(rule.startText) : out.Raw("null");
-    out.Raw(", \"count\": " + (rule.hasCount ? std::to_string(rule.count) : std::string("null")));
-    out.Raw(", \"htmlCode\": ");
-    out.Json(rule.htmlCode);
-    if (rule.kind == TRuleKind::IPAddress) {
-        out.Raw(", \"afterText\": ");
-        out.Json(rule.afterText);
-    }
-    out.Raw(", \"occurrencesSeen\": " + std::to_string(rule.occurrencesSeen) + ", \"value\": ");
-    rule.kind == TRuleKind::OfflineCode ? out.Raw("null") : out.Json(rule.value);
-    out.Raw(std::string(", \"failure\": \"") + FailureName(rule.failure) + "\", \"failedStep\": "
-            + std::to_string(rule.failedStep) + ", \"summary\": ");
-    out.Json(RuleSummary(rule));
-    out.Raw(", \"steps\": [");
-    for (std::size_t i = 0; i < rule.steps.size(); ++i) {
-        out.Raw(i ? ", " : "");
-        WriteStepJson(out, rule, rule.steps[i], page);
-    }
-    out.Raw("]}");
-}
-
-void WriteTraceJson(TOutput& out, const TPageTrace& trace, std::string_view page)
-{
-    out.Raw(", \"trace\": {\"statusQuery\": " + std::to_string(trace.statusQuery) + ", \"pageSize\": "
-            + std::to_string(trace.pageSize) + ", \"searchEnd\": " + std::to_string(trace.searchEnd)
-            + ", \"rules\": [");
-    for (std::size_t i = 0; i < trace.rules.size(); ++i) {
-        out.Raw(i ? ",\n  " : "\n  ");
-        WriteRuleJson(out, trace.rules[i], page);
-    }
-    out.Raw("]}");
-}
-
-void WriteStatus1(TOutput& out, const TStaticTestResult& result, bool json)
-{
-    const char* state = result.offline ? "OFFLINE" : "ONLINE";
-    if (!json) {
-        out.Raw(std::string(state) + "\n");
-        out.Text(result.ipAddress);
-        out.Raw("\n");
-        return;
-    }
-    out.Raw(std::string("{\"state\": \"") + state + "\", \"ip\": ");
-    out.Json(result.ipAddress);
-}
-
-void WriteValues(TOutput& out, const TFoundValues& values, bool json)
-{
-    out.Raw(json ? "{\"values\": [" : "");
-    for (int i = 0; i < values.Count(); ++i) {
-        if (json) {
-            out.Raw(i ? ", [" : "[");
-            out.Json(values.Name(i));
-            out.Raw(", ");
-            out.Json(values.ValueAt(i));
-            out.Raw("]");
-        } else {
-            out.Text(values.Name(i));
-            out.Raw(": ");
-            out.Text(values.ValueAt(i));
-            out.Raw("\n");
-        }
-    }
-    out.Raw(json ? "]" : "");
-}
 
 // One router's status query, with the trace behind it when asked for.
 bool WriteRouterTest(const TRouterEntry& entry, std::string_view page, int statusQuery, bool json, bool explain)
@@ -198,12 +16,8 @@ bool WriteRouterTest(const TRouterEntry& entry, std::string_view page, int statu
     TPageTrace trace;
     const TStaticTestResult result = TestPreparedPage(entry, page, statusQuery, explain ? &trace : nullptr);
     TOutput out;
-    if (statusQuery == 1)
-        WriteStatus1(out, result, json);
-    else
-        WriteValues(out, result.values, json);
-    if (explain)
-        json ? WriteTraceJson(out, trace, page) : WriteTraceText(out, trace, page);
+    out.Raw(json ? "{" : "");
+    WriteTestResult(out, result, statusQuery, json, explain ? &trace : nullptr, page);
     out.Raw(json ? "}\n" : "");
     return out.Finish();
 }

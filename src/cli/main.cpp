@@ -39,6 +39,10 @@ const char kUsage[] =
     "          [--offline-page PAGE2] [--json]\n"
     "                           propose the rule that extracts TEXT from a saved page,\n"
     "                           tested on that page\n"
+    "  probe FILE --router NAME --address ADDRESS [--user USER] [--password-file FILE]\n"
+    "        [--status N]... [--save-dir DIR] [--insecure] [--timeout SECONDS] [--json]\n"
+    "                           test a router's definition against the router itself;\n"
+    "                           the password comes from FILE or TARVELO_PASSWORD\n"
     "\n"
     "'routersdat COMMAND --help' explains a command.\n"
     "\n";
@@ -62,6 +66,7 @@ int RunTool(const std::vector<std::string>& arguments)
         {"diff", RunDiffCommand},
         {"pack", RunPackCommand},
         {"suggest", RunSuggestCommand},
+        {"probe", RunProbeCommand},
     };
     const std::string command = arguments.empty() ? "" : arguments.front();
     const auto found = commands.find(command);

@@ -175,6 +175,7 @@ private:
     void MatchViewBtnClick();
     void ShowMatchView(const TTestRun& run, int rule);
     void GridCellClick(int row, bool open);
+    void LiveTestBtnClick();
 
     // Rule proposals of the match view taken over into the controls.
     TEditing Editing() const override;

@@ -4,6 +4,9 @@
 
 #include "ErrorHandler.h"
 #include "FileDialog.h"
+#ifdef HAVE_LIVE_TEST
+#include "LiveTestDlg.h"
+#endif
 #include "MatchView.h"
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
@@ -19,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -163,6 +167,16 @@ void TMainEditor::CreateTestPage()
     MatchViewBtn->setGeometry(456, 144, 90, 22);
     MatchViewBtn->setEnabled(false);
     connect(MatchViewBtn, &QAbstractButton::clicked, this, Guarded([this] { MatchViewBtnClick(); }));
+#ifdef HAVE_LIVE_TEST
+    // A push button, unlike the flat ones: reached with Tab too.
+    auto* liveTestBtn = new QPushButton(QStringLiteral("Am Router testen..."), TS5);
+    liveTestBtn->setObjectName(QStringLiteral("LiveTestBtn"));
+    liveTestBtn->setToolTip(QStringLiteral("Testet den gespeicherten Router am Router selbst: Anmeldung, "
+                                        "Statusseiten und ihre Werte"));
+    liveTestBtn->setGeometry(456, 176, 145, 24);
+    setTabOrder(StatFileName, liveTestBtn); // before the grid, which keeps Tab for its cells
+    connect(liveTestBtn, &QAbstractButton::clicked, this, Guarded([this] { LiveTestBtnClick(); }));
+#endif
     AddWrappedLabel(TS5, "Label15",
                     QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
                                    "und wählen Sie die Datei dann aus. Sie können Status1, "
@@ -255,6 +269,21 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
     m_matchView->activateWindow();
     m_matchView->ShowRule(rule);
 }
+
+#ifdef HAVE_LIVE_TEST
+// The saved record of the selected router, in a window of its own that
+// does not block the editor.
+void TMainEditor::LiveTestBtnClick()
+{
+    const TRouterEntry& entry = m_routers.SelectedEntry();
+    auto* dialog = new TLiveTestDlg(
+        entry, ToQString(m_routers.Name(m_routers.Selected())),
+        [this](std::shared_ptr<const TPageTest> test, const QString& source) { ShowMatchView({test, source}, 0); },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+#endif
 
 // A click on a value scrolls an open view to its rule; a double click opens it.
 void TMainEditor::GridCellClick(int row, bool open)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Cp1252.h"
+#include "JsonWriter.h"
+
+#include <iostream>
+#include <string_view>
+
+struct TPageTrace;
+struct TStaticTestResult;
+
+// Standard output, written piece by piece: a value can run to the end of a
+// page of any size, and is converted and written a piece at a time instead
+// of being copied whole.
+class TOutput {
+public:
+    void Raw(std::string_view bytes) { std::cout.write(bytes.data(), std::streamsize(bytes.size())); }
+
+    // Windows-1252 text as UTF-8.
+    void Text(std::string_view cp1252Text)
+    {
+        for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
+            Raw(Cp1252ToUtf8(cp1252Text.substr(at, kPiece)));
+    }
+
+    void Json(std::string_view cp1252Text)
+    {
+        Raw("\"");
+        for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
+            Raw(JsonStringContent(cp1252Text.substr(at, kPiece)));
+        Raw("\"");
+    }
+
+    bool Finish()
+    {
+        std::cout.flush();
+        if (!std::cout)
+            ReportOutputFailure();
+        return bool(std::cout);
+    }
+
+private:
+    static void ReportOutputFailure();
+    static constexpr std::size_t kPiece = 64 * 1024;
+};
+
+// One status query's result as "routersdat test" prints it: text lines, or
+// the members of its JSON object ("state" and "ip", or "values"; "trace"
+// when a trace is given), without the braces.
+void WriteTestResult(TOutput& out, const TStaticTestResult& result, int statusQuery, bool json,
+                     const TPageTrace* trace, std::string_view page);

@@ -1,0 +1,7 @@
+#include "CliSupport.h"
+#include "Commands.h"
+
+int RunProbeCommand(const TArguments&)
+{
+    return Fail("Tests am Router sind in dieser Ausgabe von routersdat nicht verf\xC3\xBCgbar.");
+}
