@@ -155,12 +155,25 @@ void TPageControl::resizeEvent(QResizeEvent* event)
 {
     QTabWidget::resizeEvent(event);
     ShowTabsAroundCurrent();
+    SizePagesLikeCurrent();
 }
 
 void TPageControl::showEvent(QShowEvent* event)
 {
     QTabWidget::showEvent(event);
     ShowTabsAroundCurrent();
+    SizePagesLikeCurrent();
+}
+
+// The tab control sizes only the page on view; the others take its size
+// too, so that a page measured before it is first shown has its real size.
+void TPageControl::SizePagesLikeCurrent()
+{
+    const QWidget* current = currentWidget();
+    if (!current)
+        return;
+    for (int index = 0; index < count(); ++index)
+        widget(index)->setGeometry(current->geometry());
 }
 
 void TPageControl::tabInserted(int index)

@@ -27,6 +27,7 @@ protected:
 
 private:
     void ShowTabsAroundCurrent();
+    void SizePagesLikeCurrent();
     int TabWidth(int index) const;
     int AvailableWidth() const;
 

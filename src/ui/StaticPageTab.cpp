@@ -1,16 +1,17 @@
 // The last tab page: tests the status-page rules of the selected router's
 // saved definition against a page that the user saved to disk.
-#include "MainUnit.h"
+#include "StaticPageTab.h"
 
 #include "ErrorHandler.h"
 #include "FileDialog.h"
+#include "FormBuilder.h"
 #include "MatchView.h"
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
 #include "QtText.h"
+#include "RouterList.h"
 #include "StatusPageFile.h"
 #include "StringGrid.h"
-#include "UserFile.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -78,15 +79,19 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
 
 } // namespace
 
-std::string ReadStatusPageFile(const QString& fileName)
+TStaticPageTab::TStaticPageTab(const TRouterList& routers, TRuleReceiver* receiver, QWidget* parent)
+    : QWidget(parent), m_routers(routers), m_receiver(receiver)
 {
-    return ReadUserFile(CorePath(fileName), MaxPageFileSize(), TFileNaming::FullPath);
+    setObjectName(QStringLiteral("TS5"));
+    CreateControls();
 }
 
-void TMainEditor::CreateTestPage()
+TStaticPageTab::~TStaticPageTab() = default;
+
+void TStaticPageTab::CreateControls()
 {
-    TS5 = AddPage("TS5", QStringLiteral("Testen mit statischen Seiten"));
-    StatFileName = new QLineEdit(TS5);
+    const TFormBuilder form(this);
+    StatFileName = new QLineEdit(this);
     StatFileName->setObjectName(QStringLiteral("StatFileName"));
     StatFileName->setGeometry(8, 8, 401, 21);
     QAction* browse = StatFileName->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
@@ -101,13 +106,13 @@ void TMainEditor::CreateTestPage()
             }));
     connect(StatFileName, &QLineEdit::textChanged, this, Guarded([this] { StatFileNameChange(); }));
 
-    auto* group = new QButtonGroup(TS5);
+    auto* group = new QButtonGroup(this);
     const char* const names[] = {"Status1Btn", "Status2Btn", "Status3Btn", "Status4Btn"};
     const QString texts[] = {QStringLiteral("Status1"), QStringLiteral("Status 2"),
                              QStringLiteral("Status 3"), QStringLiteral("Status 4")};
     const QRect places[] = {{416, 8, 57, 22}, {483, 8, 57, 22}, {547, 8, 57, 22}, {483, 40, 57, 22}};
     for (int index = 0; index < 4; ++index) {
-        TMySpeedButton* button = new TMySpeedButton(TS5);
+        TMySpeedButton* button = new TMySpeedButton(this);
         button->setObjectName(QLatin1String(names[index]));
         button->setText(texts[index]);
         button->setGeometry(places[index]);
@@ -116,13 +121,13 @@ void TMainEditor::CreateTestPage()
         m_statusButtons[index] = button;
     }
     m_statusButtons[0]->setChecked(true);
-    TestBtn = new TMySpeedButton(TS5);
+    TestBtn = new TMySpeedButton(this);
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setText(QStringLiteral("Testen"));
     TestBtn->setGeometry(544, 40, 65, 22);
     connect(TestBtn, &QAbstractButton::clicked, this, Guarded([this] { TestBtnClick(); }));
 
-    Grid = new TStringGrid(2, TS5);
+    Grid = new TStringGrid(2, this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setGeometry(8, 40, 436, 337);
     Grid->verticalHeader()->setDefaultSectionSize(18);
@@ -143,9 +148,9 @@ void TMainEditor::CreateTestPage()
     connect(Grid, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { Guarded([this, row] { GridCellClick(row, true); })(); });
 
-    AddLabel(TS5, "Label4", QStringLiteral("IP-Adresse:"), {456, 72});
-    const auto addStateLabel = [this](const char* name, const QString& text, const QRect& geometry) {
-        QLabel* label = AddLabel(TS5, name, text, geometry.topLeft());
+    form.Label("Label4", QStringLiteral("IP-Adresse:"), {456, 72});
+    const auto addStateLabel = [&form](const char* name, const QString& text, const QRect& geometry) {
+        QLabel* label = form.Label(name, text, geometry.topLeft());
         label->setGeometry(geometry);
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(QStringLiteral("QLabel { background: navy; color: white; }"));
@@ -155,7 +160,7 @@ void TMainEditor::CreateTestPage()
     Label8 = addStateLabel("Label8", QStringLiteral("OFFLINE"), {456, 120, 90, 13});
     new TDoubleClickFilter(Label8, Guarded([this] { ShowMatchView(m_status1Test, 0); }));
     new TDoubleClickFilter(CurrIPLabel, Guarded([this] { ShowMatchView(m_status1Test, 1); }));
-    MatchViewBtn = new TMySpeedButton(TS5);
+    MatchViewBtn = new TMySpeedButton(this);
     MatchViewBtn->setObjectName(QStringLiteral("MatchViewBtn"));
     MatchViewBtn->setText(QStringLiteral("Fundstellen..."));
     MatchViewBtn->SetHint(QStringLiteral("Zeigt die Seite, wie die Regeln sie sehen, mit allen Fundstellen "
@@ -163,7 +168,7 @@ void TMainEditor::CreateTestPage()
     MatchViewBtn->setGeometry(456, 144, 90, 22);
     MatchViewBtn->setEnabled(false);
     connect(MatchViewBtn, &QAbstractButton::clicked, this, Guarded([this] { MatchViewBtnClick(); }));
-    AddWrappedLabel(TS5, "Label15",
+    form.WrappedLabel("Label15",
                     QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
                                    "und wählen Sie die Datei dann aus. Sie können Status1, "
                                    "Status2-4 testen.\nDas Testen ist nur möglich, wenn man die "
@@ -171,14 +176,14 @@ void TMainEditor::CreateTestPage()
                     {456, 248, 145, 129});
 }
 
-void TMainEditor::StatFileNameChange()
+void TStaticPageTab::StatFileNameChange()
 {
     QString text = StatFileName->text();
     if (text.contains(QLatin1Char('"')))
         StatFileName->setText(text.remove(QLatin1Char('"')));
 }
 
-int TMainEditor::SelectedStatusQuery() const
+int TStaticPageTab::SelectedStatusQuery() const
 {
     const auto down = std::find_if(m_statusButtons.begin(), m_statusButtons.end(),
                                    [](const TMySpeedButton* button) { return button->isChecked(); });
@@ -186,7 +191,7 @@ int TMainEditor::SelectedStatusQuery() const
 }
 
 // The test reads the record as it was last saved, never the controls.
-void TMainEditor::TestBtnClick()
+void TStaticPageTab::TestBtnClick()
 {
     std::string page;
     const QString fileName = StatFileName->text();
@@ -211,7 +216,7 @@ void TMainEditor::TestBtnClick()
         m_matchView->SetTest(run.test, run.source);
 }
 
-void TMainEditor::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
+void TStaticPageTab::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
 {
     // The grid keeps one row; after a test without values it stands empty
     // rather than showing the values of an earlier test.
@@ -223,7 +228,7 @@ void TMainEditor::FillResultGrid(const TFoundValues& results, std::shared_ptr<co
     }
 }
 
-void TMainEditor::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect)
+void TStaticPageTab::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect)
 {
     const QRect inner = rect.adjusted(2, 2, -2, -2);
     painter.fillRect(inner, Grid->palette().color(QPalette::Base));
@@ -233,20 +238,19 @@ void TMainEditor::GridDrawCell(QPainter& painter, int column, int row, const QRe
     painter.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Grid->DrawnText(column, row));
 }
 
-void TMainEditor::MatchViewBtnClick()
+void TStaticPageTab::MatchViewBtnClick()
 {
     ShowMatchView(m_lastTest, 0);
 }
 
 // Opens the view, or brings it forward, on that test and rule.
-void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
+void TStaticPageTab::ShowMatchView(const TTestRun& run, int rule)
 {
     if (!run.test)
         return;
     if (!m_matchView) {
-        m_matchView = new TMatchView(this, this);
-        connect(this, &TMainEditor::editingChanged, m_matchView, &TMatchView::EditingChanged);
-        PlaceBeside(*m_matchView, *this);
+        m_matchView = new TMatchView(m_receiver, window());
+        PlaceBeside(*m_matchView, *window());
     }
     if (m_matchView->Test() != run.test.get())
         m_matchView->SetTest(run.test, run.source);
@@ -257,7 +261,7 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
 }
 
 // A click on a value scrolls an open view to its rule; a double click opens it.
-void TMainEditor::GridCellClick(int row, bool open)
+void TStaticPageTab::GridCellClick(int row, bool open)
 {
     const TPageTest* test = m_valuesTest.test.get();
     if (!test || row >= test->Result().values.Count())
@@ -266,4 +270,10 @@ void TMainEditor::GridCellClick(int row, bool open)
         return;
     const int line = test->Result().values.Rows()[std::size_t(row)].line;
     ShowMatchView(m_valuesTest, test->Trace().rules[std::size_t(line)].sourceLine);
+}
+
+void TStaticPageTab::EditingChanged()
+{
+    if (m_matchView)
+        m_matchView->EditingChanged();
 }

@@ -1,5 +1,6 @@
 #include "HTMLCodeAddDlgUnit.h"
 #include "MainUnit.h"
+#include "PropertyPage.h"
 #include "PropertyListEditor.h"
 #include "QtText.h"
 #include "RouterFile.h"
@@ -285,8 +286,8 @@ void PropertyPagesTest::emptyListShowsOneBlankRowThatTheButtonsIgnore()
         Click(button);
     QTest::mouseDClick(List(2)->viewport(), Qt::LeftButton, {},
                        List(2)->visualRect(List(2)->model()->index(0, 0)).center());
-    m_window->RowUpBtnClick();
-    m_window->RowDownBtnClick();
+    W<TPropertyPage>("TabSheet7")->RowUpBtnClick();
+    W<TPropertyPage>("TabSheet7")->RowDownBtnClick();
     QVERIFY(m_user->Shown().empty());
     QVERIFY(Lines(2).empty());
     QCOMPARE(List(2)->model()->rowCount(), 1);
@@ -482,9 +483,9 @@ void PropertyPagesTest::movesExchangeRowsAndKeepThemSelected()
     ExpectMoveButtons(0, true, false);
 
     // With no neighbour row in that direction a move does nothing.
-    m_window->RowDownBtnClick();
+    W<TPropertyPage>("TabSheet4")->RowDownBtnClick();
     ClickRow(0, 1);
-    m_window->RowUpBtnClick();
+    W<TPropertyPage>("TabSheet4")->RowUpBtnClick();
     QCOMPARE(Lines(0), (TLines{"Downstream=<td>Down:</td><td>", "Upstream=<td>Up:</td><td>"}));
     QCOMPARE(CurrentRow(0), 1);
 }
