@@ -39,13 +39,10 @@ const char* const kEditingControls[] = {
 
 } // namespace
 
-class MainEditorTest : public QObject {
+class MainEditorTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void startUpShowsFirstRouterInBrowseMode();
     void everyLabelIsFullyVisible();
     void everyPageShowsItsTabInFull();
@@ -69,97 +66,15 @@ private slots:
     void closingDiscardsUnsavedEdits();
 
 private:
-    void WriteRouters(TRouterList& routers);
     void WriteSample();
-    void Open();
-    TRouterList ReadBack() const;
     void ExpectMode(TMode mode);
     void ExpectComboMatchesList();
-    void Click(const char* name);
-    void PickRouter(int index);
-    void ShowPageOf(QWidget* control);
-
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-    QString Text(const char* name) const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
-
-void MainEditorTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
-void MainEditorTest::cleanup()
-{
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
-void MainEditorTest::WriteRouters(TRouterList& routers)
-{
-    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
-}
 
 void MainEditorTest::WriteSample()
 {
     TRouterList routers = SampleRouters();
-    WriteRouters(routers);
-}
-
-void MainEditorTest::Open()
-{
-    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-TRouterList MainEditorTest::ReadBack() const
-{
-    TRouterList routers;
-    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
-    return routers;
-}
-
-QString MainEditorTest::Text(const char* name) const
-{
-    QWidget* widget = W(name);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
-    return Child<QPlainTextEdit>(*m_window, name)->toPlainText();
-}
-
-void MainEditorTest::Click(const char* name)
-{
-    QTest::mouseClick(W(name), Qt::LeftButton);
-}
-
-void MainEditorTest::PickRouter(int index)
-{
-    auto* combo = W<QComboBox>("RoutersCB");
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-void MainEditorTest::ShowPageOf(QWidget* control)
-{
-    auto* pages = W<QTabWidget>("PC");
-    for (int index = 0; index < pages->count(); ++index) {
-        if (pages->widget(index)->isAncestorOf(control))
-            pages->setCurrentIndex(index);
-    }
+    QVERIFY(WriteRouters(routers));
 }
 
 void MainEditorTest::ExpectMode(TMode mode)
@@ -195,7 +110,7 @@ void MainEditorTest::ExpectComboMatchesList()
 void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     QCOMPARE(m_window->windowTitle(), kStartCaption);
     QCOMPARE(m_window->size(), QSize(637, 511));
     QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 0);
@@ -224,7 +139,7 @@ void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
 void MainEditorTest::everyLabelIsFullyVisible()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* pages = W<QTabWidget>("PC");
     for (int index = 0; index < pages->count(); ++index) {
         QWidget* page = pages->widget(index);
@@ -246,7 +161,7 @@ void MainEditorTest::everyLabelIsFullyVisible()
 void MainEditorTest::everyPageShowsItsTabInFull()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* pages = W<QTabWidget>("PC");
     QTabBar* bar = pages->tabBar();
     const auto expectWholeTabs = [&] {
@@ -291,7 +206,7 @@ void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter()
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    Open();
+    QVERIFY(Open());
     QVERIFY(QFile::exists(m_path));
     QCOMPARE(QFileInfo(m_path).size(), 0);
     QCOMPARE(m_window->windowTitle(), kStartCaption);
@@ -321,7 +236,7 @@ void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter()
 void MainEditorTest::modesFollowTheStateTable()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1);
     ExpectMode(TMode::Browse);
     QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Beta 300"));
@@ -357,7 +272,7 @@ void MainEditorTest::modesFollowTheStateTable()
 void MainEditorTest::saveWritesEveryFieldAndRenamesInPlace()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1);
     Click("EditBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Zeta 900"));
@@ -404,7 +319,7 @@ void MainEditorTest::saveWritesEveryFieldAndRenamesInPlace()
 void MainEditorTest::newRouterUnderAnExistingNameKeepsBoth()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("alpha 100"));
     W<QLineEdit>("GoOfflineEdit")->setText(QStringLiteral("off.cgi"));
@@ -428,7 +343,7 @@ void MainEditorTest::newRouterUnderAnExistingNameKeepsBoth()
 void MainEditorTest::cancelRestoresTheSavedValues()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     Click("EditBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("anders"));
@@ -445,7 +360,7 @@ void MainEditorTest::cancelRestoresTheSavedValues()
 void MainEditorTest::browserLoginRule()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* box = W<QCheckBox>("BrowserAuthChkBox");
     auto* authEdit = W<QLineEdit>("AuthStringEdit");
 
@@ -485,7 +400,7 @@ void MainEditorTest::deleteAsksFirst()
 {
     QFETCH(int, answer);
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(2);
     const QByteArray fileBefore = ReadFileBytes(m_path);
     m_boxes->AnswerNext(answer);
@@ -515,8 +430,8 @@ void MainEditorTest::deletingTheLastRouterKeepsItsValuesShown()
 {
     TRouterList one;
     one.Add("Solo", std::make_unique<TRouterEntry>(SampleRouter("Solo")));
-    WriteRouters(one);
-    Open();
+    QVERIFY(WriteRouters(one));
+    QVERIFY(Open());
     m_boxes->AnswerNext(MsgBox::IDYES);
     Click("DeleteBtn");
     QVERIFY(m_window->Routers().Empty());
@@ -530,7 +445,7 @@ void MainEditorTest::deletingTheLastRouterKeepsItsValuesShown()
 void MainEditorTest::enterMovesTheFocusInsteadOfBreakingLines()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     Click("EditBtn");
     auto* name = W<QLineEdit>("RouterVendorEdit");
     name->setFocus(Qt::MouseFocusReason);
@@ -577,7 +492,7 @@ void MainEditorTest::leavingAFieldNormalizesIt()
     QFETCH(QString, typed);
     QFETCH(QString, afterSecondExit);
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1); // Beta: the login text field is open for editing
     Click("EditBtn");
     QWidget* field = W(control.toLatin1().constData());
@@ -611,8 +526,8 @@ void MainEditorTest::portFieldStaysInRange()
         entry.HTTPPort = port;
         routers.Add(name, std::make_unique<TRouterEntry>(entry));
     }
-    WriteRouters(routers);
-    Open();
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
     auto* port = W<QSpinBox>("RHTTPPort");
     QCOMPARE(port->value(), 1);
     PickRouter(1);
@@ -639,8 +554,8 @@ void MainEditorTest::textsSurviveShowAndSave()
     entry.Status2Values.Add("a=b=c");
     TRouterList routers;
     routers.Add("Roh", std::make_unique<TRouterEntry>(entry));
-    WriteRouters(routers);
-    Open();
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
     const std::vector<std::string> linesAsLoaded = m_window->Routers().Entry(0).Status2Values.Lines();
     Click("EditBtn");
     W<QPushButton>("SaveBtn")->click();
@@ -663,7 +578,7 @@ void MainEditorTest::damagedFileIsReportedOnce()
     TRouterList expected;
     const TLoadResult result = ParseRouterFile(ReadFileBytes(m_path).toStdString(), expected);
     QVERIFY(!result.complete);
-    Open();
+    QVERIFY(Open());
     QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
     QTest::qWait(20);
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
@@ -679,7 +594,7 @@ void MainEditorTest::damagedFileIsReportedOnce()
 void MainEditorTest::unreadableFileGoesToTheErrorHandler()
 {
     m_path = m_dir->filePath(QStringLiteral("fehlt/Routers.dat"));
-    Open();
+    QVERIFY(Open());
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     const TMsgBoxRecorder::TCall& error = m_boxes->Calls().front();
     QCOMPARE(error.caption, std::string("Maineditortest"));
@@ -694,7 +609,7 @@ void MainEditorTest::unreadableFileGoesToTheErrorHandler()
 void MainEditorTest::closingDiscardsUnsavedEdits()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));

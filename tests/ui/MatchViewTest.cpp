@@ -20,13 +20,10 @@
 
 using K = TPageView::THighlightKind;
 
-class MatchViewTest : public QObject {
+class MatchViewTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void buttonOpensAViewBesideTheEditorAfterATest();
     void highlightsSitWhereTheRulesMatched();
     void bytesBehindTheFirstNulAreGrey();
@@ -41,15 +38,6 @@ private:
     void Open(const TRouterEntry& router);
     void RunTest(const char* statusButton, const QByteArray& page);
     TMatchView* OpenView();
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
 
 namespace {
@@ -118,30 +106,16 @@ QByteArray Filler(int rows)
 
 } // namespace
 
-void MatchViewTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
-void MatchViewTest::cleanup()
-{
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
 void MatchViewTest::Open(const TRouterEntry& router)
 {
     TRouterList routers;
     routers.Add(router.RouterVendor, std::make_unique<TRouterEntry>(router));
-    m_window = OpenOnTestPage(*m_dir, std::move(routers));
-    QVERIFY(m_window);
+    QVERIFY(OpenOnTestPage(std::move(routers)));
 }
 
 void MatchViewTest::RunTest(const char* statusButton, const QByteArray& page)
 {
-    QVERIFY(RunStaticTest(*m_window, *m_dir, statusButton, page));
+    QVERIFY(RunStaticTest(statusButton, page));
 }
 
 TMatchView* MatchViewTest::OpenView()
