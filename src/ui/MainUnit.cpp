@@ -11,6 +11,7 @@
 #include "PageControl.h"
 #include "PropertyListEditor.h"
 #include "PropertyPage.h"
+#include "QtMessageBox.h"
 #include "QtText.h"
 #include "RouterMerge.h"
 #include "RouterNamesModel.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFrame>
@@ -29,6 +31,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -85,6 +89,39 @@ void NormalizeRequestIn(QLineEdit* edit)
     SetTextIfChanged(edit, ToQString(NormalizeRequest(ToCp1252(edit->text()))));
 }
 
+// A drop-down list of any length opens as a list of at most 30 entries with
+// a scroll bar, instead of a menu as high as the screen.
+void ShowAsScrollingList(QComboBox* combo)
+{
+    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    combo->setMaxVisibleItems(30);
+    if (auto* view = qobject_cast<QListView*>(combo->view()))
+        view->setUniformItemSizes(true);
+}
+
+// Text of disabled controls stays readable on their grey (contrast above
+// 4.5:1), as browse mode shows a whole definition in disabled controls.
+void SetReadableDisabledText(QWidget* window)
+{
+    QPalette colors = window->palette();
+    const QColor text(0x50, 0x50, 0x50);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        colors.setColor(QPalette::Disabled, role, text);
+    window->setPalette(colors);
+}
+
+// The first control of the page that the keyboard can reach; none on a page
+// whose controls are all disabled.
+QWidget* FirstFieldOf(QWidget* page)
+{
+    for (QWidget* widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && widget->isEnabled() && widget->isVisible()
+            && (widget->focusPolicy() & Qt::TabFocus))
+            return widget;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
@@ -94,6 +131,7 @@ TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
     setFont(EditorFont());
     setWindowTitle(kDesignCaption);
     setFixedSize(637, 511);
+    SetReadableDisabledText(this);
     // Runs in the caller's thread at get() when no thread can be started.
     m_reading = std::async([this] { return m_file.Load(m_readRouters); });
     CreateControls();
@@ -128,6 +166,7 @@ void TMainEditor::CreateControls()
     CreateTopRow();
     CreateBottomRow();
     CreateFileDialogs();
+    CreateShortcuts();
 }
 
 void TMainEditor::CreateTopRow()
@@ -138,22 +177,21 @@ void TMainEditor::CreateTopRow()
     // The list has a fixed size: measuring thousands of names for a size
     // hint would only slow the start.
     RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* view = qobject_cast<QListView*>(RoutersCB->view()))
-        view->setUniformItemSizes(true);
+    ShowAsScrollingList(RoutersCB);
     m_routerNames = new TRouterNamesModel(m_routers, this);
     RoutersCB->setModel(m_routerNames);
 
     const TFormBuilder form(this);
     NewBtn = form.SpeedButton("NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
     NewBtn->SetGlyph(QStringLiteral("new"));
-    NewBtn->SetHint(QStringLiteral("Neuen Router anlegen"));
+    NewBtn->SetHint(QStringLiteral("Neuen Router anlegen (Strg+N)"));
     EditBtn = form.SpeedButton("EditBtn", QStringLiteral("Ändern"), {482, 16, 71, 22});
     EditBtn->SetGlyph(QStringLiteral("edit"));
-    EditBtn->SetHint(QStringLiteral("Gewählten Router ändern"));
+    EditBtn->SetHint(QStringLiteral("Gewählten Router ändern (F2)"));
     EditBtn->setEnabled(false);
     DeleteBtn = form.SpeedButton("DeleteBtn", QStringLiteral("Löschen"), {554, 16, 71, 22});
     DeleteBtn->SetGlyph(QStringLiteral("delete"));
-    DeleteBtn->SetHint(QStringLiteral("Gewählten Router löschen"));
+    DeleteBtn->SetHint(QStringLiteral("Gewählten Router löschen (Entf in der Routerliste)"));
     DeleteBtn->setEnabled(false);
 }
 
@@ -339,6 +377,29 @@ void TMainEditor::CreateUserDefinedPage()
     UserDef3Edit = form.LabelledEdit("UserDef3Edit",
                                    QStringLiteral("Anweisung für benutzerdefinierte Aktion 3:"),
                                    {16, 224, 569, 21});
+}
+
+// Keys for the flat buttons, which take no focus, and for Speichern and
+// Abbrechen. A button's key works only while the button is shown and
+// enabled. No key throws typing away: Escape cancels at once only an edit
+// without changes, else it asks first.
+void TMainEditor::CreateShortcuts()
+{
+    NewBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    EditBtn->setShortcut(QKeySequence(Qt::Key_F2));
+    SaveBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveBtn->setToolTip(QStringLiteral("Speichern (Strg+S)"));
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, RoutersCB, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, DeleteBtn, [this] {
+        if (DeleteBtn->isEnabled())
+            DeleteBtn->click();
+    });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), CancelBtn);
+    connect(escape, &QShortcut::activated, this, Guarded([this] {
+                if (MayLeaveEditing() && m_mode != TMode::Browse)
+                    CancelBtnClick();
+            }));
+    CancelBtn->setToolTip(QStringLiteral("Abbrechen (Esc, nach Änderungen mit Rückfrage)"));
 }
 
 // ----------------------------------------------------------------- binding
@@ -637,6 +698,8 @@ void TMainEditor::NewBtnClick()
     BrowserAuthChkBoxClick();
     SetEditingButtons();
     PCChange();
+    RememberShownRecord();
+    RouterVendorEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::EditBtnClick()
@@ -648,6 +711,11 @@ void TMainEditor::EditBtnClick()
     SetEditingButtons();
     BrowserAuthChkBoxClick();
     PCChange();
+    RememberShownRecord();
+    // A field of the page that has the focus already keeps it.
+    const QWidget* focused = QApplication::focusWidget();
+    if (!(focused && focused->isEnabled() && PC->currentWidget()->isAncestorOf(focused)))
+        FocusFirstFieldOf(PC->currentWidget());
 }
 
 // ------------------------------------------------------------ save, cancel
@@ -721,6 +789,8 @@ void TMainEditor::SaveBtnClick()
     RoutersCBChange();
     SetEditMode(false);
     SetTestPageEnabled(true);
+    TS5->RecordSaved(record);
+    RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::CancelBtnClick()
@@ -728,6 +798,7 @@ void TMainEditor::CancelBtnClick()
     SetEditMode(false);
     RoutersCBChange();
     SetTestPageEnabled(true);
+    RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::DeleteBtnClick()
@@ -827,6 +898,67 @@ TPropertyPage* TMainEditor::ActivePropertyPage() const
     return m_propertyPages[std::size_t(slot)];
 }
 
+// ------------------------------------------------------ unsaved edits
+
+void TMainEditor::RememberShownRecord()
+{
+    m_shownRecord = NewRouterEntry();
+    CopyControlsInto(m_shownRecord);
+}
+
+bool TMainEditor::HasUnsavedEdits() const
+{
+    if (m_mode == TMode::Browse)
+        return false;
+    TRouterEntry edited = NewRouterEntry();
+    CopyControlsInto(edited);
+    edited.SavedAt = m_shownRecord.SavedAt;
+    return !(edited == m_shownRecord);
+}
+
+// Asks what becomes of unsaved edits before they would be lost. True when
+// the caller may go on: the edits were saved, or the user lets them go.
+bool TMainEditor::MayLeaveEditing()
+{
+    if (!HasUnsavedEdits())
+        return true;
+    const QString name = RouterVendorEdit->text();
+    const QString question =
+        m_mode == TMode::New
+            ? QStringLiteral("Der neue Router \"%1\" ist noch nicht gespeichert.\n\nMöchten Sie ihn speichern?")
+            : QStringLiteral("Die Änderungen am Router \"%1\" sind noch nicht gespeichert.\n\nMöchten Sie sie "
+                             "speichern?");
+    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
+    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
+    switch (ShowMsgBox(ToCp1252(question.arg(name)), {}, mkConfirmation, btnYesNoCancel)) {
+    case MsgBox::IDYES:
+        SaveBtnClick();
+        return m_mode == TMode::Browse; // a save that refused the texts keeps the edit
+    case MsgBox::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainEditor::closeEvent(QCloseEvent* event)
+{
+    bool mayClose = false;
+    Guarded([&] { mayClose = MayLeaveEditing(); })();
+    if (mayClose)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void TMainEditor::FocusFirstFieldOf(QWidget* page)
+{
+    if (QWidget* field = FirstFieldOf(page))
+        field->setFocus(Qt::OtherFocusReason);
+    else
+        PC->setFocus(Qt::OtherFocusReason); // the tab bar, to go to another page
+}
+
 // ------------------------------------------------------ merge and export
 
 void TMainEditor::CreateFileDialogs()
@@ -845,7 +977,7 @@ void TMainEditor::Button1Click()
         return;
     TMergeRouterDlg dialog(this);
     dialog.LoadRouters(OpenDialog->FileName());
-    if (dialog.exec() != MsgBox::IDOK)
+    if (dialog.exec() != MsgBox::IDOK || !MayLeaveEditing())
         return;
     const TRouterEntry& source = dialog.SelectedRouter();
     m_routerNames->AddWith(source.RouterVendor, [&] { return AddRouterCopy(m_routers, source); });

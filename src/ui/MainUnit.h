@@ -74,6 +74,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -86,6 +87,7 @@ private:
     void CreateUserDefinedPage();
     void CreateBottomRow();
     void CreateFileDialogs();
+    void CreateShortcuts();
     QWidget* AddPage(const char* name, const QString& caption);
     void AddPage(QWidget* page, const QString& caption);
     void BindEnterKey(QWidget* control);
@@ -106,6 +108,11 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
+    void FocusFirstFieldOf(QWidget* page);
+
+    void RememberShownRecord();
+    bool HasUnsavedEdits() const;
+    bool MayLeaveEditing();
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void ExitFocusedField();
@@ -142,6 +149,9 @@ private:
     std::future<TLoadResult> m_reading;
     TMode m_mode = TMode::Browse;
     bool m_newRouter = false;
+    // The definition as Neu or Ändern put it into the controls, to tell
+    // whether the user changed anything.
+    TRouterEntry m_shownRecord;
     bool m_shown = false;
     QHash<QObject*, std::function<void()>> m_exitOperations;
     QSet<QObject*> m_enterMovesFocus;

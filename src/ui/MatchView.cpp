@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -62,6 +63,13 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
     m_info->setObjectName(QStringLiteral("MatchInfoLabel"));
     m_info->setTextFormat(Qt::PlainText); // router and file names are no markup
     m_info->setWordWrap(true);
+    m_outdated = new QLabel(QStringLiteral("Veraltet: Die Regeln dieses Tests wurden seitdem geändert und gespeichert. "
+                                           "„Testen“ (F5) prüft die Seite mit den gespeicherten Regeln."),
+                            this);
+    m_outdated->setObjectName(QStringLiteral("MatchOutdatedLabel"));
+    m_outdated->setWordWrap(true);
+    m_outdated->setStyleSheet(QStringLiteral("QLabel { background: #fff1b8; color: black; padding: 3px; }"));
+    m_outdated->hide();
 
     m_model = new TTraceModel(this);
     m_steps = new QTreeView(this);
@@ -93,8 +101,12 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_info);
+    layout->addWidget(m_outdated);
     layout->addWidget(Legend(this));
     layout->addWidget(panes, 1);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     connect(m_steps->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ShowCurrentStep(); });
     connect(m_page, &TPageView::selectionMade, m_proposals, &TProposalPanel::TakeSelection);
@@ -102,11 +114,13 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
 
 TMatchView::~TMatchView() = default;
 
-void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& source)
+void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& source, const QString& pageFile)
 {
     // The page view and the proposals let go of the old page before the
     // model does.
     m_proposals->SetTest(test);
+    m_proposals->SetTestedFile(pageFile);
+    m_outdated->hide();
     if (test) {
         setWindowTitle(QStringLiteral("Fundstellen – ") + source);
         m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(test->Trace())));
@@ -142,6 +156,11 @@ void TMatchView::ShowCurrentStep()
 {
     if (const auto span = m_model->SpanOf(m_steps->currentIndex()))
         m_page->ShowSpan(*span);
+}
+
+void TMatchView::SetOutdated()
+{
+    m_outdated->show();
 }
 
 void TMatchView::EditingChanged()

@@ -77,6 +77,19 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
     window.move(place.topLeft());
 }
 
+// Whether the rules that a test of that status query applies are the same.
+bool SameRules(const TRouterEntry& a, const TRouterEntry& b, int statusQuery)
+{
+    switch (statusQuery) {
+    case 1:
+        return a.OfflineCode == b.OfflineCode && a.BeforeIPAddress == b.BeforeIPAddress
+               && a.AfterIPAddress == b.AfterIPAddress;
+    case 2: return a.Status2Values == b.Status2Values;
+    case 3: return a.Status3Values == b.Status3Values;
+    default: return a.Status4Values == b.Status4Values;
+    }
+}
+
 } // namespace
 
 TStaticPageTab::TStaticPageTab(const TRouterList& routers, TRuleReceiver* receiver, QWidget* parent)
@@ -117,6 +130,8 @@ void TStaticPageTab::CreateControls()
         button->setText(texts[index]);
         button->setGeometry(places[index]);
         button->setCheckable(true);
+        button->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)));
+        button->SetHint(QStringLiteral("Statusabfrage %1 testen (Strg+%1)").arg(index + 1));
         group->addButton(button);
         m_statusButtons[index] = button;
     }
@@ -125,6 +140,8 @@ void TStaticPageTab::CreateControls()
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setText(QStringLiteral("Testen"));
     TestBtn->setGeometry(544, 40, 65, 22);
+    TestBtn->setShortcut(QKeySequence(Qt::Key_F5));
+    TestBtn->SetHint(QStringLiteral("Gewählte Statusabfrage mit der Datei testen (F5)"));
     connect(TestBtn, &QAbstractButton::clicked, this, Guarded([this] { TestBtnClick(); }));
 
     Grid = new TStringGrid(2, this);
@@ -164,7 +181,8 @@ void TStaticPageTab::CreateControls()
     MatchViewBtn->setObjectName(QStringLiteral("MatchViewBtn"));
     MatchViewBtn->setText(QStringLiteral("Fundstellen..."));
     MatchViewBtn->SetHint(QStringLiteral("Zeigt die Seite, wie die Regeln sie sehen, mit allen Fundstellen "
-                                         "des letzten Tests"));
+                                         "des letzten Tests (Strg+F)"));
+    MatchViewBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     MatchViewBtn->setGeometry(456, 144, 90, 22);
     MatchViewBtn->setEnabled(false);
     connect(MatchViewBtn, &QAbstractButton::clicked, this, Guarded([this] { MatchViewBtnClick(); }));
@@ -200,7 +218,8 @@ void TStaticPageTab::TestBtnClick()
     const TRouterEntry& entry = m_routers.SelectedEntry();
     const int statusQuery = SelectedStatusQuery();
     const auto test = std::make_shared<const TPageTest>(entry, std::move(page), statusQuery, true);
-    const TTestRun run{test, TestSource(m_routers.Name(m_routers.Selected()), statusQuery, fileName)};
+    const TTestRun run{test, TestSource(m_routers.Name(m_routers.Selected()), statusQuery, fileName), fileName,
+                       &entry};
     const TStaticTestResult& result = test->Result();
     if (statusQuery == 1) {
         Label8->setText(result.offline ? QStringLiteral("OFFLINE") : QStringLiteral("ONLINE"));
@@ -213,7 +232,7 @@ void TStaticPageTab::TestBtnClick()
     m_lastTest = run;
     MatchViewBtn->setEnabled(true);
     if (m_matchView && m_matchView->isVisible())
-        m_matchView->SetTest(run.test, run.source);
+        ShowInMatchView(run);
 }
 
 void TStaticPageTab::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
@@ -253,7 +272,7 @@ void TStaticPageTab::ShowMatchView(const TTestRun& run, int rule)
         PlaceBeside(*m_matchView, *window());
     }
     if (m_matchView->Test() != run.test.get())
-        m_matchView->SetTest(run.test, run.source);
+        ShowInMatchView(run);
     m_matchView->show();
     m_matchView->raise();
     m_matchView->activateWindow();
@@ -270,6 +289,21 @@ void TStaticPageTab::GridCellClick(int row, bool open)
         return;
     const int line = test->Result().values.Rows()[std::size_t(row)].line;
     ShowMatchView(m_valuesTest, test->Trace().rules[std::size_t(line)].sourceLine);
+}
+
+void TStaticPageTab::ShowInMatchView(const TTestRun& run)
+{
+    m_matchView->SetTest(run.test, run.source, run.fileName);
+    m_viewRun = run;
+}
+
+// The view tells when the rules it traced were saved changed since; the
+// record is only compared, never read, as the test holds its own copy.
+void TStaticPageTab::RecordSaved(const TRouterEntry& record)
+{
+    if (m_matchView && m_viewRun.test && m_viewRun.record == &record
+        && !SameRules(m_viewRun.test->Entry(), record, m_viewRun.test->StatusQuery()))
+        m_matchView->SetOutdated();
 }
 
 void TStaticPageTab::EditingChanged()

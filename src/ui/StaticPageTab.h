@@ -13,7 +13,7 @@ class TFoundValues;
 class TMatchView;
 class TMySpeedButton;
 class TPageTest;
-class TRouterEntry;
+struct TRouterEntry;
 class TRouterList;
 class TRuleReceiver;
 class TStringGrid;
@@ -36,12 +36,16 @@ public:
 
     // The window entered or left edit or new mode.
     void EditingChanged();
+    // The window saved that record.
+    void RecordSaved(const TRouterEntry& record);
 
 private:
     // A page test as the match view shows it: the test and what it was run on.
     struct TTestRun {
         std::shared_ptr<const TPageTest> test;
         QString source;
+        QString fileName;
+        const TRouterEntry* record = nullptr; // the saved record it copied
     };
 
     void CreateControls();
@@ -49,6 +53,7 @@ private:
     // The rows view into the page that `owner` keeps.
     void FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner);
     void ShowMatchView(const TTestRun& run, int rule);
+    void ShowInMatchView(const TTestRun& run);
     void GridCellClick(int row, bool open);
 
     const TRouterList& m_routers;
@@ -63,5 +68,6 @@ private:
     TTestRun m_status1Test; // what the labels show
     TTestRun m_valuesTest;  // what the grid shows
     TTestRun m_lastTest;
+    TTestRun m_viewRun; // what the match view shows
     QPointer<TMatchView> m_matchView;
 };

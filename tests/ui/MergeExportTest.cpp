@@ -383,7 +383,8 @@ void MergeExportTest::cancelAndEscapeTakeNothingOver()
     QCOMPARE(m_fileNamesOffered.back(), mergePath);
 }
 
-// New mode: the merge discards the unsaved router and saves no extra one.
+// New mode: the merge asks first; let go, the unsaved router is discarded
+// and no extra one is saved.
 void MergeExportTest::mergeEndsARunningEdit()
 {
     const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
@@ -392,7 +393,9 @@ void MergeExportTest::mergeEndsARunningEdit()
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
     TOffer offer;
+    m_boxes->AnswerNext(MsgBox::IDNO);
     Merge(mergePath, PickAndPress(offer, -1, "OKBtn"));
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
 
     QCOMPARE(m_window->Mode(), TMode::Browse);
     QVERIFY(W("TS5")->isEnabled());

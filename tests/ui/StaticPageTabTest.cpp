@@ -288,6 +288,7 @@ void StaticPageTabTest::gridDrawsNoSelection()
     OpenTab();
     RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000</td><td>Up:</td><td>64</td>"));
     auto* grid = W<QTableWidget>("Grid");
+    grid->setFocus(Qt::TabFocusReason);
     const QImage before = grid->viewport()->grab().toImage();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(1, 0)).center());
     QCOMPARE(grid->selectionModel()->selectedRows().size(), 1); // the whole row is selected ...
