@@ -97,6 +97,7 @@ void ShowAsScrollingList(QComboBox* combo)
     combo->setMaxVisibleItems(30);
     if (auto* view = qobject_cast<QListView*>(combo->view()))
         view->setUniformItemSizes(true);
+    combo->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 // Text of disabled controls stays readable on their grey (contrast above

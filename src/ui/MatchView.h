@@ -36,11 +36,13 @@ public:
     void SetOutdated();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void ShowCurrentStep();
+    void KeepProposalsWhole();
 
     TTraceModel* m_model = nullptr;
     QTreeView* m_steps = nullptr;

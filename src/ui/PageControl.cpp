@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -30,6 +31,15 @@ protected:
     {
         SetHotTab(-1);
         QTabBar::leaveEvent(event);
+    }
+
+    // The bar draws its current tab even when that tab is scrolled out of
+    // view; it is put where nothing of it shows.
+    void initStyleOption(QStyleOptionTab* option, int tabIndex) const override
+    {
+        QTabBar::initStyleOption(option, tabIndex);
+        if (!isTabVisible(tabIndex))
+            option->rect = QRect(-10000, -10000, 1, 1);
     }
 
     void paintEvent(QPaintEvent* event) override
