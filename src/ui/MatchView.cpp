@@ -76,9 +76,11 @@ TMatchView::TMatchView(TRuleReceiver* receiver, QWidget* parent) : QWidget(paren
     m_steps->setAllColumnsShowFocus(true);
     // The offsets take what they need; a step cut short shows whole in its
     // tooltip.
-    m_steps->header()->setStretchLastSection(true);
-    m_steps->header()->resizeSection(TTraceModel::StepColumn, 300);
-    m_steps->header()->setSectionResizeMode(TTraceModel::OffsetColumn, QHeaderView::ResizeToContents);
+    QHeaderView* header = m_steps->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(TTraceModel::StepColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(TTraceModel::OffsetColumn, QHeaderView::ResizeToContents);
+    header->resizeSection(TTraceModel::ExcerptColumn, 110);
     m_steps->setMinimumHeight(120);
 
     m_page = new TPageView(this);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
 #include <memory>
 
 using TMode = TMainEditor::TMode;
@@ -63,6 +65,10 @@ private slots:
     void textsSurviveShowAndSave();
     void damagedFileIsReportedOnce();
     void unreadableFileGoesToTheErrorHandler();
+    void focusLandsWhereTheWorkGoesOn();
+    void keysWorkWhileTheirButtonsDoAndLoseNoTyping();
+    void longRouterListOpensAsAScrollingList();
+    void disabledTextIsReadable();
     void closingAsksAboutUnsavedEdits_data();
     void closingAsksAboutUnsavedEdits();
 
@@ -615,6 +621,96 @@ void MainEditorTest::unreadableFileGoesToTheErrorHandler()
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Tarvelo Editor (Abfrage Weboberfläche)"));
     QVERIFY(m_window->Routers().Empty());
     ExpectMode(TMode::Browse);
+}
+
+void MainEditorTest::focusLandsWhereTheWorkGoesOn()
+{
+    WriteSample();
+    QVERIFY(Open());
+    auto* pages = W<QTabWidget>("PC");
+    Click("NewBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RouterVendorEdit"));
+    Click("CancelBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RoutersCB"));
+    pages->setCurrentIndex(2);
+    Click("EditBtn");
+    QCOMPARE(QApplication::focusWidget(), W("GoOnlineEdit"));
+    Click("SaveBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RoutersCB"));
+    pages->setCurrentIndex(8); // no field to edit: the tab bar, to go on from there
+    Click("EditBtn");
+    QCOMPARE(QApplication::focusWidget(), pages->tabBar());
+}
+
+void MainEditorTest::keysWorkWhileTheirButtonsDoAndLoseNoTyping()
+{
+    WriteSample();
+    QVERIFY(Open());
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    W("Button1")->setFocus();
+    press(Qt::Key_Delete);
+    W("RoutersCB")->setFocus();
+    press(Qt::Key_Delete); // answered with OK, which is no Yes
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    QCOMPARE(ReadBack().Count(), 3);
+
+    press(Qt::Key_F2);
+    QTRY_COMPARE(m_window->Mode(), TMode::Edit);
+    press(Qt::Key_N, Qt::ControlModifier); // Neu is disabled
+    QTest::qWait(200);
+    QCOMPARE(m_window->Mode(), TMode::Edit);
+    press(Qt::Key_Escape); // nothing changed: no question
+    QCOMPARE(m_window->Mode(), TMode::Browse);
+
+    press(Qt::Key_N, Qt::ControlModifier);
+    QTRY_COMPARE(m_window->Mode(), TMode::New);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Delta"));
+    m_boxes->AnswerNext(MsgBox::IDCANCEL);
+    press(Qt::Key_Escape);
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(2));
+    QCOMPARE(m_window->Mode(), TMode::New);
+    press(Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(m_window->Mode(), TMode::Browse);
+    QVERIFY(ReadBack().FindByName("Delta") >= 0);
+}
+
+void MainEditorTest::longRouterListOpensAsAScrollingList()
+{
+    TRouterList routers;
+    for (int index = 0; index < 5000; ++index)
+        routers.Add("Router " + std::to_string(index), std::make_unique<TRouterEntry>(NewRouterEntry()));
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
+    auto* combo = W<QComboBox>("RoutersCB");
+    combo->showPopup();
+    QWidget* popup = combo->view()->window();
+    QTRY_VERIFY(popup->isVisible());
+    QVERIFY(combo->view()->verticalScrollBar()->isVisible());
+    QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
+    combo->hidePopup();
+}
+
+// Browse mode shows a definition in disabled controls: WCAG's 4.5:1 at least.
+void MainEditorTest::disabledTextIsReadable()
+{
+    const auto luminance = [](const QColor& color) {
+        const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+    };
+    WriteSample();
+    QVERIFY(Open());
+    for (const char* name : {"RouterVendorEdit", "CommentsEdit", "RHTTPPort", "BrowserAuthChkBox", "Label19"}) {
+        QWidget* control = W(name);
+        QVERIFY2(!control->isEnabled(), name);
+        const bool field = qobject_cast<QLineEdit*>(control) || qobject_cast<QPlainTextEdit*>(control)
+                           || qobject_cast<QSpinBox*>(control);
+        const QPalette& colors = control->palette();
+        const double text = luminance(colors.color(QPalette::Disabled, field ? QPalette::Text : QPalette::WindowText));
+        const double ground = luminance(colors.color(QPalette::Disabled, field ? QPalette::Base : QPalette::Window));
+        QVERIFY2((std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05) >= 4.5, name);
+    }
 }
 
 void MainEditorTest::closingAsksAboutUnsavedEdits_data()

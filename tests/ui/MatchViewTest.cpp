@@ -2,10 +2,12 @@
 #include "MatchView.h"
 #include "PageControl.h"
 #include "PageView.h"
+#include "PropertyListEditor.h"
 #include "TraceModel.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTabBar>
@@ -14,6 +16,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTreeView>
+#include <QWindow>
 
 #include <map>
 #include <memory>
@@ -33,6 +36,9 @@ private slots:
     void pageCodeInTextsShowsAsItStands();
     void openViewFollowsTheNextTest();
     void tabUnderTheMouseIsLitUp();
+    void longRangeLeavesTheTextReadable();
+    void nothingIsCutAtTheSmallestSize();
+    void savedRuleChangeMarksTheTraceOutdated();
 
 private:
     void Open(const TRouterEntry& router);
@@ -88,6 +94,18 @@ int DarkestIn(TPageView& view, std::size_t offset)
         for (int x = cell.left(); x <= cell.right(); ++x)
             darkest = std::min(darkest, qGray(image.pixel(x, y)));
     return darkest;
+}
+
+// How many pixels of a byte's cell are nearly black.
+int InkIn(TPageView& view, std::size_t offset)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    const QRect cell = view.ByteRect(offset);
+    int ink = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ink += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+    return ink;
 }
 
 bool Shows(TPageView& view, TPageSpan span)
@@ -326,6 +344,66 @@ void MatchViewTest::tabUnderTheMouseIsLitUp()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(bar, &leave);
     QCOMPARE(pages->HotTab(), -1);
+}
+
+// A failing step's range may be the whole page: its rows keep their text.
+void MatchViewTest::longRangeLeavesTheTextReadable()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", Filler(100));
+    auto* page = Child<TPageView>(*OpenView(), "MatchPageView");
+    const std::size_t rowEnd = page->BytesPerRow() - 1;
+    const int inkAlone = InkIn(*page, rowEnd);
+    page->ShowSpan({0, 4000});
+    QVERIFY(InkIn(*page, rowEnd) - inkAlone < page->ByteRect(rowEnd).height() / 2);
+}
+
+void MatchViewTest::nothingIsCutAtTheSmallestSize()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", "<th>a</th><th>b</th><td>Down:</td><td>1<");
+    TMatchView* view = OpenView();
+    auto* steps = Child<QTreeView>(*view, "MatchSteps");
+    QHeaderView* header = steps->header();
+    const int offsetEnd = header->sectionPosition(TTraceModel::OffsetColumn) + header->sectionSize(TTraceModel::OffsetColumn);
+    QVERIFY(offsetEnd <= steps->viewport()->width());
+    QVERIFY(header->sectionSize(TTraceModel::OffsetColumn) >= header->sectionSizeHint(TTraceModel::OffsetColumn));
+
+    view->resize(1, 1);
+    QTRY_COMPARE(view->size(), view->minimumSize().expandedTo(view->minimumSizeHint()));
+    for (const QLabel* label : view->findChildren<QLabel*>()) {
+        if (!label->isVisible())
+            continue;
+        const QString name = label->objectName();
+        if (label->wordWrap())
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(name));
+        else
+            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(name));
+    }
+}
+
+// After Speichern the view says that the rules it traced are no longer
+// those saved; the next test shows the new ones. Escape closes it.
+void MatchViewTest::savedRuleChangeMarksTheTraceOutdated()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", "<td>Down:</td><td>1<");
+    TMatchView* view = OpenView();
+    auto* outdated = Child<QLabel>(*view, "MatchOutdatedLabel");
+    Click("EditBtn");
+    Click("SaveBtn");
+    QVERIFY(!outdated->isVisible()); // saved, but the same rules
+    Click("EditBtn");
+    W<TPropertyListEditor>("VEditor0")->Rows().SetCode(1, "<td>Down:</td>");
+    Click("SaveBtn");
+    QVERIFY(outdated->isVisible());
+    RunTest("Status2Btn", "<td>Down:</td><td>1<");
+    QVERIFY(!outdated->isVisible());
+
+    view->windowHandle()->requestActivate();
+    QTRY_COMPARE(QApplication::activeWindow(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!view->isVisible());
 }
 
 QTEST_MAIN(MatchViewTest)

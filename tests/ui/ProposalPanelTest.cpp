@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -467,10 +468,13 @@ void ProposalPanelTest::offlineCodeFromASecondPage()
 
     const QString offlinePath = m_dir->filePath(QStringLiteral("offline.htm"));
     QFile::copy(QStringLiteral(PAGES_DIR "/dsl-status-offline.htm"), offlinePath);
+    QString offeredFolder;
     TFileDialog::SetAnswerForTesting([&](const TFileDialog& dialog) {
+        offeredFolder = dialog.Directory();
         return dialog.Kind() == TFileDialog::TKind::Open ? std::optional<QString>(offlinePath) : std::nullopt;
     });
     Click("OfflinePageBtn");
+    QCOMPARE(offeredFolder, QDir(m_dir->path()).absolutePath()); // where the tested page lies
     QTRY_VERIFY(!Panel()->Busy());
     const std::string code = Field("OfflineCodeProposal");
     QVERIFY(!code.empty());

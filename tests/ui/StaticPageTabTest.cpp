@@ -36,6 +36,8 @@ private slots:
     void gridDrawsNoSelection();
     void gridKeepsAtLeastOneRow();
     void valueRunningToThePageEndIsShownWhole();
+    void gridIsOneStopInTheTabOrderAndShowsItsFocus();
+    void keysChooseTheQueryAndRunTheTest();
 
 private:
     void OpenTab(bool withRouters = true);
@@ -316,6 +318,32 @@ void StaticPageTabTest::valueRunningToThePageEndIsShownWhole()
     auto* grid = W<TStringGrid>("Grid");
     QCOMPARE(grid->Cell(1, 0), QString::fromLatin1(rest)); // the whole value, behind the NUL too
     QVERIFY(grid->DrawnText(1, 0).size() < 1000);          // drawing converts only what fits
+}
+
+void StaticPageTabTest::gridIsOneStopInTheTabOrderAndShowsItsFocus()
+{
+    OpenTab();
+    auto* grid = W<QTableWidget>("Grid");
+    const QImage unfocused = grid->viewport()->grab().toImage();
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        grid->setFocus(Qt::TabFocusReason);
+        QVERIFY(grid->viewport()->grab().toImage() != unfocused);
+        QTest::keyClick(grid, key);
+        QVERIFY(!grid->hasFocus());
+    }
+}
+
+// Strg+1 to 4 choose the status query, F5 tests, Strg+F opens the match view.
+void StaticPageTabTest::keysChooseTheQueryAndRunTheTest()
+{
+    OpenTab();
+    W<QLineEdit>("StatFileName")->setText(WritePage("<td>Down:</td><td>1000</td>"));
+    QTest::keyClick(&Window(), Qt::Key_2, Qt::ControlModifier);
+    QTRY_VERIFY(W<QAbstractButton>("Status2Btn")->isChecked());
+    QTest::keyClick(&Window(), Qt::Key_F5);
+    QTRY_COMPARE(Cell(0, 1), QStringLiteral("1000"));
+    QTest::keyClick(&Window(), Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(Window().findChild<QWidget*>(QStringLiteral("MatchView")));
 }
 
 QTEST_MAIN(StaticPageTabTest)
