@@ -887,8 +887,48 @@ void TMainEditor::TrimTextExit(TCp1252Memo* sender)
 
 void TMainEditor::PCChange()
 {
+    ValueEditClick();
+}
+
+void TMainEditor::ValueAddBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueAddBtnClick);
+}
+
+void TMainEditor::ValueEditBtnDblClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueEditBtnDblClick);
+}
+
+void TMainEditor::ValueDelBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueDelBtnClick);
+}
+
+void TMainEditor::DupBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::DupBtnClick);
+}
+
+void TMainEditor::RowUpBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::RowUpBtnClick);
+}
+
+void TMainEditor::RowDownBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::RowDownBtnClick);
+}
+
+void TMainEditor::ValueEditClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueEditClick);
+}
+
+void TMainEditor::OnActivePropertyPage(void (TPropertyPage::*handler)())
+{
     if (TPropertyPage* page = ActivePropertyPage())
-        page->ValueEditClick();
+        (page->*handler)();
 }
 
 TPropertyPage* TMainEditor::ActivePropertyPage() const

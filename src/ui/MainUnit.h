@@ -62,6 +62,16 @@ public:
     void Button1Click();
     void Button2Click();
 
+    // The property lists of pages 4 to 6, carried out by the page on view
+    // (TPropertyPage); on any other page they do nothing.
+    void ValueAddBtnClick();
+    void ValueEditBtnDblClick();
+    void ValueDelBtnClick();
+    void DupBtnClick();
+    void RowUpBtnClick();
+    void RowDownBtnClick();
+    void ValueEditClick();
+
     // Inserts the record at its sorted place in the list and in RoutersCB and
     // returns its position; the selection stays on the same record.
     int AddRouter(std::unique_ptr<TRouterEntry> entry);
@@ -126,6 +136,7 @@ private:
     void TrimTextExit(TCp1252Memo* sender);
 
     TPropertyPage* ActivePropertyPage() const;
+    void OnActivePropertyPage(void (TPropertyPage::*handler)());
 
     // Rule proposals of the match view taken over into the controls.
     TEditing Editing() const override;

@@ -1,6 +1,5 @@
 #include "HTMLCodeAddDlgUnit.h"
 #include "MainUnit.h"
-#include "PropertyPage.h"
 #include "PropertyListEditor.h"
 #include "QtText.h"
 #include "RouterFile.h"
@@ -253,8 +252,8 @@ void PropertyPagesTest::emptyListShowsOneBlankRowThatTheButtonsIgnore()
         Click(button);
     QTest::mouseDClick(List(2)->viewport(), Qt::LeftButton, {},
                        List(2)->visualRect(List(2)->model()->index(0, 0)).center());
-    W<TPropertyPage>("TabSheet7")->RowUpBtnClick();
-    W<TPropertyPage>("TabSheet7")->RowDownBtnClick();
+    m_window->RowUpBtnClick();
+    m_window->RowDownBtnClick();
     QVERIFY(m_user->Shown().empty());
     QVERIFY(Lines(2).empty());
     QCOMPARE(List(2)->model()->rowCount(), 1);
@@ -450,9 +449,9 @@ void PropertyPagesTest::movesExchangeRowsAndKeepThemSelected()
     ExpectMoveButtons(0, true, false);
 
     // With no neighbour row in that direction a move does nothing.
-    W<TPropertyPage>("TabSheet4")->RowDownBtnClick();
+    m_window->RowDownBtnClick();
     ClickRow(0, 1);
-    W<TPropertyPage>("TabSheet4")->RowUpBtnClick();
+    m_window->RowUpBtnClick();
     QCOMPARE(Lines(0), (TLines{"Downstream=<td>Down:</td><td>", "Upstream=<td>Up:</td><td>"}));
     QCOMPARE(CurrentRow(0), 1);
 }
