@@ -331,6 +331,9 @@ void StaticPageTabTest::gridIsOneStopInTheTabOrderAndShowsItsFocus()
         QTest::keyClick(grid, key);
         QVERIFY(!grid->hasFocus());
     }
+    grid->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 7);
 }
 
 // Strg+1 to 4 choose the status query, F5 tests, Strg+F opens the match view.
