@@ -39,6 +39,8 @@ std::optional<QString> TFileDialog::Run() const
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!m_filterPattern.isEmpty())
         dialog.setNameFilter(m_filterDescription + QStringLiteral(" (") + m_filterPattern + QLatin1Char(')'));
+    if (!m_directory.isEmpty())
+        dialog.setDirectory(m_directory);
     if (!m_fileName.isEmpty())
         dialog.selectFile(m_fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

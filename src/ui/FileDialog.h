@@ -24,6 +24,9 @@ public:
     const QString& FilterPattern() const { return m_filterPattern; }
     void SetFileName(const QString& fileName) { m_fileName = fileName; }
     const QString& FileName() const { return m_fileName; }
+    // The folder shown when no file name is preset.
+    void SetDirectory(const QString& directory) { m_directory = directory; }
+    const QString& Directory() const { return m_directory; }
 
     // Runs the dialog modally. True when the user chose a file, whose path
     // FileName then holds; false when the user cancelled.
@@ -42,4 +45,5 @@ private:
     QString m_filterDescription;
     QString m_filterPattern;
     QString m_fileName;
+    QString m_directory;
 };

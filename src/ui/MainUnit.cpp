@@ -3,18 +3,26 @@
 #include "ErrorHandler.h"
 #include "FileDialog.h"
 #include "FileMessages.h"
+#include "FormBuilder.h"
+#include "MergeRouterUnit.h"
 #include "MySpeedButton.h"
+#include "NameExport.h"
 #include "Normalize.h"
 #include "PageControl.h"
 #include "PropertyListEditor.h"
+#include "PropertyPage.h"
+#include "QtMessageBox.h"
 #include "QtText.h"
+#include "RouterMerge.h"
 #include "RouterNamesModel.h"
 #include "SpinEdit.h"
+#include "StaticPageTab.h"
 #include "TextControls.h"
 #include "WMsgBox.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFrame>
@@ -23,6 +31,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -34,10 +44,8 @@ namespace {
 const QString kDesignCaption = QStringLiteral("Tarvelo Editor (Abfrage Weboberfläche)");
 const QString kVersion = QStringLiteral("1.14");
 
+constexpr int kFirstPropertyPageIndex = 4;
 constexpr int kTestPageIndex = 8;
-
-// Where the caption of a labelled edit sits above the edit.
-constexpr int kLabelAboveEdit = 16;
 
 const QString kPostHint = QStringLiteral(
     "Geben Sie <POST> vor dem Aufruf an, damit Tarvelo die Daten per POST und nicht mit GET "
@@ -58,26 +66,6 @@ void SetBold(QLabel* label)
     label->setFont(font);
     if (!label->wordWrap())
         label->adjustSize(); // bold text is wider
-}
-
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    // Enter presses the button that has the focus, as Space does.
-    button->setAutoDefault(true);
-    return button;
-}
-
-TMySpeedButton* AddSpeedButton(QWidget* parent, const char* name, const QString& text,
-                               const QRect& geometry)
-{
-    auto* button = new TMySpeedButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(text);
-    button->setGeometry(geometry);
-    return button;
 }
 
 void SetTextIfChanged(QLineEdit* edit, const QString& text)
@@ -101,6 +89,40 @@ void NormalizeRequestIn(QLineEdit* edit)
     SetTextIfChanged(edit, ToQString(NormalizeRequest(ToCp1252(edit->text()))));
 }
 
+// A drop-down list of any length opens as a list of at most 30 entries with
+// a scroll bar, instead of a menu as high as the screen.
+void ShowAsScrollingList(QComboBox* combo)
+{
+    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    combo->setMaxVisibleItems(30);
+    if (auto* view = qobject_cast<QListView*>(combo->view()))
+        view->setUniformItemSizes(true);
+    combo->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+// Text of disabled controls stays readable on their grey (contrast above
+// 4.5:1), as browse mode shows a whole definition in disabled controls.
+void SetReadableDisabledText(QWidget* window)
+{
+    QPalette colors = window->palette();
+    const QColor text(0x50, 0x50, 0x50);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        colors.setColor(QPalette::Disabled, role, text);
+    window->setPalette(colors);
+}
+
+// The first control of the page that the keyboard can reach; none on a page
+// whose controls are all disabled.
+QWidget* FirstFieldOf(QWidget* page)
+{
+    for (QWidget* widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && widget->isEnabled() && widget->isVisible()
+            && (widget->focusPolicy() & Qt::TabFocus))
+            return widget;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
@@ -110,6 +132,7 @@ TMainEditor::TMainEditor(std::string routersPath, QWidget* parent)
     setFont(EditorFont());
     setWindowTitle(kDesignCaption);
     setFixedSize(637, 511);
+    SetReadableDisabledText(this);
     // Runs in the caller's thread at get() when no thread can be started.
     m_reading = std::async([this] { return m_file.Load(m_readRouters); });
     CreateControls();
@@ -132,13 +155,19 @@ void TMainEditor::CreateControls()
     CreateLoginPage();
     CreateConnectionPage();
     CreateStatus1Page();
-    for (int number = 2; number <= 4; ++number)
-        CreatePropertyPage(number);
+    // The pages are made inside the tab control, so that their labels take
+    // their sizes in the window's font.
+    for (int number = 2; number <= 4; ++number) {
+        m_propertyPages[std::size_t(number - 2)] = new TPropertyPage(number, PC);
+        AddPage(m_propertyPages[std::size_t(number - 2)], QStringLiteral("Statusabfrage %1").arg(number));
+    }
     CreateUserDefinedPage();
-    CreateTestPage();
+    TS5 = new TStaticPageTab(m_routers, this, PC);
+    AddPage(TS5, QStringLiteral("Testen mit statischen Seiten"));
     CreateTopRow();
     CreateBottomRow();
     CreateFileDialogs();
+    CreateShortcuts();
 }
 
 void TMainEditor::CreateTopRow()
@@ -149,33 +178,34 @@ void TMainEditor::CreateTopRow()
     // The list has a fixed size: measuring thousands of names for a size
     // hint would only slow the start.
     RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* view = qobject_cast<QListView*>(RoutersCB->view()))
-        view->setUniformItemSizes(true);
+    ShowAsScrollingList(RoutersCB);
     m_routerNames = new TRouterNamesModel(m_routers, this);
     RoutersCB->setModel(m_routerNames);
 
-    NewBtn = AddSpeedButton(this, "NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
+    const TFormBuilder form(this);
+    NewBtn = form.SpeedButton("NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
     NewBtn->SetGlyph(QStringLiteral("new"));
-    NewBtn->SetHint(QStringLiteral("Neuen Router anlegen"));
-    EditBtn = AddSpeedButton(this, "EditBtn", QStringLiteral("Ändern"), {482, 16, 71, 22});
+    NewBtn->SetHint(QStringLiteral("Neuen Router anlegen (Strg+N)"));
+    EditBtn = form.SpeedButton("EditBtn", QStringLiteral("Ändern"), {482, 16, 71, 22});
     EditBtn->SetGlyph(QStringLiteral("edit"));
-    EditBtn->SetHint(QStringLiteral("Gewählten Router ändern"));
+    EditBtn->SetHint(QStringLiteral("Gewählten Router ändern (F2)"));
     EditBtn->setEnabled(false);
-    DeleteBtn = AddSpeedButton(this, "DeleteBtn", QStringLiteral("Löschen"), {554, 16, 71, 22});
+    DeleteBtn = form.SpeedButton("DeleteBtn", QStringLiteral("Löschen"), {554, 16, 71, 22});
     DeleteBtn->SetGlyph(QStringLiteral("delete"));
-    DeleteBtn->SetHint(QStringLiteral("Gewählten Router löschen"));
+    DeleteBtn->SetHint(QStringLiteral("Gewählten Router löschen (Entf in der Routerliste)"));
     DeleteBtn->setEnabled(false);
 }
 
 void TMainEditor::CreateBottomRow()
 {
-    SaveBtn = AddButton(this, "SaveBtn", QStringLiteral("Speichern"), {472, 475, 75, 25});
+    const TFormBuilder form(this);
+    SaveBtn = form.Button("SaveBtn", QStringLiteral("Speichern"), {472, 475, 75, 25});
     SaveBtn->setEnabled(false);
-    CancelBtn = AddButton(this, "CancelBtn", QStringLiteral("Abbrechen"), {552, 475, 75, 25});
+    CancelBtn = form.Button("CancelBtn", QStringLiteral("Abbrechen"), {552, 475, 75, 25});
     CancelBtn->setEnabled(false);
-    Button1 = AddButton(this, "Button1", QStringLiteral("Routers.dat hinzumischen..."),
+    Button1 = form.Button("Button1", QStringLiteral("Routers.dat hinzumischen..."),
                         {8, 475, 153, 25});
-    Button2 = AddButton(this, "Button2", QStringLiteral("Routernamen als Textdatei speichern"),
+    Button2 = form.Button("Button2", QStringLiteral("Routernamen als Textdatei speichern"),
                         {168, 475, 193, 25});
 }
 
@@ -183,82 +213,38 @@ QWidget* TMainEditor::AddPage(const char* name, const QString& caption)
 {
     auto* page = new QWidget;
     page->setObjectName(QLatin1String(name));
-    PC->addTab(page, caption);
+    AddPage(page, caption);
     return page;
 }
 
-TCp1252LineEdit* TMainEditor::AddEdit(QWidget* page, const char* name, const QRect& geometry)
+void TMainEditor::AddPage(QWidget* page, const QString& caption)
 {
-    auto* edit = new TCp1252LineEdit(page);
-    edit->setObjectName(QLatin1String(name));
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-TCp1252LineEdit* TMainEditor::AddLabelledEdit(QWidget* page, const char* name,
-                                              const QString& caption, const QRect& geometry)
-{
-    const QByteArray labelName = QByteArray(name) + "Label";
-    QLabel* label = AddLabel(page, labelName.constData(), caption,
-                             {geometry.left(), geometry.top() - kLabelAboveEdit});
-    TCp1252LineEdit* edit = AddEdit(page, name, geometry);
-    label->setBuddy(edit);
-    return edit;
-}
-
-TCp1252Memo* TMainEditor::AddMemo(QWidget* page, const char* name, const QRect& geometry)
-{
-    auto* memo = new TCp1252Memo(page);
-    memo->setObjectName(QLatin1String(name));
-    memo->setGeometry(geometry);
-    return memo;
-}
-
-QLabel* TMainEditor::AddLabel(QWidget* page, const char* name, const QString& text,
-                              const QPoint& position)
-{
-    auto* label = new QLabel(page);
-    label->setObjectName(QLatin1String(name));
-    // Several texts hold "<...>", which must not be taken for markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->move(position);
-    label->adjustSize();
-    return label;
-}
-
-QLabel* TMainEditor::AddWrappedLabel(QWidget* page, const char* name, const QString& text,
-                                     const QRect& geometry)
-{
-    QLabel* label = AddLabel(page, name, text, geometry.topLeft());
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(geometry);
-    return label;
+    PC->addTab(page, caption);
 }
 
 void TMainEditor::CreateGeneralPage()
 {
     QWidget* page = AddPage("TabSheet1", QStringLiteral("Allgemeines zum Router"));
-    QLabel* label16 = AddWrappedLabel(
-        page, "Label16",
+    const TFormBuilder form(page);
+    QLabel* label16 = form.WrappedLabel(
+        "Label16",
         QStringLiteral("Vergessen Sie nicht uns die Datei Routers.dat unter Angabe des "
                        "Routernamens per Mail an routers@example.org zu senden. Damit stehen die "
                        "Daten allen Tarvelo Nutzern zur Verfügung."),
         {16, 8, 553, 41});
     SetBold(label16);
-    RouterVendorEdit = AddLabelledEdit(page, "RouterVendorEdit",
+    RouterVendorEdit = form.LabelledEdit("RouterVendorEdit",
                                        QStringLiteral("Name oder Hersteller des Routers:"),
                                        {16, 72, 545, 21});
-    RouterVendorURLEdit = AddLabelledEdit(
-        page, "RouterVendorURLEdit", QStringLiteral("URL des Router-Herstellers:"), {16, 128, 545, 21});
-    QLabel* label2 = AddLabel(page, "Label2",
+    RouterVendorURLEdit = form.LabelledEdit(
+        "RouterVendorURLEdit", QStringLiteral("URL des Router-Herstellers:"), {16, 128, 545, 21});
+    QLabel* label2 = form.Label("Label2",
                               QStringLiteral("Sonstige Kommentare (z.B. zur Firmware, eigene "
                                              "Kontakt-E-Mail-Adresse usw.):"),
                               {16, 168});
-    CommentsEdit = AddMemo(page, "CommentsEdit", {16, 184, 545, 89});
+    CommentsEdit = form.Memo("CommentsEdit", {16, 184, 545, 89});
     label2->setBuddy(CommentsEdit);
-    AddWrappedLabel(page, "Label14",
+    form.WrappedLabel("Label14",
                     QStringLiteral("Nach Änderung der Router-Einstellungen müssen Sie Tarvelo "
                                    "beenden und neu starten, damit die Änderungen wirksam "
                                    "werden.\n\nBei Fehlern aktivieren Sie den Debug-Modus im "
@@ -269,7 +255,8 @@ void TMainEditor::CreateGeneralPage()
 void TMainEditor::CreateLoginPage()
 {
     QWidget* page = AddPage("TabSheet5", QStringLiteral("Anmeldung beim Router"));
-    AddWrappedLabel(page, "Label18",
+    const TFormBuilder form(page);
+    form.WrappedLabel("Label18",
                     QStringLiteral("In den meisten Fällen erfolgt die Anmeldung beim Router über "
                                    "denn Anmeldedialog des Browsers und nicht über eine "
                                    "HTML-Seite mit einem speziellen Formular."),
@@ -278,28 +265,28 @@ void TMainEditor::CreateLoginPage()
         new QCheckBox(QStringLiteral(" Anmeldung über Anmeldedialog des Browsers."), page);
     BrowserAuthChkBox->setObjectName(QStringLiteral("BrowserAuthChkBox"));
     BrowserAuthChkBox->setGeometry(24, 56, 417, 17);
-    Label19 = AddLabel(page, "Label19", QStringLiteral("Anmeldung über HTML-Formular"), {24, 96});
+    Label19 = form.Label("Label19", QStringLiteral("Anmeldung über HTML-Formular"), {24, 96});
     QFont underlined = Label19->font();
     underlined.setUnderline(true);
     Label19->setFont(underlined);
     Label19->adjustSize();
-    Label20 = AddLabel(page, "Label20", QStringLiteral("Anmeldestring (ohne http://<ip-adresse>/!):"),
+    Label20 = form.Label("Label20", QStringLiteral("Anmeldestring (ohne http://<ip-adresse>/!):"),
                        {24, 120});
-    AuthStringEdit = AddEdit(page, "AuthStringEdit", {24, 136, 569, 21});
+    AuthStringEdit = form.Edit("AuthStringEdit", {24, 136, 569, 21});
     Label20->setBuddy(AuthStringEdit);
-    AddLabel(page, "Label22", QStringLiteral("Platzhalter für den Anmeldestring:"), {24, 168});
-    AddLabel(page, "Label23", QStringLiteral("%USERNAME%"), {24, 192});
-    AddLabel(page, "Label24", QStringLiteral("%PASSWORD%"), {24, 208});
-    AddLabel(page, "Label29",
+    form.Label("Label22", QStringLiteral("Platzhalter für den Anmeldestring:"), {24, 168});
+    form.Label("Label23", QStringLiteral("%USERNAME%"), {24, 192});
+    form.Label("Label24", QStringLiteral("%PASSWORD%"), {24, 208});
+    form.Label("Label29",
              QStringLiteral("Verwenden Sie MD5PasswordL() bzw. MD5PasswordU() für MD5 "
                             "verschlüsselte Anmeldungen (HILFE beachten!)."),
              {24, 240});
-    AddWrappedLabel(page, "Label21", kPostHint, {24, 264, 548, 33});
+    form.WrappedLabel("Label21", kPostHint, {24, 264, 548, 33});
     auto* bevel1 = new QFrame(page);
     bevel1->setObjectName(QStringLiteral("Bevel1"));
     bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bevel1->setGeometry(24, 304, 569, 9);
-    QLabel* label25 = AddLabel(page, "Label25", QStringLiteral("HTTP-Port (meistens 80):"), {24, 328});
+    QLabel* label25 = form.Label("Label25", QStringLiteral("HTTP-Port (meistens 80):"), {24, 328});
     RHTTPPort = new TSpinEdit(page);
     RHTTPPort->setObjectName(QStringLiteral("RHTTPPort"));
     RHTTPPort->setGeometry(24, 344, 121, 21);
@@ -311,129 +298,109 @@ void TMainEditor::CreateLoginPage()
 void TMainEditor::CreateConnectionPage()
 {
     QWidget* page = AddPage("TabSheet2", QStringLiteral("Verbindungsaufbau/abbau"));
-    GoOnlineEdit = AddLabelledEdit(page, "GoOnlineEdit",
+    const TFormBuilder form(page);
+    GoOnlineEdit = form.LabelledEdit("GoOnlineEdit",
                                    QStringLiteral("Mit welchem Aufruf erzwingt man den Aufbau der "
                                                   "Verbindung? (%USERNAME% und %PASSWORD% zulässig)"),
                                    {16, 40, 545, 21});
-    GoOfflineEdit = AddLabelledEdit(page, "GoOfflineEdit",
+    GoOfflineEdit = form.LabelledEdit("GoOfflineEdit",
                                     QStringLiteral("Mit welchen Aufruf erzwingt man das Trennen der "
                                                    "Verbindung? (%USERNAME% und %PASSWORD% zulässig)"),
                                     {16, 96, 545, 21});
-    SignOffURLEdit = AddLabelledEdit(page, "SignOffURLEdit",
+    SignOffURLEdit = form.LabelledEdit("SignOffURLEdit",
                                      QStringLiteral("Aufruf für die Abmeldung vom Router (einige "
                                                     "wenige Router benötigen das):"),
                                      {16, 144, 545, 21});
-    SetBold(AddLabel(page, "Label9", QStringLiteral("Beispiele für den Aufruf zum Verbindungsaufbau:"),
+    SetBold(form.Label("Label9", QStringLiteral("Beispiele für den Aufruf zum Verbindungsaufbau:"),
                      {16, 200}));
-    AddLabel(page, "Label10",
+    form.Label("Label10",
              QStringLiteral("durch den Router z.B. mit cgi-bin/goinet.cgi (ohne http://<ip-adresse>!)"),
              {16, 224});
-    AddLabel(page, "Label11",
+    form.Label("Label11",
              QStringLiteral("durch beliebige URL z.B. mit http://www.example.org/"), {16, 248});
-    SetBold(AddLabel(page, "Label12", QStringLiteral("Beispiel für den Verbindungsabbau:"), {16, 288}));
-    AddLabel(page, "Label13",
+    SetBold(form.Label("Label12", QStringLiteral("Beispiel für den Verbindungsabbau:"), {16, 288}));
+    form.Label("Label13",
              QStringLiteral("durch Router selbst, keine andere Möglichkeit!! cgi-bin/online3.cgi "
                             "(Angabe ohne http://<ip-adresse>/)"),
              {16, 312});
-    AddWrappedLabel(page, "Label17", kPostHint, {16, 344, 548, 33});
+    form.WrappedLabel("Label17", kPostHint, {16, 344, 548, 33});
 }
 
 void TMainEditor::CreateStatus1Page()
 {
     QWidget* page = AddPage("TabSheet3", QStringLiteral("Statusabfrage 1"));
-    StatusPageEdit = AddLabelledEdit(
-        page, "StatusPageEdit",
+    const TFormBuilder form(page);
+    StatusPageEdit = form.LabelledEdit(
+        "StatusPageEdit",
         QStringLiteral("Wie erreicht man die Statusseite mit der Angabe zur zugewiesenen "
                        "IP-Adresse? (z.B. doc/m5.htm OHNE http://!)"),
         {16, 40, 545, 21});
-    QLabel* label1 = AddWrappedLabel(
-        page, "Label1",
+    QLabel* label1 = form.WrappedLabel(
+        "Label1",
         QStringLiteral("Anhand der zugewiesenen IP-Adresse kann man feststellen, ob man online "
                        "ist. Wie sieht der HTML-Code aus, wenn man OFFLINE ist?"),
         {16, 80, 545, 33});
-    OfflineCodeEdit = AddMemo(page, "OfflineCodeEdit", {16, 112, 545, 113});
+    OfflineCodeEdit = form.Memo("OfflineCodeEdit", {16, 112, 545, 113});
     label1->setBuddy(OfflineCodeEdit);
-    AddLabel(page, "Label5", QStringLiteral("Wie findet man die zugewiesene IP-Adresse heraus?"),
+    form.Label("Label5", QStringLiteral("Wie findet man die zugewiesene IP-Adresse heraus?"),
              {16, 240});
     QLabel* label6 =
-        AddLabel(page, "Label6", QStringLiteral("HTML-Code vor der IP-Adresse (eindeutig!):"), {16, 264});
-    QLabel* label7 = AddLabel(page, "Label7",
+        form.Label("Label6", QStringLiteral("HTML-Code vor der IP-Adresse (eindeutig!):"), {16, 264});
+    QLabel* label7 = form.Label("Label7",
                               QStringLiteral("HTML-Code nach der IP-Adresse (eindeutig!):"), {296, 264});
-    BeforeIPAddressEdit = AddMemo(page, "BeforeIPAddressEdit", {16, 280, 265, 89});
-    AfterIPAddressEdit = AddMemo(page, "AfterIPAddressEdit", {296, 280, 265, 89});
+    BeforeIPAddressEdit = form.Memo("BeforeIPAddressEdit", {16, 280, 265, 89});
+    AfterIPAddressEdit = form.Memo("AfterIPAddressEdit", {296, 280, 265, 89});
     label6->setBuddy(BeforeIPAddressEdit);
     label7->setBuddy(AfterIPAddressEdit);
-}
-
-void TMainEditor::CreatePropertyPage(int number)
-{
-    static const char* const pageNames[] = {"TabSheet4", "TabSheet6", "TabSheet7"};
-    static const char* const labelNames[] = {"Label3", "Label26", "Label27"};
-    static const char* const upNames[] = {"RowUpBtn", "MySpeedButton1", "MySpeedButton3"};
-    static const char* const downNames[] = {"RowDownBtn", "MySpeedButton2", "MySpeedButton4"};
-    const int slot = number - 2;
-    const QByteArray suffix = slot == 0 ? QByteArray() : QByteArray::number(slot);
-    const auto name = [&suffix](const char* base) { return QByteArray(base) + suffix; };
-
-    QWidget* page = AddPage(pageNames[slot], QStringLiteral("Statusabfrage %1").arg(number));
-    TPropertyPage& controls = m_propertyPages[slot];
-    controls.pageEdit = AddLabelledEdit(
-        page, QByteArray("Status" + QByteArray::number(number) + "PageEdit").constData(),
-        QStringLiteral("Muss eine Extra Seite aufgerufen werden, um die Statusabfrage %1 "
-                       "auszuführen? Dann bitte angeben! (ohne http://!)")
-            .arg(number),
-        {16, 40, 545, 21});
-    QLabel* label = AddLabel(page, labelNames[slot], QStringLiteral("Abfragbare Eigenschaften:"),
-                             {16, 80});
-    controls.editor = new TPropertyListEditor(page);
-    controls.editor->setObjectName(QString::fromLatin1("VEditor%1").arg(slot));
-    controls.editor->setGeometry(16, 96, 545, 241);
-    label->setBuddy(controls.editor);
-    controls.addBtn = AddButton(page, name("ValueAddBtn").constData(), QStringLiteral("Hinzufügen"),
-                                {16, 344, 75, 25});
-    controls.editBtn = AddButton(page, name("ValueEditBtn").constData(), QStringLiteral("Ändern"),
-                                 {96, 344, 75, 25});
-    controls.delBtn = AddButton(page, name("ValueDelBtn").constData(), QStringLiteral("Löschen"),
-                                {176, 344, 75, 25});
-    controls.dupBtn = AddButton(page, name("DupBtn").constData(), QStringLiteral("Duplizieren"),
-                                {264, 344, 75, 25});
-    controls.upBtn = AddSpeedButton(page, upNames[slot], QString(), {568, 144, 23, 22});
-    controls.upBtn->SetTag(0);
-    controls.upBtn->SetGlyph(QStringLiteral("up"));
-    controls.upBtn->SetHint(QStringLiteral("Zeile nach oben"));
-    controls.upBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    controls.upBtn->setEnabled(false);
-    controls.downBtn = AddSpeedButton(page, downNames[slot], QString(), {568, 176, 23, 22});
-    controls.downBtn->SetTag(1);
-    controls.downBtn->SetGlyph(QStringLiteral("down"));
-    controls.downBtn->SetHint(QStringLiteral("Zeile nach unten"));
-    controls.downBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    controls.downBtn->setEnabled(false);
 }
 
 void TMainEditor::CreateUserDefinedPage()
 {
     QWidget* page = AddPage("TabSheet8", QStringLiteral("Benutzerdefiniert"));
+    const TFormBuilder form(page);
     auto* bevel2 = new QFrame(page);
     bevel2->setObjectName(QStringLiteral("Bevel2"));
     bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
     bevel2->setGeometry(8, 8, 593, 361);
-    AddWrappedLabel(page, "Label28",
+    form.WrappedLabel("Label28",
                     QStringLiteral("Es können 3 benutzerdefinierte Aktionen definiert werden, die "
                                    "über die Schaltflächen 1, 2, 3 im Hauptfenster von Tarvelo "
                                    "aufgerufen werden können.\nGeben Sie diese Aktionen ohne "
                                    "http://<ip-adresse>/ an. Die Angabe <POST> kann ebenfalls "
                                    "verwendet werden."),
                     {16, 24, 569, 57});
-    UserDef1Edit = AddLabelledEdit(page, "UserDef1Edit",
+    UserDef1Edit = form.LabelledEdit("UserDef1Edit",
                                    QStringLiteral("Anweisung für benutzerdefinierte Aktion 1:"),
                                    {16, 112, 569, 21});
-    UserDef2Edit = AddLabelledEdit(page, "UserDef2Edit",
+    UserDef2Edit = form.LabelledEdit("UserDef2Edit",
                                    QStringLiteral("Anweisung für benutzerdefinierte Aktion 2:"),
                                    {16, 168, 569, 21});
-    UserDef3Edit = AddLabelledEdit(page, "UserDef3Edit",
+    UserDef3Edit = form.LabelledEdit("UserDef3Edit",
                                    QStringLiteral("Anweisung für benutzerdefinierte Aktion 3:"),
                                    {16, 224, 569, 21});
+}
+
+// Keys for the flat buttons, which take no focus, and for Speichern and
+// Abbrechen. A button's key works only while the button is shown and
+// enabled. No key throws typing away: Escape cancels at once only an edit
+// without changes, else it asks first.
+void TMainEditor::CreateShortcuts()
+{
+    NewBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    EditBtn->setShortcut(QKeySequence(Qt::Key_F2));
+    SaveBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveBtn->setToolTip(QStringLiteral("Speichern (Strg+S)"));
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, RoutersCB, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, DeleteBtn, [this] {
+        if (DeleteBtn->isEnabled())
+            DeleteBtn->click();
+    });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), CancelBtn);
+    connect(escape, &QShortcut::activated, this, Guarded([this] {
+                if (MayLeaveEditing() && m_mode != TMode::Browse)
+                    CancelBtnClick();
+            }));
+    CancelBtn->setToolTip(QStringLiteral("Abbrechen (Esc, nach Änderungen mit Rückfrage)"));
 }
 
 // ----------------------------------------------------------------- binding
@@ -466,21 +433,21 @@ void TMainEditor::ConnectHandlers()
     connect(BrowserAuthChkBox, &QCheckBox::toggled, this,
             Guarded([this] { BrowserAuthChkBoxClick(); }));
     connect(PC, &QTabWidget::currentChanged, this, Guarded([this] { PCChange(); }));
-    ConnectPropertyPages();
+    connect(this, &TMainEditor::editingChanged, TS5, &TStaticPageTab::EditingChanged);
 
     for (QWidget* control : std::initializer_list<QWidget*>{
              RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, GoOnlineEdit, GoOfflineEdit,
              SignOffURLEdit, StatusPageEdit, BeforeIPAddressEdit, AfterIPAddressEdit,
-             m_propertyPages[0].pageEdit, m_propertyPages[1].pageEdit,
-             m_propertyPages[2].pageEdit, UserDef1Edit, UserDef2Edit, UserDef3Edit})
+             m_propertyPages[0]->PageEdit(), m_propertyPages[1]->PageEdit(),
+             m_propertyPages[2]->PageEdit(), UserDef1Edit, UserDef2Edit, UserDef3Edit})
         BindEnterKey(control);
 
     BindExit(GoOnlineEdit, [this] { GoOnlineEditExit(); });
     BindExit(GoOfflineEdit, [this] { GoOfflineEditExit(); });
     BindExit(SignOffURLEdit, [this] { SignOffURLEditExit(); });
     BindExit(StatusPageEdit, [this] { StatusPageEditExit(); });
-    for (const TPropertyPage& page : m_propertyPages)
-        BindExit(page.pageEdit, [this, edit = page.pageEdit] { Status2PageEditExit(edit); });
+    for (const TPropertyPage* page : m_propertyPages)
+        BindExit(page->PageEdit(), [this, edit = page->PageEdit()] { Status2PageEditExit(edit); });
     BindExit(AuthStringEdit, [this] { AuthStringEditExit(); });
     for (QLineEdit* edit : {UserDef1Edit, UserDef2Edit, UserDef3Edit})
         BindExit(edit, [this, edit] { UserDefEditExit(edit); });
@@ -658,12 +625,12 @@ void TMainEditor::ShowRecord(const TRouterEntry& record)
     OfflineCodeEdit->SetSavedText(ToQString(record.OfflineCode));
     BeforeIPAddressEdit->setPlainText(ToQString(record.BeforeIPAddress));
     AfterIPAddressEdit->setPlainText(ToQString(record.AfterIPAddress));
-    m_propertyPages[0].pageEdit->setText(ToQString(record.Status2Page));
-    m_propertyPages[1].pageEdit->setText(ToQString(record.Status3Page));
-    m_propertyPages[2].pageEdit->setText(ToQString(record.Status4Page));
-    m_propertyPages[0].editor->SetStrings(record.Status2Values);
-    m_propertyPages[1].editor->SetStrings(record.Status3Values);
-    m_propertyPages[2].editor->SetStrings(record.Status4Values);
+    m_propertyPages[0]->PageEdit()->setText(ToQString(record.Status2Page));
+    m_propertyPages[1]->PageEdit()->setText(ToQString(record.Status3Page));
+    m_propertyPages[2]->PageEdit()->setText(ToQString(record.Status4Page));
+    m_propertyPages[0]->Editor()->SetStrings(record.Status2Values);
+    m_propertyPages[1]->Editor()->SetStrings(record.Status3Values);
+    m_propertyPages[2]->Editor()->SetStrings(record.Status4Values);
     UserDef1Edit->setText(ToQString(record.UserDef1));
     UserDef2Edit->setText(ToQString(record.UserDef2));
     UserDef3Edit->setText(ToQString(record.UserDef3));
@@ -699,15 +666,13 @@ void TMainEditor::SetEditMode(bool enable)
              RouterVendorEdit, RouterVendorURLEdit, CommentsEdit, BrowserAuthChkBox,
              AuthStringEdit, RHTTPPort, GoOnlineEdit, GoOfflineEdit, SignOffURLEdit,
              StatusPageEdit, OfflineCodeEdit, BeforeIPAddressEdit, AfterIPAddressEdit,
-             m_propertyPages[0].pageEdit, m_propertyPages[1].pageEdit,
-             m_propertyPages[2].pageEdit, UserDef1Edit, UserDef2Edit, UserDef3Edit})
+             m_propertyPages[0]->PageEdit(), m_propertyPages[1]->PageEdit(),
+             m_propertyPages[2]->PageEdit(), UserDef1Edit, UserDef2Edit, UserDef3Edit})
         control->setEnabled(enable);
-    for (const TPropertyPage& page : m_propertyPages) {
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 page.editor, page.addBtn, page.editBtn, page.delBtn, page.dupBtn})
-            control->setEnabled(enable);
-    }
-    ApplyRowButtonRuleOnEveryPage();
+    // The pages not on view too, so that browse mode leaves no move button
+    // enabled anywhere.
+    for (TPropertyPage* page : m_propertyPages)
+        page->SetListEnabled(enable);
     PCChange();
     emit editingChanged();
 }
@@ -736,8 +701,8 @@ void TMainEditor::ClearEditingTexts()
 {
     for (QLineEdit* edit : std::initializer_list<QLineEdit*>{
              RouterVendorEdit, RouterVendorURLEdit, AuthStringEdit, GoOnlineEdit, GoOfflineEdit,
-             SignOffURLEdit, StatusPageEdit, m_propertyPages[0].pageEdit,
-             m_propertyPages[1].pageEdit, m_propertyPages[2].pageEdit, UserDef1Edit,
+             SignOffURLEdit, StatusPageEdit, m_propertyPages[0]->PageEdit(),
+             m_propertyPages[1]->PageEdit(), m_propertyPages[2]->PageEdit(), UserDef1Edit,
              UserDef2Edit, UserDef3Edit})
         edit->clear();
     for (TCp1252Memo* memo : {CommentsEdit, OfflineCodeEdit, BeforeIPAddressEdit, AfterIPAddressEdit})
@@ -753,12 +718,14 @@ void TMainEditor::NewBtnClick()
     ClearEditingTexts();
     RHTTPPort->setValue(80);
     BrowserAuthChkBox->setChecked(true);
-    for (const TPropertyPage& page : m_propertyPages)
-        page.editor->Clear();
+    for (TPropertyPage* page : m_propertyPages)
+        page->Editor()->Clear();
     SetEditMode(true);
     BrowserAuthChkBoxClick();
     SetEditingButtons();
     PCChange();
+    RememberShownRecord();
+    RouterVendorEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::EditBtnClick()
@@ -770,6 +737,11 @@ void TMainEditor::EditBtnClick()
     SetEditingButtons();
     BrowserAuthChkBoxClick();
     PCChange();
+    RememberShownRecord();
+    // A field of the page that has the focus already keeps it.
+    const QWidget* focused = QApplication::focusWidget();
+    if (!(focused && focused->isEnabled() && PC->currentWidget()->isAncestorOf(focused)))
+        FocusFirstFieldOf(PC->currentWidget());
 }
 
 // ------------------------------------------------------------ save, cancel
@@ -790,12 +762,12 @@ void TMainEditor::CopyControlsInto(TRouterEntry& record) const
     record.OfflineCode = ToCp1252(OfflineCodeEdit->SavedText());
     record.BeforeIPAddress = ToCp1252(BeforeIPAddressEdit->SavedText());
     record.AfterIPAddress = ToCp1252(AfterIPAddressEdit->SavedText());
-    record.Status2Page = ToCp1252(m_propertyPages[0].pageEdit->text());
-    record.Status3Page = ToCp1252(m_propertyPages[1].pageEdit->text());
-    record.Status4Page = ToCp1252(m_propertyPages[2].pageEdit->text());
-    record.Status2Values = m_propertyPages[0].editor->Strings();
-    record.Status3Values = m_propertyPages[1].editor->Strings();
-    record.Status4Values = m_propertyPages[2].editor->Strings();
+    record.Status2Page = ToCp1252(m_propertyPages[0]->PageEdit()->text());
+    record.Status3Page = ToCp1252(m_propertyPages[1]->PageEdit()->text());
+    record.Status4Page = ToCp1252(m_propertyPages[2]->PageEdit()->text());
+    record.Status2Values = m_propertyPages[0]->Editor()->Strings();
+    record.Status3Values = m_propertyPages[1]->Editor()->Strings();
+    record.Status4Values = m_propertyPages[2]->Editor()->Strings();
     record.UserDef1 = ToCp1252(UserDef1Edit->text());
     record.UserDef2 = ToCp1252(UserDef2Edit->text());
     record.UserDef3 = ToCp1252(UserDef3Edit->text());
@@ -848,6 +820,8 @@ void TMainEditor::SaveBtnClick()
     RoutersCBChange();
     SetEditMode(false);
     SetTestPageEnabled(true);
+    TS5->RecordSaved(record);
+    RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::CancelBtnClick()
@@ -855,6 +829,7 @@ void TMainEditor::CancelBtnClick()
     SetEditMode(false);
     RoutersCBChange();
     SetTestPageEnabled(true);
+    RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainEditor::DeleteBtnClick()
@@ -944,4 +919,223 @@ void TMainEditor::TrimTextExit(TCp1252Memo* sender)
 void TMainEditor::PCChange()
 {
     ValueEditClick();
+}
+
+void TMainEditor::ValueAddBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueAddBtnClick);
+}
+
+void TMainEditor::ValueEditBtnDblClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueEditBtnDblClick);
+}
+
+void TMainEditor::ValueDelBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueDelBtnClick);
+}
+
+void TMainEditor::DupBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::DupBtnClick);
+}
+
+void TMainEditor::RowUpBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::RowUpBtnClick);
+}
+
+void TMainEditor::RowDownBtnClick()
+{
+    OnActivePropertyPage(&TPropertyPage::RowDownBtnClick);
+}
+
+void TMainEditor::ValueEditClick()
+{
+    OnActivePropertyPage(&TPropertyPage::ValueEditClick);
+}
+
+void TMainEditor::OnActivePropertyPage(void (TPropertyPage::*handler)())
+{
+    if (TPropertyPage* page = ActivePropertyPage())
+        (page->*handler)();
+}
+
+TPropertyPage* TMainEditor::ActivePropertyPage() const
+{
+    const int slot = PC->currentIndex() - kFirstPropertyPageIndex;
+    if (slot < 0 || slot >= static_cast<int>(m_propertyPages.size()))
+        return nullptr;
+    return m_propertyPages[std::size_t(slot)];
+}
+
+// ------------------------------------------------------ unsaved edits
+
+void TMainEditor::RememberShownRecord()
+{
+    m_shownRecord = NewRouterEntry();
+    CopyControlsInto(m_shownRecord);
+}
+
+bool TMainEditor::HasUnsavedEdits() const
+{
+    if (m_mode == TMode::Browse)
+        return false;
+    TRouterEntry edited = NewRouterEntry();
+    CopyControlsInto(edited);
+    edited.SavedAt = m_shownRecord.SavedAt;
+    return !(edited == m_shownRecord);
+}
+
+// Asks what becomes of unsaved edits before they would be lost. True when
+// the caller may go on: the edits were saved, or the user lets them go.
+bool TMainEditor::MayLeaveEditing()
+{
+    if (!HasUnsavedEdits())
+        return true;
+    const QString name = RouterVendorEdit->text();
+    const QString question =
+        m_mode == TMode::New
+            ? QStringLiteral("Der neue Router \"%1\" ist noch nicht gespeichert.\n\nMöchten Sie ihn speichern?")
+            : QStringLiteral("Die Änderungen am Router \"%1\" sind noch nicht gespeichert.\n\nMöchten Sie sie "
+                             "speichern?");
+    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
+    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
+    switch (ShowMsgBox(ToCp1252(question.arg(name)), {}, mkConfirmation, btnYesNoCancel)) {
+    case MsgBox::IDYES:
+        SaveBtnClick();
+        return m_mode == TMode::Browse; // a save that refused the texts keeps the edit
+    case MsgBox::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainEditor::closeEvent(QCloseEvent* event)
+{
+    bool mayClose = false;
+    Guarded([&] { mayClose = MayLeaveEditing(); })();
+    if (mayClose)
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void TMainEditor::FocusFirstFieldOf(QWidget* page)
+{
+    if (QWidget* field = FirstFieldOf(page))
+        field->setFocus(Qt::OtherFocusReason);
+    else
+        PC->setFocus(Qt::OtherFocusReason); // the tab bar, to go to another page
+}
+
+// ------------------------------------------------------ merge and export
+
+void TMainEditor::CreateFileDialogs()
+{
+    OpenDialog = std::make_unique<TFileDialog>(TFileDialog::TKind::Open, this);
+    SaveDialog = std::make_unique<TFileDialog>(TFileDialog::TKind::Save, this);
+    SaveDialog->SetFileName(QStringLiteral("Routers.txt"));
+    SaveDialog->SetFilter(QStringLiteral("Textdateien"), QStringLiteral("*.txt"));
+}
+
+// The copy goes through Show router, Ändern and Speichern as if the user had
+// clicked, so it reaches the file exactly as the controls hold it.
+void TMainEditor::Button1Click()
+{
+    if (!OpenDialog->Execute())
+        return;
+    TMergeRouterDlg dialog(this);
+    dialog.LoadRouters(OpenDialog->FileName());
+    if (dialog.exec() != MsgBox::IDOK || !MayLeaveEditing())
+        return;
+    const TRouterEntry& source = dialog.SelectedRouter();
+    m_routerNames->AddWith(source.RouterVendor, [&] { return AddRouterCopy(m_routers, source); });
+    m_file.Note({{}, source});
+    SelectRouter(m_routers.Selected());
+    RoutersCBChange();
+    EditBtn->click();
+    SaveBtn->click();
+}
+
+void TMainEditor::Button2Click()
+{
+    if (!SaveDialog->Execute())
+        return;
+    ExportRouterNames(SaveDialog->FileName(), m_routers, m_file.Path());
+}
+
+// ------------------------------------------------- rules from the match view
+
+// Rules proposed in the match view are taken over into the controls of the
+// router being changed or made. The record changes only when the user saves.
+
+TRuleReceiver::TEditing TMainEditor::Editing() const
+{
+    switch (m_mode) {
+    case TMode::Edit: return TEditing::Existing;
+    case TMode::New: return TEditing::New;
+    case TMode::Browse: break;
+    }
+    return TEditing::None;
+}
+
+std::string TMainEditor::EditedRouterName() const
+{
+    if (m_mode != TMode::Edit || !m_routers.HasSelection())
+        return {};
+    return m_routers.SelectedEntry().RouterVendor;
+}
+
+std::vector<std::string> TMainEditor::PropertyNames(int statusQuery) const
+{
+    return m_propertyPages.at(std::size_t(statusQuery - 2))->PropertyNames();
+}
+
+std::string TMainEditor::BeforeIPAddress() const
+{
+    return ToCp1252(BeforeIPAddressEdit->SavedText());
+}
+
+std::string TMainEditor::AfterIPAddress() const
+{
+    return ToCp1252(AfterIPAddressEdit->SavedText());
+}
+
+void TMainEditor::TakeOverAddressRule(const std::string& before, const std::string& after)
+{
+    if (m_mode == TMode::Browse)
+        return;
+    BeforeIPAddressEdit->SetSavedText(ToQString(before));
+    AfterIPAddressEdit->SetSavedText(ToQString(after));
+    ShowControl(BeforeIPAddressEdit);
+}
+
+void TMainEditor::TakeOverPropertyRule(int statusQuery, const std::string& name, const std::string& code)
+{
+    if (m_mode == TMode::Browse)
+        return;
+    TPropertyPage* page = m_propertyPages.at(std::size_t(statusQuery - 2));
+    ShowControl(page);
+    page->TakeOverRule(name, code);
+}
+
+void TMainEditor::TakeOverOfflineCode(const std::string& code)
+{
+    if (m_mode == TMode::Browse)
+        return;
+    OfflineCodeEdit->SetSavedText(ToQString(code));
+    ShowControl(OfflineCodeEdit);
+}
+
+// Brings the tab page of the control to the front, so that the user sees
+// what changed.
+void TMainEditor::ShowControl(QWidget* control)
+{
+    for (int index = 0; index < PC->count(); ++index) {
+        if (PC->widget(index) == control || PC->widget(index)->isAncestorOf(control))
+            PC->setCurrentIndex(index);
+    }
 }

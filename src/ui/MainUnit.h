@@ -5,7 +5,6 @@
 #include "RuleReceiver.h"
 
 #include <QHash>
-#include <QPointer>
 #include <QSet>
 #include <QWidget>
 
@@ -17,27 +16,25 @@
 
 class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
-class QPainter;
 class QPushButton;
 class TCp1252LineEdit;
 class TCp1252Memo;
 class TFileDialog;
-class TFoundValues;
-class TMatchView;
 class TMySpeedButton;
 class TPageControl;
-class TPageTest;
-class TPropertyListEditor;
+class TPropertyPage;
 class TRouterNamesModel;
 class TSpinEdit;
-class TStringGrid;
+class TStaticPageTab;
 
 // The editor's main window: the router list in RoutersCB, the selected
 // definition in the controls of the tab pages, and browse, edit and new mode.
 // Every save and every deletion writes the whole list to the routers file.
+// The pages of status queries 2 to 4 (TPropertyPage) and the test page
+// (TStaticPageTab) are classes of their own; merging and exporting use
+// MergeRouterUnit.
 class TMainEditor : public QWidget, private TRuleReceiver {
     Q_OBJECT
 
@@ -65,15 +62,14 @@ public:
     void Button1Click();
     void Button2Click();
 
-    // The property lists of pages 4 to 6; each works on the list of the
-    // active page and does nothing on any other page.
+    // The property lists of pages 4 to 6, carried out by the page on view
+    // (TPropertyPage); on any other page they do nothing.
     void ValueAddBtnClick();
     void ValueEditBtnDblClick();
     void ValueDelBtnClick();
     void DupBtnClick();
     void RowUpBtnClick();
     void RowDownBtnClick();
-    // The row-button rule: which move buttons of the active page work.
     void ValueEditClick();
 
     // Inserts the record at its sorted place in the list and in RoutersCB and
@@ -88,39 +84,22 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TPropertyPage {
-        QLineEdit* pageEdit = nullptr;
-        TPropertyListEditor* editor = nullptr;
-        QPushButton* addBtn = nullptr;
-        QPushButton* editBtn = nullptr;
-        QPushButton* delBtn = nullptr;
-        QPushButton* dupBtn = nullptr;
-        TMySpeedButton* upBtn = nullptr;
-        TMySpeedButton* downBtn = nullptr;
-    };
-
     void CreateControls();
     void CreateTopRow();
     void CreateGeneralPage();
     void CreateLoginPage();
     void CreateConnectionPage();
     void CreateStatus1Page();
-    void CreatePropertyPage(int number);
     void CreateUserDefinedPage();
-    void CreateTestPage();
     void CreateBottomRow();
     void CreateFileDialogs();
+    void CreateShortcuts();
     QWidget* AddPage(const char* name, const QString& caption);
-    TCp1252LineEdit* AddLabelledEdit(QWidget* page, const char* name, const QString& caption,
-                                     const QRect& geometry);
-    TCp1252LineEdit* AddEdit(QWidget* page, const char* name, const QRect& geometry);
-    TCp1252Memo* AddMemo(QWidget* page, const char* name, const QRect& geometry);
-    QLabel* AddLabel(QWidget* page, const char* name, const QString& text, const QPoint& position);
-    QLabel* AddWrappedLabel(QWidget* page, const char* name, const QString& text,
-                            const QRect& geometry);
+    void AddPage(QWidget* page, const QString& caption);
     void BindEnterKey(QWidget* control);
     void BindExit(QWidget* control, std::function<void()> operation);
     void ConnectHandlers();
@@ -140,6 +119,11 @@ private:
     void SetBrowseButtons();
     void SetEditingButtons();
     void SetTestPageEnabled(bool enable);
+    void FocusFirstFieldOf(QWidget* page);
+
+    void RememberShownRecord();
+    bool HasUnsavedEdits() const;
+    bool MayLeaveEditing();
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void ExitFocusedField();
@@ -152,30 +136,8 @@ private:
     void UserDefEditExit(QLineEdit* sender);
     void TrimTextExit(TCp1252Memo* sender);
 
-    void ConnectPropertyPages();
-    TPropertyListEditor* ActivePropertyEditor() const;
-    void ApplyRowButtonRule(QWidget* page, const TPropertyListEditor& editor);
-    void ApplyRowButtonRuleOnEveryPage();
-    void EnableUpButtons(QWidget* page, bool on);
-    void EnableDownButtons(QWidget* page, bool on);
-    void MoveCurrentRow(int direction);
-
-    // A page test as the match view shows it: the test and what it was run on.
-    struct TTestRun {
-        std::shared_ptr<const TPageTest> test;
-        QString source;
-    };
-
-    void StatFileNameChange();
-    void TestBtnClick();
-    int SelectedStatusQuery() const;
-    // The rows view into the page that `owner` keeps.
-    void FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner);
-    void GridDrawCell(QPainter& painter, int column, int row, const QRect& rect);
-    void MatchViewBtnClick();
-    void ShowMatchView(const TTestRun& run, int rule);
-    void GridCellClick(int row, bool open);
-    void LiveTestBtnClick();
+    TPropertyPage* ActivePropertyPage() const;
+    void OnActivePropertyPage(void (TPropertyPage::*handler)());
 
     // Rule proposals of the match view taken over into the controls.
     TEditing Editing() const override;
@@ -199,6 +161,9 @@ private:
     std::future<TLoadResult> m_reading;
     TMode m_mode = TMode::Browse;
     bool m_newRouter = false;
+    // The definition as Neu or Ändern put it into the controls, to tell
+    // whether the user changed anything.
+    TRouterEntry m_shownRecord;
     bool m_shown = false;
     QHash<QObject*, std::function<void()>> m_exitOperations;
     QSet<QObject*> m_enterMovesFocus;
@@ -234,22 +199,11 @@ private:
     TCp1252Memo* BeforeIPAddressEdit = nullptr;
     TCp1252Memo* AfterIPAddressEdit = nullptr;
 
-    std::array<TPropertyPage, 3> m_propertyPages;
+    std::array<TPropertyPage*, 3> m_propertyPages{};
 
     TCp1252LineEdit* UserDef1Edit = nullptr;
     TCp1252LineEdit* UserDef2Edit = nullptr;
     TCp1252LineEdit* UserDef3Edit = nullptr;
 
-    QWidget* TS5 = nullptr;
-    QLineEdit* StatFileName = nullptr;
-    std::array<TMySpeedButton*, 4> m_statusButtons{};
-    TMySpeedButton* TestBtn = nullptr;
-    TStringGrid* Grid = nullptr;
-    QLabel* CurrIPLabel = nullptr;
-    QLabel* Label8 = nullptr;
-    TMySpeedButton* MatchViewBtn = nullptr;
-    TTestRun m_status1Test; // what the labels show
-    TTestRun m_valuesTest;  // what the grid shows
-    TTestRun m_lastTest;
-    QPointer<TMatchView> m_matchView;
+    TStaticPageTab* TS5 = nullptr;
 };

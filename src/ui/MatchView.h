@@ -24,24 +24,30 @@ public:
     explicit TMatchView(TRuleReceiver* receiver, QWidget* parent = nullptr);
     ~TMatchView() override;
 
-    // Shows the test; `source` names the router, the status query and the file.
-    void SetTest(std::shared_ptr<const TPageTest> test, const QString& source);
+    // Shows the test; `source` names the router, the status query and the
+    // file, `pageFile` is the file's path.
+    void SetTest(std::shared_ptr<const TPageTest> test, const QString& source, const QString& pageFile = {});
     const TPageTest* Test() const;
     // Selects the rule (its index in the trace) and scrolls to its place.
     void ShowRule(int rule);
     // The editor entered or left edit or new mode.
     void EditingChanged();
+    // The rules of the test shown were changed and saved since.
+    void SetOutdated();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void ShowCurrentStep();
+    void KeepProposalsWhole();
 
     TTraceModel* m_model = nullptr;
     QTreeView* m_steps = nullptr;
     TPageView* m_page = nullptr;
     QLabel* m_info = nullptr;
+    QLabel* m_outdated = nullptr;
     TProposalPanel* m_proposals = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "MergeRouterUnit.h"
 
+#include "AtomicFile.h"
+#include "FileMessages.h"
+#include "NameExport.h"
 #include "QtText.h"
 #include "WMsgBox.h"
 
@@ -18,7 +21,30 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, c
     return button;
 }
 
+void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
+{
+    if (loaded.complete)
+        return;
+    const QString text = QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht "
+                                        "gelesen werden. Angeboten wird, was davor lesbar war.")
+                             .arg(path)
+                             .arg(loaded.damagedOffset);
+    ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+}
+
 } // namespace
+
+void ExportRouterNames(const QString& path, const TRouterList& routers, const std::string& definitionsPath)
+{
+    // The definitions would be lost until the next save.
+    if (SameFile(CorePath(path), definitionsPath))
+        throw TFileError("Datei " + Quoted(CorePath(path)) +
+                         " kann nicht erstellt werden. Sie ist die Datei der Routerdefinitionen, "
+                         "die der Editor bearbeitet; bitte w\xE4hlen Sie einen anderen Namen.");
+    const TWriteResult written = WriteFileCrashSafe(CorePath(path), RouterNamesText(routers));
+    if (!written.Ok())
+        throw TFileError(WriteFailureMessage(CorePath(path), written));
+}
 
 TMergeRouterDlg::TMergeRouterDlg(QWidget* owner) : QDialog(owner)
 {
@@ -64,10 +90,10 @@ TMergeRouterDlg::~TMergeRouterDlg()
     FreeRouterList(m_routers);
 }
 
-TLoadResult TMergeRouterDlg::LoadRouters(const std::string& path)
+void TMergeRouterDlg::LoadRouters(const QString& path)
 {
     ComboBox1->clear();
-    const TLoadResult result = LoadRouterList(path, m_routers);
+    const TLoadResult result = LoadRouterList(CorePath(path), m_routers);
     QStringList names;
     names.reserve(m_routers.Count());
     for (int index = 0; index < m_routers.Count(); ++index)
@@ -75,7 +101,7 @@ TLoadResult TMergeRouterDlg::LoadRouters(const std::string& path)
     const int selected = m_routers.Selected();
     ComboBox1->addItems(names);
     ComboBox1->setCurrentIndex(selected);
-    return result;
+    WarnIfDamaged(path, result);
 }
 
 const TRouterEntry& TMergeRouterDlg::SelectedRouter() const

@@ -11,6 +11,13 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+// Merging and exporting, for the window's two buttons below the tab pages.
+
+// Writes the names of all routers, in list order, to `path`. Throws
+// TFileError when the file cannot be written, or when it is the definitions
+// file at `definitionsPath`, which the names would replace.
+void ExportRouterNames(const QString& path, const TRouterList& routers, const std::string& definitionsPath);
+
 // "Router hinzumischen": offers the routers of another definitions file, in
 // file order, for taking one of them over. The dialog owns the routers it
 // read for as long as it exists.
@@ -22,9 +29,10 @@ public:
     ~TMergeRouterDlg() override;
 
     // Reads the file into the dialog's own list (a missing file is created
-    // empty) and shows its routers with the first one selected. Throws
-    // TFileError when the file cannot be read; the list is then empty.
-    TLoadResult LoadRouters(const std::string& path);
+    // empty) and shows its routers with the first one selected; warns when
+    // only the start of a damaged file could be read. Throws TFileError when
+    // the file cannot be read; the list is then empty.
+    void LoadRouters(const QString& path);
     const TRouterList& Routers() const { return m_routers; }
     // The record of the router picked in ComboBox1; TListIndexError with -1
     // when the list is empty.

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QSignalBlocker>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -29,6 +31,15 @@ protected:
     {
         SetHotTab(-1);
         QTabBar::leaveEvent(event);
+    }
+
+    // The bar draws its current tab even when that tab is scrolled out of
+    // view; it is put where nothing of it shows.
+    void initStyleOption(QStyleOptionTab* option, int tabIndex) const override
+    {
+        QTabBar::initStyleOption(option, tabIndex);
+        if (!isTabVisible(tabIndex))
+            option->rect = QRect(-10000, -10000, 1, 1);
     }
 
     void paintEvent(QPaintEvent* event) override
@@ -82,14 +93,14 @@ TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
     layout->setSpacing(0);
     m_previous = ArrowButton(Qt::LeftArrow, "PreviousPageBtn", arrows);
     m_next = ArrowButton(Qt::RightArrow, "NextPageBtn", arrows);
-    m_previous->setToolTip(QStringLiteral("Vorherige Seite"));
-    m_next->setToolTip(QStringLiteral("Nächste Seite"));
+    m_previous->setToolTip(QStringLiteral("Weitere Reiter links zeigen"));
+    m_next->setToolTip(QStringLiteral("Weitere Reiter rechts zeigen"));
     layout->addWidget(m_previous);
     layout->addWidget(m_next);
     setCornerWidget(arrows, Qt::TopRightCorner);
 
-    connect(m_previous, &QToolButton::clicked, this, [this] { Step(-1); });
-    connect(m_next, &QToolButton::clicked, this, [this] { Step(+1); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { ScrollTabs(-1); });
+    connect(m_next, &QToolButton::clicked, this, [this] { ScrollTabs(+1); });
     connect(this, &QTabWidget::currentChanged, this, [this] { ShowTabsAroundCurrent(); });
 }
 
@@ -133,34 +144,71 @@ void TPageControl::ShowTabsAroundCurrent()
         used += TabWidth(index);
     while (used > available && m_first < current)
         used -= TabWidth(m_first++);
-    int last = current;
+    ShowTabsFromFirst();
+}
+
+// Scrolls the bar by one tab; the page on view stays.
+void TPageControl::ScrollTabs(int direction)
+{
+    m_first = std::clamp(m_first + direction, 0, std::max(0, count() - 1));
+    ShowTabsFromFirst();
+}
+
+// Shows as many whole tabs from m_first on as fit, and earlier ones when
+// room is left at the end; an arrow works while tabs are hidden on its side.
+void TPageControl::ShowTabsFromFirst()
+{
+    const int available = AvailableWidth();
+    int used = TabWidth(m_first);
+    int last = m_first;
     while (last + 1 < count() && used + TabWidth(last + 1) <= available)
         used += TabWidth(++last);
-    // Room left at the end: show earlier tabs again rather than leave a gap.
-    while (m_first > 0 && used + TabWidth(m_first - 1) <= available)
+    // Room left behind the last tab: show earlier tabs again rather than
+    // leave a gap.
+    while (last + 1 == count() && m_first > 0 && used + TabWidth(m_first - 1) <= available)
         used += TabWidth(--m_first);
     // Only real changes: a call that changes nothing makes the bar forget
     // that its layout is out of date.
-    for (int index = 0; index < count(); ++index) {
-        const bool shown = index >= m_first && index <= last;
-        if (tabBar()->isTabVisible(index) != shown)
-            tabBar()->setTabVisible(index, shown);
+    // Hiding the current tab would make the bar choose another page; the
+    // page on view stays when its tab is scrolled away.
+    const int current = currentIndex();
+    {
+        const QSignalBlocker quiet(tabBar());
+        for (int index = 0; index < count(); ++index) {
+            const bool shown = index >= m_first && index <= last;
+            if (tabBar()->isTabVisible(index) != shown)
+                tabBar()->setTabVisible(index, shown);
+        }
+        tabBar()->setCurrentIndex(current);
     }
     tabBar()->updateGeometry(); // the bar does not tell the tab widget itself
-    m_previous->setEnabled(current > 0);
-    m_next->setEnabled(current + 1 < count());
+    m_previous->setEnabled(m_first > 0);
+    m_next->setEnabled(last + 1 < count());
 }
 
 void TPageControl::resizeEvent(QResizeEvent* event)
 {
     QTabWidget::resizeEvent(event);
     ShowTabsAroundCurrent();
+    SizePagesLikeCurrent();
 }
 
 void TPageControl::showEvent(QShowEvent* event)
 {
     QTabWidget::showEvent(event);
     ShowTabsAroundCurrent();
+    SizePagesLikeCurrent();
+}
+
+// The tab control sizes only the page on view; the others take its size
+// too, so that a page measured before it is first shown has its real size.
+void TPageControl::SizePagesLikeCurrent()
+{
+    const QWidget* current = currentWidget();
+    if (!current)
+        return;
+    for (int index = 0; index < count(); ++index)
+        widget(index)->setGeometry(current->geometry());
 }
 
 void TPageControl::tabInserted(int index)

@@ -6,8 +6,8 @@ class QToolButton;
 
 // A tab control whose tabs, when they do not all fit, scroll by whole tabs:
 // the bar shows the tabs around the current one in full, and two arrows
-// beside it step to the previous and the next page. The tab under the mouse
-// is lit up.
+// beside it scroll the bar to the tabs hidden on their side without changing
+// the page. The tab under the mouse is lit up.
 class TPageControl : public QTabWidget {
     Q_OBJECT
 
@@ -27,6 +27,9 @@ protected:
 
 private:
     void ShowTabsAroundCurrent();
+    void ScrollTabs(int direction);
+    void ShowTabsFromFirst();
+    void SizePagesLikeCurrent();
     int TabWidth(int index) const;
     int AvailableWidth() const;
 

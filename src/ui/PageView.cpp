@@ -259,21 +259,36 @@ void TPageView::PaintRow(QPainter& painter, std::size_t row)
     }
 }
 
+// A span within one row is outlined; a longer one gets a light background
+// and bars at its two ends, so that the text stays readable.
 void TPageView::PaintCurrentSpan(QPainter& painter, std::size_t row)
 {
     const std::size_t from = row * m_bytesPerRow;
     const std::size_t to = from + m_bytesPerRow;
     if (!m_hasCurrent || !Overlaps(m_current, from, to))
         return;
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 2));
-    painter.setBrush(Qt::NoBrush);
+    const QColor ink = palette().color(QPalette::WindowText);
     if (m_current.length == 0) {
         const QRect place = RowPart(row, m_current.offset, m_current.offset + 1);
-        painter.fillRect(place.left() - 1, place.top(), 3, place.height(), palette().color(QPalette::WindowText));
+        painter.fillRect(place.left() - 1, place.top(), 3, place.height(), ink);
         return;
     }
     const QRect part = RowPart(row, std::max(from, m_current.offset), std::min(to, m_current.End()));
-    painter.drawRect(part.adjusted(1, 1, -1, -1));
+    const bool oneRow = m_current.offset >= from && m_current.End() <= to;
+    if (oneRow) {
+        painter.setPen(QPen(ink, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(part.adjusted(0, 0, -1, -1));
+        return;
+    }
+    QColor light = palette().color(QPalette::Highlight);
+    light.setAlpha(40);
+    painter.fillRect(part, light);
+    // The bars stand just outside the span, off its characters.
+    if (m_current.offset >= from)
+        painter.fillRect(part.left() - 2, part.top(), 2, part.height(), ink);
+    if (m_current.End() <= to)
+        painter.fillRect(part.right() + 1, part.top(), 2, part.height(), ink);
 }
 
 void TPageView::PaintSelection(QPainter& painter, std::size_t row)

@@ -586,6 +586,9 @@ void TProposalPanel::ChooseOfflinePage()
     if (!m_test)
         return;
     TFileDialog dialog(TFileDialog::TKind::Open, this);
+    // The offline page is most likely saved beside the page tested.
+    if (!m_testedFileName.isEmpty())
+        dialog.SetDirectory(QFileInfo(m_testedFileName).absolutePath());
     dialog.SetFileName(m_offlineFileName);
     if (!dialog.Execute())
         return;

@@ -40,6 +40,8 @@ public:
 
     // The test whose page the proposals are for; null: none.
     void SetTest(std::shared_ptr<const TPageTest> test);
+    // The file that the test read; the offline page is looked for beside it.
+    void SetTestedFile(const QString& fileName) { m_testedFileName = fileName; }
     // Takes bytes the user marked in the page as the value and proposes.
     void TakeSelection(TPageSpan selection);
     // The editor entered or left edit or new mode, or its lists changed.
@@ -94,6 +96,7 @@ private:
     std::optional<TShownRule> m_rule;
     std::optional<std::string> m_offlineCode;
     QString m_offlineFileName;
+    QString m_testedFileName;
     int m_ruleRequest = 0;
     int m_offlineRequest = 0;
     bool m_ruleBusy = false;

@@ -17,6 +17,8 @@ using namespace MsgBox;
 
 namespace {
 
+QStringList g_buttonTexts;
+
 QMessageBox::Icon IconOfStyle(unsigned style)
 {
     switch (style & MB_ICONMASK) {
@@ -127,7 +129,9 @@ int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned 
     const std::vector<TButtonSpec> buttons = ButtonsOfStyle(style);
     std::vector<std::pair<QPushButton*, int>> ids;
     for (const TButtonSpec& button : buttons) {
-        QPushButton* shown = box.addButton(QString::fromUtf16(button.text), button.role);
+        const qsizetype index = qsizetype(ids.size());
+        const QString text = index < g_buttonTexts.size() ? g_buttonTexts[index] : QString::fromUtf16(button.text);
+        QPushButton* shown = box.addButton(text, button.role);
         ids.emplace_back(shown, button.id);
     }
     box.setDefaultButton(ids.front().first);
@@ -146,4 +150,9 @@ int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned 
 void InstallQtMessageBox()
 {
     SetMessageBoxFunction(QtMessageBoxA);
+}
+
+void SetMsgBoxButtonTexts(QStringList texts)
+{
+    g_buttonTexts = std::move(texts);
 }

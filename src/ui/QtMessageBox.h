@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <string>
 
 // The message box of the platform layer, on QMessageBox: the icon and the
@@ -9,3 +11,8 @@ int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned 
 
 // Makes QtMessageBoxA the function behind every ShowMsgBox.
 void InstallQtMessageBox();
+
+// Names the buttons of the boxes shown from now on, in the order of the
+// style's buttons, for a question that "Ja" and "Nein" would not make plain;
+// an empty list brings the usual names back.
+void SetMsgBoxButtonTexts(QStringList texts);

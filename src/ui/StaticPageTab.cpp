@@ -1,9 +1,10 @@
 // The last tab page: tests the status-page rules of the selected router's
 // saved definition against a page that the user saved to disk.
-#include "MainUnit.h"
+#include "StaticPageTab.h"
 
 #include "ErrorHandler.h"
 #include "FileDialog.h"
+#include "FormBuilder.h"
 #ifdef HAVE_LIVE_TEST
 #include "LiveTestDlg.h"
 #endif
@@ -11,9 +12,9 @@
 #include "MySpeedButton.h"
 #include "PageEvaluation.h"
 #include "QtText.h"
+#include "RouterList.h"
 #include "StatusPageFile.h"
 #include "StringGrid.h"
-#include "UserFile.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -80,17 +81,34 @@ void PlaceBeside(QWidget& window, const QWidget& editor)
     window.move(place.topLeft());
 }
 
-} // namespace
-
-std::string ReadStatusPageFile(const QString& fileName)
+// Whether the rules that a test of that status query applies are the same.
+bool SameRules(const TRouterEntry& a, const TRouterEntry& b, int statusQuery)
 {
-    return ReadUserFile(CorePath(fileName), MaxPageFileSize(), TFileNaming::FullPath);
+    switch (statusQuery) {
+    case 1:
+        return a.OfflineCode == b.OfflineCode && a.BeforeIPAddress == b.BeforeIPAddress
+               && a.AfterIPAddress == b.AfterIPAddress;
+    case 2: return a.Status2Values == b.Status2Values;
+    case 3: return a.Status3Values == b.Status3Values;
+    default: return a.Status4Values == b.Status4Values;
+    }
 }
 
-void TMainEditor::CreateTestPage()
+} // namespace
+
+TStaticPageTab::TStaticPageTab(const TRouterList& routers, TRuleReceiver* receiver, QWidget* parent)
+    : QWidget(parent), m_routers(routers), m_receiver(receiver)
 {
-    TS5 = AddPage("TS5", QStringLiteral("Testen mit statischen Seiten"));
-    StatFileName = new QLineEdit(TS5);
+    setObjectName(QStringLiteral("TS5"));
+    CreateControls();
+}
+
+TStaticPageTab::~TStaticPageTab() = default;
+
+void TStaticPageTab::CreateControls()
+{
+    const TFormBuilder form(this);
+    StatFileName = new QLineEdit(this);
     StatFileName->setObjectName(QStringLiteral("StatFileName"));
     StatFileName->setGeometry(8, 8, 401, 21);
     QAction* browse = StatFileName->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
@@ -105,28 +123,32 @@ void TMainEditor::CreateTestPage()
             }));
     connect(StatFileName, &QLineEdit::textChanged, this, Guarded([this] { StatFileNameChange(); }));
 
-    auto* group = new QButtonGroup(TS5);
+    auto* group = new QButtonGroup(this);
     const char* const names[] = {"Status1Btn", "Status2Btn", "Status3Btn", "Status4Btn"};
     const QString texts[] = {QStringLiteral("Status1"), QStringLiteral("Status 2"),
                              QStringLiteral("Status 3"), QStringLiteral("Status 4")};
     const QRect places[] = {{416, 8, 57, 22}, {483, 8, 57, 22}, {547, 8, 57, 22}, {483, 40, 57, 22}};
     for (int index = 0; index < 4; ++index) {
-        TMySpeedButton* button = new TMySpeedButton(TS5);
+        TMySpeedButton* button = new TMySpeedButton(this);
         button->setObjectName(QLatin1String(names[index]));
         button->setText(texts[index]);
         button->setGeometry(places[index]);
         button->setCheckable(true);
+        button->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)));
+        button->SetHint(QStringLiteral("Statusabfrage %1 testen (Strg+%1)").arg(index + 1));
         group->addButton(button);
         m_statusButtons[index] = button;
     }
     m_statusButtons[0]->setChecked(true);
-    TestBtn = new TMySpeedButton(TS5);
+    TestBtn = new TMySpeedButton(this);
     TestBtn->setObjectName(QStringLiteral("TestBtn"));
     TestBtn->setText(QStringLiteral("Testen"));
     TestBtn->setGeometry(544, 40, 65, 22);
+    TestBtn->setShortcut(QKeySequence(Qt::Key_F5));
+    TestBtn->SetHint(QStringLiteral("Gewählte Statusabfrage mit der Datei testen (F5)"));
     connect(TestBtn, &QAbstractButton::clicked, this, Guarded([this] { TestBtnClick(); }));
 
-    Grid = new TStringGrid(2, TS5);
+    Grid = new TStringGrid(2, this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setGeometry(8, 40, 436, 337);
     Grid->verticalHeader()->setDefaultSectionSize(18);
@@ -147,9 +169,9 @@ void TMainEditor::CreateTestPage()
     connect(Grid, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { Guarded([this, row] { GridCellClick(row, true); })(); });
 
-    AddLabel(TS5, "Label4", QStringLiteral("IP-Adresse:"), {456, 72});
-    const auto addStateLabel = [this](const char* name, const QString& text, const QRect& geometry) {
-        QLabel* label = AddLabel(TS5, name, text, geometry.topLeft());
+    form.Label("Label4", QStringLiteral("IP-Adresse:"), {456, 72});
+    const auto addStateLabel = [&form](const char* name, const QString& text, const QRect& geometry) {
+        QLabel* label = form.Label(name, text, geometry.topLeft());
         label->setGeometry(geometry);
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(QStringLiteral("QLabel { background: navy; color: white; }"));
@@ -159,25 +181,25 @@ void TMainEditor::CreateTestPage()
     Label8 = addStateLabel("Label8", QStringLiteral("OFFLINE"), {456, 120, 90, 13});
     new TDoubleClickFilter(Label8, Guarded([this] { ShowMatchView(m_status1Test, 0); }));
     new TDoubleClickFilter(CurrIPLabel, Guarded([this] { ShowMatchView(m_status1Test, 1); }));
-    MatchViewBtn = new TMySpeedButton(TS5);
+    MatchViewBtn = new TMySpeedButton(this);
     MatchViewBtn->setObjectName(QStringLiteral("MatchViewBtn"));
     MatchViewBtn->setText(QStringLiteral("Fundstellen..."));
     MatchViewBtn->SetHint(QStringLiteral("Zeigt die Seite, wie die Regeln sie sehen, mit allen Fundstellen "
-                                         "des letzten Tests"));
+                                         "des letzten Tests (Strg+F)"));
+    MatchViewBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     MatchViewBtn->setGeometry(456, 144, 90, 22);
     MatchViewBtn->setEnabled(false);
     connect(MatchViewBtn, &QAbstractButton::clicked, this, Guarded([this] { MatchViewBtnClick(); }));
 #ifdef HAVE_LIVE_TEST
-    // A push button, unlike the flat ones: reached with Tab too.
-    auto* liveTestBtn = new QPushButton(QStringLiteral("Am Router testen..."), TS5);
+    // A push button, unlike the flat ones: reached with Tab too, after the grid.
+    auto* liveTestBtn = new QPushButton(QStringLiteral("Am Router testen..."), this);
     liveTestBtn->setObjectName(QStringLiteral("LiveTestBtn"));
     liveTestBtn->setToolTip(QStringLiteral("Testet den gespeicherten Router am Router selbst: Anmeldung, "
                                         "Statusseiten und ihre Werte"));
     liveTestBtn->setGeometry(456, 176, 145, 24);
-    setTabOrder(StatFileName, liveTestBtn); // before the grid, which keeps Tab for its cells
     connect(liveTestBtn, &QAbstractButton::clicked, this, Guarded([this] { LiveTestBtnClick(); }));
 #endif
-    AddWrappedLabel(TS5, "Label15",
+    form.WrappedLabel("Label15",
                     QStringLiteral("Speichern Sie die Statusseiten des Routers auf die Festplatte "
                                    "und wählen Sie die Datei dann aus. Sie können Status1, "
                                    "Status2-4 testen.\nDas Testen ist nur möglich, wenn man die "
@@ -185,14 +207,14 @@ void TMainEditor::CreateTestPage()
                     {456, 248, 145, 129});
 }
 
-void TMainEditor::StatFileNameChange()
+void TStaticPageTab::StatFileNameChange()
 {
     QString text = StatFileName->text();
     if (text.contains(QLatin1Char('"')))
         StatFileName->setText(text.remove(QLatin1Char('"')));
 }
 
-int TMainEditor::SelectedStatusQuery() const
+int TStaticPageTab::SelectedStatusQuery() const
 {
     const auto down = std::find_if(m_statusButtons.begin(), m_statusButtons.end(),
                                    [](const TMySpeedButton* button) { return button->isChecked(); });
@@ -200,7 +222,7 @@ int TMainEditor::SelectedStatusQuery() const
 }
 
 // The test reads the record as it was last saved, never the controls.
-void TMainEditor::TestBtnClick()
+void TStaticPageTab::TestBtnClick()
 {
     std::string page;
     const QString fileName = StatFileName->text();
@@ -209,7 +231,8 @@ void TMainEditor::TestBtnClick()
     const TRouterEntry& entry = m_routers.SelectedEntry();
     const int statusQuery = SelectedStatusQuery();
     const auto test = std::make_shared<const TPageTest>(entry, std::move(page), statusQuery, true);
-    const TTestRun run{test, TestSource(m_routers.Name(m_routers.Selected()), statusQuery, fileName)};
+    const TTestRun run{test, TestSource(m_routers.Name(m_routers.Selected()), statusQuery, fileName), fileName,
+                       &entry};
     const TStaticTestResult& result = test->Result();
     if (statusQuery == 1) {
         Label8->setText(result.offline ? QStringLiteral("OFFLINE") : QStringLiteral("ONLINE"));
@@ -222,10 +245,10 @@ void TMainEditor::TestBtnClick()
     m_lastTest = run;
     MatchViewBtn->setEnabled(true);
     if (m_matchView && m_matchView->isVisible())
-        m_matchView->SetTest(run.test, run.source);
+        ShowInMatchView(run);
 }
 
-void TMainEditor::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
+void TStaticPageTab::FillResultGrid(const TFoundValues& results, std::shared_ptr<const void> owner)
 {
     // The grid keeps one row; after a test without values it stands empty
     // rather than showing the values of an earlier test.
@@ -237,7 +260,7 @@ void TMainEditor::FillResultGrid(const TFoundValues& results, std::shared_ptr<co
     }
 }
 
-void TMainEditor::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect)
+void TStaticPageTab::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect)
 {
     const QRect inner = rect.adjusted(2, 2, -2, -2);
     painter.fillRect(inner, Grid->palette().color(QPalette::Base));
@@ -247,23 +270,22 @@ void TMainEditor::GridDrawCell(QPainter& painter, int column, int row, const QRe
     painter.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, Grid->DrawnText(column, row));
 }
 
-void TMainEditor::MatchViewBtnClick()
+void TStaticPageTab::MatchViewBtnClick()
 {
     ShowMatchView(m_lastTest, 0);
 }
 
 // Opens the view, or brings it forward, on that test and rule.
-void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
+void TStaticPageTab::ShowMatchView(const TTestRun& run, int rule)
 {
     if (!run.test)
         return;
     if (!m_matchView) {
-        m_matchView = new TMatchView(this, this);
-        connect(this, &TMainEditor::editingChanged, m_matchView, &TMatchView::EditingChanged);
-        PlaceBeside(*m_matchView, *this);
+        m_matchView = new TMatchView(m_receiver, window());
+        PlaceBeside(*m_matchView, *window());
     }
     if (m_matchView->Test() != run.test.get())
-        m_matchView->SetTest(run.test, run.source);
+        ShowInMatchView(run);
     m_matchView->show();
     m_matchView->raise();
     m_matchView->activateWindow();
@@ -273,12 +295,14 @@ void TMainEditor::ShowMatchView(const TTestRun& run, int rule)
 #ifdef HAVE_LIVE_TEST
 // The saved record of the selected router, in a window of its own that
 // does not block the editor.
-void TMainEditor::LiveTestBtnClick()
+void TStaticPageTab::LiveTestBtnClick()
 {
     const TRouterEntry& entry = m_routers.SelectedEntry();
     auto* dialog = new TLiveTestDlg(
         entry, ToQString(m_routers.Name(m_routers.Selected())),
-        [this](std::shared_ptr<const TPageTest> test, const QString& source) { ShowMatchView({test, source}, 0); },
+        [this, &entry](std::shared_ptr<const TPageTest> test, const QString& source) {
+            ShowMatchView({std::move(test), source, QString(), &entry}, 0);
+        },
         this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
@@ -286,7 +310,7 @@ void TMainEditor::LiveTestBtnClick()
 #endif
 
 // A click on a value scrolls an open view to its rule; a double click opens it.
-void TMainEditor::GridCellClick(int row, bool open)
+void TStaticPageTab::GridCellClick(int row, bool open)
 {
     const TPageTest* test = m_valuesTest.test.get();
     if (!test || row >= test->Result().values.Count())
@@ -295,4 +319,25 @@ void TMainEditor::GridCellClick(int row, bool open)
         return;
     const int line = test->Result().values.Rows()[std::size_t(row)].line;
     ShowMatchView(m_valuesTest, test->Trace().rules[std::size_t(line)].sourceLine);
+}
+
+void TStaticPageTab::ShowInMatchView(const TTestRun& run)
+{
+    m_matchView->SetTest(run.test, run.source, run.fileName);
+    m_viewRun = run;
+}
+
+// The view tells when the rules it traced were saved changed since; the
+// record is only compared, never read, as the test holds its own copy.
+void TStaticPageTab::RecordSaved(const TRouterEntry& record)
+{
+    if (m_matchView && m_viewRun.test && m_viewRun.record == &record
+        && !SameRules(m_viewRun.test->Entry(), record, m_viewRun.test->StatusQuery()))
+        m_matchView->SetOutdated();
+}
+
+void TStaticPageTab::EditingChanged()
+{
+    if (m_matchView)
+        m_matchView->EditingChanged();
 }

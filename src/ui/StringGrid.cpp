@@ -66,6 +66,8 @@ TStringGrid::TStringGrid(int columns, QWidget* parent) : QTableWidget(1, columns
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid, as it leaves every other control.
+    setTabKeyNavigation(false);
     // Removing rows by any way leaves one.
     connect(model(), &QAbstractItemModel::rowsRemoved, this, [this] {
         if (rowCount() < 1)
@@ -114,4 +116,27 @@ void TStringGrid::keyboardSearch(const QString& search)
             return;
         }
     }
+}
+
+// The rows draw no selection, so a frame shows that the grid has the focus.
+void TStringGrid::paintEvent(QPaintEvent* event)
+{
+    QTableWidget::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+    painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
+}
+
+void TStringGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTableWidget::focusOutEvent(event);
+    viewport()->update();
 }

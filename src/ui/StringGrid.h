@@ -33,6 +33,9 @@ public:
 protected:
     // Typing looks for a row by the start of its texts only.
     void keyboardSearch(const QString& search) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     TDrawCell m_drawCell;

@@ -27,13 +27,10 @@ constexpr int kTestPage = 8;
 
 // What the user types reaches the file as meant, and editing leaves the
 // window where the user is.
-class EditingTest : public QObject {
+class EditingTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void portFieldTakesAnyNumberAndClampsIt_data();
     void portFieldTakesAnyNumberAndClampsIt();
     void everyEnterBreaksALineOrMovesTheFocus();
@@ -46,33 +43,18 @@ private slots:
 private:
     void OpenSample();
     void FocusAtEnd(QPlainTextEdit* memo);
-
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TEditorFixture> m_editor;
 };
-
-void EditingTest::init()
-{
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-    m_editor = std::make_unique<TEditorFixture>();
-}
-
-void EditingTest::cleanup()
-{
-    m_editor.reset();
-    m_boxes.reset();
-}
 
 void EditingTest::OpenSample()
 {
     TRouterList routers = SampleRouters();
-    QVERIFY(m_editor->WriteRouters(routers));
-    QVERIFY(m_editor->Open());
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
 }
 
 void EditingTest::FocusAtEnd(QPlainTextEdit* memo)
 {
-    m_editor->ShowPageOf(memo);
+    ShowPageOf(memo);
     memo->setFocus(Qt::MouseFocusReason);
     memo->moveCursor(QTextCursor::End);
 }
@@ -110,9 +92,9 @@ void EditingTest::portFieldTakesAnyNumberAndClampsIt()
     QFETCH(bool, leaveBeforeSaving);
     QFETCH(int, port);
     OpenSample();
-    m_editor->Click("EditBtn");
-    m_editor->W<QTabWidget>("PC")->setCurrentIndex(kLoginPage);
-    auto* field = m_editor->W<QSpinBox>("RHTTPPort");
+    Click("EditBtn");
+    W<QTabWidget>("PC")->setCurrentIndex(kLoginPage);
+    auto* field = W<QSpinBox>("RHTTPPort");
     auto* text = field->findChild<QLineEdit*>();
     field->setFocus(Qt::MouseFocusReason);
     field->selectAll();
@@ -127,12 +109,12 @@ void EditingTest::portFieldTakesAnyNumberAndClampsIt()
     QCOMPARE(text->text(), shown);
 
     if (leaveBeforeSaving) {
-        m_editor->W("CancelBtn")->setFocus(Qt::TabFocusReason);
+        W("CancelBtn")->setFocus(Qt::TabFocusReason);
         QCOMPARE(field->value(), port);
         QCOMPARE(text->text(), QString::number(port));
     }
-    m_editor->W<QAbstractButton>("SaveBtn")->click(); // leaves the focus where it is
-    QCOMPARE(m_editor->ReadBack().Entry(0).HTTPPort, port);
+    W<QAbstractButton>("SaveBtn")->click(); // leaves the focus where it is
+    QCOMPARE(ReadBack().Entry(0).HTTPPort, port);
     QCOMPARE(field->value(), port);
 }
 
@@ -142,9 +124,9 @@ void EditingTest::portFieldTakesAnyNumberAndClampsIt()
 void EditingTest::everyEnterBreaksALineOrMovesTheFocus()
 {
     OpenSample();
-    m_editor->Click("EditBtn");
-    auto* offlineCode = m_editor->W<QPlainTextEdit>("OfflineCodeEdit");
-    auto* beforeIP = m_editor->W<QPlainTextEdit>("BeforeIPAddressEdit");
+    Click("EditBtn");
+    auto* offlineCode = W<QPlainTextEdit>("OfflineCodeEdit");
+    auto* beforeIP = W<QPlainTextEdit>("BeforeIPAddressEdit");
     const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {
         {Qt::Key_Return, Qt::ShiftModifier},  {Qt::Key_Return, Qt::ControlModifier},
         {Qt::Key_Return, Qt::AltModifier},    {Qt::Key_Enter, Qt::KeypadModifier},
@@ -157,14 +139,14 @@ void EditingTest::everyEnterBreaksALineOrMovesTheFocus()
     QCOMPARE(QApplication::focusWidget(), offlineCode);
     QCOMPARE(offlineCode->document()->toRawText(),
              QStringLiteral("<td>0.0.0.0</td>\u2029x\u2029x\u2029x\u2029x\u2029x"));
-    m_editor->Click("SaveBtn"); // leaving the memo joins its lines
-    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "<td>0.0.0.0</td>xxxxx"s);
+    Click("SaveBtn"); // leaving the memo joins its lines
+    QCOMPARE(ReadBack().Entry(0).OfflineCode, "<td>0.0.0.0</td>xxxxx"s);
 
-    m_editor->Click("EditBtn");
+    Click("EditBtn");
     for (const auto& [key, modifiers] : enters) {
         FocusAtEnd(beforeIP);
         QTest::keyClick(beforeIP, key, modifiers);
-        QTRY_COMPARE(QApplication::focusWidget(), m_editor->W("AfterIPAddressEdit"));
+        QTRY_COMPARE(QApplication::focusWidget(), W("AfterIPAddressEdit"));
         QCOMPARE(beforeIP->blockCount(), 1);
     }
 }
@@ -180,95 +162,95 @@ void EditingTest::offlineCodeReachesTheFileAsRead()
     TRouterList routers;
     routers.Add("Roh", std::make_unique<TRouterEntry>(entry));
     routers.Add("Zweiter", std::make_unique<TRouterEntry>(SampleRouter("Zweiter")));
-    QVERIFY(m_editor->WriteRouters(routers));
-    const std::string asRead = m_editor->ReadBack().Entry(0).OfflineCode;
+    QVERIFY(WriteRouters(routers));
+    const std::string asRead = ReadBack().Entry(0).OfflineCode;
     QCOMPARE(asRead, "a\rb\nc\r\nd  \0e\r\x85\tf\n"s);
-    QVERIFY(m_editor->Open());
+    QVERIFY(Open());
     // With the memo in view and the focus in the list, which Ändern disables.
-    m_editor->ShowPageOf(m_editor->W("OfflineCodeEdit"));
-    m_editor->W("RoutersCB")->setFocus(Qt::MouseFocusReason);
+    ShowPageOf(W("OfflineCodeEdit"));
+    W("RoutersCB")->setFocus(Qt::MouseFocusReason);
 
-    m_editor->Click("EditBtn");
-    m_editor->Click("SaveBtn");
-    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, asRead);
-    QCOMPARE(m_editor->ReadBack().Entry(0).Comments, "eins\r\nzwei\r\ndrei"s);
+    Click("EditBtn");
+    Click("SaveBtn");
+    QCOMPARE(ReadBack().Entry(0).OfflineCode, asRead);
+    QCOMPARE(ReadBack().Entry(0).Comments, "eins\r\nzwei\r\ndrei"s);
 
     // Cancelled edits and another router in between change nothing either.
-    m_editor->Click("EditBtn");
-    m_editor->W<QPlainTextEdit>("OfflineCodeEdit")->appendPlainText(QStringLiteral("neu"));
-    m_editor->Click("CancelBtn");
-    auto* combo = m_editor->W<QComboBox>("RoutersCB");
+    Click("EditBtn");
+    W<QPlainTextEdit>("OfflineCodeEdit")->appendPlainText(QStringLiteral("neu"));
+    Click("CancelBtn");
+    auto* combo = W<QComboBox>("RoutersCB");
     combo->setCurrentIndex(1);
     emit combo->activated(1);
     combo->setCurrentIndex(0);
     emit combo->activated(0);
-    m_editor->Click("EditBtn");
-    m_editor->Click("SaveBtn");
-    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, asRead);
+    Click("EditBtn");
+    Click("SaveBtn");
+    QCOMPARE(ReadBack().Entry(0).OfflineCode, asRead);
 
     // Typing makes it the memo's text: lines joined by CR LF.
-    m_editor->Click("EditBtn");
-    auto* memo = m_editor->W<QPlainTextEdit>("OfflineCodeEdit");
+    Click("EditBtn");
+    auto* memo = W<QPlainTextEdit>("OfflineCodeEdit");
     memo->moveCursor(QTextCursor::End);
     memo->insertPlainText(QStringLiteral("g"));
-    m_editor->W<QAbstractButton>("SaveBtn")->click(); // the memo was never focused
-    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "a\r\nb\r\nc\r\nd  \0e\r\n\x85\tf\r\ng"s);
+    W<QAbstractButton>("SaveBtn")->click(); // the memo was never focused
+    QCOMPARE(ReadBack().Entry(0).OfflineCode, "a\r\nb\r\nc\r\nd  \0e\r\n\x85\tf\r\ng"s);
 
     // Leaving the memo normalises the code; behind the NUL its line breaks
     // stay as they are.
-    m_editor->Click("EditBtn");
+    Click("EditBtn");
     FocusAtEnd(memo);
-    m_editor->Click("SaveBtn");
-    QCOMPARE(m_editor->ReadBack().Entry(0).OfflineCode, "abcd\0e\r\n\x85\tf\r\ng"s);
+    Click("SaveBtn");
+    QCOMPARE(ReadBack().Entry(0).OfflineCode, "abcd\0e\r\n\x85\tf\r\ng"s);
 }
 
 void EditingTest::changeOnTheTestPageStaysThere()
 {
     OpenSample();
-    auto* pages = m_editor->W<QTabWidget>("PC");
+    auto* pages = W<QTabWidget>("PC");
     pages->setCurrentIndex(kTestPage);
     for (const char* finish : {"CancelBtn", "SaveBtn"}) {
-        m_editor->Click("EditBtn");
+        Click("EditBtn");
         QCOMPARE(pages->currentIndex(), kTestPage);
         QVERIFY(!pages->isTabEnabled(kTestPage));
-        QVERIFY(!m_editor->W("StatFileName")->isEnabled());
-        QVERIFY(!m_editor->W("TestBtn")->isEnabled());
-        m_editor->Click(finish);
+        QVERIFY(!W("StatFileName")->isEnabled());
+        QVERIFY(!W("TestBtn")->isEnabled());
+        Click(finish);
         QCOMPARE(pages->currentIndex(), kTestPage);
         QVERIFY(pages->isTabEnabled(kTestPage));
-        QVERIFY(m_editor->W("TestBtn")->isEnabled());
+        QVERIFY(W("TestBtn")->isEnabled());
     }
 
     // Neu opens the first page; from another page the test page cannot be
     // reached while editing.
-    m_editor->Click("NewBtn");
+    Click("NewBtn");
     QCOMPARE(pages->currentIndex(), 0);
     pages->setCurrentIndex(kLoginPage);
-    m_editor->Click("CancelBtn");
+    Click("CancelBtn");
     QCOMPARE(pages->currentIndex(), kLoginPage);
 }
 
 void EditingTest::backupOfADamagedFileIsNamedWhenKept()
 {
     TRouterList routers = SampleRouters();
-    QVERIFY(m_editor->WriteRouters(routers));
-    QFile damaged(m_editor->Path());
+    QVERIFY(WriteRouters(routers));
+    QFile damaged(Path());
     QVERIFY(damaged.resize(damaged.size() - 10));
-    const QByteArray original = ReadFileBytes(m_editor->Path());
+    const QByteArray original = ReadFileBytes(Path());
     // A file of that name is there already, so the original goes elsewhere.
-    QFile taken(m_editor->Path() + QStringLiteral(".bak"));
+    QFile taken(Path() + QStringLiteral(".bak"));
     QVERIFY(taken.open(QIODevice::WriteOnly));
     taken.close();
-    QVERIFY(m_editor->Open());
+    QVERIFY(Open());
 
     QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
     const QString warning = ToQString(m_boxes->Calls().front().text);
     QVERIFY2(!warning.contains(QStringLiteral(".bak")), qPrintable(warning));
     m_boxes->Clear();
 
-    m_editor->Click("EditBtn");
-    m_editor->Click("SaveBtn");
-    const QString kept = m_editor->Path() + QStringLiteral(".bak2");
+    Click("EditBtn");
+    Click("SaveBtn");
+    const QString kept = Path() + QStringLiteral(".bak2");
     QCOMPARE(ReadFileBytes(kept), original);
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     const TMsgBoxRecorder::TCall& note = m_boxes->Calls().front();
@@ -277,8 +259,8 @@ void EditingTest::backupOfADamagedFileIsNamedWhenKept()
 
     // Only the first save keeps the original.
     m_boxes->Clear();
-    m_editor->Click("EditBtn");
-    m_editor->Click("SaveBtn");
+    Click("EditBtn");
+    Click("SaveBtn");
     QCOMPARE(m_boxes->Calls().size(), std::size_t(0));
 }
 
@@ -287,19 +269,19 @@ void EditingTest::backupOfADamagedFileIsNamedWhenKept()
 void EditingTest::enterPressesTheButtonInFocus()
 {
     OpenSample();
-    m_editor->Click("EditBtn");
-    auto* name = m_editor->W<QLineEdit>("RouterVendorEdit");
+    Click("EditBtn");
+    auto* name = W<QLineEdit>("RouterVendorEdit");
     name->setText(QStringLiteral("Alpha 200"));
-    m_editor->W("SaveBtn")->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(m_editor->W("SaveBtn"), Qt::Key_Return);
-    QCOMPARE(m_editor->Window().Mode(), TMainEditor::TMode::Browse);
-    QCOMPARE(m_editor->ReadBack().Entry(0).RouterVendor, "Alpha 200"s);
+    W("SaveBtn")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(W("SaveBtn"), Qt::Key_Return);
+    QCOMPARE(Window().Mode(), TMainEditor::TMode::Browse);
+    QCOMPARE(ReadBack().Entry(0).RouterVendor, "Alpha 200"s);
 
-    m_editor->Click("EditBtn");
+    Click("EditBtn");
     name->setText(QStringLiteral("verworfen"));
-    m_editor->W("CancelBtn")->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(m_editor->W("CancelBtn"), Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(m_editor->Window().Mode(), TMainEditor::TMode::Browse);
+    W("CancelBtn")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(W("CancelBtn"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(Window().Mode(), TMainEditor::TMode::Browse);
     QCOMPARE(name->text(), QStringLiteral("Alpha 200"));
 }
 
@@ -308,41 +290,41 @@ void EditingTest::enterPressesTheButtonInFocus()
 void EditingTest::saveAppliesTheExitOfTheFieldInFocus()
 {
     OpenSample();
-    m_editor->Click("EditBtn");
-    auto* goOnline = m_editor->W<QLineEdit>("GoOnlineEdit");
-    m_editor->ShowPageOf(goOnline);
+    Click("EditBtn");
+    auto* goOnline = W<QLineEdit>("GoOnlineEdit");
+    ShowPageOf(goOnline);
     goOnline->setFocus(Qt::MouseFocusReason);
     goOnline->selectAll();
     QTest::keyClicks(goOnline, QStringLiteral("//<post>/goinet.cgi"));
-    m_editor->W<QAbstractButton>("SaveBtn")->click(); // the focus stays in the field
-    QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/<post>/goinet.cgi"s);
+    W<QAbstractButton>("SaveBtn")->click(); // the focus stays in the field
+    QCOMPARE(ReadBack().Entry(0).GoOnline, "/<post>/goinet.cgi"s);
     QCOMPARE(goOnline->text(), QStringLiteral("/<post>/goinet.cgi"));
 
-    m_editor->Click("EditBtn");
-    auto* beforeIP = m_editor->W<QPlainTextEdit>("BeforeIPAddressEdit");
+    Click("EditBtn");
+    auto* beforeIP = W<QPlainTextEdit>("BeforeIPAddressEdit");
     FocusAtEnd(beforeIP);
     QTest::keyClicks(beforeIP, QStringLiteral(" <b>\t"));
-    m_editor->W<QAbstractButton>("SaveBtn")->click();
-    QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP-Adresse:</td><td><b>"s);
+    W<QAbstractButton>("SaveBtn")->click();
+    QCOMPARE(ReadBack().Entry(0).BeforeIPAddress, "IP-Adresse:</td><td><b>"s);
 
     // A field whose text the program set, as for a router taken over from
     // another file, is saved as it was shown.
-    TRouterList routers = m_editor->ReadBack();
+    TRouterList routers = ReadBack();
     routers.Entry(0).GoOnline = "/goinet.cgi";
     routers.Entry(0).BeforeIPAddress = "IP: ";
-    QVERIFY(m_editor->WriteRouters(routers));
-    QVERIFY(m_editor->Open());
-    m_editor->Click("EditBtn");
-    for (QWidget* field : std::initializer_list<QWidget*>{m_editor->W("GoOnlineEdit"),
-                                                          m_editor->W("BeforeIPAddressEdit")}) {
-        m_editor->ShowPageOf(field);
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
+    Click("EditBtn");
+    for (QWidget* field : std::initializer_list<QWidget*>{W("GoOnlineEdit"),
+                                                          W("BeforeIPAddressEdit")}) {
+        ShowPageOf(field);
         field->setFocus(Qt::MouseFocusReason);
-        m_editor->Window().RoutersCBChange();
-        m_editor->W<QAbstractButton>("EditBtn")->click();
-        m_editor->W<QAbstractButton>("SaveBtn")->click();
-        QCOMPARE(m_editor->ReadBack().Entry(0).GoOnline, "/goinet.cgi"s);
-        QCOMPARE(m_editor->ReadBack().Entry(0).BeforeIPAddress, "IP: "s);
-        m_editor->Click("EditBtn");
+        Window().RoutersCBChange();
+        W<QAbstractButton>("EditBtn")->click();
+        W<QAbstractButton>("SaveBtn")->click();
+        QCOMPARE(ReadBack().Entry(0).GoOnline, "/goinet.cgi"s);
+        QCOMPARE(ReadBack().Entry(0).BeforeIPAddress, "IP: "s);
+        Click("EditBtn");
     }
 }
 

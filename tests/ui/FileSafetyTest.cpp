@@ -22,48 +22,17 @@
 
 using TMode = TMainEditor::TMode;
 
-class FileSafetyTest : public QObject {
+class FileSafetyTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void tooLongTextChangesNothing_data();
     void tooLongTextChangesNothing();
     void cutTextsAreReportedAndNeverBlockASave();
     void saveKeepsWhatAnotherProgramWrote();
     void interruptedSaveIsOfferedBack();
     void outOfMemoryIsToldInGerman();
-
-private:
-    void Open();
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
-
-void FileSafetyTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
-void FileSafetyTest::cleanup()
-{
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
-void FileSafetyTest::Open()
-{
-    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-}
 
 void FileSafetyTest::tooLongTextChangesNothing_data()
 {
@@ -77,7 +46,7 @@ void FileSafetyTest::tooLongTextChangesNothing()
     QFETCH(bool, newRouter);
     TRouterList routers = SampleRouters();
     QVERIFY(SaveRouterList(routers, m_path.toStdString()));
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     const int selected = m_window->Routers().Selected();
     const TRouterEntry recordBefore = m_window->Routers().Entry(selected);
@@ -123,7 +92,7 @@ void FileSafetyTest::cutTextsAreReportedAndNeverBlockASave()
     file.write(bytes.data(), qint64(bytes.size()));
     file.close();
 
-    Open();
+    QVERIFY(Open());
     QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
     const TMsgBoxRecorder::TCall& warning = m_boxes->Calls().front();
     QCOMPARE(warning.caption, std::string("Warnung"));

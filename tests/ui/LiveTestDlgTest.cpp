@@ -17,7 +17,7 @@
 
 using namespace fakerouter;
 
-class LiveTestDlgTest : public QObject {
+class LiveTestDlgTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
@@ -40,29 +40,23 @@ private:
         return Child<T>(*m_dialog, name);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
     TLiveTestDlg* m_dialog = nullptr;
 };
 
 void LiveTestDlgTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
+    TEditorFixture::init();
     TRouterList routers;
     routers.Add("Fake Formular", std::make_unique<TRouterEntry>(FormRouter()));
     routers.Add("Langsam", std::make_unique<TRouterEntry>(Router("Langsam", true, "slow?s=20")));
     routers.Add("TLS", std::make_unique<TRouterEntry>(Router("TLS", true, "basic/status.htm")));
-    m_window = OpenOnTestPage(*m_dir, std::move(routers));
-    QVERIFY(m_window);
+    QVERIFY(OpenOnTestPage(std::move(routers)));
 }
 
 void LiveTestDlgTest::cleanup()
 {
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
+    m_dialog = nullptr;
+    TEditorFixture::cleanup();
     TFileDialog::SetAnswerForTesting({});
 }
 

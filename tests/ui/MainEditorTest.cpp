@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
 #include <memory>
 
 using TMode = TMainEditor::TMode;
@@ -39,13 +41,10 @@ const char* const kEditingControls[] = {
 
 } // namespace
 
-class MainEditorTest : public QObject {
+class MainEditorTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void startUpShowsFirstRouterInBrowseMode();
     void everyLabelIsFullyVisible();
     void everyPageShowsItsTabInFull();
@@ -66,100 +65,23 @@ private slots:
     void textsSurviveShowAndSave();
     void damagedFileIsReportedOnce();
     void unreadableFileGoesToTheErrorHandler();
-    void closingDiscardsUnsavedEdits();
+    void focusLandsWhereTheWorkGoesOn();
+    void keysWorkWhileTheirButtonsDoAndLoseNoTyping();
+    void longRouterListOpensAsAScrollingList();
+    void disabledTextIsReadable();
+    void closingAsksAboutUnsavedEdits_data();
+    void closingAsksAboutUnsavedEdits();
 
 private:
-    void WriteRouters(TRouterList& routers);
     void WriteSample();
-    void Open();
-    TRouterList ReadBack() const;
     void ExpectMode(TMode mode);
     void ExpectComboMatchesList();
-    void Click(const char* name);
-    void PickRouter(int index);
-    void ShowPageOf(QWidget* control);
-
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-    QString Text(const char* name) const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
-
-void MainEditorTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
-void MainEditorTest::cleanup()
-{
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
-void MainEditorTest::WriteRouters(TRouterList& routers)
-{
-    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
-}
 
 void MainEditorTest::WriteSample()
 {
     TRouterList routers = SampleRouters();
-    WriteRouters(routers);
-}
-
-void MainEditorTest::Open()
-{
-    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-TRouterList MainEditorTest::ReadBack() const
-{
-    TRouterList routers;
-    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
-    return routers;
-}
-
-QString MainEditorTest::Text(const char* name) const
-{
-    QWidget* widget = W(name);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
-    return Child<QPlainTextEdit>(*m_window, name)->toPlainText();
-}
-
-void MainEditorTest::Click(const char* name)
-{
-    QTest::mouseClick(W(name), Qt::LeftButton);
-}
-
-void MainEditorTest::PickRouter(int index)
-{
-    auto* combo = W<QComboBox>("RoutersCB");
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-void MainEditorTest::ShowPageOf(QWidget* control)
-{
-    auto* pages = W<QTabWidget>("PC");
-    for (int index = 0; index < pages->count(); ++index) {
-        if (pages->widget(index)->isAncestorOf(control))
-            pages->setCurrentIndex(index);
-    }
+    QVERIFY(WriteRouters(routers));
 }
 
 void MainEditorTest::ExpectMode(TMode mode)
@@ -195,7 +117,7 @@ void MainEditorTest::ExpectComboMatchesList()
 void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     QCOMPARE(m_window->windowTitle(), kStartCaption);
     QCOMPARE(m_window->size(), QSize(637, 511));
     QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 0);
@@ -224,7 +146,7 @@ void MainEditorTest::startUpShowsFirstRouterInBrowseMode()
 void MainEditorTest::everyLabelIsFullyVisible()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* pages = W<QTabWidget>("PC");
     for (int index = 0; index < pages->count(); ++index) {
         QWidget* page = pages->widget(index);
@@ -246,14 +168,14 @@ void MainEditorTest::everyLabelIsFullyVisible()
 void MainEditorTest::everyPageShowsItsTabInFull()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* pages = W<QTabWidget>("PC");
     QTabBar* bar = pages->tabBar();
+    // Whole tabs only; an arrow works while tabs are hidden on its side.
     const auto expectWholeTabs = [&] {
         QCoreApplication::processEvents(); // the bar is laid out anew
-        QCOMPARE(W("PreviousPageBtn")->isEnabled(), pages->currentIndex() > 0);
-        QCOMPARE(W("NextPageBtn")->isEnabled(), pages->currentIndex() < pages->count() - 1);
-        QVERIFY(bar->isTabVisible(pages->currentIndex()));
+        QCOMPARE(W("PreviousPageBtn")->isEnabled(), !bar->isTabVisible(0));
+        QCOMPARE(W("NextPageBtn")->isEnabled(), !bar->isTabVisible(pages->count() - 1));
         for (int tab = 0; tab < pages->count(); ++tab) {
             if (bar->isTabVisible(tab))
                 QVERIFY2(bar->rect().contains(bar->tabRect(tab)), qPrintable(pages->tabText(tab)));
@@ -262,19 +184,29 @@ void MainEditorTest::everyPageShowsItsTabInFull()
     };
     for (int index = 0; index < pages->count(); ++index) {
         pages->setCurrentIndex(index);
-        QCOMPARE(pages->currentIndex(), index);
+        QVERIFY(bar->isTabVisible(index));
         expectWholeTabs();
     }
-    for (int index = pages->count() - 2; index >= 0; --index) {
-        QTest::mouseClick(W("PreviousPageBtn"), Qt::LeftButton);
-        QCOMPARE(pages->currentIndex(), index);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pages->currentIndex(), 7);
+
+    // The arrows scroll the bar and leave the page; in edit mode they bring
+    // the disabled test tab into view.
+    pages->setCurrentIndex(0);
+    Click("EditBtn");
+    for (int tabs = 0; W("NextPageBtn")->isEnabled() && tabs < pages->count(); ++tabs) {
+        Click("NextPageBtn");
         expectWholeTabs();
     }
-    QVERIFY(!W("PreviousPageBtn")->isEnabled());
-    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(pages->currentIndex(), 1);
-    pages->setCurrentIndex(8);
-    QVERIFY(!W("NextPageBtn")->isEnabled());
+    QVERIFY(bar->isTabVisible(8));
+    QVERIFY(!bar->isTabVisible(0));
+    QCOMPARE(pages->currentIndex(), 0);
+    QVERIFY(W("RouterVendorEdit")->isVisible());
+    while (W("PreviousPageBtn")->isEnabled())
+        Click("PreviousPageBtn");
+    expectWholeTabs();
+    QVERIFY(bar->isTabVisible(0));
+    QCOMPARE(pages->currentIndex(), 0);
 }
 
 void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter_data()
@@ -291,7 +223,7 @@ void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter()
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    Open();
+    QVERIFY(Open());
     QVERIFY(QFile::exists(m_path));
     QCOMPARE(QFileInfo(m_path).size(), 0);
     QCOMPARE(m_window->windowTitle(), kStartCaption);
@@ -321,7 +253,7 @@ void MainEditorTest::missingOrEmptyFileStartsEmptyAndTakesANewRouter()
 void MainEditorTest::modesFollowTheStateTable()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1);
     ExpectMode(TMode::Browse);
     QCOMPARE(Text("RouterVendorEdit"), QStringLiteral("Beta 300"));
@@ -357,7 +289,7 @@ void MainEditorTest::modesFollowTheStateTable()
 void MainEditorTest::saveWritesEveryFieldAndRenamesInPlace()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1);
     Click("EditBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Zeta 900"));
@@ -404,7 +336,7 @@ void MainEditorTest::saveWritesEveryFieldAndRenamesInPlace()
 void MainEditorTest::newRouterUnderAnExistingNameKeepsBoth()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("alpha 100"));
     W<QLineEdit>("GoOfflineEdit")->setText(QStringLiteral("off.cgi"));
@@ -428,7 +360,7 @@ void MainEditorTest::newRouterUnderAnExistingNameKeepsBoth()
 void MainEditorTest::cancelRestoresTheSavedValues()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     Click("EditBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("anders"));
@@ -445,7 +377,7 @@ void MainEditorTest::cancelRestoresTheSavedValues()
 void MainEditorTest::browserLoginRule()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     auto* box = W<QCheckBox>("BrowserAuthChkBox");
     auto* authEdit = W<QLineEdit>("AuthStringEdit");
 
@@ -485,7 +417,7 @@ void MainEditorTest::deleteAsksFirst()
 {
     QFETCH(int, answer);
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(2);
     const QByteArray fileBefore = ReadFileBytes(m_path);
     m_boxes->AnswerNext(answer);
@@ -515,8 +447,8 @@ void MainEditorTest::deletingTheLastRouterKeepsItsValuesShown()
 {
     TRouterList one;
     one.Add("Solo", std::make_unique<TRouterEntry>(SampleRouter("Solo")));
-    WriteRouters(one);
-    Open();
+    QVERIFY(WriteRouters(one));
+    QVERIFY(Open());
     m_boxes->AnswerNext(MsgBox::IDYES);
     Click("DeleteBtn");
     QVERIFY(m_window->Routers().Empty());
@@ -530,7 +462,7 @@ void MainEditorTest::deletingTheLastRouterKeepsItsValuesShown()
 void MainEditorTest::enterMovesTheFocusInsteadOfBreakingLines()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
     Click("EditBtn");
     auto* name = W<QLineEdit>("RouterVendorEdit");
     name->setFocus(Qt::MouseFocusReason);
@@ -577,7 +509,7 @@ void MainEditorTest::leavingAFieldNormalizesIt()
     QFETCH(QString, typed);
     QFETCH(QString, afterSecondExit);
     WriteSample();
-    Open();
+    QVERIFY(Open());
     PickRouter(1); // Beta: the login text field is open for editing
     Click("EditBtn");
     QWidget* field = W(control.toLatin1().constData());
@@ -611,8 +543,8 @@ void MainEditorTest::portFieldStaysInRange()
         entry.HTTPPort = port;
         routers.Add(name, std::make_unique<TRouterEntry>(entry));
     }
-    WriteRouters(routers);
-    Open();
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
     auto* port = W<QSpinBox>("RHTTPPort");
     QCOMPARE(port->value(), 1);
     PickRouter(1);
@@ -639,8 +571,8 @@ void MainEditorTest::textsSurviveShowAndSave()
     entry.Status2Values.Add("a=b=c");
     TRouterList routers;
     routers.Add("Roh", std::make_unique<TRouterEntry>(entry));
-    WriteRouters(routers);
-    Open();
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
     const std::vector<std::string> linesAsLoaded = m_window->Routers().Entry(0).Status2Values.Lines();
     Click("EditBtn");
     W<QPushButton>("SaveBtn")->click();
@@ -663,7 +595,7 @@ void MainEditorTest::damagedFileIsReportedOnce()
     TRouterList expected;
     const TLoadResult result = ParseRouterFile(ReadFileBytes(m_path).toStdString(), expected);
     QVERIFY(!result.complete);
-    Open();
+    QVERIFY(Open());
     QTRY_COMPARE(m_boxes->Calls().size(), std::size_t(1));
     QTest::qWait(20);
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
@@ -679,7 +611,7 @@ void MainEditorTest::damagedFileIsReportedOnce()
 void MainEditorTest::unreadableFileGoesToTheErrorHandler()
 {
     m_path = m_dir->filePath(QStringLiteral("fehlt/Routers.dat"));
-    Open();
+    QVERIFY(Open());
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     const TMsgBoxRecorder::TCall& error = m_boxes->Calls().front();
     QCOMPARE(error.caption, std::string("Maineditortest"));
@@ -691,16 +623,131 @@ void MainEditorTest::unreadableFileGoesToTheErrorHandler()
     ExpectMode(TMode::Browse);
 }
 
-void MainEditorTest::closingDiscardsUnsavedEdits()
+void MainEditorTest::focusLandsWhereTheWorkGoesOn()
 {
     WriteSample();
-    Open();
+    QVERIFY(Open());
+    auto* pages = W<QTabWidget>("PC");
+    Click("NewBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RouterVendorEdit"));
+    Click("CancelBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RoutersCB"));
+    pages->setCurrentIndex(2);
+    Click("EditBtn");
+    QCOMPARE(QApplication::focusWidget(), W("GoOnlineEdit"));
+    Click("SaveBtn");
+    QCOMPARE(QApplication::focusWidget(), W("RoutersCB"));
+    pages->setCurrentIndex(8); // no field to edit: the tab bar, to go on from there
+    Click("EditBtn");
+    QCOMPARE(QApplication::focusWidget(), pages->tabBar());
+}
+
+void MainEditorTest::keysWorkWhileTheirButtonsDoAndLoseNoTyping()
+{
+    WriteSample();
+    QVERIFY(Open());
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    W("Button1")->setFocus();
+    press(Qt::Key_Delete);
+    W("RoutersCB")->setFocus();
+    press(Qt::Key_Delete); // answered with OK, which is no Yes
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    QCOMPARE(ReadBack().Count(), 3);
+
+    press(Qt::Key_F2);
+    QTRY_COMPARE(m_window->Mode(), TMode::Edit);
+    press(Qt::Key_N, Qt::ControlModifier); // Neu is disabled
+    QTest::qWait(200);
+    QCOMPARE(m_window->Mode(), TMode::Edit);
+    press(Qt::Key_Escape); // nothing changed: no question
+    QCOMPARE(m_window->Mode(), TMode::Browse);
+
+    press(Qt::Key_N, Qt::ControlModifier);
+    QTRY_COMPARE(m_window->Mode(), TMode::New);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Delta"));
+    m_boxes->AnswerNext(MsgBox::IDCANCEL);
+    press(Qt::Key_Escape);
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(2));
+    QCOMPARE(m_window->Mode(), TMode::New);
+    press(Qt::Key_S, Qt::ControlModifier);
+    QTRY_COMPARE(m_window->Mode(), TMode::Browse);
+    QVERIFY(ReadBack().FindByName("Delta") >= 0);
+}
+
+void MainEditorTest::longRouterListOpensAsAScrollingList()
+{
+    TRouterList routers;
+    for (int index = 0; index < 5000; ++index)
+        routers.Add("Router " + std::to_string(index), std::make_unique<TRouterEntry>(NewRouterEntry()));
+    QVERIFY(WriteRouters(routers));
+    QVERIFY(Open());
+    auto* combo = W<QComboBox>("RoutersCB");
+    combo->showPopup();
+    QWidget* popup = combo->view()->window();
+    QTRY_VERIFY(popup->isVisible());
+    QVERIFY(combo->view()->verticalScrollBar()->isVisible());
+    QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
+    combo->hidePopup();
+}
+
+// Browse mode shows a definition in disabled controls: WCAG's 4.5:1 at least.
+void MainEditorTest::disabledTextIsReadable()
+{
+    const auto luminance = [](const QColor& color) {
+        const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+    };
+    WriteSample();
+    QVERIFY(Open());
+    for (const char* name : {"RouterVendorEdit", "CommentsEdit", "RHTTPPort", "BrowserAuthChkBox", "Label19"}) {
+        QWidget* control = W(name);
+        QVERIFY2(!control->isEnabled(), name);
+        const bool field = qobject_cast<QLineEdit*>(control) || qobject_cast<QPlainTextEdit*>(control)
+                           || qobject_cast<QSpinBox*>(control);
+        const QPalette& colors = control->palette();
+        const double text = luminance(colors.color(QPalette::Disabled, field ? QPalette::Text : QPalette::WindowText));
+        const double ground = luminance(colors.color(QPalette::Disabled, field ? QPalette::Base : QPalette::Window));
+        QVERIFY2((std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05) >= 4.5, name);
+    }
+}
+
+void MainEditorTest::closingAsksAboutUnsavedEdits_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Speichern") << int(MsgBox::IDYES) << true << true;
+    QTest::newRow("Verwerfen") << int(MsgBox::IDNO) << true << false;
+    QTest::newRow("Abbrechen") << int(MsgBox::IDCANCEL) << false << false;
+}
+
+void MainEditorTest::closingAsksAboutUnsavedEdits()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    QFETCH(bool, saved);
+    WriteSample();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
+    // Nothing changed, nothing asked.
+    Click("EditBtn");
+    QVERIFY(m_window->close());
+    QVERIFY(m_boxes->Calls().empty());
+
+    m_window->show();
+    Click("CancelBtn");
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
-    QVERIFY(m_window->close());
-    QCOMPARE(m_boxes->Calls().size(), std::size_t(0));
-    QCOMPARE(ReadFileBytes(m_path), fileBefore);
+    m_boxes->AnswerNext(answer);
+    QCOMPARE(m_window->close(), closes);
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    QCOMPARE(m_boxes->Calls().front().style & MsgBox::MB_TYPEMASK, MsgBox::MB_YESNOCANCEL);
+    QCOMPARE(ReadBack().FindByName("Ungespeichert") >= 0, saved);
+    if (!saved)
+        QCOMPARE(ReadFileBytes(m_path), fileBefore);
+    QCOMPARE(m_window->isVisible(), !closes);
 }
 
 QTEST_MAIN(MainEditorTest)

@@ -2,10 +2,12 @@
 #include "MatchView.h"
 #include "PageControl.h"
 #include "PageView.h"
+#include "PropertyListEditor.h"
 #include "TraceModel.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTabBar>
@@ -14,19 +16,17 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTreeView>
+#include <QWindow>
 
 #include <map>
 #include <memory>
 
 using K = TPageView::THighlightKind;
 
-class MatchViewTest : public QObject {
+class MatchViewTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void buttonOpensAViewBesideTheEditorAfterATest();
     void highlightsSitWhereTheRulesMatched();
     void bytesBehindTheFirstNulAreGrey();
@@ -36,20 +36,14 @@ private slots:
     void pageCodeInTextsShowsAsItStands();
     void openViewFollowsTheNextTest();
     void tabUnderTheMouseIsLitUp();
+    void longRangeLeavesTheTextReadable();
+    void nothingIsCutAtTheSmallestSize();
+    void savedRuleChangeMarksTheTraceOutdated();
 
 private:
     void Open(const TRouterEntry& router);
     void RunTest(const char* statusButton, const QByteArray& page);
     TMatchView* OpenView();
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
 
 namespace {
@@ -102,6 +96,18 @@ int DarkestIn(TPageView& view, std::size_t offset)
     return darkest;
 }
 
+// How many pixels of a byte's cell are nearly black.
+int InkIn(TPageView& view, std::size_t offset)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    const QRect cell = view.ByteRect(offset);
+    int ink = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ink += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+    return ink;
+}
+
 bool Shows(TPageView& view, TPageSpan span)
 {
     const TPageSpan visible = view.VisibleBytes();
@@ -118,30 +124,16 @@ QByteArray Filler(int rows)
 
 } // namespace
 
-void MatchViewTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
-void MatchViewTest::cleanup()
-{
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
 void MatchViewTest::Open(const TRouterEntry& router)
 {
     TRouterList routers;
     routers.Add(router.RouterVendor, std::make_unique<TRouterEntry>(router));
-    m_window = OpenOnTestPage(*m_dir, std::move(routers));
-    QVERIFY(m_window);
+    QVERIFY(OpenOnTestPage(std::move(routers)));
 }
 
 void MatchViewTest::RunTest(const char* statusButton, const QByteArray& page)
 {
-    QVERIFY(RunStaticTest(*m_window, *m_dir, statusButton, page));
+    QVERIFY(RunStaticTest(statusButton, page));
 }
 
 TMatchView* MatchViewTest::OpenView()
@@ -352,6 +344,66 @@ void MatchViewTest::tabUnderTheMouseIsLitUp()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(bar, &leave);
     QCOMPARE(pages->HotTab(), -1);
+}
+
+// A failing step's range may be the whole page: its rows keep their text.
+void MatchViewTest::longRangeLeavesTheTextReadable()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", Filler(100));
+    auto* page = Child<TPageView>(*OpenView(), "MatchPageView");
+    const std::size_t rowEnd = page->BytesPerRow() - 1;
+    const int inkAlone = InkIn(*page, rowEnd);
+    page->ShowSpan({0, 4000});
+    QVERIFY(InkIn(*page, rowEnd) - inkAlone < page->ByteRect(rowEnd).height() / 2);
+}
+
+void MatchViewTest::nothingIsCutAtTheSmallestSize()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", "<th>a</th><th>b</th><td>Down:</td><td>1<");
+    TMatchView* view = OpenView();
+    auto* steps = Child<QTreeView>(*view, "MatchSteps");
+    QHeaderView* header = steps->header();
+    const int offsetEnd = header->sectionPosition(TTraceModel::OffsetColumn) + header->sectionSize(TTraceModel::OffsetColumn);
+    QVERIFY(offsetEnd <= steps->viewport()->width());
+    QVERIFY(header->sectionSize(TTraceModel::OffsetColumn) >= header->sectionSizeHint(TTraceModel::OffsetColumn));
+
+    view->resize(1, 1);
+    QTRY_COMPARE(view->size(), view->minimumSize().expandedTo(view->minimumSizeHint()));
+    for (const QLabel* label : view->findChildren<QLabel*>()) {
+        if (!label->isVisible())
+            continue;
+        const QString name = label->objectName();
+        if (label->wordWrap())
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(name));
+        else
+            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(name));
+    }
+}
+
+// After Speichern the view says that the rules it traced are no longer
+// those saved; the next test shows the new ones. Escape closes it.
+void MatchViewTest::savedRuleChangeMarksTheTraceOutdated()
+{
+    Open(TestRouter());
+    RunTest("Status2Btn", "<td>Down:</td><td>1<");
+    TMatchView* view = OpenView();
+    auto* outdated = Child<QLabel>(*view, "MatchOutdatedLabel");
+    Click("EditBtn");
+    Click("SaveBtn");
+    QVERIFY(!outdated->isVisible()); // saved, but the same rules
+    Click("EditBtn");
+    W<TPropertyListEditor>("VEditor0")->Rows().SetCode(1, "<td>Down:</td>");
+    Click("SaveBtn");
+    QVERIFY(outdated->isVisible());
+    RunTest("Status2Btn", "<td>Down:</td><td>1<");
+    QVERIFY(!outdated->isVisible());
+
+    view->windowHandle()->requestActivate();
+    QTRY_COMPARE(QApplication::activeWindow(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!view->isVisible());
 }
 
 QTEST_MAIN(MatchViewTest)

@@ -102,7 +102,7 @@ TRouterEntry Untidy(const std::string& name, std::mt19937& random)
 
 } // namespace
 
-class MergeExportTest : public QObject {
+class MergeExportTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
@@ -129,53 +129,27 @@ private slots:
     void exportOverTheDefinitionsFileIsRefused();
 
 private:
-    void Open();
     void WriteMergeFile(const QString& path, const std::vector<TRouterEntry>& routers);
     void AnswerFileDialogs(std::optional<QString> answer);
     void Merge(const QString& path, std::function<void(TMergeRouterDlg&)> action);
-    TRouterList ReadBack() const;
-    void Click(const char* name) { QTest::mouseClick(W(name), Qt::LeftButton); }
 
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
     std::vector<const TFileDialog*> m_dialogsAsked;
     std::vector<QString> m_fileNamesOffered;
 };
 
 void MergeExportTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
+    TEditorFixture::init();
     m_dialogsAsked.clear();
     m_fileNamesOffered.clear();
     TRouterList sample = SampleRouters();
-    QVERIFY(SaveRouterList(sample, m_path.toStdString()));
+    QVERIFY(WriteRouters(sample));
 }
 
 void MergeExportTest::cleanup()
 {
     TFileDialog::SetAnswerForTesting({});
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
-}
-
-void MergeExportTest::Open()
-{
-    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    TEditorFixture::cleanup();
 }
 
 void MergeExportTest::WriteMergeFile(const QString& path, const std::vector<TRouterEntry>& routers)
@@ -203,16 +177,9 @@ void MergeExportTest::Merge(const QString& path, std::function<void(TMergeRouter
     QVERIFY(answer.Ran());
 }
 
-TRouterList MergeExportTest::ReadBack() const
-{
-    TRouterList routers;
-    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
-    return routers;
-}
-
 void MergeExportTest::dialogLooksAsDesigned()
 {
-    Open();
+    QVERIFY(Open());
     const QString path = m_dir->filePath(QStringLiteral("leer.dat"));
     Merge(path, [](TMergeRouterDlg& dialog) {
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Router hinzumischen"));
@@ -249,7 +216,7 @@ void MergeExportTest::mergeOffersTheRoutersInFileOrder()
     const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
     WriteMergeFile(mergePath, {SampleRouter("Zulu"), SampleRouter("Echo"), SampleRouter("Mike")});
     const QByteArray mergeBytes = ReadFileBytes(mergePath);
-    Open();
+    QVERIFY(Open());
 
     TOffer offer;
     const double before = CurrentDateTime();
@@ -293,7 +260,7 @@ void MergeExportTest::mergeGoesThroughTheControls()
     source.Status4Values.Add("Name=Wert");
     const QString mergePath = m_dir->filePath(QStringLiteral("neu.dat"));
     WriteMergeFile(mergePath, {source});
-    Open();
+    QVERIFY(Open());
     TOffer offer;
     Merge(mergePath, PickAndPress(offer, -1, "OKBtn"));
 
@@ -319,7 +286,7 @@ void MergeExportTest::nameAlreadyPresentSavesTheFirstEntryOfThatName()
     WriteMergeFile(mergePath, {source});
     const TRouterList before = ReadBack();
     const TRouterEntry& existing = before.Entry(0);
-    Open();
+    QVERIFY(Open());
     TOffer offer;
     Merge(mergePath, PickAndPress(offer, -1, "OKBtn"));
 
@@ -340,7 +307,7 @@ void MergeExportTest::nameAlreadyPresentSavesTheFirstEntryOfThatName()
 
 void MergeExportTest::missingMergeFileOffersNothingAndOkIsAnIndexError()
 {
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     const QString missing = m_dir->filePath(QStringLiteral("gibt-es-nicht.dat"));
     TOffer offer;
@@ -361,7 +328,7 @@ void MergeExportTest::missingMergeFileOffersNothingAndOkIsAnIndexError()
 
 void MergeExportTest::unreadableMergeFileShowsNoDialog()
 {
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ordner.dat")));
     AnswerFileDialogs(m_dir->filePath(QStringLiteral("ordner.dat")));
@@ -388,7 +355,7 @@ void MergeExportTest::cancelAndEscapeTakeNothingOver()
     QFETCH(bool, escape);
     const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
     WriteMergeFile(mergePath, {SampleRouter("Zulu")});
-    Open();
+    QVERIFY(Open());
     const QByteArray fileBefore = ReadFileBytes(m_path);
     Click("EditBtn");
     W<QLineEdit>("RouterVendorURLEdit")->setText(QStringLiteral("in Arbeit"));
@@ -416,16 +383,19 @@ void MergeExportTest::cancelAndEscapeTakeNothingOver()
     QCOMPARE(m_fileNamesOffered.back(), mergePath);
 }
 
-// New mode: the merge discards the unsaved router and saves no extra one.
+// New mode: the merge asks first; let go, the unsaved router is discarded
+// and no extra one is saved.
 void MergeExportTest::mergeEndsARunningEdit()
 {
     const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
     WriteMergeFile(mergePath, {SampleRouter("Zulu")});
-    Open();
+    QVERIFY(Open());
     Click("NewBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
     TOffer offer;
+    m_boxes->AnswerNext(MsgBox::IDNO);
     Merge(mergePath, PickAndPress(offer, -1, "OKBtn"));
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
 
     QCOMPARE(m_window->Mode(), TMode::Browse);
     QVERIFY(W("TS5")->isEnabled());
@@ -443,7 +413,7 @@ void MergeExportTest::damagedMergeFileIsReported()
     WriteMergeFile(mergePath, {SampleRouter("Zulu"), SampleRouter("Echo")});
     QFile file(mergePath);
     QVERIFY(file.resize(file.size() - 3));
-    Open();
+    QVERIFY(Open());
     TOffer offer;
     Merge(mergePath, PickAndPress(offer, -1, "Button2"));
     QCOMPARE(offer.names, QStringList({"Zulu", "Echo"}));
@@ -469,7 +439,7 @@ void MergeExportTest::windowMergeWritesWhatTheCoreMergeWrites()
 
     TRouterList expected;
     LoadRouterList(m_path.toStdString(), expected);
-    Open();
+    QVERIFY(Open());
     for (int pick = 0; pick < sourceList.Count(); ++pick) {
         TOffer offer;
         Merge(mergePath, PickAndPress(offer, pick, "OKBtn"));
@@ -491,7 +461,7 @@ void MergeExportTest::commandLineMergeWritesWhatTheWindowWrites()
     const QString mergePath = m_dir->filePath(QStringLiteral("zugeschickt.dat"));
     WriteMergeFile(mergePath, sources);
     const QString before = m_dir->filePath(QStringLiteral("vorher.dat"));
-    Open();
+    QVERIFY(Open());
     for (int pick = 0; pick < int(sources.size()); ++pick) {
         QFile::remove(before);
         QVERIFY(QFile::copy(m_path, before));
@@ -512,7 +482,7 @@ void MergeExportTest::commandLineMergeWritesWhatTheWindowWrites()
 
 void MergeExportTest::exportWritesTheNamesInListOrder()
 {
-    Open();
+    QVERIFY(Open());
     const QString target = m_dir->filePath(QStringLiteral("namen.txt"));
     QFile old(target);
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -544,7 +514,7 @@ void MergeExportTest::exportOfAnEmptyListIsAnEmptyFile()
 {
     m_path = m_dir->filePath(QStringLiteral("leer/Routers.dat"));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("leer")));
-    Open();
+    QVERIFY(Open());
     const QString target = m_dir->filePath(QStringLiteral("namen.txt"));
     AnswerFileDialogs(target);
     Click("Button2");
@@ -554,7 +524,7 @@ void MergeExportTest::exportOfAnEmptyListIsAnEmptyFile()
 
 void MergeExportTest::exportDuringAnEditWritesTheList()
 {
-    Open();
+    QVERIFY(Open());
     const QString target = m_dir->filePath(QStringLiteral("namen.txt"));
     Click("EditBtn");
     W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Umbenannt"));
@@ -576,7 +546,7 @@ void MergeExportTest::exportDuringAnEditWritesTheList()
 
 void MergeExportTest::exportThatCannotBeWrittenIsReported()
 {
-    Open();
+    QVERIFY(Open());
     const QString target = m_dir->filePath(QStringLiteral("fehlt/namen.txt"));
     AnswerFileDialogs(target);
     Click("Button2");
@@ -594,7 +564,7 @@ void MergeExportTest::exportOverTheDefinitionsFileIsRefused()
     const QByteArray definitions = ReadFileBytes(m_path);
     const QString link = m_dir->filePath(QStringLiteral("verweis.txt"));
     QVERIFY(QFile::link(m_path, link));
-    Open();
+    QVERIFY(Open());
     for (const QString& target : {m_path, link}) {
         m_boxes->Clear();
         AnswerFileDialogs(target);

@@ -116,7 +116,7 @@ TRouterList RoutersWithManyProperties()
 
 } // namespace
 
-class PropertyPagesTest : public QObject {
+class PropertyPagesTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
@@ -144,53 +144,32 @@ private slots:
 private:
     void Open(TRouterList routers);
     void StartEditing(int slot);
-    void Click(const char* name);
     void ClickRow(int slot, int row);
     TPropertyListEditor* List(int slot) const;
     TLines Lines(int slot) const;
     int CurrentRow(int slot) const;
     void ExpectMoveButtons(int slot, bool up, bool down);
-    TRouterList ReadBack() const;
 
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
     std::unique_ptr<TDialogUser> m_user;
-    std::unique_ptr<TMainEditor> m_window;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> m_modelTesters;
 };
 
 void PropertyPagesTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
+    TEditorFixture::init();
     m_user = std::make_unique<TDialogUser>();
 }
 
 void PropertyPagesTest::cleanup()
 {
     m_modelTesters.clear();
-    m_window.reset();
+    TEditorFixture::cleanup();
     m_user.reset();
-    m_boxes.reset();
-    m_dir.reset();
 }
 
 void PropertyPagesTest::Open(TRouterList routers)
 {
-    QVERIFY(SaveRouterList(routers, m_path.toStdString()));
-    m_window = std::make_unique<TMainEditor>(m_path.toStdString());
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(TEditorFixture::Open(std::move(routers)));
     for (int slot = 0; slot < 3; ++slot)
         m_modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
             List(slot)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest));
@@ -203,11 +182,6 @@ void PropertyPagesTest::StartEditing(int slot)
         Open(SampleRouters());
     Click("EditBtn");
     W<QTabWidget>("PC")->setCurrentIndex(4 + slot);
-}
-
-void PropertyPagesTest::Click(const char* name)
-{
-    QTest::mouseClick(W(name), Qt::LeftButton);
 }
 
 void PropertyPagesTest::ClickRow(int slot, int row)
@@ -242,13 +216,6 @@ void PropertyPagesTest::ExpectMoveButtons(int slot, bool up, bool down)
 {
     QCOMPARE(W(kPages[slot].up)->isEnabled(), up);
     QCOMPARE(W(kPages[slot].down)->isEnabled(), down);
-}
-
-TRouterList PropertyPagesTest::ReadBack() const
-{
-    TRouterList routers;
-    LoadRouterList(m_path.toStdString(), routers, TMissingFile::Fail);
-    return routers;
 }
 
 void PropertyPagesTest::moveButtonsStayOffInBrowseMode()

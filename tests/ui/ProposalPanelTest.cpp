@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,11 +25,10 @@
 
 #include <memory>
 
-class ProposalPanelTest : public QObject {
+class ProposalPanelTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
     void cleanup();
 
     void markedAddressGivesRuleAndWhatItReads();
@@ -60,19 +60,10 @@ private:
     // The router at `index` as the file holds it.
     TRouterEntry Saved(int index = 0) const;
     template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
-    template <typename T = QWidget>
     T* V(const char* name) const
     {
         return Child<T>(*m_view, name);
     }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
     TMatchView* m_view = nullptr;
 };
 
@@ -130,30 +121,21 @@ void Send(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButtons
 
 } // namespace
 
-void ProposalPanelTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
-}
-
 void ProposalPanelTest::cleanup()
 {
     TFileDialog::SetAnswerForTesting({});
     m_view = nullptr;
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
+    TEditorFixture::cleanup();
 }
 
 void ProposalPanelTest::Open(TRouterList routers)
 {
-    m_window = OpenOnTestPage(*m_dir, std::move(routers));
-    QVERIFY(m_window);
+    QVERIFY(OpenOnTestPage(std::move(routers)));
 }
 
 void ProposalPanelTest::RunTest(const char* statusButton, const QByteArray& page)
 {
-    QVERIFY(RunStaticTest(*m_window, *m_dir, statusButton, page));
+    QVERIFY(RunStaticTest(statusButton, page));
 }
 
 TMatchView* ProposalPanelTest::OpenView()
@@ -231,9 +213,7 @@ QString ProposalPanelTest::Text(const char* name) const
 
 TRouterEntry ProposalPanelTest::Saved(int index) const
 {
-    TRouterList routers;
-    LoadRouterList(m_dir->filePath(QStringLiteral("Routers.dat")).toStdString(), routers, TMissingFile::Fail);
-    return routers.Entry(index);
+    return ReadBack().Entry(index);
 }
 
 // ---------------------------------------------------------------- proposals
@@ -488,10 +468,13 @@ void ProposalPanelTest::offlineCodeFromASecondPage()
 
     const QString offlinePath = m_dir->filePath(QStringLiteral("offline.htm"));
     QFile::copy(QStringLiteral(PAGES_DIR "/dsl-status-offline.htm"), offlinePath);
+    QString offeredFolder;
     TFileDialog::SetAnswerForTesting([&](const TFileDialog& dialog) {
+        offeredFolder = dialog.Directory();
         return dialog.Kind() == TFileDialog::TKind::Open ? std::optional<QString>(offlinePath) : std::nullopt;
     });
     Click("OfflinePageBtn");
+    QCOMPARE(offeredFolder, QDir(m_dir->path()).absolutePath()); // where the tested page lies
     QTRY_VERIFY(!Panel()->Busy());
     const std::string code = Field("OfflineCodeProposal");
     QVERIFY(!code.empty());

@@ -16,13 +16,10 @@
 #include <memory>
 #include <optional>
 
-class StaticPageTabTest : public QObject {
+class StaticPageTabTest : public TEditorFixture {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void startsWithStatus1AndEmptyDisplays();
     void status1ShowsStateAndAddress_data();
     void status1ShowsStateAndAddress();
@@ -39,56 +36,31 @@ private slots:
     void gridDrawsNoSelection();
     void gridKeepsAtLeastOneRow();
     void valueRunningToThePageEndIsShownWhole();
+    void gridIsOneStopInTheTabOrderAndShowsItsFocus();
+    void keysChooseTheQueryAndRunTheTest();
 
 private:
-    void Open(bool withRouters = true);
-    void Open(TRouterList routers);
-    QString WritePage(const QByteArray& bytes);
+    void OpenTab(bool withRouters = true);
+    void OpenTab(TRouterList routers);
+    QString WritePage(const QByteArray& bytes) const;
     void RunTest(const char* statusButton, const QString& pageFile);
-    template <typename T = QWidget>
-    T* W(const char* name) const
-    {
-        return Child<T>(*m_window, name);
-    }
     QString Cell(int row, int column) const;
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TMsgBoxRecorder> m_boxes;
-    std::unique_ptr<TMainEditor> m_window;
 };
 
-void StaticPageTabTest::init()
+void StaticPageTabTest::OpenTab(bool withRouters)
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_boxes = std::make_unique<TMsgBoxRecorder>();
+    OpenTab(withRouters ? SampleRouters() : TRouterList());
 }
 
-void StaticPageTabTest::cleanup()
+void StaticPageTabTest::OpenTab(TRouterList routers)
 {
-    m_window.reset();
-    m_boxes.reset();
-    m_dir.reset();
+    QVERIFY(OpenOnTestPage(std::move(routers)));
 }
 
-void StaticPageTabTest::Open(bool withRouters)
+QString StaticPageTabTest::WritePage(const QByteArray& bytes) const
 {
-    Open(withRouters ? SampleRouters() : TRouterList());
-}
-
-void StaticPageTabTest::Open(TRouterList routers)
-{
-    const std::string path = m_dir->filePath(QStringLiteral("Routers.dat")).toStdString();
-    QVERIFY(SaveRouterList(routers, path));
-    m_window = std::make_unique<TMainEditor>(path);
-    m_window->show();
-    W<QTabWidget>("PC")->setCurrentIndex(8);
-}
-
-QString StaticPageTabTest::WritePage(const QByteArray& bytes)
-{
-    const QString path = m_dir->filePath(QStringLiteral("status.htm"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    const QString path = WriteFile(QStringLiteral("status.htm"), bytes);
+    if (path.isEmpty())
         qFatal("cannot write the page");
     return path;
 }
@@ -108,7 +80,7 @@ QString StaticPageTabTest::Cell(int row, int column) const
 
 void StaticPageTabTest::startsWithStatus1AndEmptyDisplays()
 {
-    Open();
+    OpenTab();
     QVERIFY(W<QAbstractButton>("Status1Btn")->isChecked());
     QCOMPARE(W<QLabel>("Label8")->text(), QStringLiteral("OFFLINE"));
     QCOMPARE(W<QLabel>("CurrIPLabel")->text(), QStringLiteral("????"));
@@ -140,7 +112,7 @@ void StaticPageTabTest::status1ShowsStateAndAddress()
     QFETCH(QByteArray, page);
     QFETCH(QString, state);
     QFETCH(QString, address);
-    Open();
+    OpenTab();
     RunTest("Status1Btn", page.isEmpty() ? QString() : WritePage(page));
     QCOMPARE(W<QLabel>("Label8")->text(), state);
     QCOMPARE(W<QLabel>("CurrIPLabel")->text(), address);
@@ -150,7 +122,7 @@ void StaticPageTabTest::status1ShowsStateAndAddress()
 
 void StaticPageTabTest::propertiesFillTheGridAndShrinkIt()
 {
-    Open();
+    OpenTab();
     RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000 kbit</td><td>Up:</td><td>128</td>"));
     QCOMPARE(W<QTableWidget>("Grid")->rowCount(), 2);
     QCOMPARE(Cell(0, 0), QStringLiteral("Downstream:"));
@@ -170,7 +142,7 @@ void StaticPageTabTest::propertiesFillTheGridAndShrinkIt()
 
 void StaticPageTabTest::testUsesTheSavedRecordNotTheControls()
 {
-    Open();
+    OpenTab();
     W<QAbstractButton>("EditBtn")->click();
     W<QPlainTextEdit>("BeforeIPAddressEdit")->setPlainText(QStringLiteral("anders"));
     W<QAbstractButton>("CancelBtn")->click();
@@ -180,7 +152,7 @@ void StaticPageTabTest::testUsesTheSavedRecordNotTheControls()
 
 void StaticPageTabTest::quotesAreRemovedFromTheFileName()
 {
-    Open();
+    OpenTab();
     auto* fileName = W<QLineEdit>("StatFileName");
     fileName->setText(QStringLiteral("\"/tmp/a \"b\".htm\""));
     QCOMPARE(fileName->text(), QStringLiteral("/tmp/a b.htm"));
@@ -188,7 +160,7 @@ void StaticPageTabTest::quotesAreRemovedFromTheFileName()
 
 void StaticPageTabTest::missingPageGoesToTheErrorHandler()
 {
-    Open();
+    OpenTab();
     const QString missing = m_dir->filePath(QStringLiteral("fehlt.htm"));
     RunTest("Status1Btn", missing);
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
@@ -202,7 +174,7 @@ void StaticPageTabTest::missingPageGoesToTheErrorHandler()
 
 void StaticPageTabTest::emptyRouterListEndsWithTheIndexError()
 {
-    Open(false);
+    OpenTab(false);
     RunTest("Status1Btn", QString());
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     QCOMPARE(m_boxes->Calls().front().text,
@@ -212,7 +184,7 @@ void StaticPageTabTest::emptyRouterListEndsWithTheIndexError()
 
 void StaticPageTabTest::pageIsDisabledWhileEditing()
 {
-    Open();
+    OpenTab();
     W<QAbstractButton>("EditBtn")->click();
     for (const char* name : {"StatFileName", "Status1Btn", "TestBtn", "Grid"})
         QVERIFY2(!W(name)->isEnabled(), name);
@@ -230,7 +202,7 @@ void StaticPageTabTest::duplicateNamesGiveOneRowSpeltAsTheLastLine()
     entry.Status2Values.Add("Other=x:");
     entry.Status2Values.Add("WAN=LAN:");
     routers.Add("Doppelt", std::make_unique<TRouterEntry>(entry));
-    Open(std::move(routers));
+    OpenTab(std::move(routers));
     RunTest("Status2Btn", WritePage("WAN:1<LAN:2<x:3<"));
     QCOMPARE(W<QTableWidget>("Grid")->rowCount(), 2);
     QCOMPARE(Cell(0, 0), QStringLiteral("WAN:"));
@@ -241,7 +213,7 @@ void StaticPageTabTest::duplicateNamesGiveOneRowSpeltAsTheLastLine()
 
 void StaticPageTabTest::eachKindOfTestLeavesTheOtherDisplays()
 {
-    Open();
+    OpenTab();
     const QString page = WritePage("<td>IP-Adresse:</td><td>1.2.3.4</td><td>Down:</td><td>99</td>");
     RunTest("Status2Btn", page);
     RunTest("Status1Btn", page);
@@ -255,7 +227,7 @@ void StaticPageTabTest::eachKindOfTestLeavesTheOtherDisplays()
 
 void StaticPageTabTest::fileIsReadAnewOnEveryTest()
 {
-    Open();
+    OpenTab();
     RunTest("Status3Btn", WritePage("Kanal:1<"));
     QCOMPARE(Cell(0, 1), QStringLiteral("1"));
     WritePage("Kanal:13<");
@@ -289,7 +261,7 @@ std::optional<int> FirstLit(const QImage& image, const QRect& rect, bool byColum
 
 void StaticPageTabTest::gridDrawsItsCellsInLimeOnBlackFromTheTopLeft()
 {
-    Open();
+    OpenTab();
     RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000 kbit</td>"));
     auto* grid = W<QTableWidget>("Grid");
     const QImage image = grid->viewport()->grab().toImage();
@@ -315,9 +287,10 @@ void StaticPageTabTest::gridDrawsItsCellsInLimeOnBlackFromTheTopLeft()
 
 void StaticPageTabTest::gridDrawsNoSelection()
 {
-    Open();
+    OpenTab();
     RunTest("Status2Btn", WritePage("<td>Down:</td><td>1000</td><td>Up:</td><td>64</td>"));
     auto* grid = W<QTableWidget>("Grid");
+    grid->setFocus(Qt::TabFocusReason);
     const QImage before = grid->viewport()->grab().toImage();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(1, 0)).center());
     QCOMPARE(grid->selectionModel()->selectedRows().size(), 1); // the whole row is selected ...
@@ -326,7 +299,7 @@ void StaticPageTabTest::gridDrawsNoSelection()
 
 void StaticPageTabTest::gridKeepsAtLeastOneRow()
 {
-    Open();
+    OpenTab();
     auto* grid = W<TStringGrid>("Grid");
     grid->SetRowCount(0);
     QCOMPARE(grid->rowCount(), 1);
@@ -339,12 +312,41 @@ void StaticPageTabTest::gridKeepsAtLeastOneRow()
 
 void StaticPageTabTest::valueRunningToThePageEndIsShownWhole()
 {
-    Open();
+    OpenTab();
     const QByteArray rest = QByteArray(200000, 'x') + QByteArray("\0<\xE4", 3);
     RunTest("Status3Btn", WritePage("Kanal:" + rest));
     auto* grid = W<TStringGrid>("Grid");
     QCOMPARE(grid->Cell(1, 0), QString::fromLatin1(rest)); // the whole value, behind the NUL too
     QVERIFY(grid->DrawnText(1, 0).size() < 1000);          // drawing converts only what fits
+}
+
+void StaticPageTabTest::gridIsOneStopInTheTabOrderAndShowsItsFocus()
+{
+    OpenTab();
+    auto* grid = W<QTableWidget>("Grid");
+    const QImage unfocused = grid->viewport()->grab().toImage();
+    for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        grid->setFocus(Qt::TabFocusReason);
+        QVERIFY(grid->viewport()->grab().toImage() != unfocused);
+        QTest::keyClick(grid, key);
+        QVERIFY(!grid->hasFocus());
+    }
+    grid->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(grid, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(W<QTabWidget>("PC")->currentIndex(), 7);
+}
+
+// Strg+1 to 4 choose the status query, F5 tests, Strg+F opens the match view.
+void StaticPageTabTest::keysChooseTheQueryAndRunTheTest()
+{
+    OpenTab();
+    W<QLineEdit>("StatFileName")->setText(WritePage("<td>Down:</td><td>1000</td>"));
+    QTest::keyClick(&Window(), Qt::Key_2, Qt::ControlModifier);
+    QTRY_VERIFY(W<QAbstractButton>("Status2Btn")->isChecked());
+    QTest::keyClick(&Window(), Qt::Key_F5);
+    QTRY_COMPARE(Cell(0, 1), QStringLiteral("1000"));
+    QTest::keyClick(&Window(), Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(Window().findChild<QWidget*>(QStringLiteral("MatchView")));
 }
 
 QTEST_MAIN(StaticPageTabTest)

@@ -3,8 +3,10 @@
 #include "RouterFile.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -71,34 +73,20 @@ QByteArray ReadFileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::unique_ptr<TMainEditor> OpenOnTestPage(const QTemporaryDir& dir, TRouterList routers)
+void TEditorFixture::init()
 {
-    const std::string path = dir.filePath(QStringLiteral("Routers.dat")).toStdString();
-    if (!SaveRouterList(routers, path))
-        return nullptr;
-    auto window = std::make_unique<TMainEditor>(path);
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        return nullptr;
-    Child<QTabWidget>(*window, "PC")->setCurrentIndex(8);
-    return window;
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(QStringLiteral("Routers.dat"));
+    m_boxes = std::make_unique<TMsgBoxRecorder>();
 }
 
-bool RunStaticTest(TMainEditor& window, const QTemporaryDir& dir, const char* statusButton,
-                   const QByteArray& page)
+void TEditorFixture::cleanup()
 {
-    const QString path = dir.filePath(QStringLiteral("status.htm"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size())
-        return false;
-    file.close();
-    Child<QAbstractButton>(window, statusButton)->click();
-    Child<QLineEdit>(window, "StatFileName")->setText(path);
-    Child<QAbstractButton>(window, "TestBtn")->click();
-    return true;
+    m_window.reset();
+    m_boxes.reset();
+    m_dir.reset();
 }
-
-TEditorFixture::TEditorFixture() : m_path(m_dir.filePath(QStringLiteral("Routers.dat"))) {}
 
 bool TEditorFixture::WriteRouters(TRouterList& routers)
 {
@@ -113,6 +101,19 @@ bool TEditorFixture::Open()
     return QTest::qWaitForWindowActive(m_window.get());
 }
 
+bool TEditorFixture::Open(TRouterList routers)
+{
+    return WriteRouters(routers) && Open();
+}
+
+bool TEditorFixture::OpenOnTestPage(TRouterList routers)
+{
+    if (!Open(std::move(routers)))
+        return false;
+    W<QTabWidget>("PC")->setCurrentIndex(8);
+    return true;
+}
+
 TRouterList TEditorFixture::ReadBack() const
 {
     TRouterList routers;
@@ -120,9 +121,44 @@ TRouterList TEditorFixture::ReadBack() const
     return routers;
 }
 
+QString TEditorFixture::WriteFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = m_dir->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+bool TEditorFixture::RunStaticTest(const char* statusButton, const QByteArray& page)
+{
+    const QString path = WriteFile(QStringLiteral("status.htm"), page);
+    if (path.isEmpty())
+        return false;
+    W<QAbstractButton>(statusButton)->click();
+    W<QLineEdit>("StatFileName")->setText(path);
+    W<QAbstractButton>("TestBtn")->click();
+    return true;
+}
+
 void TEditorFixture::Click(const char* name) const
 {
     QTest::mouseClick(W(name), Qt::LeftButton);
+}
+
+QString TEditorFixture::Text(const char* name) const
+{
+    QWidget* widget = W(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    return Child<QPlainTextEdit>(*m_window, name)->toPlainText();
+}
+
+void TEditorFixture::PickRouter(int index) const
+{
+    auto* combo = W<QComboBox>("RoutersCB");
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
 }
 
 void TEditorFixture::ShowPageOf(QWidget* control) const

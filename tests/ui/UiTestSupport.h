@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QObject>
 #include <QWidget>
 
 #include <deque>
@@ -59,27 +60,36 @@ T* Child(const QWidget& parent, const char* name)
 
 QByteArray ReadFileBytes(const QString& path);
 
-// The editor on a routers file in `dir` that holds `routers`, shown, with the
-// test tab page in front; null when the window was never shown.
-std::unique_ptr<TMainEditor> OpenOnTestPage(const QTemporaryDir& dir, TRouterList routers);
-// Saves `page` in `dir` and runs the test tab's test of the status query of
-// `statusButton` on it; false when the page could not be saved.
-bool RunStaticTest(TMainEditor& window, const QTemporaryDir& dir, const char* statusButton,
-                   const QByteArray& page);
+// The base of the window's test classes: each test gets a folder of its own
+// for the routers file and the pages it writes, a recorder that answers every
+// message box, and the editor window once it is opened. All goes away after
+// the test; a test class with more to set up calls init and cleanup from its
+// own.
+class TEditorFixture : public QObject {
+    Q_OBJECT
 
-// The editor window on a routers file in a folder of its own, which goes
-// away with the fixture.
-class TEditorFixture {
-public:
-    TEditorFixture();
+protected slots:
+    void init();
+    void cleanup();
 
+protected:
     const QString& Path() const { return m_path; }
-    bool WriteRouters(TRouterList& routers);
-    // Shows the window and makes it the active one; false when it never got
-    // active.
-    bool Open();
-    TRouterList ReadBack() const;
     TMainEditor& Window() const { return *m_window; }
+    TMsgBoxRecorder& Boxes() const { return *m_boxes; }
+
+    bool WriteRouters(TRouterList& routers);
+    // Shows the window on the routers file and makes it the active one;
+    // false when it never got active.
+    bool Open();
+    bool Open(TRouterList routers);
+    // Opened with the test page in front.
+    bool OpenOnTestPage(TRouterList routers);
+    TRouterList ReadBack() const;
+    // Writes a file of that name in the test's folder and returns its path.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const;
+    // Runs the test page's test of the status query of `statusButton` on a
+    // page with those bytes; false when the page could not be written.
+    bool RunStaticTest(const char* statusButton, const QByteArray& page);
 
     template <typename T = QWidget>
     T* W(const char* name) const
@@ -87,10 +97,13 @@ public:
         return Child<T>(*m_window, name);
     }
     void Click(const char* name) const;
+    // The text of an edit or a memo.
+    QString Text(const char* name) const;
+    void PickRouter(int index) const;
     void ShowPageOf(QWidget* control) const;
 
-private:
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+    std::unique_ptr<TMsgBoxRecorder> m_boxes;
     std::unique_ptr<TMainEditor> m_window;
 };
