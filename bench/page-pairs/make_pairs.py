@@ -156,17 +156,19 @@ def family_cable_tables():
     write("cable-tables-a.htm", a)
     write("cable-tables-b.htm", b)
     p = ("cable-tables-a.htm", "cable-tables-b.htm")
-    def row(n):
-        return ['<tralign="left"><td>%d</td>' % n] * 2
-    case(*p, "property", va["down"][0][5], vb["down"][0][5], row(1))
-    case(*p, "property", va["down"][2][6], vb["down"][2][6], row(3))
-    case(*p, "property", va["down"][23][5], vb["down"][23][5], row(24))
-    case(*p, "property", va["up"][1][6], vb["up"][1][6], ["<td>2</td><td>Locked</td><td>SC-QAMUpstream"] * 2)
+    def cell(table, row, column):
+        """The row's text up to the cell, as the rules see the page."""
+        return [('<tralign="left"><td>' + "</td><td>".join(values[table][row][:column]) + "</td><td>").replace(" ", "")
+                for values in (va, vb)]
+    case(*p, "property", va["down"][0][5], vb["down"][0][5], cell("down", 0, 5))
+    case(*p, "property", va["down"][2][6], vb["down"][2][6], cell("down", 2, 6))
+    case(*p, "property", va["down"][23][5], vb["down"][23][5], cell("down", 23, 5))
+    case(*p, "property", va["up"][1][6], vb["up"][1][6], cell("up", 1, 6))
     case(*p, "property", va["systime"], vb["systime"])
     case(*p, "property", va["uptime"], vb["uptime"])
     case(*p, "property", va["cfg"], vb["cfg"])
-    case(*p, "property", va["down"][4][7], vb["down"][4][7], row(5))
-    case(*p, "property", va["down"][1][1], vb["down"][1][1], row(2))
+    case(*p, "property", va["down"][4][7], vb["down"][4][7], cell("down", 4, 7))
+    case(*p, "property", va["down"][1][1], vb["down"][1][1], cell("down", 1, 1))
 
 
 # ------------------------------------------- cable modem, values in script strings
