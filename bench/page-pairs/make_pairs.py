@@ -870,9 +870,321 @@ def family_offline():
         cases.append((*names, "offline"))
 
 
+# ------------------------------------------- cable router, channel objects in a script
+
+def cable_objects(r, channels, extra):
+    ds = []
+    for i in range(channels):
+        ds.append({"channelId": str(i + 1), "frequency": str(114 + 8 * i), "powerLevel": "%.1f" % r.uniform(-5, 12),
+                   "modulation": "256QAM", "mer": "%.1f" % r.uniform(35, 43), "latency": "0.%d" % r.randint(1, 9),
+                   "corrErrors": str(r.randint(0, 3000)), "nonCorrErrors": str(r.randint(0, 20))})
+    us = [{"channelId": str(i + 1), "frequency": "%.1f" % (30.8 + 6.4 * i), "powerLevel": "%.1f" % r.uniform(40, 50),
+           "modulation": "64QAM"} for i in range(4)]
+    uptime = "%d:%02d:%02d" % (r.randint(0, 900), r.randint(0, 59), r.randint(0, 59))
+    wan = ip(r)
+
+    def objects(items):
+        return ",".join("{" + ",".join('"%s":"%s"' % kv for kv in item.items()) + "}" for item in items)
+    page = """<!DOCTYPE html>
+<html lang="de">
+<head>
+<meta charset="utf-8">
+<title>Kabel-Information</title>
+<script src="/js/app.js?t=%d"></script>
+<script>
+var gui = {"lang":"de","sid":"%s"};
+var data = {"docsis":{"downstream":[%s],"upstream":[%s]},"wan":{"ipv4":"%s","uptime":"%s"%s}};
+function render() {
+    for (var i = 0; i < data.docsis.downstream.length; i++) {
+        var ch = data.docsis.downstream[i];
+        if (ch.powerLevel < -8 || ch.powerLevel > 15) markBad(i);
+    }
+}
+</script>
+</head>
+<body onload="render()">
+<h1>Kabel-Information</h1>
+<div id="ds"></div><div id="us"></div>
+</body>
+</html>
+""" % (r.randint(10**9, 2 * 10**9), sid(r), objects(ds), objects(us), wan, uptime,
+       ',"dslite":"aktiv"' if extra else "")
+    return page, {"ds": ds, "us": us, "uptime": uptime, "wan": wan}
+
+
+def family_cable_objects():
+    a, va = cable_objects(random.Random(201), 32, False)
+    b, vb = cable_objects(random.Random(202), 31, True)
+    write("cable-objects-a.htm", a, "utf-8")
+    write("cable-objects-b.htm", b, "utf-8")
+    p = ("cable-objects-a.htm", "cable-objects-b.htm")
+    def key(values, table, row, name):
+        return '"channelId":"%d"' % (row + 1) if False else None
+    def anchor(values, table, row, name):
+        item = values[table][row]
+        text = '{' + ",".join('"%s":"%s"' % kv for kv in item.items())
+        return text[:text.index('"%s":"' % name) + len(name) + 4]
+    for table, row, name in (("ds", 0, "powerLevel"), ("ds", 1, "mer"), ("ds", 2, "corrErrors"),
+                             ("us", 0, "powerLevel"), ("us", 3, "frequency")):
+        case(*p, "ip", va[table][row][name], vb[table][row][name],
+             [anchor(va, table, row, name), anchor(vb, table, row, name)])
+    case(*p, "ip", va["wan"], vb["wan"])
+    case(*p, "ip", va["uptime"], vb["uptime"])
+
+
+# ------------------------------------------- fibre terminal, label cells with classes
+
+def fibre(r, tx_first):
+    v = {"rx": "%.2f" % -r.uniform(14, 24), "tx": "%.2f" % r.uniform(1, 4), "temp": "%.1f" % r.uniform(35, 60),
+         "volt": "%.2f" % r.uniform(3.2, 3.4), "bias": "%.1f" % r.uniform(8, 20), "sn": "GPON%08X" % r.randint(0, 2**32 - 1),
+         "state": "O5", "up": "%d days, %s" % (r.randint(0, 100), clock(r))}
+    rows = [("Rx Optical Power", v["rx"] + "&nbsp;dBm"), ("Temperature", v["temp"] + "&nbsp;&deg;C"),
+            ("Supply Voltage", v["volt"] + "&nbsp;V"), ("Bias Current", v["bias"] + "&nbsp;mA")]
+    if tx_first:
+        rows.insert(0, ("Tx Optical Power", v["tx"] + "&nbsp;dBm"))
+    body = "".join('<tr>\n<td class="title">%s</td>\n<td class="data">%s</td>\n</tr>\n' % row for row in rows)
+    page = """<html>
+<head><title>Optical Information</title>
+<link rel="stylesheet" href="../css/ont.css" type="text/css"></head>
+<body class="main">
+<table class="tabal_head" width="100%%"><tr><td>Optical Information</td></tr></table>
+<table class="tabal_bg" width="100%%" cellspacing="1">
+%s</table>
+<table class="tabal_head" width="100%%"><tr><td>Device Information</td></tr></table>
+<table class="tabal_bg" width="100%%" cellspacing="1">
+<tr><td class="title">Serial Number</td><td class="data">%s</td></tr>
+<tr><td class="title">ONU State</td><td class="data">%s</td></tr>
+<tr><td class="title">System Up Time</td><td class="data">%s</td></tr>
+</table>
+</body></html>
+""" % (body, v["sn"], v["state"], v["up"])
+    return page, v
+
+
+def family_fibre():
+    a, va = fibre(random.Random(211), False)
+    b, vb = fibre(random.Random(212), True)
+    write("fibre-a.htm", a)
+    write("fibre-b.htm", b)
+    p = ("fibre-a.htm", "fibre-b.htm")
+    for key in ("rx", "temp", "volt", "bias"):
+        case(*p, "ip", va[key], vb[key])
+    case(*p, "property", va["sn"], vb["sn"])
+    case(*p, "property", va["up"], vb["up"])
+
+
+# ------------------------------------------- small office router, upper-case tags without quotes
+
+def soho(r, lease_row):
+    v = {"ip": ip(r), "mask": "255.255.255.0", "gw": ip(r), "dns1": ip(r, 8), "dns2": ip(r, 8),
+         "up": "%d day(s), %d:%02d:%02d" % (r.randint(0, 60), r.randint(0, 23), r.randint(0, 59), r.randint(0, 59)),
+         "mac": mac(r), "fw": "3.%d.%d Build %d" % (r.randint(0, 9), r.randint(0, 20), r.randint(100000, 200000))}
+
+    def row(label, value):
+        return "<TR><TD class=item width=180>%s</TD><TD class=value>%s</TD></TR>\n" % (label, value)
+    lease = row("DHCP Lease Time", "%d min" % r.randint(10, 1440)) if lease_row else ""
+    page = """<HTML><HEAD><META http-equiv=Content-Type content="text/html; charset=windows-1252">
+<LINK href="../css/main.css" rel=stylesheet type=text/css>
+<SCRIPT language=JavaScript>
+var statusPara = new Array(0, 1, 1, 0);
+function doRefresh(){ location.href="StatusRpm.htm?Refresh=Refresh"; }
+</SCRIPT></HEAD>
+<BODY>
+<CENTER><FORM action=StatusRpm.htm method=get>
+<TABLE cellSpacing=0 cellPadding=0 width=502 border=0>
+<TR><TD class=h1 colSpan=2>Status</TD></TR>
+%s%s<TR><TD class=h2 colSpan=2>WAN</TD></TR>
+%s%s%s%s%s<TR><TD class=h2 colSpan=2>System</TD></TR>
+%s%s</TABLE>
+<INPUT class=button type=submit value=Refresh name=Refresh>
+</FORM></CENTER></BODY></HTML>
+""" % (row("Firmware Version", v["fw"]), row("Hardware Version", "WR-740N v4 00000000"),
+       row("MAC Address", v["mac"]), row("IP Address", v["ip"] + "&nbsp;PPPoE"), row("Subnet Mask", v["mask"]),
+       row("Default Gateway", v["gw"]), row("DNS Server", v["dns1"] + " , " + v["dns2"]) + lease,
+       row("System Up Time", v["up"]), row("Statistics", "<A href=Stats.htm>Details</A>"))
+    return page, v
+
+
+def family_soho():
+    a, va = soho(random.Random(221), False)
+    b, vb = soho(random.Random(222), True)
+    write("soho-a.htm", a)
+    write("soho-b.htm", b)
+    p = ("soho-a.htm", "soho-b.htm")
+    case(*p, "ip", va["ip"], vb["ip"])
+    case(*p, "ip", va["gw"], vb["gw"])
+    case(*p, "ip", va["dns1"], vb["dns1"])
+    case(*p, "property", va["gw"], vb["gw"])
+    case(*p, "property", va["up"], vb["up"])
+    case(*p, "property", va["mac"], vb["mac"])
+    case(*p, "property", va["fw"], vb["fw"])
+
+
+# ------------------------------------------- wireless outdoor unit, values in a script and spans
+
+def cpe(r):
+    v = {"signal": str(-r.randint(50, 80)), "noise": str(-r.randint(90, 98)), "ccq": str(r.randint(60, 99)),
+         "tx": "%.1f" % r.uniform(50, 300), "ip": "10.%d.%d.%d" % (r.randint(0, 255), r.randint(0, 255), r.randint(2, 250)),
+         "up": "%d days %s" % (r.randint(0, 30), clock(r)), "ap": mac(r)}
+    page = """<html><head><title>Main</title>
+<script type="text/javascript">
+var signal = %s;
+var noise = %s;
+function quality() {
+  if (signal > -65) return "good";
+  if (signal > -75 && noise < -90) return "fair";
+  return "poor";
+}
+</script></head>
+<body>
+<div class="row"><span class="label">Signal Strength:</span> <span class="value" id="signal">%s dBm</span></div>
+<div class="row"><span class="label">Noise Floor:</span> <span class="value">%s dBm</span></div>
+<div class="row"><span class="label">Transmit CCQ:</span> <span class="value">%s %%</span></div>
+<div class="row"><span class="label">TX/RX Rate:</span> <span class="value">%s Mbps / %s Mbps</span></div>
+<div class="row"><span class="label">AP MAC:</span> <span class="value">%s</span></div>
+<div class="row"><span class="label">WAN IP:</span> <span class="value">%s</span></div>
+<div class="row"><span class="label">Uptime:</span> <span class="value">%s</span></div>
+<div class="row"><span class="label">Date:</span> <span class="value">%s %s</span></div>
+</body></html>
+""" % (v["signal"], v["noise"], v["signal"], v["noise"], v["ccq"], v["tx"], "%.1f" % r.uniform(50, 300),
+       v["ap"], v["ip"], v["up"], dedate(r), clock(r))
+    return page, v
+
+
+def family_cpe():
+    a, va = cpe(random.Random(231))
+    b, vb = cpe(random.Random(232))
+    write("cpe-a.htm", a)
+    write("cpe-b.htm", b)
+    p = ("cpe-a.htm", "cpe-b.htm")
+    case(*p, "ip", va["signal"], vb["signal"])
+    for key in ("ccq", "tx", "ap", "ip", "up"):
+        case(*p, "ip", va[key], vb[key])
+    case(*p, "property", va["ip"], vb["ip"])
+
+
+# ------------------------------------------- DSL line, two label and value pairs per row
+
+def vdsl_rows(r, extra_row):
+    v = {"upr": str(r.randint(30000, 40000)), "downr": str(r.randint(90000, 116000)),
+         "upa": str(r.randint(30000, 46000)), "downa": str(r.randint(100000, 130000)),
+         "ups": "%.1f" % r.uniform(5, 15), "downs": "%.1f" % r.uniform(5, 15),
+         "upat": "%.2f" % r.uniform(2, 20), "downat": "%.2f" % r.uniform(5, 30)}
+
+    def row(l1, v1, l2, v2):
+        return ("<tr><td class=\"l\">%s</td><td>%s</td><td class=\"l\">%s</td><td>%s</td></tr>\n" % (l1, v1, l2, v2))
+    extra = row("Line Mode:", "VDSL2", "Profile:", "17a") if extra_row else ""
+    page = """<html><head><title>xDSL Statistics</title></head><body>
+<h2>xDSL Statistics</h2>
+<table class="stats">
+<tr><th></th><th>Upstream</th><th></th><th>Downstream</th></tr>
+%s%s%s%s%s</table>
+<p>Status: Up</p>
+</body></html>
+""" % (extra, row("Line Rate - Upstream (Kbps):", v["upr"], "Line Rate - Downstream (Kbps):", v["downr"]),
+       row("Max Rate - Upstream (Kbps):", v["upa"], "Max Rate - Downstream (Kbps):", v["downa"]),
+       row("SNR Margin - Upstream (dB):", v["ups"], "SNR Margin - Downstream (dB):", v["downs"]),
+       row("Attenuation - Upstream (dB):", v["upat"], "Attenuation - Downstream (dB):", v["downat"]))
+    return page, v
+
+
+def family_vdsl_rows():
+    a, va = vdsl_rows(random.Random(241), False)
+    b, vb = vdsl_rows(random.Random(242), True)
+    write("vdsl-rows-a.htm", a)
+    write("vdsl-rows-b.htm", b)
+    p = ("vdsl-rows-a.htm", "vdsl-rows-b.htm")
+    for key in ("upr", "downr", "downa", "downs", "upat", "downat"):
+        case(*p, "property", va[key], vb[key])
+
+
+# ------------------------------------------- pre-formatted text status
+
+def text_status(r):
+    v = {"ip": ip(r), "gw": ip(r), "up": "%dd %dh %dm" % (r.randint(0, 30), r.randint(0, 23), r.randint(0, 59)),
+         "rx": str(r.randint(10**6, 10**9)), "tx": str(r.randint(10**6, 10**9))}
+    page = """<html><body><pre>
+System status
+=============
+WAN IP address:   %s
+WAN gateway:      %s
+Uptime:           %s
+RX bytes:         %s
+TX bytes:         %s
+Last update:      %s %s
+</pre></body></html>
+""" % (v["ip"], v["gw"], v["up"], v["rx"], v["tx"], dedate(r), clock(r))
+    return page, v
+
+
+def family_text_status():
+    a, va = text_status(random.Random(251))
+    b, vb = text_status(random.Random(252))
+    write("text-status-a.htm", a)
+    write("text-status-b.htm", b)
+    p = ("text-status-a.htm", "text-status-b.htm")
+    for key in ("ip", "gw", "up", "rx", "tx"):
+        case(*p, "ip", va[key], vb[key])
+
+
+# ------------------------------------------- repeater, a status list in single quotes
+
+def repeater(r):
+    v = {"ssid": "Heimnetz-" + r.choice(["Wohnzimmer", "Keller", "Garten", "Buero"]), "ip": "192.168.178.%d" % r.randint(20, 99),
+         "rssi": str(-r.randint(45, 80)), "rate": str(r.choice([144, 300, 433, 866, 1200])),
+         "fw": "%d.%02d" % (r.randint(6, 7), r.randint(10, 99))}
+    page = """<html><head><meta charset="utf-8"><title>Repeater</title>
+<script>
+var repeaterStatus = ['connected', '%s', '%s', '%s', '%s', 'WPA2'];
+var fwVersion = '%s';
+function bars(rssi) { var n = 0; while (n < 5 && rssi > -90 + n * 10) n++; return n; }
+</script></head><body>
+<div id="state"></div>
+<script>document.getElementById("state").innerHTML = repeaterStatus[0];</script>
+</body></html>
+""" % (v["ssid"], v["ip"], v["rssi"], v["rate"], v["fw"])
+    return page, v
+
+
+def family_repeater():
+    a, va = repeater(random.Random(261))
+    b, vb = repeater(random.Random(262))
+    write("repeater-a.htm", a, "utf-8")
+    write("repeater-b.htm", b, "utf-8")
+    p = ("repeater-a.htm", "repeater-b.htm")
+    for key in ("ssid", "ip", "rssi", "rate", "fw"):
+        case(*p, "ip", va[key], vb[key])
+
+
+# ------------------------------------------- switch ports: one value hundreds of times
+
+def ports(r, wan_speed):
+    rows = []
+    for port in range(1, 49):
+        rows.append("<tr><td>%d</td><td>Up</td><td>1000 Mbit/s</td><td>Full</td><td>%d</td></tr>"
+                    % (port, r.randint(0, 10**6)))
+    rows.append("<tr><td>WAN</td><td>Up</td><td>%s</td><td>Full</td><td>%d</td></tr>" % (wan_speed, r.randint(0, 10**6)))
+    page = """<html><head><title>Ports</title></head><body>
+<table class="ports"><tr><th>Port</th><th>Link</th><th>Speed</th><th>Duplex</th><th>Packets</th></tr>
+%s
+</table></body></html>
+""" % "\n".join(rows)
+    return page
+
+
+def family_ports():
+    a = ports(random.Random(271), "1000 Mbit/s")
+    b = ports(random.Random(272), "100 Mbit/s")
+    write("ports-a.htm", a)
+    write("ports-b.htm", b)
+    case("ports-a.htm", "ports-b.htm", "property", "1000 Mbit/s", "100 Mbit/s",
+         ["<td>WAN</td><td>Up</td><td>", "<td>WAN</td><td>Up</td><td>"])
+
+
 for family in (family_cable_tables, family_cable_script, family_dsl_de, family_old_router, family_lte,
                family_json, family_xml, family_divs, family_mesh, family_inputs, family_js_arrays,
-               family_counters, family_cable_plain, family_offline):
+               family_counters, family_cable_plain, family_offline, family_cable_objects, family_fibre, family_soho,
+               family_cpe, family_vdsl_rows, family_text_status, family_repeater, family_ports):
     family()
 
 with open(os.path.join(HERE, "cases.tsv"), "wb") as out:

@@ -33,9 +33,13 @@ constexpr std::size_t kCodesCountedToTheValue = 8;
 // before the value can.
 constexpr std::size_t kCheapLength = 48; // each byte beyond costs three
 constexpr int kVolatileByteCost = 160;
-constexpr int kDataByteCost = 20;
+constexpr int kDataByteCost = 48;
 constexpr int kForeignByteCost = 16;
 constexpr int kNoLabelCost = 60;
+// A code without label that occurs again soon behind the value is markup
+// that repeats, unique only as the first of its kind.
+constexpr int kRepeatingCodeCost = 40;
+constexpr std::size_t kRepeatReach = 65536;
 constexpr int kStartDirectiveCost = 32;
 constexpr int kCountDirectiveCost = 56;
 constexpr int kCountDoublingCost = 16;
@@ -43,7 +47,7 @@ constexpr std::size_t kCountsPerCost = 4;
 constexpr int kPageStartCountCost = 80;
 constexpr int kMidWordStartCost = 60;
 constexpr int kMidRunStartCost = 30;
-constexpr int kCamelCaseStartCost = 6;
+constexpr int kCamelCaseStartCost = 24; // "Time" of "SystemUpTime"
 constexpr int kPunctuationStartCost = 8;
 constexpr std::size_t kBytesPerDistanceCost = 64;
 constexpr int kHighestDistanceCost = 64;
@@ -120,6 +124,11 @@ private:
         return CountCost(count) + kPageStartCountCost + DistanceCost(m_place);
     }
     int BestCost() const;
+    bool Repeats(std::string_view code) const
+    {
+        return !HoldsLabel(m_page, m_place - code.size(), m_place, m_roles)
+               && FindTextNoCase(code, m_page.substr(m_place, kRepeatReach)) > 0;
+    }
     void Add(std::string_view startText, std::size_t count, std::string_view code, int cost)
     {
         m_candidates.push_back({startText, std::int32_t(count), code, cost});
@@ -136,6 +145,7 @@ private:
     std::size_t m_place;
     TByteRoles m_roles;
     std::vector<TCode> m_notUnique; // codes from page start on, shortest first
+    std::vector<TCode> m_firstOfKind; // unique codes that repeat behind the value
     std::vector<TMarkerCandidate> m_candidates;
 };
 
@@ -217,7 +227,10 @@ void TMarkerChoice::AddCodesFromPageStart()
         // Any code that holds a unique one is unique too.
         const std::size_t count = uniqueLength > 0 ? 1 : CountUpTo(m_page, 0, m_place, code, kFirstCountLimit);
         if (count == 1) {
-            Add({}, 1, code, cost);
+            const bool repeats = Repeats(code);
+            Add({}, 1, code, cost + (repeats ? kRepeatingCodeCost : 0));
+            if (repeats)
+                m_firstOfKind.push_back({code, cost});
             uniqueLength = uniqueLength > 0 ? uniqueLength : length;
             continue;
         }
@@ -301,6 +314,10 @@ void TMarkerChoice::AddCodesBehindStartTexts()
             const std::size_t count = CountUpTo(m_page, place.at, m_place, code.text, SIZE_MAX);
             if (count > 0)
                 Add(*startText, count, code.text, code.cost + startCost + (count > 1 ? CountCost(count) : 0));
+        }
+        for (const TCode& code : m_firstOfKind) {
+            if (m_place - code.text.size() >= place.at)
+                Add(*startText, 1, code.text, code.cost + startCost);
         }
     }
 }

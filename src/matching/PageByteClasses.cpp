@@ -11,7 +11,9 @@ constexpr std::size_t kLookBack = 512;
 // The roles of a range are judged from this far before it, so that the
 // tags and cells around its start are known.
 constexpr std::size_t kWarmUp = 4096;
-constexpr std::size_t kLongestString = 512;
+// An unclosed quote means no other within this reach, so the scans of
+// strings never overlap.
+constexpr std::size_t kLongestString = std::size_t(1) << 16;
 constexpr std::size_t kTagsLookedAt = 4;
 
 bool IsDigit(char c)
@@ -164,9 +166,10 @@ namespace {
 
 // Attribute names that may follow a tag's name directly, as spaces are gone
 // from the page: "<tdclass=" is a "td".
-constexpr std::array<std::string_view, 24> kAttributeNames = {
+constexpr std::array<std::string_view, 28> kAttributeNames = {
     "class", "id", "style", "align", "valign", "width", "height", "colspan", "rowspan", "bgcolor", "nowrap", "name",
-    "type", "value", "href", "onclick", "border", "cellpadding", "cellspacing", "title", "for", "scope", "lang", "dir"};
+    "type", "value", "href", "onclick", "border", "cellpadding", "cellspacing", "title", "for", "scope", "lang", "dir",
+    "language", "src", "charset", "defer"};
 
 // Whether the tag that opens at `at` has the name `name` (small letters).
 bool TagIs(std::string_view page, std::size_t at, std::string_view name)
@@ -497,16 +500,20 @@ std::size_t WordBegin(std::string_view page, std::size_t at)
     return at;
 }
 
+int AttributeValueWeakness(std::string_view page, std::size_t at);
+constexpr int kIdWeakness = 4;
+
 // Whether the letters [begin, end) of a word that ends at wordEnd, and may
-// start before `begin`, count as a label.
+// start before `begin`, count as a label. Inside a tag only the value of an
+// id or a name does: a class is the same in every row.
 bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd, const TByteRoles& roles)
 {
     return end - begin >= 3 && roles.VolatileIn(begin, end) == 0 && roles.DataIn(begin, end) == 0
-           && !NamesTagOrAttribute(page, WordBegin(page, begin), wordEnd, roles);
+           && !NamesTagOrAttribute(page, WordBegin(page, begin), wordEnd, roles)
+           && (!roles.InTag(begin) || AttributeValueWeakness(page, begin) == kIdWeakness);
 }
 
 constexpr int kHeadingWeakness = 0;
-constexpr int kIdWeakness = 4;
 constexpr int kRowLabelWeakness = 8;
 constexpr int kClassWeakness = 12;
 constexpr int kTextWeakness = 16;
