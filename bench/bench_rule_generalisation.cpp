@@ -116,6 +116,26 @@ void ValueCase(const std::string& folder, const std::vector<std::string>& f, TTa
     }
 }
 
+// The rule proposed from both saves must read both.
+void TwoSavesCase(const std::string& folder, const std::vector<std::string>& f, TTally& tally)
+{
+    const TRuleTarget target = f[2] == "ip" ? TRuleTarget::IPAddress : TRuleTarget::Property;
+    const std::string pages[] = {PreparePage(ReadFile(folder + "/" + f[0])), PreparePage(ReadFile(folder + "/" + f[1]))};
+    std::vector<TPageValue> given = {{pages[0], f[3], std::nullopt}, {pages[1], f[4], std::nullopt}};
+    if (f.size() > 6) {
+        given[0].span = FindValueInPage(pages[0], ValueAsRulesSeeIt(f[3]), std::stoul(f[5])).back();
+        given[1].span = FindValueInPage(pages[1], ValueAsRulesSeeIt(f[4]), std::stoul(f[6])).back();
+    }
+    const TRuleProposal proposal = ProposeRuleForPages(given, target);
+    ++tally.tried;
+    const bool held = proposal.found && Read(proposal, target, pages[0]) == Expected(f[3], target)
+                      && Read(proposal, target, pages[1]) == Expected(f[4], target);
+    tally.held += held;
+    if (!held)
+        std::printf("MISS with both saves %s [%s] '%s': %s\n", f[0].c_str(), f[2].c_str(), f[3].c_str(),
+                    Rule(proposal, target).c_str());
+}
+
 void OfflineCase(const std::string& folder, const std::vector<std::string>& f, TTally& tally)
 {
     std::string pages[4];
@@ -146,15 +166,19 @@ int main(int argc, char** argv)
     const std::string folder = argc > 1 + g_verbose ? argv[1 + g_verbose] : PAGE_PAIRS_DIR;
     std::ifstream cases(folder + "/cases.tsv", std::ios::binary);
     TTally values;
+    TTally both;
     TTally offline;
     for (std::string line; std::getline(cases, line);) {
         const std::vector<std::string> fields = Split(line);
         if (fields.size() == 5 && fields[4] == "offline")
             OfflineCase(folder, fields, offline);
-        else if (fields.size() >= 5)
+        else if (fields.size() >= 5) {
             ValueCase(folder, fields, values);
+            TwoSavesCase(folder, fields, both);
+        }
     }
     std::printf("values: %d of %d rules read the other save\n", values.held, values.tried);
+    std::printf("both saves given: %d of %d rules read both\n", both.held, both.tried);
     std::printf("offline codes: %d of %d hold on the other pair\n", offline.held, offline.tried);
     return 0;
 }

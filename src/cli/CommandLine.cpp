@@ -98,6 +98,8 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
             return UsageError("Option '" + argument + "' braucht einen Wert");
         }
         option->set = true;
+        if (!option->valueName.empty())
+            option->values.push_back(option->value);
     }
     if (m_positional.size() < minPositional || m_positional.size() > maxPositional)
         return UsageError("falsche Anzahl von Argumenten");
@@ -118,6 +120,14 @@ const std::string& TCommandLine::Value(const std::string& name) const
             return option.value;
     }
     return none;
+}
+
+const std::vector<std::string>& TCommandLine::Values(const std::string& name) const
+{
+    static const std::vector<std::string> none;
+    const auto found = std::find_if(m_options.begin(), m_options.end(),
+                                    [&](const TOption& option) { return option.name == name; });
+    return found == m_options.end() ? none : found->values;
 }
 
 std::string TCommandLine::HelpText() const

@@ -36,7 +36,9 @@ public:
                              std::size_t maxPositional);
 
     bool IsSet(const std::string& name) const;
-    const std::string& Value(const std::string& name) const;
+    const std::string& Value(const std::string& name) const; // the last one given
+    // Every value of an option that may be given more than once, in order.
+    const std::vector<std::string>& Values(const std::string& name) const;
     const std::vector<std::string>& Positional() const { return m_positional; }
     std::string HelpText() const;
 
@@ -47,6 +49,7 @@ private:
         std::string help;
         char shortName = 0;
         std::string value;
+        std::vector<std::string> values;
         bool set = false;
     };
 

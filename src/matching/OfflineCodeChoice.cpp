@@ -28,8 +28,8 @@ constexpr int kShortWordCost = 24; // fewer than four letters: too common
 constexpr int kInTagCost = 16;     // state words are mostly visible text
 constexpr int kStateWordGain = 32;
 constexpr int kCommonWordCost = 200;
-constexpr std::size_t kBytesPerDistanceCost = 16;
-constexpr int kHighestDistanceCost = 64;
+constexpr std::size_t kBytesPerDistanceCost = 64;
+constexpr int kHighestDistanceCost = 32;
 
 // Parts of texts that tell that a connection is down.
 constexpr std::string_view kStateWords[] = {
