@@ -40,19 +40,6 @@ std::vector<std::string> Split(const std::string& line)
     return fields;
 }
 
-std::string Read(const TRuleProposal& proposal, TRuleTarget target, std::string_view page)
-{
-    TRouterEntry entry = NewRouterEntry();
-    if (target == TRuleTarget::IPAddress) {
-        entry.BeforeIPAddress = proposal.beforeIPAddress;
-        entry.AfterIPAddress = proposal.afterIPAddress;
-        return std::string(TestPreparedPage(entry, page, 1).ipAddress);
-    }
-    entry.Status2Values.Add("x=" + proposal.code);
-    const TFoundValues values = TestPreparedPage(entry, page, 2).values;
-    return values.Empty() ? std::string() : std::string(values.ValueAt(0));
-}
-
 std::string Expected(const std::string& value, TRuleTarget target)
 {
     std::string seen = ValueAsRulesSeeIt(value);
@@ -99,7 +86,7 @@ void ValueCase(const std::string& folder, const std::vector<std::string>& f, TTa
     for (int from = 0; from < 2; ++from) {
         const int to = 1 - from;
         const TRuleProposal proposal = Propose(pages[from], values[from], f.size() > 6 ? f[5 + from] : "", target);
-        const std::string read = proposal.found ? Read(proposal, target, pages[to]) : std::string();
+        const std::string read = proposal.found ? ReadWithRule(proposal, target, pages[to]) : std::string();
         ++tally.tried;
         if (proposal.found && read == Expected(values[to], target)) {
             ++tally.held;
@@ -128,8 +115,8 @@ void TwoSavesCase(const std::string& folder, const std::vector<std::string>& f, 
     }
     const TRuleProposal proposal = ProposeRuleForPages(given, target);
     ++tally.tried;
-    const bool held = proposal.found && Read(proposal, target, pages[0]) == Expected(f[3], target)
-                      && Read(proposal, target, pages[1]) == Expected(f[4], target);
+    const bool held = proposal.found && ReadWithRule(proposal, target, pages[0]) == Expected(f[3], target)
+                      && ReadWithRule(proposal, target, pages[1]) == Expected(f[4], target);
     tally.held += held;
     if (!held)
         std::printf("MISS with both saves %s [%s] '%s': %s\n", f[0].c_str(), f[2].c_str(), f[3].c_str(),

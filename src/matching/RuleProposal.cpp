@@ -414,6 +414,12 @@ TRuleProposal ProposeRuleForPages(const std::vector<TPageValue>& pages, TRuleTar
     return TProposalSearch(std::move(saves), target).Run();
 }
 
+std::string ReadWithRule(const TRuleProposal& proposal, TRuleTarget target, std::string_view page)
+{
+    const std::string& marker = target == TRuleTarget::IPAddress ? proposal.beforeIPAddress : proposal.code;
+    return Read({marker, proposal.afterIPAddress}, target, page);
+}
+
 TRuleProposal ProposeRule(std::string_view page, TValueSpan span, TRuleTarget target)
 {
     return ProposeRuleForPages({{page, {}, span}}, target);

@@ -73,6 +73,9 @@ TRuleProposal ProposeRuleForValue(std::string_view page, std::string_view value,
 // ProposeRuleForValue propose.
 TRuleProposal ProposeRuleForPages(const std::vector<TPageValue>& pages, TRuleTarget target);
 
+// What the page test reads on `page` with the proposed rule.
+std::string ReadWithRule(const TRuleProposal& proposal, TRuleTarget target, std::string_view page);
+
 // A text of the offline page that the online pages lack, so that status
 // query 1 reads the one as offline and the others as online. Where the
 // proposed rule for a value of the online page is given, texts near the
