@@ -81,6 +81,17 @@ std::string CheckRuleProposalInput(std::string_view input, int* proposed)
     const TRuleProposal forText = ProposeRuleForValue(page, typed, target);
     if (std::string failure = CheckRule(forText, page, target); !failure.empty())
         return failure + " (typed value)";
-    *proposed += atSpan.found + forText.found;
+    // The same value in a second save whose parts stand in another order:
+    // a rule for both must read it on each, as the page test reads it.
+    const std::string second = std::string(page.substr(span.begin)) + std::string(page.substr(0, span.begin));
+    const TRuleProposal forBoth = ProposeRuleForPages({{page, typed, std::nullopt}, {second, typed, std::nullopt}}, target);
+    if (forBoth.found) {
+        if (std::string failure = CheckRule(forBoth, page, target); !failure.empty())
+            return failure + " (first of two saves)";
+        if (forBoth.results.size() != 2 || forBoth.results[1] != forBoth.results[0]
+            || ReadWithRule(forBoth, target, second) != forBoth.results[1])
+            return "the rule for two saves misreads the second";
+    }
+    *proposed += atSpan.found + forText.found + forBoth.found;
     return {};
 }

@@ -269,6 +269,107 @@ TEST(RuleProposal, EveryProposalReadsItsValueOnRandomPages)
     EXPECT_GT(proposed, 300);
 }
 
+// Each rule below comes from a fault seen on real pages: the rule proposed
+// from one save read nothing, or another value, on the next save.
+namespace {
+
+// What the rule proposed for the value of the first save, at its place
+// number `place`, reads on the second.
+std::string ReadOnNextSave(const std::string& first, const std::string& value, const std::string& next,
+                           TRuleTarget target, std::size_t place = 1)
+{
+    const std::string pages[] = {PreparePage(first), PreparePage(next)};
+    const std::vector<TValueSpan> places = FindValueInPage(pages[0], ValueAsRulesSeeIt(value), place);
+    const TRuleProposal proposal = ProposeRule(pages[0], places.at(place - 1), target);
+    return proposal.found ? Apply(proposal, target, pages[1]) : "(none: " + proposal.reason + ")";
+}
+
+// A modem's channel list in a script, behind a loop that compares.
+std::string ChannelScript(const char* captured, const char* firstChannel)
+{
+    return std::string("<script>\nfunction fill(list) {\n  var cellsList = list.split(\"|\");\n"
+                       "  for (i = 0; i < cellsList.length; i++) { show(i, cellsList[i]); }\n}\n"
+                       "var status = '") + captured + "|0|0|0|';\nvar channels = '1|Locked|QAM256|17|" + firstChannel
+           + "|2|Locked|QAM256|18|579000000 Hz|2.0|40.1|';\n</script>";
+}
+
+// A modem's startup steps and its table of 24 channels, the first locked or
+// not, and the power of the last.
+std::string ChannelTable(const char* firstLock, const char* lastPower)
+{
+    std::string page = "<table>";
+    for (const char* step : {"Acquire Downstream Channel", "Connectivity State", "Boot State", "Configuration File",
+                             "Security", "Network Access", "Time of Day"})
+        page += std::string("<tr><td>") + step + "</td><td>OK</td><td>Operational</td></tr>\n";
+    page += "</table><h2>Downstream Bonded Channels</h2><table>\n<tr><th>Channel</th><th>Lock Status</th>"
+            "<th>Modulation</th><th>Channel ID</th><th>Frequency</th><th>Power</th><th>SNR</th><th>Corrected</th>"
+            "<th>Uncorrectables</th></tr>\n";
+    for (int channel = 1; channel <= 24; ++channel) {
+        const std::string number = std::to_string(channel);
+        page += "<tr align=\"left\"><td>" + number + "</td><td>" + (channel == 1 ? firstLock : "Locked")
+                + "</td><td>QAM256</td><td>" + number + "</td><td>" + number + "02000000 Hz</td><td>"
+                + (channel == 24 ? lastPower : number + ".1 dBmV") + "</td><td>40." + number
+                + " dB</td><td>0</td><td>0</td></tr>\n";
+    }
+    return page + "</table>";
+}
+
+} // namespace
+
+TEST(RuleFromOneSave, NumbersBehindAComparisonInAScriptAreValues)
+{
+    EXPECT_EQ(ReadOnNextSave(ChannelScript("Sun Dec 14 11:56:29 2025", "579000000 Hz|9.3|43.4"), "43.4",
+                             ChannelScript("Tue Dec 16 08:02:11 2025", "579000000 Hz|8.8|42.0"), kIp),
+              "42.0");
+}
+
+TEST(RuleFromOneSave, StartTextIsALabelNotAValue)
+{
+    EXPECT_EQ(ReadOnNextSave(ChannelTable("Not Locked", "3.8 dBmV"), "3.8 dBmV", ChannelTable("Locked", "8.3 dBmV"),
+                             kProperty),
+              "8.3dBmV");
+}
+
+TEST(RuleFromOneSave, ReadableLabelBeforeASymbolOfAnotherEncoding)
+{
+    const std::string page = "<table><tr><td>\xE2\x97\x8F</td><td>Internet</td></tr>\n<tr><th>Anbieter</th><td>Netz"
+                             "</td></tr>\n<tr><th>IPv4-Adresse</th><td>84.1.2.3</td></tr></table>\n";
+    const TRuleProposal proposal = ProposeRuleForValue(PreparePage(page), "84.1.2.3", kIp);
+    EXPECT_EQ(proposal.beforeIPAddress, "IPv4-Adresse</th><td>");
+    // A symbol is no word: it never starts a rule on its own.
+    const std::string bullets = "<p>\xE2\x97\x8F</p><p>\xE2\x97\x8F</p><table><tr><td>\xE2\x97\x8F</td>"
+                                "<td>84.1.2.3</td></tr></table>";
+    EXPECT_EQ(ProposeRuleForValue(PreparePage(bullets), "84.1.2.3", kIp).beforeIPAddress.find("\xE2\x97\x8F}"),
+              std::string::npos);
+}
+
+TEST(RuleFromOneSave, CountsGoOnBeyondTwoHundred)
+{
+    // Error counters without labels, all 0; the value is the 1500th, so
+    // that even a code of six cells occurs 250 times before it, and the next
+    // save counts errors there.
+    const auto counters = [](const char* errors) {
+        std::string cells;
+        for (int cell = 1; cell <= 1600; ++cell)
+            cells += std::string("<td>") + (cell == 1500 ? errors : "0") + "</td>";
+        return "<h2>Fehlerz\xE4hler</h2><table><tr>" + cells + "</tr></table>";
+    };
+    EXPECT_EQ(ReadOnNextSave(counters("0"), "0", counters("12"), kProperty, 1500), "12");
+}
+
+TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
+{
+    // Another row before the address in the second save.
+    const std::string first = PreparePage("<b>x</b><b>84.1.2.3</b>");
+    const std::string second = PreparePage("<i>x</i><b>y</b><b>x</b><b>62.1.1.1</b>");
+    const TRuleProposal both = ProposeRuleForPages({{first, "84.1.2.3", {}}, {second, "62.1.1.1", {}}}, kIp);
+    ASSERT_TRUE(both.found) << both.reason;
+    EXPECT_EQ(both.results, (std::vector<std::string>{"84.1.2.3", "62.1.1.1"}));
+    EXPECT_EQ(Apply(both, kIp, second), "62.1.1.1");
+    const TRuleProposal missing = ProposeRuleForPages({{first, "84.1.2.3", {}}, {second, "1.1.1.1", {}}}, kIp);
+    EXPECT_EQ(missing.reason.rfind("Seite 2: ", 0), 0u) << missing.reason;
+}
+
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
 {
     EXPECT_EQ(ValueAsRulesSeeIt(" 0 Tage\t11:02:37\r\n"), "0Tage11:02:37");
@@ -329,6 +430,26 @@ TEST(OfflineCode, VisibleWordBeforeMarkupBetweenTags)
     const TRuleProposal address = ProposeRuleForValue(online, "84.1.2.3", kIp);
     ASSERT_TRUE(address.found) << address.reason;
     EXPECT_EQ(ProposeOfflineCode(online, offline, address.beforeIPAddress).offlineCode, "OFFLINE");
+}
+
+TEST(OfflineCode, SentenceThatTellsTheStateRatherThanACommonWord)
+{
+    const auto page = [](const char* state, const char* notice) {
+        return PreparePage(std::string("<html><body>") + notice + "<table><tr><td>Status</td><td>" + state
+                           + "</td></tr></table><p>Hilfe finden Sie im <a href=\"/manual.htm\">Handbuch</a>.</p>"
+                             "</body></html>");
+    };
+    const std::string offline = page("---", "<p>Ihr Modem ist offline. Weitere Informationen finden Sie "
+                                            "<a href=\"/help.htm\">hier</a>.</p>");
+    const TOfflineCodeProposal proposal = ProposeOfflineCode(page("Online", ""), offline);
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    // The next online save shows a notice with a link "hier".
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, page("Online", "<p>Neue Firmware: klicken Sie <a href=\"/u.htm\">hier</a>.</p>"),
+                                  1).offline)
+        << proposal.offlineCode;
+    EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
 }
 
 TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)
