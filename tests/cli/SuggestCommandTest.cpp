@@ -82,6 +82,15 @@ TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(SuggestCommandTest, ValueTypedInUtf8IsFoundInAPageSavedInUtf8)
+{
+    Write("utf8.htm", "<tr><th>Ger\xC3\xA4t</th><td>K\xC3\xBC" "che</td></tr><tr><th>DSL</th><td>\xE2\x86\x93 100</td></tr>");
+    const TRun name = Suggest({Path("utf8.htm"), "--value", "K\xC3\xBC" "che", "--for", "property"});
+    EXPECT_EQ(name.out, "code: Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
+    const TRun arrow = Suggest({Path("utf8.htm"), "--value", "\xE2\x86\x93 100", "--for", "property"});
+    EXPECT_EQ(arrow.exitCode, 0) << arrow.err;
+}
+
 // As a user would: propose the rules on one saved page, save them in a
 // definition, and test that definition on a page saved at another time.
 TEST_F(SuggestCommandTest, ProposedRulesReadTheOtherPageOfTheSameRouter)
