@@ -1181,10 +1181,157 @@ def family_ports():
          ["<td>WAN</td><td>Up</td><td>", "<td>WAN</td><td>Up</td><td>"])
 
 
+# ------------------------------------------- sections that repeat their labels
+
+def sections(r, guest):
+    v = {"lan": "192.168.1.1", "wan": ip(r), "wanmask": "255.255.255.255", "wangw": ip(r),
+         "guest": "192.168.10.1", "uptime": "%d Tage %s" % (r.randint(0, 50), clock(r))}
+
+    def section(title, rows):
+        return "<h3>%s</h3>\n<table class=\"t\">\n%s</table>\n" % (
+            title, "".join("<tr><td>%s</td><td>%s</td></tr>\n" % row for row in rows))
+    page = "<html><body>\n" + section("LAN", [("IP-Adresse", v["lan"]), ("Subnetzmaske", "255.255.255.0")])
+    if guest:
+        page += section("Gastnetz", [("IP-Adresse", v["guest"]), ("Subnetzmaske", "255.255.255.0")])
+    page += section("WAN", [("IP-Adresse", v["wan"]), ("Subnetzmaske", v["wanmask"]), ("Gateway", v["wangw"])])
+    page += section("System", [("Laufzeit", v["uptime"])]) + "</body></html>\n"
+    return page, v
+
+
+def family_sections():
+    a, va = sections(random.Random(301), False)
+    b, vb = sections(random.Random(302), True)
+    write("sections-a.htm", a)
+    write("sections-b.htm", b)
+    p = ("sections-a.htm", "sections-b.htm")
+    case(*p, "ip", va["wan"], vb["wan"])
+    case(*p, "property", va["wangw"], vb["wangw"])
+    case(*p, "property", va["uptime"], vb["uptime"])
+
+
+# ------------------------------------------- labels and values with non-breaking spaces
+
+def nbsp_labels(r):
+    v = {"down": str(r.randint(1000, 16000)), "up": str(r.randint(128, 1024)), "snr": "%.1f" % r.uniform(5, 30),
+         "att": "%.1f" % r.uniform(10, 60), "crc": str(r.randint(0, 10000))}
+    page = """<html><body><table>
+<tr><td>Downstream&nbsp;Rate:</td><td>%s&nbsp;kbps</td></tr>
+<tr><td>Upstream&nbsp;Rate:</td><td>%s&nbsp;kbps</td></tr>
+<tr><td>SNR&nbsp;Margin&nbsp;(Down):</td><td>%s&nbsp;dB</td></tr>
+<tr><td>Line&nbsp;Attenuation&nbsp;(Down):</td><td>%s&nbsp;dB</td></tr>
+<tr><td>CRC&nbsp;Errors:</td><td>%s</td></tr>
+</table></body></html>
+""" % (v["down"], v["up"], v["snr"], v["att"], v["crc"])
+    return page, v
+
+
+def family_nbsp_labels():
+    a, va = nbsp_labels(random.Random(311))
+    b, vb = nbsp_labels(random.Random(312))
+    write("nbsp-a.htm", a)
+    write("nbsp-b.htm", b)
+    p = ("nbsp-a.htm", "nbsp-b.htm")
+    for key in ("down", "up", "snr", "att"):
+        case(*p, "ip", va[key], vb[key])
+    case(*p, "property", va["crc"], vb["crc"])
+
+
+# ------------------------------------------- mobile router, answer of its interface in XML
+
+def mobile_xml(r, ipv6):
+    v = {"ip": "10.%d.%d.%d" % (r.randint(0, 255), r.randint(0, 255), r.randint(2, 254)),
+         "time": str(r.randint(60, 10**6)), "rssi": str(-r.randint(60, 100)), "sinr": "%.1f" % r.uniform(-5, 25),
+         "cell": "%X" % r.randint(0x100000, 0xFFFFFF)}
+    page = """<?xml version="1.0" encoding="UTF-8"?>
+<response>
+<ConnectionStatus>901</ConnectionStatus>
+<SignalIcon>%d</SignalIcon>
+%s<WanIPAddress>%s</WanIPAddress>
+<PrimaryDns>10.74.210.210</PrimaryDns>
+<CurrentConnectTime>%s</CurrentConnectTime>
+<rssi>%sdBm</rssi>
+<sinr>%sdB</sinr>
+<cell_id>%s</cell_id>
+</response>
+""" % (r.randint(1, 5), "<WanIPv6Address>2a02:%x::1</WanIPv6Address>\n" % r.randint(0x1000, 0xffff) if ipv6 else "",
+       v["ip"], v["time"], v["rssi"], v["sinr"], v["cell"])
+    return page, v
+
+
+def family_mobile_xml():
+    a, va = mobile_xml(random.Random(321), False)
+    b, vb = mobile_xml(random.Random(322), True)
+    write("mobile-a.xml", a)
+    write("mobile-b.xml", b)
+    p = ("mobile-a.xml", "mobile-b.xml")
+    for key in ("ip", "time", "cell"):
+        case(*p, "property", va[key], vb[key])
+    case(*p, "ip", va["rssi"], vb["rssi"])
+    case(*p, "ip", va["sinr"], vb["sinr"])
+
+
+# ------------------------------------------- lines of bold labels and coloured values
+
+def br_lines(r, ipv6):
+    v = {"state": "Connected", "ip": ip(r), "gw": ip(r), "up": "%dd %s" % (r.randint(0, 30), clock(r)),
+         "fw": "v%d.%d.%d" % (r.randint(1, 3), r.randint(0, 9), r.randint(0, 99))}
+    six = "<b>IPv6:</b> <font color=\"green\">2001:db8::%x</font><br>\n" % r.randint(1, 0xffff) if ipv6 else ""
+    page = """<html><body><div class="box">
+<b>Status:</b> <font color="green">%s</font><br>
+%s<b>IP Address:</b> <font color="green">%s</font><br>
+<b>Gateway:</b> <font color="green">%s</font><br>
+<b>Uptime:</b> <font color="green">%s</font><br>
+<b>Firmware:</b> %s<br>
+</div></body></html>
+""" % (v["state"], six, v["ip"], v["gw"], v["up"], v["fw"])
+    return page, v
+
+
+def family_br_lines():
+    a, va = br_lines(random.Random(331), False)
+    b, vb = br_lines(random.Random(332), True)
+    write("br-lines-a.htm", a)
+    write("br-lines-b.htm", b)
+    p = ("br-lines-a.htm", "br-lines-b.htm")
+    case(*p, "ip", va["ip"], vb["ip"])
+    case(*p, "property", va["gw"], vb["gw"])
+    case(*p, "property", va["up"], vb["up"])
+    case(*p, "property", va["fw"], vb["fw"])
+
+
+# ------------------------------------------- label and value in one cell, image labels, label elements
+
+def mixed_labels(r):
+    v = {"ip": ip(r), "dns": ip(r, 9), "ssid": "Netz-" + r.choice(["Blau", "Rot", "Gelb"]),
+         "clients": str(r.randint(1, 30)), "temp": "%d" % r.randint(40, 80)}
+    page = """<html><body>
+<table><tr><td>WAN-IP: %s</td><td>DNS: %s</td></tr></table>
+<table><tr><td><img src="/img/wlan.gif" alt="WLAN"></td><td>%s</td></tr>
+<tr><td><img src="/img/clients.gif" alt="Clients"></td><td>%s</td></tr></table>
+<div><label for="temp">CPU-Temperatur</label> <span id="temp">%s</span> &deg;C</div>
+</body></html>
+""" % (v["ip"], v["dns"], v["ssid"], v["clients"], v["temp"])
+    return page, v
+
+
+def family_mixed_labels():
+    a, va = mixed_labels(random.Random(341))
+    b, vb = mixed_labels(random.Random(342))
+    write("mixed-a.htm", a)
+    write("mixed-b.htm", b)
+    p = ("mixed-a.htm", "mixed-b.htm")
+    case(*p, "ip", va["ip"], vb["ip"])
+    case(*p, "property", va["dns"], vb["dns"])
+    case(*p, "property", va["ssid"], vb["ssid"])
+    case(*p, "property", va["clients"], vb["clients"])
+    case(*p, "property", va["temp"], vb["temp"])
+
+
 for family in (family_cable_tables, family_cable_script, family_dsl_de, family_old_router, family_lte,
                family_json, family_xml, family_divs, family_mesh, family_inputs, family_js_arrays,
                family_counters, family_cable_plain, family_offline, family_cable_objects, family_fibre, family_soho,
-               family_cpe, family_vdsl_rows, family_text_status, family_repeater, family_ports):
+               family_cpe, family_vdsl_rows, family_text_status, family_repeater, family_ports, family_sections,
+               family_nbsp_labels, family_mobile_xml, family_br_lines, family_mixed_labels):
     family()
 
 with open(os.path.join(HERE, "cases.tsv"), "wb") as out:

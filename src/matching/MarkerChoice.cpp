@@ -114,6 +114,7 @@ private:
         return m_page.substr(m_place - length, length);
     }
     int StartCost(std::size_t at) const;
+    bool InsideLabel(std::size_t at) const;
     int TextCost(std::size_t begin, std::size_t end) const;
     int CodeCost(std::size_t length) const
     {
@@ -185,7 +186,7 @@ int TMarkerChoice::StartCost(std::size_t at) const
     const char c = m_page[at];
     if (c == '<' || c == '"' || c == '\'')
         return 0;
-    const bool runStart = at == 0 || IsDelimiterByte(m_page[at - 1]);
+    const bool runStart = (at == 0 || IsDelimiterByte(m_page[at - 1])) && !InsideLabel(at);
     if (!IsWordByteAt(m_page, at))
         return runStart ? kPunctuationStartCost : kMidRunStartCost;
     const char before = at > 0 ? m_page[at - 1] : '\0';
@@ -194,6 +195,24 @@ int TMarkerChoice::StartCost(std::size_t at) const
     if (runStart)
         return 0;
     return IsWordByteAt(m_page, at - 1) ? kCamelCaseStartCost : kMidRunStartCost; // "Adresse" of "IPv4-Adresse"
+}
+
+// Whether `at` follows a word across a non-breaking space or an opening
+// bracket, as in "Downstream&nbsp;Rate:" or "Pegel(dBmV)": a code that
+// starts there leaves part of a label behind.
+bool TMarkerChoice::InsideLabel(std::size_t at) const
+{
+    constexpr std::string_view kSpace = "&nbsp;";
+    std::size_t before = at;
+    for (std::size_t steps = 0; steps < 3 && before > 0; ++steps) {
+        if (m_page[before - 1] == '(' || m_page[before - 1] == '&')
+            --before;
+        else if (before >= kSpace.size() && m_page.substr(before - kSpace.size(), kSpace.size()) == kSpace)
+            before -= kSpace.size();
+        else
+            break;
+    }
+    return before < at && before > 0 && IsWordByteAt(m_page, before - 1);
 }
 
 int TMarkerChoice::BestCost() const

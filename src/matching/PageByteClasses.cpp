@@ -384,16 +384,20 @@ private:
 
     // Text between two tags: data in a cell behind another cell of its
     // row, in a definition or a value's box, behind a text ending in ":",
-    // or when it is a state; behind a ":" inside it, the rest is data too.
+    // or when it is a state. A text that starts with a label and ":" ("DNS:
+    // 1.2.3.4") is data behind the ":" only, wherever it stands.
     void EndSegment(std::size_t begin, std::size_t end)
     {
         if (begin >= end || m_inScript)
             return;
         const std::string_view text = m_page.substr(begin, end - begin);
-        if (m_cells.inDataCell || m_afterColon || m_valueClass || IsStateWord(text))
-            Mark(begin, end, TByteRoles::kData);
-        else if (const std::size_t colon = text.find(':'); colon != std::string_view::npos)
+        const std::size_t colon = text.find(':');
+        const bool labelled = colon != std::string_view::npos && colon > 0
+                              && text.substr(0, colon).find_first_of("0123456789") == std::string_view::npos;
+        if (labelled)
             Mark(begin + colon + 1, end, TByteRoles::kData);
+        else if (m_cells.inDataCell || m_afterColon || m_valueClass || IsStateWord(text))
+            Mark(begin, end, TByteRoles::kData);
         m_afterColon = text.back() == ':';
     }
 
