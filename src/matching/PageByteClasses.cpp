@@ -301,8 +301,9 @@ public:
 
 private:
     struct TCells {
-        bool cellClosed = false; // the row had a cell before
+        bool cellClosed = false; // the row had a cell with text before
         bool inDataCell = false;
+        bool cellHasText = false; // an icon or nothing labels no value
     };
 
     void Mark(std::size_t from, std::size_t to, unsigned char flag)
@@ -345,8 +346,9 @@ private:
         } else if (TagIs(m_page, at, "tr")) {
             m_cells = {};
         } else if (TagIsOneOf(m_page, at, {"td", "th"})) {
-            m_cells.cellClosed = m_cells.cellClosed || closing;
+            m_cells.cellClosed = m_cells.cellClosed || (closing && m_cells.cellHasText);
             m_cells.inDataCell = !closing && TagIs(m_page, at, "td") && m_cells.cellClosed;
+            m_cells.cellHasText = false;
         } else if (TagIs(m_page, at, "dd")) {
             m_cells.inDataCell = !closing;
         } else if (TagIs(m_page, at, "script")) {
@@ -391,6 +393,7 @@ private:
         if (begin >= end || m_inScript)
             return;
         const std::string_view text = m_page.substr(begin, end - begin);
+        m_cells.cellHasText = true;
         const std::size_t colon = text.find(':');
         const bool labelled = colon != std::string_view::npos && colon > 0
                               && text.substr(0, colon).find_first_of("0123456789") == std::string_view::npos;

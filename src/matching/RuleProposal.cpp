@@ -171,7 +171,6 @@ struct TSave {
     std::string_view page;
     std::vector<TValueSpan> places; // best first; the marked one alone
     std::string expected;           // for the place tried, where it was marked
-    std::string seen;               // the typed value as the rules see it
     bool marked = false;
 };
 
@@ -207,12 +206,12 @@ std::optional<std::string> FindPlaces(const TPageValue& given, TRuleTarget targe
         save.expected = Expected(page.substr(span.begin, span.end - span.begin), target);
         return std::nullopt;
     }
-    save.seen = ValueAsRulesSeeIt(given.value);
-    if (save.seen.empty())
+    const std::string seen = ValueAsRulesSeeIt(given.value);
+    if (seen.empty())
         return kEmptyValue;
-    save.places = FindValueInPage(page, save.seen, kPlacesLookedAt);
+    save.places = FindValueInPage(page, seen, kPlacesLookedAt);
     if (save.places.empty())
-        return OccursBehindFirstNul(page, save.seen) ? std::string(kBehindNul) : WithText(kNotInPage, save.seen);
+        return OccursBehindFirstNul(page, seen) ? std::string(kBehindNul) : WithText(kNotInPage, seen);
     std::stable_partition(save.places.begin(), save.places.end(),
                           [&](const TValueSpan& span) { return StandsAsWholeWord(page, span); });
     save.places.resize(std::min(save.places.size(), kPlacesTried));
