@@ -50,7 +50,8 @@ bool InPage(std::string_view page, std::string_view value)
 // The value as the page holds it: in Windows-1252, as the rules read pages,
 // or as given where only that stands in the page (a page in UTF-8). Prints
 // why when there is none.
-std::optional<std::string> ValueForPage(const std::string& argument, std::string_view page, const std::string& what)
+std::optional<std::string> ValueForPage(const std::string& argument, std::string_view page,
+                                        const std::string& what)
 {
     std::string cp1252;
     const bool converts = Utf8ToCp1252(argument, cp1252);
@@ -152,7 +153,8 @@ int RunSuggestCommand(const TArguments& arguments)
         std::optional<std::string> page = reader.Read(paths[i]);
         if (!page)
             return 1;
-        std::optional<std::string> value = ValueForPage(givenValues[i], *page, i == 0 ? "Der Wert" : "Der Wert von --value2");
+        std::optional<std::string> value =
+            ValueForPage(givenValues[i], *page, i == 0 ? "Der Wert" : "Der Wert von --value2");
         if (!value)
             return 1;
         pages.push_back(std::move(*page));

@@ -58,7 +58,8 @@ int CountCost(std::size_t count)
     int doublings = 0;
     for (std::size_t rest = count; rest > 1; rest /= 2)
         ++doublings;
-    return kCountDirectiveCost + kCountDoublingCost * doublings + int(std::min<std::size_t>(count / kCountsPerCost, 1000));
+    return kCountDirectiveCost + kCountDoublingCost * doublings
+           + int(std::min<std::size_t>(count / kCountsPerCost, 1000));
 }
 
 int LengthCost(std::size_t length)
@@ -325,7 +326,8 @@ void TMarkerChoice::AddCodesBehindStartTexts()
             continue;
         // A longer label is no less likely to stay; only what is no label costs.
         const std::size_t end = place.at + startText->size();
-        const int startCost = kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at) + place.cost;
+        const int startCost =
+            kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at) + place.cost;
         for (const TCode& code : m_notUnique) {
             if (m_place - code.text.size() < place.at)
                 break;

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -233,7 +233,8 @@ private:
                                     [](const TWindow& a, const TWindow& b) { return a.hash == b.hash; }),
                         m_windows.end());
         if (m_windows.size() > m_most) {
-            std::nth_element(m_windows.begin(), m_windows.begin() + std::ptrdiff_t(m_most), m_windows.end(), ByCost);
+            std::nth_element(m_windows.begin(), m_windows.begin() + std::ptrdiff_t(m_most), m_windows.end(),
+                             ByCost);
             m_windows.resize(m_most);
         }
     }
@@ -268,13 +269,15 @@ std::vector<TWindow> NewWordWindows(const std::vector<std::string_view>& online,
 
 bool Absent(std::string_view text, const std::vector<std::string_view>& pages)
 {
-    return std::all_of(pages.begin(), pages.end(), [&](std::string_view page) { return FindTextNoCase(text, page) == 0; });
+    return std::all_of(pages.begin(), pages.end(),
+                       [&](std::string_view page) { return FindTextNoCase(text, page) == 0; });
 }
 
 // The shortest text of the offline page from `begin` on that the online
 // pages lack; texts that end by `mustReach` are known to be in them.
 std::optional<std::string_view> ShortestNewTextFrom(const std::vector<std::string_view>& online,
-                                                    std::string_view offline, std::size_t begin, std::size_t mustReach)
+                                                    std::string_view offline, std::size_t begin,
+                                                    std::size_t mustReach)
 {
     std::size_t low = mustReach - begin;
     std::size_t high = std::min(offline.size() - begin, kLongestDifferenceText);
@@ -305,14 +308,16 @@ std::optional<std::string_view> ShortestNewTextTo(const std::vector<std::string_
 
 // Texts around the first and the last byte in which the offline page
 // differs from the first online page, for pages whose words are all the same.
-std::vector<std::string_view> DifferenceTexts(const std::vector<std::string_view>& online, std::string_view offline)
+std::vector<std::string_view> DifferenceTexts(const std::vector<std::string_view>& online,
+                                              std::string_view offline)
 {
     auto same = [](char a, char b) { return Fold(a) == Fold(b); };
     const std::string_view first = online.front();
     const std::size_t common =
         std::mismatch(offline.begin(), offline.end(), first.begin(), first.end(), same).first - offline.begin();
     const std::size_t commonTail =
-        std::mismatch(offline.rbegin(), offline.rend(), first.rbegin(), first.rend(), same).first - offline.rbegin();
+        std::mismatch(offline.rbegin(), offline.rend(), first.rbegin(), first.rend(), same).first
+        - offline.rbegin();
     std::vector<std::string_view> texts;
     if (common == offline.size() || commonTail == offline.size())
         return texts; // the offline page is part of the online one

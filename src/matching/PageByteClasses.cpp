@@ -55,7 +55,10 @@ TSequence Utf8SequenceAt(std::string_view page, std::size_t at)
     for (std::size_t back = 0; back < 4 && back <= at; ++back) {
         const std::size_t lead = at - back;
         const unsigned b = Byte(page, lead);
-        const std::size_t length = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        const std::size_t length = b >= 0xC2 && b <= 0xDF   ? 2
+                                   : b >= 0xE0 && b <= 0xEF ? 3
+                                   : b >= 0xF0 && b <= 0xF4 ? 4
+                                                            : 0;
         if (length == 0) {
             if (!continuation(lead))
                 return {};
@@ -167,9 +170,9 @@ namespace {
 // Attribute names that may follow a tag's name directly, as spaces are gone
 // from the page: "<tdclass=" is a "td".
 constexpr std::array<std::string_view, 28> kAttributeNames = {
-    "class", "id", "style", "align", "valign", "width", "height", "colspan", "rowspan", "bgcolor", "nowrap", "name",
-    "type", "value", "href", "onclick", "border", "cellpadding", "cellspacing", "title", "for", "scope", "lang", "dir",
-    "language", "src", "charset", "defer"};
+    "class", "id", "style", "align", "valign", "width", "height", "colspan", "rowspan", "bgcolor",
+    "nowrap", "name", "type", "value", "href", "onclick", "border", "cellpadding", "cellspacing", "title",
+    "for", "scope", "lang", "dir", "language", "src", "charset", "defer"};
 
 // Whether the tag that opens at `at` has the name `name` (small letters).
 bool TagIs(std::string_view page, std::size_t at, std::string_view name)
@@ -184,7 +187,8 @@ bool TagIs(std::string_view page, std::size_t at, std::string_view name)
     if (after.empty() || !IsWordByte(after[0]))
         return true;
     return std::any_of(kAttributeNames.begin(), kAttributeNames.end(), [&](std::string_view attribute) {
-        return StartsWithNoCase(after, attribute) && (after.size() == attribute.size() || after[attribute.size()] == '=');
+        return StartsWithNoCase(after, attribute)
+               && (after.size() == attribute.size() || after[attribute.size()] == '=');
     });
 }
 
@@ -513,7 +517,8 @@ constexpr int kIdWeakness = 4;
 // Whether the letters [begin, end) of a word that ends at wordEnd, and may
 // start before `begin`, count as a label. Inside a tag only the value of an
 // id or a name does: a class is the same in every row.
-bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd, const TByteRoles& roles)
+bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd,
+             const TByteRoles& roles)
 {
     return end - begin >= 3 && roles.VolatileIn(begin, end) == 0 && roles.DataIn(begin, end) == 0
            && !NamesTagOrAttribute(page, WordBegin(page, begin), wordEnd, roles)
@@ -561,8 +566,8 @@ int TagsWeakness(std::string_view page, std::size_t at)
             break;
         if (Closes(page, open))
             return kTextWeakness;
-        if (TagIsOneOf(page, open, {"th", "b", "strong", "label", "h1", "h2", "h3", "h4", "h5", "h6", "dt", "legend",
-                                    "caption", "thead", "u"})
+        if (TagIsOneOf(page, open, {"th", "b", "strong", "label", "h1", "h2", "h3", "h4", "h5", "h6", "dt",
+                                    "legend", "caption", "thead", "u"})
             || ClassNames(ClassOf(page, open), {"label", "title", "head", "name", "caption", "key", "desc"}))
             return kHeadingWeakness;
         if (inCell && TagIs(page, open, "tr"))

@@ -254,7 +254,8 @@ std::string Read(const TRule& rule, TRuleTarget target, std::string_view page)
 
 // Texts that may end an address behind the marker: on each page, the
 // shortest text behind its value that ends it there.
-std::vector<std::string> AfterTexts(const std::string& marker, const std::vector<TSave>& saves, TValueSpan firstPlace)
+std::vector<std::string> AfterTexts(const std::string& marker, const std::vector<TSave>& saves,
+                                    TValueSpan firstPlace)
 {
     std::vector<std::string> texts;
     for (std::size_t i = 0; i < saves.size(); ++i) {
@@ -342,7 +343,8 @@ TRuleProposal TProposalSearch::AtPlace(TValueSpan place, const std::vector<std::
         if (restBegin >= earliest && restBegin <= place.begin)
             markers.emplace_back(marker, cost);
     }
-    std::stable_sort(markers.begin(), markers.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    std::stable_sort(markers.begin(), markers.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
     if (markers.empty())
         return Refused(proposal, kNoMarker);
     std::optional<TRuleProposal> first;
@@ -364,9 +366,10 @@ TRuleProposal TProposalSearch::Try(const std::string& marker, TValueSpan place)
     const std::string_view value = page.substr(place.begin, place.end - place.begin);
     if (m_target == TRuleTarget::Property) {
         const TRule rule{marker, {}};
-        if (!ReadsEveryPage(rule, proposal))
-            return Refused(proposal, proposal.result == m_saves[0].expected ? std::string()
-                                                                            : WithText(kEndsElsewhere, proposal.result));
+        if (!ReadsEveryPage(rule, proposal)) {
+            const bool firstRead = proposal.result == m_saves[0].expected;
+            return Refused(proposal, firstRead ? std::string() : WithText(kEndsElsewhere, proposal.result));
+        }
         proposal.code = marker;
         return proposal;
     }
