@@ -17,6 +17,12 @@ constexpr std::size_t kWordStartReach = 16;
 // among them are tried, as each try searches the page.
 constexpr std::size_t kStartTextWindow = 16384;
 constexpr std::size_t kMostStartTextTries = 24;
+// The wide search tries any word as a start text, as many as it may search
+// this many bytes of the page for, within bounds.
+constexpr std::size_t kWideStartTextBytes = std::size_t(1) << 30;
+constexpr std::size_t kLeastWideStartTextTries = 24;
+constexpr std::size_t kMostWideStartTextTries = 256;
+constexpr int kNoLabelStartCost = 64;
 constexpr std::size_t kLongestStartText = 48;
 constexpr std::size_t kWordsPerStartText = 3;
 // Counting from the page's start stops here at first, as every count
@@ -98,8 +104,9 @@ bool IsBlank(char c)
 
 class TMarkerChoice {
 public:
-    TMarkerChoice(std::string_view page, std::size_t place)
-        : m_page(page), m_place(place), m_roles(page, place - std::min(place, kStartTextWindow), place)
+    TMarkerChoice(std::string_view page, std::size_t place, TMarkerSearch search)
+        : m_page(page), m_place(place), m_roles(page, place - std::min(place, kStartTextWindow), place),
+          m_wide(search == TMarkerSearch::Wide)
     {}
 
     std::vector<TMarkerCandidate> Candidates();
@@ -146,6 +153,7 @@ private:
     std::string_view m_page;
     std::size_t m_place;
     TByteRoles m_roles;
+    bool m_wide;
     std::vector<TCode> m_notUnique; // codes from page start on, shortest first
     std::vector<TCode> m_firstOfKind; // unique codes that repeat behind the value
     std::vector<TMarkerCandidate> m_candidates;
@@ -161,7 +169,7 @@ std::vector<TMarkerCandidate> TMarkerChoice::Candidates()
     if (m_notUnique.size() == std::min(m_place, kLongestCode))
         AddLongPlainCode();
     // A start text costs at least a directive and two bytes.
-    if (BestCost() > kStartDirectiveCost + 2)
+    if (m_wide || BestCost() > kStartDirectiveCost + 2)
         AddCodesBehindStartTexts();
     if (m_candidates.empty())
         AddCodesCountedToTheValue();
@@ -245,7 +253,8 @@ void TMarkerChoice::AddCodesFromPageStart()
         const std::string_view code = CodeOfLength(length);
         const int cost = CodeCost(length);
         // Any code that holds a unique one is unique too.
-        const std::size_t count = uniqueLength > 0 ? 1 : CountUpTo(m_page, 0, m_place, code, kFirstCountLimit);
+        const std::size_t count =
+            uniqueLength > 0 ? 1 : CountUpTo(m_page, 0, m_place, code, m_wide ? SIZE_MAX : kFirstCountLimit);
         if (count == 1) {
             const bool repeats = Repeats(code);
             Add({}, 1, code, cost + (repeats ? kRepeatingCodeCost : 0));
@@ -313,10 +322,18 @@ void TMarkerChoice::AddCodesBehindStartTexts()
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
     for (std::size_t at = m_place; at-- > windowBegin;) {
         const bool runStart = at == 0 || !IsWordByteAt(m_page, at - 1);
-        if (runStart && LabelLengthAt(m_page, at, m_place, m_roles) > 0)
+        if (!runStart || !IsWordByteAt(m_page, at))
+            continue;
+        if (LabelLengthAt(m_page, at, m_place, m_roles) > 0)
             places.push_back({at, LabelWeakness(m_page, at, m_roles) + DistanceCost(m_place - at)});
+        else if (m_wide)
+            places.push_back({at, kNoLabelStartCost + DistanceCost(m_place - at)});
     }
-    const std::size_t tried = std::min(places.size(), kMostStartTextTries);
+    const std::size_t mostTries =
+        m_wide ? std::clamp(kWideStartTextBytes / std::max<std::size_t>(m_place, 1), kLeastWideStartTextTries,
+                            kMostWideStartTextTries)
+               : kMostStartTextTries;
+    const std::size_t tried = std::min(places.size(), mostTries);
     std::partial_sort(places.begin(), places.begin() + std::ptrdiff_t(tried), places.end(),
                       [](const TPlace& a, const TPlace& b) { return a.cost < b.cost; });
     places.resize(tried);
@@ -394,11 +411,11 @@ std::string ComposeMarker(const TMarkerCandidate& candidate)
     return ComposeMarker(candidate.startText, candidate.count, candidate.code);
 }
 
-std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place)
+std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place, TMarkerSearch search)
 {
     if (place > BeforeNul(page).size())
         return {};
-    return TMarkerChoice(page, place).Candidates();
+    return TMarkerChoice(page, place, search).Candidates();
 }
 
 std::optional<std::string_view> AfterTextAt(std::string_view page, std::size_t restBegin,

@@ -16,6 +16,11 @@ constexpr std::size_t kMarkersTried = 32;
 // Markers from the other pages tried per place of the value.
 constexpr std::size_t kMarkersTriedPerOtherPlace = 8;
 constexpr std::size_t kPlacesTried = 4;
+// Where the best markers read no other page, the wide search tries as many
+// as it may test on this many bytes of pages, within bounds.
+constexpr std::size_t kWideSearchBytes = std::size_t(1) << 30;
+constexpr std::size_t kLeastWideTries = 64;
+constexpr std::size_t kMostWideTries = 20000;
 constexpr std::size_t kPlacesLookedAt = 64;
 constexpr std::size_t kOfflineTextsTried = 64;
 constexpr std::size_t kQuotedLength = 60;
@@ -170,6 +175,7 @@ namespace {
 struct TSave {
     std::string_view page;
     std::vector<TValueSpan> places; // best first; the marked one alone
+    std::vector<TValueSpan> allPlaces; // the value's places, as far as they are counted
     std::string expected;           // for the place tried, where it was marked
     bool marked = false;
 };
@@ -201,7 +207,7 @@ std::optional<std::string> FindPlaces(const TPageValue& given, TRuleTarget targe
         if (EarliestRestBegin(page, span.begin) > searchable
             || (target == TRuleTarget::IPAddress && span.end > searchable))
             return kBehindNul;
-        save.places = {span};
+        save.places = save.allPlaces = {span};
         save.marked = true;
         save.expected = Expected(page.substr(span.begin, span.end - span.begin), target);
         return std::nullopt;
@@ -212,6 +218,7 @@ std::optional<std::string> FindPlaces(const TPageValue& given, TRuleTarget targe
     save.places = FindValueInPage(page, seen, kPlacesLookedAt);
     if (save.places.empty())
         return OccursBehindFirstNul(page, seen) ? std::string(kBehindNul) : WithText(kNotInPage, seen);
+    save.allPlaces = save.places;
     std::stable_partition(save.places.begin(), save.places.end(),
                           [&](const TValueSpan& span) { return StandsAsWholeWord(page, span); });
     save.places.resize(std::min(save.places.size(), kPlacesTried));
@@ -287,6 +294,8 @@ public:
 
 private:
     TRuleProposal AtPlace(TValueSpan place, const std::vector<std::pair<std::string, int>>& others);
+    std::optional<TRuleProposal> WideSearch();
+    bool StandsBeforeAValueOfEveryOtherPage(std::string_view code) const;
     // Whether the rule reads every page's value; the proposal gets what it reads.
     bool ReadsEveryPage(const TRule& rule, TRuleProposal& proposal);
     TRuleProposal Try(const std::string& marker, TValueSpan place);
@@ -314,6 +323,10 @@ TRuleProposal TProposalSearch::Run()
             return proposal;
         if (i == 0)
             first = std::move(proposal);
+    }
+    if (m_saves.size() > 1) {
+        if (std::optional<TRuleProposal> proposal = WideSearch())
+            return *proposal;
     }
     if (m_firstMiss) {
         const TRuleProposal& miss = *m_firstMiss;
@@ -356,6 +369,47 @@ TRuleProposal TProposalSearch::AtPlace(TValueSpan place, const std::vector<std::
             first = std::move(tried);
     }
     return *first;
+}
+
+// Where the best markers read no other page: the markers of the first page
+// that the wide search finds, each tried where its code stands right before
+// a place of the value on every other page.
+std::optional<TRuleProposal> TProposalSearch::WideSearch()
+{
+    std::size_t pagesSize = 0;
+    for (const TSave& save : m_saves)
+        pagesSize += save.page.size();
+    std::size_t tries = std::clamp(kWideSearchBytes / std::max<std::size_t>(pagesSize, 1), kLeastWideTries,
+                                   kMostWideTries);
+    const std::string_view page = m_saves[0].page;
+    for (const TValueSpan& place : m_saves[0].places) {
+        if (!m_saves[0].marked)
+            m_saves[0].expected = Expected(page.substr(place.begin, place.end - place.begin), m_target);
+        const std::size_t earliest = EarliestRestBegin(page, place.begin);
+        for (const TMarkerCandidate& candidate : MarkersEndingAt(page, earliest, TMarkerSearch::Wide)) {
+            if (!StandsBeforeAValueOfEveryOtherPage(candidate.code))
+                continue;
+            if (tries-- == 0)
+                return std::nullopt;
+            const std::string marker = ComposeMarker(candidate);
+            const std::size_t restBegin = marker.empty() ? std::string_view::npos : RestBegin(marker, page);
+            if (restBegin < earliest || restBegin > place.begin)
+                continue;
+            if (TRuleProposal tried = Try(marker, place); tried.found)
+                return tried;
+        }
+    }
+    return std::nullopt;
+}
+
+bool TProposalSearch::StandsBeforeAValueOfEveryOtherPage(std::string_view code) const
+{
+    return std::all_of(m_saves.begin() + 1, m_saves.end(), [&](const TSave& save) {
+        return std::any_of(save.allPlaces.begin(), save.allPlaces.end(), [&](const TValueSpan& place) {
+            const std::size_t end = EarliestRestBegin(save.page, place.begin);
+            return end >= code.size() && FindTextNoCase(code, save.page.substr(end - code.size(), code.size())) == 1;
+        });
+    });
 }
 
 TRuleProposal TProposalSearch::Try(const std::string& marker, TValueSpan place)

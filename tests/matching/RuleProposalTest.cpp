@@ -368,6 +368,11 @@ TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
     EXPECT_EQ(Apply(both, kIp, second), "62.1.1.1");
     const TRuleProposal missing = ProposeRuleForPages({{first, "84.1.2.3", {}}, {second, "1.1.1.1", {}}}, kIp);
     EXPECT_EQ(missing.reason.rfind("Seite 2: ", 0), 0u) << missing.reason;
+    // Only a start text that is no label fits both: the search goes on to such.
+    const std::string third = PreparePage("<b>y</b><i>0</i><b>x</b><b>y</b><i>22</i><b>91.6.7.8</b>");
+    const std::string fourth = PreparePage("<b>x</b><b>y</b><i>1</i><b>84.1.2.3</b>");
+    const TRuleProposal wide = ProposeRuleForPages({{fourth, "84.1.2.3", {}}, {third, "91.6.7.8", {}}}, kIp);
+    EXPECT_EQ(wide.results, (std::vector<std::string>{"84.1.2.3", "91.6.7.8"})) << wide.reason;
 }
 
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
