@@ -1327,11 +1327,37 @@ def family_mixed_labels():
     case(*p, "property", va["temp"], vb["temp"])
 
 
+# ------------------------------------------- numbered rows, labels in the second column
+
+def numbered_rows(r, extra):
+    v = {"state": "verbunden", "ip": ip(r), "dns": ip(r, 62), "up": "%d:%02d:%02d" % (r.randint(0, 99), r.randint(0, 59), r.randint(0, 59)),
+         "rx": "%.1f MB" % r.uniform(1, 9000)}
+    rows = [("Verbindungsstatus", v["state"]), ("IP-Adresse", v["ip"]), ("DNS-Server", v["dns"]),
+            ("Verbindungsdauer", v["up"]), ("Empfangen", v["rx"])]
+    if extra:
+        rows.insert(1, ("Verbindungstyp", "PPPoE"))
+    body = "".join("<tr><td class=\"n\">%d</td><td>%s</td><td>%s</td></tr>\n" % (i + 1, label, value)
+                   for i, (label, value) in enumerate(rows))
+    return "<html><body><table>\n%s</table></body></html>\n" % body, v
+
+
+def family_numbered_rows():
+    a, va = numbered_rows(random.Random(351), False)
+    b, vb = numbered_rows(random.Random(352), True)
+    write("numbered-a.htm", a)
+    write("numbered-b.htm", b)
+    p = ("numbered-a.htm", "numbered-b.htm")
+    case(*p, "ip", va["ip"], vb["ip"])
+    for key in ("dns", "up", "rx"):
+        case(*p, "property", va[key], vb[key])
+
+
 for family in (family_cable_tables, family_cable_script, family_dsl_de, family_old_router, family_lte,
                family_json, family_xml, family_divs, family_mesh, family_inputs, family_js_arrays,
                family_counters, family_cable_plain, family_offline, family_cable_objects, family_fibre, family_soho,
                family_cpe, family_vdsl_rows, family_text_status, family_repeater, family_ports, family_sections,
-               family_nbsp_labels, family_mobile_xml, family_br_lines, family_mixed_labels):
+               family_nbsp_labels, family_mobile_xml, family_br_lines, family_mixed_labels,
+               family_numbered_rows):
     family()
 
 with open(os.path.join(HERE, "cases.tsv"), "wb") as out:

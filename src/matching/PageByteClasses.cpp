@@ -305,9 +305,9 @@ public:
 
 private:
     struct TCells {
-        bool cellClosed = false; // the row had a cell with text before
+        bool cellClosed = false; // the row had a cell with words before
         bool inDataCell = false;
-        bool cellHasText = false; // an icon or nothing labels no value
+        bool cellHasText = false; // an icon, a number or nothing labels no value
     };
 
     void Mark(std::size_t from, std::size_t to, unsigned char flag)
@@ -397,7 +397,8 @@ private:
         if (begin >= end || m_inScript)
             return;
         const std::string_view text = m_page.substr(begin, end - begin);
-        m_cells.cellHasText = true;
+        for (std::size_t i = begin; i < end && !m_cells.cellHasText; ++i)
+            m_cells.cellHasText = IsLetterAt(m_page, i); // a row's number labels nothing either
         const std::size_t colon = text.find(':');
         const bool labelled = colon != std::string_view::npos && colon > 0
                               && text.substr(0, colon).find_first_of("0123456789") == std::string_view::npos;
