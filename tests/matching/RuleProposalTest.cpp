@@ -2,6 +2,7 @@
 #include "RuleProposalCheck.h"
 
 #include "MarkerSearch.h"
+#include "PageByteClasses.h"
 #include "PageEvaluation.h"
 
 #include <gtest/gtest.h>
@@ -316,6 +317,14 @@ std::string ChannelTable(const char* firstLock, const char* lastPower)
 
 } // namespace
 
+TEST(PageByteClasses, TagsAreToldFromComparisonsInScripts)
+{
+    for (const std::string_view tag : {"<tdclass=\"x\">", "<metahttp-equiv=\"refresh\">", "<br>", "</td>", "<b>x"})
+        EXPECT_TRUE(OpensTag(tag, 0)) << tag;
+    for (const std::string_view comparison : {"<cellsList.length;i++)", "<max)", "<n-1;", "<a[0]", "<!--"})
+        EXPECT_FALSE(OpensTag(comparison, 0)) << comparison;
+}
+
 TEST(RuleFromOneSave, NumbersBehindAComparisonInAScriptAreValues)
 {
     EXPECT_EQ(ReadOnNextSave(ChannelScript("Sun Dec 14 11:56:29 2025", "579000000 Hz|9.3|43.4"), "43.4",
@@ -356,6 +365,67 @@ TEST(RuleFromOneSave, CountsGoOnBeyondTwoHundred)
     };
     EXPECT_EQ(ReadOnNextSave(counters("0"), "0", counters("12"), kProperty, 1500), "12");
 }
+
+namespace {
+
+// A page saved twice, and the rule of the page's structure that the rule
+// from the first save must heed to read the second.
+struct TNextSave {
+    const char* rule;
+    TRuleTarget target;
+    const char* first;
+    const char* value;
+    const char* next;
+    const char* nextValue;
+};
+
+const TNextSave kNextSaves[] = {
+    {"a label after the row's number is no value", kProperty,
+     "<tr><td>1</td><td>IP-Adresse</td><td>84.1.2.3</td></tr><tr><td>2</td><td>DNS</td><td>9.9.9.9</td></tr>", "9.9.9.9",
+     "<tr><td>1</td><td>Typ</td><td>PPPoE</td></tr><tr><td>2</td><td>IP-Adresse</td><td>84.1.2.4</td></tr>"
+     "<tr><td>3</td><td>DNS</td><td>9.9.9.8</td></tr>",
+     "9.9.9.8"},
+    {"a label ending in a colon is one in any cell", kProperty,
+     "<tr><td>Rate Up:</td><td>1024</td><td>Rate Down:</td><td>16000</td></tr>", "16000",
+     "<tr><td>Mode:</td><td>VDSL2</td><td>Profile Down:</td><td>17a</td></tr>"
+     "<tr><td>Rate Up:</td><td>1024</td><td>Rate Down:</td><td>15488</td></tr>",
+     "15488"},
+    {"a label is kept whole across a non-breaking space", kIp,
+     "<tr><td>Downstream&nbsp;Rate:</td><td>16000&nbsp;kbps</td></tr>", "16000",
+     "<tr><td>Max&nbsp;Rate:</td><td>18000&nbsp;kbps</td></tr><tr><td>Downstream&nbsp;Rate:</td><td>15488&nbsp;kbps"
+     "</td></tr>",
+     "15488"},
+    {"a label is kept whole, not its tail", kProperty,
+     "<tr><td>Firmware</td><td>1.2</td></tr><tr><td>System Up Time</td><td>3 days</td></tr>", "3 days",
+     "<tr><td>Lease Time</td><td>60 min</td></tr><tr><td>System Up Time</td><td>4 days</td></tr>", "4 days"},
+    {"a class that every row has is no label", kIp,
+     "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-19.65&nbsp;dBm</td></tr>"
+     "<tr><td class=\"title\">Voltage</td><td class=\"data\">3.30&nbsp;V</td></tr>",
+     "-19.65",
+     "<tr><td class=\"title\">Tx Power</td><td class=\"data\">2.10&nbsp;dBm</td></tr>"
+     "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-17.96&nbsp;dBm</td></tr>",
+     "-17.96"},
+    {"another value in a script's list is no marker", kIp,
+     "<script>var status = ['connected', 'Heimnetz-Garten', '192.168.178.23', '-56'];</script>", "192.168.178.23",
+     "<script>var status = ['connected', 'Heimnetz-Keller', '192.168.178.88', '-71'];</script>", "192.168.178.88"},
+};
+
+void PrintTo(const TNextSave& save, std::ostream* out)
+{
+    *out << save.rule;
+}
+
+class RuleFromOneSaveOfAPage : public ::testing::TestWithParam<TNextSave> {};
+
+} // namespace
+
+TEST_P(RuleFromOneSaveOfAPage, ReadsTheNextSave)
+{
+    const TNextSave& save = GetParam();
+    EXPECT_EQ(ReadOnNextSave(save.first, save.value, save.next, save.target), ValueAsRulesSeeIt(save.nextValue));
+}
+
+INSTANTIATE_TEST_SUITE_P(PageStructures, RuleFromOneSaveOfAPage, ::testing::ValuesIn(kNextSaves));
 
 TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
 {
@@ -454,6 +524,19 @@ TEST(OfflineCode, SentenceThatTellsTheStateRatherThanACommonWord)
     EXPECT_FALSE(TestPreparedPage(entry, page("Online", "<p>Neue Firmware: klicken Sie <a href=\"/u.htm\">hier</a>.</p>"),
                                   1).offline)
         << proposal.offlineCode;
+    EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
+}
+
+TEST(OfflineCode, MissingFromEveryOnlineSave)
+{
+    const std::string offline = PreparePage("<td>getrennt</td><p>Internetverbindung unterbrochen</p>");
+    const std::string online = PreparePage("<td>verbunden</td>");
+    const std::string laterOnline = PreparePage("<td>verbunden</td><p>Internetverbindung unterbrochen: 0-mal</p>");
+    const TOfflineCodeProposal proposal = ProposeOfflineCode({online, laterOnline}, offline);
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, laterOnline, 1).offline) << proposal.offlineCode;
     EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
 }
 
