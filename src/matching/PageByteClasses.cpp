@@ -8,6 +8,9 @@
 namespace {
 
 constexpr std::size_t kLookBack = 512;
+// A run that crosses the end of a range is followed this far: no longer run
+// is a number, and the work stays within the range's size.
+constexpr std::size_t kRunReach = 256;
 // The roles of a range are judged from this far before it, so that the
 // tags and cells around its start are known.
 constexpr std::size_t kWarmUp = 4096;
@@ -363,7 +366,7 @@ private:
         else if (ClassNames(ClassOf(m_page, at), {"value", "val", "data", "wert"}))
             m_valueClass = true;
         std::size_t end = at + 1;
-        while (end < m_page.size() && m_page[end] != '>')
+        while (end < m_end && m_page[end] != '>')
             ++end;
         end = std::min(end + 1, m_page.size());
         Mark(at, end, TByteRoles::kInTag);
@@ -423,7 +426,7 @@ private:
                 continue;
             }
             std::size_t end = pos;
-            while (end < m_page.size() && !IsDelimiterByte(m_page[end]))
+            while (end < m_end && !IsDelimiterByte(m_page[end]))
                 ++end;
             const std::string_view run = m_page.substr(pos, end - pos);
             if (IsNumberRun(run, insideTag && !inValueAttribute))
@@ -458,7 +461,8 @@ TByteRoles::TByteRoles(std::string_view page, std::size_t from, std::size_t to)
         begin += close + 1;
     // To the end of the run that crosses `to`.
     std::size_t end = to;
-    while (end < page.size() && end > 0 && !IsDelimiterByte(page[end - 1]) && !IsDelimiterByte(page[end]))
+    const std::size_t reach = std::min(page.size(), to + kRunReach);
+    while (end < reach && end > 0 && !IsDelimiterByte(page[end - 1]) && !IsDelimiterByte(page[end]))
         ++end;
     m_from = begin;
     m_flags.assign(end - begin, 0);

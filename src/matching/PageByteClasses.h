@@ -48,7 +48,8 @@ bool IsDelimiterByte(char c);
 //   a table cell behind another cell of its row, in a definition, behind a
 //   text that ends in ":", and the strings of a script that are no keys.
 // - inside a tag.
-// Runs that cross either end of the range are followed into the page.
+// Runs that cross either end of the range are followed a little way into the
+// page.
 class TByteRoles {
 public:
     TByteRoles(std::string_view page, std::size_t from, std::size_t to);
