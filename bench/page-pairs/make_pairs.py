@@ -918,8 +918,6 @@ def family_cable_objects():
     write("cable-objects-a.htm", a, "utf-8")
     write("cable-objects-b.htm", b, "utf-8")
     p = ("cable-objects-a.htm", "cable-objects-b.htm")
-    def key(values, table, row, name):
-        return '"channelId":"%d"' % (row + 1) if False else None
     def anchor(values, table, row, name):
         item = values[table][row]
         text = '{' + ",".join('"%s":"%s"' % kv for kv in item.items())
