@@ -104,7 +104,7 @@ def cable_tables(save, r, channels, not_locked=()):
                       "  <td>%s</td>\n  <td>%s</td>\n  <td>%s</td>\n</tr>" % up[-1])
     systime = ctime(r)
     uptime = "%d days %02dh:%02dm:%02ds.00" % (r.randint(0, 40), r.randint(0, 23), r.randint(0, 59), r.randint(0, 59))
-    cfg = "d11_m_cm3200_speedtier%d_c01.cm" % r.randint(1, 3)
+    cfg = "kabel_tarif%d_v2.cfg" % r.randint(1, 3)
     page = """<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">
 <html>
 <head>
@@ -116,7 +116,7 @@ function navigate(page) { window.location.href = page; }
 </script>
 </head>
 <body>
-<div id="header"><img src="/images/logo.gif" alt=""> <span class="model">CM-3200</span></div>
+<div id="header"><img src="/images/logo.gif" alt=""> <span class="model">KM-80</span></div>
 <div id="menu">
 <a href="cmconnectionstatus.html" class="active">Status</a> | <a href="cmswinfo.html">Product Information</a> | <a href="cmeventlog.html">Event Log</a>
 </div>
@@ -198,7 +198,7 @@ def cable_script(r, channels, ver):
 <meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
 <script type="text/javascript" src="../js/utils.js?v=%s"></script>
 </head>
-<body onload="InitTagValue();InitDsTableTagValue();InitUsTableTagValue();">
+<body onload="fillStartup();fillDownstream();fillUpstream();">
 <div class="headline">Startup Procedure</div>
 <table class="startup-table">
 <tr><th>Procedure</th><th>Status</th><th>Comment</th></tr>
@@ -233,9 +233,9 @@ function FillTable(id, list, columns)
         }
     }
 }
-function InitTagValue()
+function fillStartup()
 {
-    var values = tagValueList.split("|");
+    var values = statusList.split("|");
     var cellsList = document.getElementsByClassName("startup");
     for (i = 0; i < cellsList.length; i++)
     {
@@ -243,16 +243,16 @@ function InitTagValue()
             cellsList[i].innerHTML = values[i];
     }
 }
-var tagValueList = '%s';
-function InitDsTableTagValue()
+var statusList = '%s';
+function fillDownstream()
 {
-    var tagValueList = '%s';
-    FillTable("dsTable", tagValueList, 9);
+    var statusList = '%s';
+    FillTable("dsTable", statusList, 9);
 }
-function InitUsTableTagValue()
+function fillUpstream()
 {
-    var tagValueList = '%s';
-    FillTable("usTable", tagValueList, 7);
+    var statusList = '%s';
+    FillTable("usTable", statusList, 7);
 }
 </script>
 </body>
@@ -292,18 +292,18 @@ def dsl_de(r, extra_row, ver):
 <html lang="de">
 <head>
 <meta charset="utf-8">
-<title>Heimrouter 7590 – Übersicht</title>
+<title>Heimrouter H-41 – Übersicht</title>
 <link rel="stylesheet" href="/css/default.css?v=%s">
 </head>
 <body>
-<header><span class="product">Heimrouter 7590</span> <span class="fw">Firmware %s</span></header>
+<header><span class="product">Heimrouter H-41</span> <span class="fw">Firmware %s</span></header>
 <nav><ul>
-<li class="active"><a href="/?sid=%s&amp;lp=overview">Übersicht</a></li>
-<li><a href="/?sid=%s&amp;lp=inet">Internet</a></li>
-<li><a href="/?sid=%s&amp;lp=phone">Telefonie</a></li>
-<li><a href="/?sid=%s&amp;lp=net">Heimnetz</a></li>
-<li><a href="/?sid=%s&amp;lp=wlan">WLAN</a></li>
-<li><a href="/?sid=%s&amp;lp=sys">System</a></li>
+<li class="active"><a href="/?session=%s&amp;page=overview">Übersicht</a></li>
+<li><a href="/?session=%s&amp;page=inet">Internet</a></li>
+<li><a href="/?session=%s&amp;page=phone">Telefonie</a></li>
+<li><a href="/?session=%s&amp;page=net">Heimnetz</a></li>
+<li><a href="/?session=%s&amp;page=wlan">WLAN</a></li>
+<li><a href="/?session=%s&amp;page=sys">System</a></li>
 </ul></nav>
 <main>
 <h1>Übersicht</h1>
@@ -335,7 +335,7 @@ def dsl_de(r, extra_row, ver):
 </table>
 </section>
 </main>
-<footer>Heimrouter 7590 · Firmware %s · %s %s</footer>
+<footer>Heimrouter H-41 · Firmware %s · %s %s</footer>
 </body>
 </html>
 """ % (ver, ver, *([sid(r)] * 6), since, ipv4, extra, prefix, dns, down, up, att, snr, ver, dedate(r), clock(r))
@@ -613,7 +613,7 @@ def family_divs():
 # ------------------------------------------- definition list of a mesh node, client rows that reorder
 
 def mesh(r, order):
-    v = {"model": "XR-500", "fw": "V1.0.%d.%d" % (r.randint(2, 9), r.randint(10, 150)), "ip": ip(r),
+    v = {"model": "MN-3", "fw": "V1.0.%d.%d" % (r.randint(2, 9), r.randint(10, 150)), "ip": ip(r),
          "uptime": "%d Tage %d Stunden" % (r.randint(0, 30), r.randint(0, 23)), "clients": str(len(order))}
     clients = {"Laptop-Anna": ("192.168.1.23", mac(r)), "Fernseher": ("192.168.1.40", mac(r)),
                "Handy-Max": ("192.168.1.51", mac(r)), "Drucker": ("192.168.1.9", mac(r)),
@@ -666,12 +666,12 @@ def inputs(r, extra):
 <form name="wanform" method="post" action="/apply.cgi">
 <input type="hidden" name="token" value="%s">
 <table>
-%s<tr><td class="l">IP Address:</td><td><input type="text" name="wan_ipaddr" value="%s" size="15" readonly></td></tr>
-<tr><td class="l">Subnet Mask:</td><td><input type="text" name="wan_netmask" value="%s" size="15" readonly></td></tr>
+%s<tr><td class="l">IP Address:</td><td><input type="text" name="wan_ip4" value="%s" size="15" readonly></td></tr>
+<tr><td class="l">Subnet Mask:</td><td><input type="text" name="wan_mask" value="%s" size="15" readonly></td></tr>
 <tr><td class="l">Gateway:</td><td><input type="text" name="wan_gateway" value="%s" size="15" readonly></td></tr>
 <tr><td class="l">DNS:</td><td><input type="text" name="wan_dns1" value="%s" size="15" readonly></td></tr>
 <tr><td class="l">Lease Time:</td><td><input type="text" name="wan_lease" value="%s" readonly> s</td></tr>
-<tr><td class="l">MAC Address:</td><td><input type="text" name="wan_hwaddr" value="%s" readonly></td></tr>
+<tr><td class="l">MAC Address:</td><td><input type="text" name="wan_mac" value="%s" readonly></td></tr>
 <tr><td class="l">NAT:</td><td><input type="checkbox" name="nat_enable" value="1" checked disabled></td></tr>
 </table>
 <input type="submit" name="release" value="Release"> <input type="submit" name="renew" value="Renew">
@@ -704,7 +704,7 @@ def js_arrays(r, ver):
 <script language="javascript">
 var dslInfo = new Array("Showtime","%s","%s","%s","%s","%s","VDSL2","17a","%s","0");
 var dslLabels = new Array("Status","Downstream (kbit/s)","Upstream (kbit/s)","SNR Down (dB)","SNR Up (dB)","Attenuation Down (dB)","Mode","Profile","CRC","FEC");
-var wanPara = new Array(1,"PPPoE","%s","255.255.255.255","%s","%s","%s",1492,"%s");
+var wanInfo = new Array(1,"PPPoE","%s","255.255.255.255","%s","%s","%s",1492,"%s");
 function writeTable()
 {
     var i;
@@ -720,8 +720,8 @@ function writeTable()
 <table class="t"><script>writeTable();</script></table>
 <h1>WAN</h1>
 <table class="t">
-<tr><td class="l">IP</td><td><script>document.write(wanPara[2]);</script></td></tr>
-<tr><td class="l">Gateway</td><td><script>document.write(wanPara[4]);</script></td></tr>
+<tr><td class="l">IP</td><td><script>document.write(wanInfo[2]);</script></td></tr>
+<tr><td class="l">Gateway</td><td><script>document.write(wanInfo[4]);</script></td></tr>
 </table>
 <div class="foot">%s</div>
 </body>
@@ -945,11 +945,11 @@ def fibre(r, tx_first):
 <head><title>Optical Information</title>
 <link rel="stylesheet" href="../css/ont.css" type="text/css"></head>
 <body class="main">
-<table class="tabal_head" width="100%%"><tr><td>Optical Information</td></tr></table>
-<table class="tabal_bg" width="100%%" cellspacing="1">
+<table class="head" width="100%%"><tr><td>Optical Information</td></tr></table>
+<table class="list" width="100%%" cellspacing="1">
 %s</table>
-<table class="tabal_head" width="100%%"><tr><td>Device Information</td></tr></table>
-<table class="tabal_bg" width="100%%" cellspacing="1">
+<table class="head" width="100%%"><tr><td>Device Information</td></tr></table>
+<table class="list" width="100%%" cellspacing="1">
 <tr><td class="title">Serial Number</td><td class="data">%s</td></tr>
 <tr><td class="title">ONU State</td><td class="data">%s</td></tr>
 <tr><td class="title">System Up Time</td><td class="data">%s</td></tr>
@@ -984,11 +984,11 @@ def soho(r, lease_row):
     page = """<HTML><HEAD><META http-equiv=Content-Type content="text/html; charset=windows-1252">
 <LINK href="../css/main.css" rel=stylesheet type=text/css>
 <SCRIPT language=JavaScript>
-var statusPara = new Array(0, 1, 1, 0);
-function doRefresh(){ location.href="StatusRpm.htm?Refresh=Refresh"; }
+var statusInfo = new Array(0, 1, 1, 0);
+function doRefresh(){ location.href="status.cgi?refresh=1"; }
 </SCRIPT></HEAD>
 <BODY>
-<CENTER><FORM action=StatusRpm.htm method=get>
+<CENTER><FORM action=status.cgi method=get>
 <TABLE cellSpacing=0 cellPadding=0 width=502 border=0>
 <TR><TD class=h1 colSpan=2>Status</TD></TR>
 %s%s<TR><TD class=h2 colSpan=2>WAN</TD></TR>
@@ -996,7 +996,7 @@ function doRefresh(){ location.href="StatusRpm.htm?Refresh=Refresh"; }
 %s%s</TABLE>
 <INPUT class=button type=submit value=Refresh name=Refresh>
 </FORM></CENTER></BODY></HTML>
-""" % (row("Firmware Version", v["fw"]), row("Hardware Version", "WR-740N v4 00000000"),
+""" % (row("Firmware Version", v["fw"]), row("Hardware Version", "SR-12 v2"),
        row("MAC Address", v["mac"]), row("IP Address", v["ip"] + "&nbsp;PPPoE"), row("Subnet Mask", v["mask"]),
        row("Default Gateway", v["gw"]), row("DNS Server", v["dns1"] + " , " + v["dns2"]) + lease,
        row("System Up Time", v["up"]), row("Statistics", "<A href=Stats.htm>Details</A>"))
@@ -1242,16 +1242,16 @@ def mobile_xml(r, ipv6):
          "cell": "%X" % r.randint(0x100000, 0xFFFFFF)}
     page = """<?xml version="1.0" encoding="UTF-8"?>
 <response>
-<ConnectionStatus>901</ConnectionStatus>
-<SignalIcon>%d</SignalIcon>
-%s<WanIPAddress>%s</WanIPAddress>
-<PrimaryDns>10.74.210.210</PrimaryDns>
-<CurrentConnectTime>%s</CurrentConnectTime>
+<state>connected</state>
+<bars>%d</bars>
+%s<ip_address>%s</ip_address>
+<dns_primary>10.74.210.210</dns_primary>
+<connected_seconds>%s</connected_seconds>
 <rssi>%sdBm</rssi>
 <sinr>%sdB</sinr>
 <cell_id>%s</cell_id>
 </response>
-""" % (r.randint(1, 5), "<WanIPv6Address>2a02:%x::1</WanIPv6Address>\n" % r.randint(0x1000, 0xffff) if ipv6 else "",
+""" % (r.randint(1, 5), "<ipv6_address>2a02:%x::1</ipv6_address>\n" % r.randint(0x1000, 0xffff) if ipv6 else "",
        v["ip"], v["time"], v["rssi"], v["sinr"], v["cell"])
     return page, v
 
