@@ -357,6 +357,7 @@ void TProposalPanel::TakeSelection(TPageSpan selection)
     }
     m_selection = TValueSpan{selection.offset, selection.End()};
     m_valueEdit->setText(ToQString(m_test->Page().substr(selection.offset, selection.length)));
+    m_secondValueEdit->clear(); // another value: the rule finds it in the second page anew
     Propose();
 }
 
