@@ -125,11 +125,9 @@ const std::string& TCommandLine::Value(const std::string& name) const
 const std::vector<std::string>& TCommandLine::Values(const std::string& name) const
 {
     static const std::vector<std::string> none;
-    for (const TOption& option : m_options) {
-        if (option.name == name)
-            return option.values;
-    }
-    return none;
+    const auto found = std::find_if(m_options.begin(), m_options.end(),
+                                    [&](const TOption& option) { return option.name == name; });
+    return found == m_options.end() ? none : found->values;
 }
 
 std::string TCommandLine::HelpText() const

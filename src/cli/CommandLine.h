@@ -36,8 +36,8 @@ public:
                              std::size_t maxPositional);
 
     bool IsSet(const std::string& name) const;
-    const std::string& Value(const std::string& name) const;
-    // Every value given for an option that may be repeated, in order.
+    const std::string& Value(const std::string& name) const; // the last one given
+    // Every value of an option that may be given more than once, in order.
     const std::vector<std::string>& Values(const std::string& name) const;
     const std::vector<std::string>& Positional() const { return m_positional; }
     std::string HelpText() const;

@@ -5,6 +5,7 @@
 #include "JsonWriter.h"
 #include "PageEvaluation.h"
 #include "RuleProposal.h"
+#include "UserFile.h"
 
 #include <charconv>
 
@@ -18,12 +19,45 @@ struct TField {
     std::string value; // Windows-1252
 };
 
-std::optional<std::string> ReadPreparedPage(const std::string& path)
+// Reads and prepares the pages, which share one limit: together they may
+// take what one page may.
+class TPageReader {
+public:
+    std::optional<std::string> Read(const std::string& path)
+    {
+        try {
+            std::string bytes = ReadUserFile(path, m_left, TFileNaming::FullPath);
+            m_left -= bytes.size();
+            return PreparePage(std::move(bytes));
+        } catch (const TFileError& error) {
+            FailCp1252(error.what());
+            if (m_left < MaxPageFileSize())
+                Fail("Alle Seiten zusammen dürfen höchstens " + std::to_string(MaxPageFileSize()) +
+                     " Bytes groß sein.");
+            return std::nullopt;
+        }
+    }
+
+private:
+    std::uint64_t m_left = MaxPageFileSize();
+};
+
+bool InPage(std::string_view page, std::string_view value)
 {
-    std::optional<std::string> bytes = ReadPage(path);
-    if (!bytes)
-        return std::nullopt;
-    return PreparePage(std::move(*bytes));
+    return !FindValueInPage(page, ValueAsRulesSeeIt(value), 1).empty();
+}
+
+// The value as the page holds it: in Windows-1252, as the rules read pages,
+// or as given where only that stands in the page (a page in UTF-8). Prints
+// why when there is none.
+std::optional<std::string> ValueForPage(const std::string& argument, std::string_view page,
+                                        const std::string& what)
+{
+    std::string cp1252;
+    const bool converts = Utf8ToCp1252(argument, cp1252);
+    if ((!converts || (cp1252 != argument && !InPage(page, cp1252))) && InPage(page, argument))
+        return argument;
+    return ArgumentAsCp1252(argument, what);
 }
 
 std::string FieldsOutput(const std::vector<TField>& fields, bool json)
@@ -62,6 +96,16 @@ void NoteChosenPlace(std::string_view page, std::string_view value, const TRuleP
          std::to_string(chosen + 1) + " (--occurrence N wählt eine andere).");
 }
 
+// Says on standard error what the rule reads on each page.
+void NoteReadings(const TRuleProposal& proposal)
+{
+    std::string readings;
+    for (std::size_t i = 0; i < proposal.results.size(); ++i)
+        readings += (i == 0 ? "" : ", ") + std::string("Seite ") + std::to_string(i + 1) + " \xE2\x80\x9E" +
+                    Cp1252ToUtf8(proposal.results[i]) + "\xE2\x80\x9C";
+    Note("Die Regel liest " + readings + ".");
+}
+
 } // namespace
 
 int RunSuggestCommand(const TArguments& arguments)
@@ -70,20 +114,26 @@ int RunSuggestCommand(const TArguments& arguments)
                       "Proposes the rule that extracts a value from a saved status page: BeforeIPAddress\n"
                       "and AfterIPAddress for the IP address of status query 1, or the HTML code of a\n"
                       "property of status queries 2 to 4. Spaces and line breaks are removed from the\n"
-                      "value, as the rules remove them from the page. With --offline-page, also the\n"
-                      "OfflineCode: text of that page that PAGE lacks. Every rule printed has been\n"
-                      "tested on the page.");
+                      "value, as the rules remove them from the page. Each --also adds another save of\n"
+                      "the same page (after a reconnect, or from another firmware) with its value in\n"
+                      "--value2, in the same order; the rule must read every page. With --offline-page,\n"
+                      "also the OfflineCode: text of that page that the other pages lack. Every rule\n"
+                      "printed has been tested on every page.");
     line.AddPositional("PAGE", "A status page saved to disk while the router was online.");
     line.AddOption("value", "TEXT", "The value as the page shows it.");
+    line.AddOption("also", "PAGE2", "Another save of the same status page (may be given more than once).");
+    line.AddOption("value2", "TEXT2", "The value as that page shows it (one for each --also).");
     line.AddOption("for", "RULE", "ip (the default) or property.", 0, "ip");
-    line.AddOption("occurrence", "N", "Take the N-th place of the value in the page.");
-    line.AddOption("offline-page", "PAGE2", "The same status page saved while the router was offline.");
+    line.AddOption("occurrence", "N", "Take the N-th place of the value in PAGE.");
+    line.AddOption("offline-page", "PAGE3", "The same status page saved while the router was offline.");
     line.AddFlag("json", "Print JSON, with the record's field names as keys.");
     if (const auto status = line.Parse(arguments, 1, 1))
         return *status;
 
     if (!line.IsSet("value"))
         return Fail("--value fehlt; siehe 'routersdat suggest --help'.");
+    if (line.Values("also").size() != line.Values("value2").size())
+        return Fail("Jede mit --also angegebene Seite braucht ihren Wert in --value2, in derselben Reihenfolge.");
     const std::string& rule = line.Value("for");
     if (rule != "ip" && rule != "property")
         return Fail("--for muss ip oder property sein.");
@@ -91,32 +141,47 @@ int RunSuggestCommand(const TArguments& arguments)
     std::optional<std::size_t> occurrence;
     if (line.IsSet("occurrence") && !(occurrence = PositiveNumber(line.Value("occurrence"))))
         return Fail("--occurrence muss eine ganze Zahl ab 1 sein.");
-    const std::optional<std::string> given = ArgumentAsCp1252(line.Value("value"), "Der Wert");
-    if (!given)
-        return 1;
-    const std::string& value = *given;
 
-    const std::optional<std::string> page = ReadPreparedPage(line.Positional().at(0));
-    if (!page)
-        return 1;
+    TPageReader reader;
+    std::vector<std::string> pages;
+    std::vector<std::string> values;
+    std::vector<std::string> paths = {line.Positional().at(0)};
+    paths.insert(paths.end(), line.Values("also").begin(), line.Values("also").end());
+    std::vector<std::string> givenValues = {line.Value("value")};
+    givenValues.insert(givenValues.end(), line.Values("value2").begin(), line.Values("value2").end());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::optional<std::string> page = reader.Read(paths[i]);
+        if (!page)
+            return 1;
+        std::optional<std::string> value =
+            ValueForPage(givenValues[i], *page, i == 0 ? "Der Wert" : "Der Wert von --value2");
+        if (!value)
+            return 1;
+        pages.push_back(std::move(*page));
+        values.push_back(std::move(*value));
+    }
     std::optional<std::string> offlinePage;
-    if (line.IsSet("offline-page") && !(offlinePage = ReadPreparedPage(line.Value("offline-page"))))
+    if (line.IsSet("offline-page") && !(offlinePage = reader.Read(line.Value("offline-page"))))
         return 1;
 
-    const std::string seen = ValueAsRulesSeeIt(value);
-    TRuleProposal proposal;
-    const std::vector<TValueSpan> places = occurrence ? FindValueInPage(*page, seen, *occurrence)
-                                                      : std::vector<TValueSpan>();
-    if (occurrence && places.size() == *occurrence)
-        proposal = ProposeRule(*page, places.back(), target);
-    else if (occurrence && !places.empty())
-        return Fail("Der Wert steht nur " + std::to_string(places.size()) + " Mal in der Seite.");
-    else
-        proposal = ProposeRuleForValue(*page, value, target); // or why it is not there
+    std::vector<TPageValue> given;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        given.push_back({pages[i], values[i], std::nullopt});
+    const std::string seen = ValueAsRulesSeeIt(values[0]);
+    if (occurrence) {
+        const std::vector<TValueSpan> places = FindValueInPage(pages[0], seen, *occurrence);
+        if (!places.empty() && places.size() < *occurrence)
+            return Fail("Der Wert steht nur " + std::to_string(places.size()) + " Mal in der Seite.");
+        if (!places.empty())
+            given[0].span = places.back();
+    }
+    const TRuleProposal proposal = ProposeRuleForPages(given, target); // or why there is none
     if (!proposal.found)
         return FailCp1252(proposal.reason);
     if (!occurrence)
-        NoteChosenPlace(*page, seen, proposal);
+        NoteChosenPlace(pages[0], seen, proposal);
+    if (pages.size() > 1)
+        NoteReadings(proposal);
 
     std::vector<TField> fields;
     if (target == TRuleTarget::IPAddress) {
@@ -127,7 +192,8 @@ int RunSuggestCommand(const TArguments& arguments)
     }
     if (offlinePage) {
         const std::string& marker = target == TRuleTarget::IPAddress ? proposal.beforeIPAddress : proposal.code;
-        const TOfflineCodeProposal offline = ProposeOfflineCode(*page, *offlinePage, marker);
+        const std::vector<std::string_view> onlinePages(pages.begin(), pages.end());
+        const TOfflineCodeProposal offline = ProposeOfflineCode(onlinePages, *offlinePage, marker);
         if (!offline.found)
             return FailCp1252(offline.reason);
         fields.push_back({"OfflineCode", offline.offlineCode});

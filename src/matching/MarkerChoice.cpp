@@ -13,40 +13,59 @@ constexpr std::size_t kLongestCode = 64;
 constexpr std::size_t kLongestPlainCode = 4096;
 // Beyond the shortest unique code, a few bytes more may reach a word start.
 constexpr std::size_t kWordStartReach = 16;
-// Start texts are looked for this far before the value, nearest first.
-constexpr std::size_t kStartTextWindow = 8192;
-constexpr std::size_t kMostStartTexts = 16;
-constexpr std::size_t kMostStartTextTries = 48; // each try searches the page
+// Start texts are looked for this far before the value; the best labels
+// among them are tried, as each try searches the page.
+constexpr std::size_t kStartTextWindow = 16384;
+constexpr std::size_t kMostStartTextTries = 24;
+// The wide search tries any word as a start text, as many as it may search
+// this many bytes of the page for, within bounds.
+constexpr std::size_t kWideStartTextBytes = std::size_t(1) << 30;
+constexpr std::size_t kLeastWideStartTextTries = 24;
+constexpr std::size_t kMostWideStartTextTries = 256;
+constexpr int kNoLabelStartCost = 64;
 constexpr std::size_t kLongestStartText = 48;
 constexpr std::size_t kWordsPerStartText = 3;
-// A higher count is too fragile to propose.
-constexpr std::size_t kHighestCount = 200;
+// Counting from the page's start stops here at first, as every count
+// searches the page; where nothing else lands, it goes on to the value.
+constexpr std::size_t kFirstCountLimit = 200;
+constexpr std::size_t kCodesCountedToTheValue = 8;
 
 // Costs, in units of one byte of marker text. A volatile byte will likely
-// be different on the next visit; a label keeps a marker in place when rows
-// come and go; a directive is only worth it where no plain code will do,
-// and the more of the page it counts over, the more can shift it.
+// be different on the next visit, and so may a value's text; a label keeps
+// a marker in place when rows come and go; a byte that does not read as
+// Windows-1252 text confuses whoever reads the rule. A directive is only
+// worth it where no plain code will do, and the more of the page it counts
+// over, the more can shift it; counting from the page's start, everything
+// before the value can.
 constexpr std::size_t kCheapLength = 48; // each byte beyond costs three
 constexpr int kVolatileByteCost = 160;
+constexpr int kDataByteCost = 48;
+constexpr int kForeignByteCost = 16;
 constexpr int kNoLabelCost = 60;
-constexpr int kStartDirectiveCost = 48;
+// A code without label that occurs again soon behind the value is markup
+// that repeats, unique only as the first of its kind.
+constexpr int kRepeatingCodeCost = 40;
+constexpr std::size_t kRepeatReach = 65536;
+constexpr int kStartDirectiveCost = 32;
 constexpr int kCountDirectiveCost = 56;
 constexpr int kCountDoublingCost = 16;
+constexpr std::size_t kCountsPerCost = 4;
+constexpr int kPageStartCountCost = 80;
 constexpr int kMidWordStartCost = 60;
-constexpr int kCamelCaseStartCost = 6;
+constexpr int kMidRunStartCost = 30;
+constexpr int kCamelCaseStartCost = 24; // "Time" of "SystemUpTime"
 constexpr int kPunctuationStartCost = 8;
-constexpr int kStartTextInTagCost = 8; // visible text is the better landmark
 constexpr std::size_t kBytesPerDistanceCost = 64;
 constexpr int kHighestDistanceCost = 64;
 
+// Every occurrence counted may be one more or less on the next visit.
 int CountCost(std::size_t count)
 {
     int doublings = 0;
-    while (count > 1) {
-        count /= 2;
+    for (std::size_t rest = count; rest > 1; rest /= 2)
         ++doublings;
-    }
-    return kCountDirectiveCost + kCountDoublingCost * doublings;
+    return kCountDirectiveCost + kCountDoublingCost * doublings
+           + int(std::min<std::size_t>(count / kCountsPerCost, 1000));
 }
 
 int LengthCost(std::size_t length)
@@ -59,29 +78,23 @@ int DistanceCost(std::size_t distance)
     return int(std::min<std::size_t>(distance / kBytesPerDistanceCost, kHighestDistanceCost));
 }
 
-struct TCounting {
-    std::size_t count = 0; // 0: the counting misses the place
-    std::size_t first = 0; // where the first counted occurrence starts
-};
-
 // Counts the occurrences of code in text[from, to) without overlap, from
-// `from` on, up to the one that ends at `to`. Misses when the counting
-// passes over that place or needs more than `most` occurrences.
-TCounting CountUpTo(std::string_view text, std::size_t from, std::size_t to, std::string_view code,
-                    std::size_t most)
+// `from` on, up to the one that ends at `to`. 0 when the counting passes
+// over that place or needs more than `most` occurrences.
+std::size_t CountUpTo(std::string_view text, std::size_t from, std::size_t to, std::string_view code,
+                      std::size_t most)
 {
-    TCounting counting;
-    for (std::size_t pos = from; counting.count < most;) {
+    std::size_t count = 0;
+    for (std::size_t pos = from; count < most;) {
         const std::size_t found = FindTextNoCase(code, text.substr(pos, to - pos));
         if (found == 0)
             break;
-        if (counting.count++ == 0)
-            counting.first = pos + found - 1;
+        ++count;
         pos += found - 1 + code.size();
         if (pos == to)
-            return counting;
+            return count;
     }
-    return {};
+    return 0;
 }
 
 bool IsBlank(char c)
@@ -91,9 +104,9 @@ bool IsBlank(char c)
 
 class TMarkerChoice {
 public:
-    TMarkerChoice(std::string_view page, std::size_t place)
-        : m_page(page), m_place(place),
-          m_volatile(page, place - std::min(place, kStartTextWindow), place)
+    TMarkerChoice(std::string_view page, std::size_t place, TMarkerSearch search)
+        : m_page(page), m_place(place), m_roles(page, place - std::min(place, kStartTextWindow), place),
+          m_wide(search == TMarkerSearch::Wide)
     {}
 
     std::vector<TMarkerCandidate> Candidates();
@@ -109,16 +122,22 @@ private:
         return m_page.substr(m_place - length, length);
     }
     int StartCost(std::size_t at) const;
-    int TextCost(std::size_t begin, std::size_t end) const
-    {
-        return LengthCost(end - begin) + kVolatileByteCost * int(m_volatile.CountIn(begin, end))
-               + (HoldsLabel(m_page, begin, end, m_volatile) ? 0 : kNoLabelCost);
-    }
+    bool InsideLabel(std::size_t at) const;
+    int TextCost(std::size_t begin, std::size_t end) const;
     int CodeCost(std::size_t length) const
     {
         return TextCost(m_place - length, m_place) + StartCost(m_place - length);
     }
+    int PageStartCountCost(std::size_t count) const
+    {
+        return CountCost(count) + kPageStartCountCost + DistanceCost(m_place);
+    }
     int BestCost() const;
+    bool Repeats(std::string_view code) const
+    {
+        return !HoldsLabel(m_page, m_place - code.size(), m_place, m_roles)
+               && FindTextNoCase(code, m_page.substr(m_place, kRepeatReach)) > 0;
+    }
     void Add(std::string_view startText, std::size_t count, std::string_view code, int cost)
     {
         m_candidates.push_back({startText, std::int32_t(count), code, cost});
@@ -127,13 +146,16 @@ private:
     void AddWholePageMarker();
     void AddCodesFromPageStart();
     void AddLongPlainCode();
+    void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
     std::optional<std::string_view> StartTextAt(std::size_t at) const;
 
     std::string_view m_page;
     std::size_t m_place;
-    TVolatileBytes m_volatile;
+    TByteRoles m_roles;
+    bool m_wide;
     std::vector<TCode> m_notUnique; // codes from page start on, shortest first
+    std::vector<TCode> m_firstOfKind; // unique codes that repeat behind the value
     std::vector<TMarkerCandidate> m_candidates;
 };
 
@@ -147,28 +169,59 @@ std::vector<TMarkerCandidate> TMarkerChoice::Candidates()
     if (m_notUnique.size() == std::min(m_place, kLongestCode))
         AddLongPlainCode();
     // A start text costs at least a directive and two bytes.
-    if (BestCost() > kStartDirectiveCost + 2)
+    if (m_wide || BestCost() > kStartDirectiveCost + 2)
         AddCodesBehindStartTexts();
+    if (m_candidates.empty())
+        AddCodesCountedToTheValue();
     std::stable_sort(m_candidates.begin(), m_candidates.end(),
-                     [](const TMarkerCandidate& a, const TMarkerCandidate& b) {
-                         return a.cost < b.cost;
-                     });
+                     [](const TMarkerCandidate& a, const TMarkerCandidate& b) { return a.cost < b.cost; });
     return m_candidates;
 }
 
-// Codes read best from the start of a tag, a quoted text or a word, and
-// worst from inside a word or a tag's name.
+int TMarkerChoice::TextCost(std::size_t begin, std::size_t end) const
+{
+    int foreign = 0;
+    for (std::size_t i = begin; i < end; ++i)
+        foreign += IsForeignByteAt(m_page, i);
+    return LengthCost(end - begin) + kVolatileByteCost * int(m_roles.VolatileIn(begin, end))
+           + kDataByteCost * int(m_roles.DataIn(begin, end)) + kForeignByteCost * foreign
+           + (HoldsLabel(m_page, begin, end, m_roles) ? 0 : kNoLabelCost);
+}
+
+// Codes read best from the start of a tag, a quoted text or a run of text,
+// and worst from inside a word or a tag's name.
 int TMarkerChoice::StartCost(std::size_t at) const
 {
     const char c = m_page[at];
     if (c == '<' || c == '"' || c == '\'')
         return 0;
-    if (!IsWordByte(c))
-        return kPunctuationStartCost;
+    const bool runStart = (at == 0 || IsDelimiterByte(m_page[at - 1])) && !InsideLabel(at);
+    if (!IsWordByteAt(m_page, at))
+        return runStart ? kPunctuationStartCost : kMidRunStartCost;
     const char before = at > 0 ? m_page[at - 1] : '\0';
     if (!StartsWord(m_page, at) || before == '<' || before == '/')
         return kMidWordStartCost;
-    return IsWordByte(before) ? kCamelCaseStartCost : 0;
+    if (runStart)
+        return 0;
+    return IsWordByteAt(m_page, at - 1) ? kCamelCaseStartCost : kMidRunStartCost; // "Adresse" of "IPv4-Adresse"
+}
+
+// Whether `at` follows a word across a non-breaking space or an opening
+// bracket, as in "Downstream&nbsp;Rate:" or "Pegel(dBmV)": a code that
+// starts there leaves part of a label behind.
+bool TMarkerChoice::InsideLabel(std::size_t at) const
+{
+    constexpr std::string_view kSpace = "&nbsp;";
+    std::size_t before = at;
+    for (std::size_t steps = 0; steps < 3 && before > 0; ++steps) {
+        if (m_page[before - 1] == '(' || m_page[before - 1] == '&')
+            --before;
+        else if (before >= kSpace.size() && m_page.substr(before - kSpace.size(), kSpace.size()) == kSpace)
+            before -= kSpace.size();
+        else
+            break;
+    }
+    return before < at && before > 0 && IsWordByteAt(m_page, before - 1);
 }
 
 int TMarkerChoice::BestCost() const
@@ -200,17 +253,19 @@ void TMarkerChoice::AddCodesFromPageStart()
         const std::string_view code = CodeOfLength(length);
         const int cost = CodeCost(length);
         // Any code that holds a unique one is unique too.
-        const TCounting counting =
-            uniqueLength > 0 ? TCounting{1, 0} : CountUpTo(m_page, 0, m_place, code, kHighestCount);
-        if (counting.count == 1) {
-            Add({}, 1, code, cost);
+        const std::size_t count =
+            uniqueLength > 0 ? 1 : CountUpTo(m_page, 0, m_place, code, m_wide ? SIZE_MAX : kFirstCountLimit);
+        if (count == 1) {
+            const bool repeats = Repeats(code);
+            Add({}, 1, code, cost + (repeats ? kRepeatingCodeCost : 0));
+            if (repeats)
+                m_firstOfKind.push_back({code, cost});
             uniqueLength = uniqueLength > 0 ? uniqueLength : length;
             continue;
         }
         m_notUnique.push_back({code, cost});
-        if (counting.count > 1)
-            Add({}, counting.count, code,
-                cost + CountCost(counting.count) + DistanceCost(m_place - counting.first));
+        if (count > 1)
+            Add({}, count, code, cost + PageStartCountCost(count));
     }
 }
 
@@ -218,9 +273,7 @@ void TMarkerChoice::AddCodesFromPageStart()
 // a code is unique up to the value once any shorter tail of it is.
 void TMarkerChoice::AddLongPlainCode()
 {
-    auto unique = [&](std::size_t length) {
-        return CountUpTo(m_page, 0, m_place, CodeOfLength(length), 1).count == 1;
-    };
+    auto unique = [&](std::size_t length) { return CountUpTo(m_page, 0, m_place, CodeOfLength(length), 1) == 1; };
     std::size_t low = kLongestCode;
     std::size_t high = std::min(m_place, kLongestPlainCode);
     if (high <= low || !unique(high))
@@ -239,34 +292,70 @@ void TMarkerChoice::AddLongPlainCode()
     Add({}, 1, CodeOfLength(length), CodeCost(length));
 }
 
+// Nothing landed within the first counts: the codes that start a tag or a
+// word, counted from the page's start as far as the value, however often
+// they occur before it.
+void TMarkerChoice::AddCodesCountedToTheValue()
+{
+    std::vector<TCode> codes = m_notUnique;
+    std::stable_partition(codes.begin(), codes.end(), [&](const TCode& code) {
+        return StartCost(m_place - code.text.size()) <= kPunctuationStartCost;
+    });
+    codes.resize(std::min(codes.size(), kCodesCountedToTheValue));
+    for (const TCode& code : codes) {
+        if (const std::size_t count = CountUpTo(m_page, 0, m_place, code.text, SIZE_MAX);
+            count > 0 && count <= std::size_t(INT32_MAX))
+            Add({}, count, code.text, code.cost + PageStartCountCost(count));
+    }
+}
+
 // Labels before the value that are unique in the page narrow the counting
-// to the part behind them.
+// to the part behind them. The page's headings and names come first, then
+// nearer before farther.
 void TMarkerChoice::AddCodesBehindStartTexts()
 {
+    struct TPlace {
+        std::size_t at;
+        int cost;
+    };
+    std::vector<TPlace> places;
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
-    std::size_t found = 0;
-    std::size_t tries = 0;
     for (std::size_t at = m_place; at-- > windowBegin;) {
-        if (found == kMostStartTexts || tries == kMostStartTextTries)
-            break;
-        const bool wordStart = at == 0 || !IsWordByte(m_page[at - 1]);
-        if (!wordStart || LabelLengthAt(m_page, at, m_place, m_volatile) == 0)
+        const bool runStart = at == 0 || !IsWordByteAt(m_page, at - 1);
+        if (!runStart || !IsWordByteAt(m_page, at))
             continue;
-        ++tries;
-        const std::optional<std::string_view> startText = StartTextAt(at);
+        if (LabelLengthAt(m_page, at, m_place, m_roles) > 0)
+            places.push_back({at, LabelWeakness(m_page, at, m_roles) + DistanceCost(m_place - at)});
+        else if (m_wide)
+            places.push_back({at, kNoLabelStartCost + DistanceCost(m_place - at)});
+    }
+    const std::size_t mostTries =
+        m_wide ? std::clamp(kWideStartTextBytes / std::max<std::size_t>(m_place, 1), kLeastWideStartTextTries,
+                            kMostWideStartTextTries)
+               : kMostStartTextTries;
+    const std::size_t tried = std::min(places.size(), mostTries);
+    std::partial_sort(places.begin(), places.begin() + std::ptrdiff_t(tried), places.end(),
+                      [](const TPlace& a, const TPlace& b) { return a.cost < b.cost; });
+    places.resize(tried);
+    for (const TPlace& place : places) {
+        const std::optional<std::string_view> startText = StartTextAt(place.at);
         if (!startText)
             continue;
-        ++found;
-        const int startCost = kStartDirectiveCost + TextCost(at, at + startText->size())
-                              + DistanceCost(m_place - at)
-                              + (IsInsideTag(m_page, at) ? kStartTextInTagCost : 0);
+        // A longer label is no less likely to stay; only what is no label costs.
+        const std::size_t end = place.at + startText->size();
+        const int startCost =
+            kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at) + place.cost;
         for (const TCode& code : m_notUnique) {
-            if (m_place - code.text.size() < at)
+            if (m_place - code.text.size() < place.at)
                 break;
-            const std::size_t count = CountUpTo(m_page, at, m_place, code.text, kHighestCount).count;
+            // The counting stays within the window, so it may go on to the value.
+            const std::size_t count = CountUpTo(m_page, place.at, m_place, code.text, SIZE_MAX);
             if (count > 0)
-                Add(*startText, count, code.text,
-                    code.cost + startCost + (count > 1 ? CountCost(count) : 0));
+                Add(*startText, count, code.text, code.cost + startCost + (count > 1 ? CountCost(count) : 0));
+        }
+        for (const TCode& code : m_firstOfKind) {
+            if (m_place - code.text.size() >= place.at)
+                Add(*startText, 1, code.text, code.cost + startCost);
         }
     }
 }
@@ -281,7 +370,7 @@ std::optional<std::string_view> TMarkerChoice::StartTextAt(std::size_t at) const
     };
     std::size_t end = at;
     for (std::size_t words = 0; words < kWordsPerStartText; ++words) {
-        while (end < m_place && IsWordByte(m_page[end]))
+        while (end < m_place && IsWordByteAt(m_page, end))
             ++end;
         if (end - at > kLongestStartText)
             return std::nullopt;
@@ -289,9 +378,9 @@ std::optional<std::string_view> TMarkerChoice::StartTextAt(std::size_t at) const
             return m_page.substr(at, end - at);
         if (end < m_place && m_page[end] == ':' && landsHere(end + 1))
             return m_page.substr(at, end + 1 - at);
-        while (end < m_place && !IsWordByte(m_page[end]) && !std::strchr("<>}", m_page[end]))
+        while (end < m_place && !IsWordByteAt(m_page, end) && !std::strchr("<>}", m_page[end]))
             ++end;
-        if (end >= m_place || !IsWordByte(m_page[end]))
+        if (end >= m_place || !IsWordByteAt(m_page, end))
             return std::nullopt;
     }
     return std::nullopt;
@@ -322,11 +411,11 @@ std::string ComposeMarker(const TMarkerCandidate& candidate)
     return ComposeMarker(candidate.startText, candidate.count, candidate.code);
 }
 
-std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place)
+std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place, TMarkerSearch search)
 {
     if (place > BeforeNul(page).size())
         return {};
-    return TMarkerChoice(page, place).Candidates();
+    return TMarkerChoice(page, place, search).Candidates();
 }
 
 std::optional<std::string_view> AfterTextAt(std::string_view page, std::size_t restBegin,

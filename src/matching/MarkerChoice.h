@@ -24,11 +24,16 @@ struct TMarkerCandidate {
 std::string ComposeMarker(std::string_view startText, std::int32_t count, std::string_view code);
 std::string ComposeMarker(const TMarkerCandidate& candidate);
 
+// How far the search for markers looks: at the best, or, where none of
+// those serves, also at start texts that are no labels and at every count.
+enum class TMarkerSearch { Best, Wide };
+
 // Markers whose rest begins at `place`, best first: plain HTML code where
 // some is unique enough, otherwise with a start text or a count. The page's
 // fixed text (tags, labels) is preferred over volatile bytes, and short
 // over long.
-std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place);
+std::vector<TMarkerCandidate> MarkersEndingAt(std::string_view page, std::size_t place,
+                                              TMarkerSearch search = TMarkerSearch::Best);
 
 // The shortest text from valueEnd on whose first occurrence behind
 // restBegin starts at valueEnd: an AfterIPAddress that ends a value there.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,9 +11,11 @@
 // query 1, or the HTML code of a property of status queries 2 to 4; and the
 // OfflineCode from a second page saved while the router was offline.
 //
-// Pages are prepared pages (PreparePage), as the rules see them. Every
-// proposal has been run through the unchanged page test on its page before
-// it is returned; where none passes, the result says why, in German
+// Pages are prepared pages (PreparePage), as the rules see them. A user may
+// give several saves of the same page (after a reconnect, or from another
+// firmware), each with the value it shows. Every proposal has been run
+// through the unchanged page test on every page given before it is
+// returned; where none passes, the result says why, in German
 // (Windows-1252).
 
 enum class TRuleTarget { IPAddress, Property };
@@ -23,13 +26,21 @@ struct TValueSpan {
     std::size_t end = 0;
 };
 
+// One save of the status page and the value a rule must read from it.
+struct TPageValue {
+    std::string_view page;
+    std::string_view value;         // as the page shows it; not used where a span is given
+    std::optional<TValueSpan> span; // the value's marked place
+};
+
 struct TRuleProposal {
     bool found = false;
     std::string beforeIPAddress; // TRuleTarget::IPAddress
     std::string afterIPAddress;  // TRuleTarget::IPAddress
     std::string code;            // TRuleTarget::Property: the property's HTML code
-    std::string result;          // what the page test extracts with the rule
-    TValueSpan span;             // the value the rule is for, trimmed
+    std::string result;          // what the page test extracts with the rule, on the first page
+    std::vector<std::string> results; // the same on every page given, in order
+    TValueSpan span;             // the value the rule is for in the first page, trimmed
     std::string reason;          // why there is no rule
 };
 
@@ -55,10 +66,22 @@ TRuleProposal ProposeRule(std::string_view page, TValueSpan span, TRuleTarget ta
 // a rule can extract, trying places that stand as whole words first.
 TRuleProposal ProposeRuleForValue(std::string_view page, std::string_view value, TRuleTarget target);
 
-// A text of the offline page that the online page lacks, so that status
-// query 1 reads the one as offline and the other as online. Where the
+// The rule that reads each page's value: on the first page the marked
+// place, or the first place of the value that a rule reads; on the others
+// the value, wherever the rule lands. Rules found on any of the pages are
+// tried on all of them. With one page, what ProposeRule or
+// ProposeRuleForValue propose.
+TRuleProposal ProposeRuleForPages(const std::vector<TPageValue>& pages, TRuleTarget target);
+
+// What the page test reads on `page` with the proposed rule.
+std::string ReadWithRule(const TRuleProposal& proposal, TRuleTarget target, std::string_view page);
+
+// A text of the offline page that the online pages lack, so that status
+// query 1 reads the one as offline and the others as online. Where the
 // proposed rule for a value of the online page is given, texts near the
 // place where its marker lands in the offline page come first: a page shows
 // its state mostly beside the address.
+TOfflineCodeProposal ProposeOfflineCode(const std::vector<std::string_view>& onlinePages,
+                                        std::string_view offlinePage, std::string_view valueMarker = {});
 TOfflineCodeProposal ProposeOfflineCode(std::string_view onlinePage, std::string_view offlinePage,
                                         std::string_view valueMarker = {});

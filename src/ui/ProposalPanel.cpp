@@ -138,6 +138,7 @@ QString ReadingText(const TStatus1Reading& reading)
 struct TProposalPanel::TRuleAnswer {
     TRuleProposal proposal;
     std::vector<TValueSpan> places; // of the value, in the page
+    std::optional<std::string> secondReading; // what the rule reads on the second page
     std::exception_ptr error;
 };
 
@@ -145,6 +146,7 @@ struct TProposalPanel::TOfflineAnswer {
     TOfflineCodeProposal proposal;
     TStatus1Reading offlinePage;
     TStatus1Reading onlinePage;
+    std::optional<TStatus1Reading> secondPage;
     std::exception_ptr error;
 };
 
@@ -168,6 +170,7 @@ void TProposalPanel::CreateControls()
     title->setFont(bold);
     layout->addWidget(title);
     layout->addWidget(CreateValueRow());
+    layout->addWidget(CreateSecondPageRow());
     m_note = WrappedLabel("ProposalNote", this);
     layout->addWidget(m_note);
     layout->addWidget(CreateRuleRows());
@@ -215,6 +218,40 @@ QWidget* TProposalPanel::CreateValueRow()
     connect(m_valueEdit, &QLineEdit::returnPressed, this, Guarded([this] { Propose(); }));
     connect(m_proposeButton, &QPushButton::clicked, this, Guarded([this] { Propose(); }));
     connect(m_targetBox, &QComboBox::currentIndexChanged, this, Guarded([this] { TargetChanged(); }));
+    return row;
+}
+
+QWidget* TProposalPanel::CreateSecondPageRow()
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_secondPageButton = Button("SecondPageBtn", QStringLiteral("Zweite Seite wählen..."), row);
+    m_secondPageButton->setToolTip(QStringLiteral("Dieselbe Statusseite, zu einer anderen Zeit gespeichert (nach "
+                                                  "einer Neueinwahl oder mit anderer Firmware): die Regel muss "
+                                                  "den Wert auf beiden Seiten lesen"));
+    m_secondPageName = new QLabel(row);
+    m_secondPageName->setObjectName(QStringLiteral("SecondPageName"));
+    m_secondValueEdit = new TCp1252LineEdit(row);
+    m_secondValueEdit->setObjectName(QStringLiteral("SecondValueEdit"));
+    m_secondValueEdit->setMaxLength(int(kLongestValue));
+    m_secondValueEdit->setPlaceholderText(QStringLiteral("Wert in der zweiten Seite"));
+    m_clearSecondPageButton = Button("ClearSecondPageBtn", QStringLiteral("Ohne zweite Seite"), row);
+    layout->addWidget(m_secondPageButton);
+    layout->addWidget(m_secondPageName);
+    auto* valueLabel = new QLabel(QStringLiteral("Wert dort:"), row);
+    valueLabel->setBuddy(m_secondValueEdit);
+    layout->addWidget(valueLabel);
+    layout->addWidget(m_secondValueEdit, 1);
+    layout->addWidget(m_clearSecondPageButton);
+
+    connect(m_secondPageButton, &QPushButton::clicked, this, Guarded([this] { ChooseSecondPage(); }));
+    connect(m_clearSecondPageButton, &QPushButton::clicked, this, Guarded([this] { ClearSecondPage(); }));
+    connect(m_secondValueEdit, &QLineEdit::textEdited, this, [this] {
+        m_secondValueFound = false; // typed: the rule must read it there
+        ClearRule();
+    });
+    connect(m_secondValueEdit, &QLineEdit::returnPressed, this, Guarded([this] { Propose(); }));
     return row;
 }
 
@@ -320,6 +357,7 @@ void TProposalPanel::TakeSelection(TPageSpan selection)
     }
     m_selection = TValueSpan{selection.offset, selection.End()};
     m_valueEdit->setText(ToQString(m_test->Page().substr(selection.offset, selection.length)));
+    m_secondValueEdit->clear(); // another value: the rule finds it in the second page anew
     Propose();
 }
 
@@ -381,6 +419,9 @@ void TProposalPanel::RefreshButtons()
         button->setEnabled(ruleFound);
     m_takeOverButton->setEnabled(ruleFound && editing);
     m_offlinePageButton->setEnabled(m_test != nullptr);
+    m_secondPageButton->setEnabled(m_test != nullptr);
+    m_secondValueEdit->setEnabled(m_secondPage != nullptr);
+    m_clearSecondPageButton->setEnabled(m_secondPage != nullptr);
     m_copyOfflineButton->setEnabled(m_offlineCode.has_value());
     m_takeOverOfflineButton->setEnabled(m_offlineCode && editing);
     if (Busy())
@@ -419,14 +460,20 @@ QString TProposalPanel::TakeOverNote() const
 // ------------------------------------------------------------- the rule
 
 TProposalPanel::TRuleAnswer TProposalPanel::WorkOutRule(std::string_view page, std::optional<TValueSpan> selection,
-                                                        const std::string& typed, TRuleTarget target)
+                                                        const std::string& typed, TRuleTarget target,
+                                                        const std::string* secondPage, const std::string& secondValue)
 {
     TRuleAnswer answer;
     try {
-        answer.proposal = selection ? ProposeRule(page, *selection, target) : ProposeRuleForValue(page, typed, target);
+        std::vector<TPageValue> pages = {{page, typed, selection}};
+        if (secondPage && !secondValue.empty())
+            pages.push_back({*secondPage, secondValue, std::nullopt});
+        answer.proposal = ProposeRuleForPages(pages, target);
         if (answer.proposal.found) {
             const TValueSpan span = answer.proposal.span;
             answer.places = FindValueInPage(page, page.substr(span.begin, span.end - span.begin), kPlacesCounted);
+            if (secondPage)
+                answer.secondReading = ReadWithRule(answer.proposal, target, *secondPage);
         }
     } catch (...) {
         answer.error = std::current_exception();
@@ -469,6 +516,11 @@ void TProposalPanel::Propose()
         m_note->setText(kHint);
         return;
     }
+    if (m_secondValueFound) { // read with the former rule: the new one reads it anew
+        m_secondValueEdit->clear();
+        m_secondValueFound = false;
+    }
+    const std::string secondValue = ToCp1252(m_secondValueEdit->text());
     const int request = ++m_ruleRequest;
     const TRuleTarget target = Target();
     const int statusQuery = TargetStatusQuery();
@@ -477,8 +529,8 @@ void TProposalPanel::Propose()
     RefreshButtons();
     RunBeside<TRuleAnswer>(
         this,
-        [test = m_test, selection = m_selection, typed, target] {
-            return WorkOutRule(test->Page(), selection, typed, target);
+        [test = m_test, selection = m_selection, typed, target, second = m_secondPage, secondValue] {
+            return WorkOutRule(test->Page(), selection, typed, target, second.get(), secondValue);
         },
         [this, request, target, statusQuery](const TRuleAnswer& answer) {
             if (request != m_ruleRequest)
@@ -511,11 +563,59 @@ void TProposalPanel::ShowRule(const TRuleAnswer& answer)
                                : QStringLiteral("Mit diesem HTML-Code liest die Seitenprüfung den Wert %1."))
                           .arg(Quoted(proposal.result)));
     SetTextColor(m_result, palette().color(QPalette::WindowText));
+    ShowSecondValue(answer);
     m_note->setText(PlaceNote(answer.places, proposal.span, m_selection.has_value()));
     const TPageSpan place{proposal.span.begin, proposal.span.end - proposal.span.begin};
     if (!m_selection)
         m_pageView.SetSelection(place);
     m_pageView.ShowSpan(place);
+}
+
+// What the rule reads on the second page. Where the user gave no value
+// there, it becomes the value there, for the user to check.
+void TProposalPanel::ShowSecondValue(const TRuleAnswer& answer)
+{
+    if (!m_secondPage || !answer.secondReading)
+        return;
+    const QString reading = answer.secondReading->empty() ? QStringLiteral("nichts") : Quoted(*answer.secondReading);
+    if (answer.proposal.results.size() > 1) {
+        m_result->setText(m_result->text() + QStringLiteral(" Auf der zweiten Seite liest sie %1.").arg(reading));
+        return;
+    }
+    if (m_secondValueEdit->text().isEmpty() && !answer.secondReading->empty()) {
+        m_secondValueEdit->setText(ToQString(*answer.secondReading));
+        m_secondValueFound = true;
+    }
+    m_result->setText(m_result->text()
+                      + QStringLiteral(" Auf der zweiten Seite liest sie %1; steht dort ein anderer Wert, geben Sie "
+                                       "ihn unter „Wert dort“ ein.")
+                            .arg(reading));
+}
+
+void TProposalPanel::ChooseSecondPage()
+{
+    if (!m_test)
+        return;
+    TFileDialog dialog(TFileDialog::TKind::Open, this);
+    dialog.SetFileName(m_secondFileName);
+    if (!dialog.Execute())
+        return;
+    ClearSecondPage(); // also when the page cannot be read
+    m_secondFileName = dialog.FileName();
+    m_secondPage = std::make_shared<const std::string>(PreparePage(ReadStatusPageFile(m_secondFileName)));
+    m_secondPageName->setText(Quoted(QFileInfo(m_secondFileName).fileName()));
+    RefreshButtons();
+    if (m_selection || !ValueAsRulesSeeIt(ToCp1252(m_valueEdit->text())).empty())
+        Propose();
+}
+
+void TProposalPanel::ClearSecondPage()
+{
+    m_secondPage.reset();
+    m_secondPageName->clear();
+    m_secondValueEdit->clear();
+    m_secondValueFound = false;
+    ClearRule();
 }
 
 void TProposalPanel::ClearRule()
@@ -598,16 +698,22 @@ void TProposalPanel::ChooseOfflinePage()
 }
 
 TProposalPanel::TOfflineAnswer TProposalPanel::WorkOutOfflineCode(std::string_view onlinePage,
+                                                                  const std::string* secondPage,
                                                                   std::string loadedPage, TRouterEntry rules)
 {
     TOfflineAnswer answer;
     try {
         const std::string offlinePage = PreparePage(std::move(loadedPage));
-        answer.proposal = ProposeOfflineCode(onlinePage, offlinePage, rules.BeforeIPAddress);
+        std::vector<std::string_view> onlinePages = {onlinePage};
+        if (secondPage)
+            onlinePages.emplace_back(*secondPage);
+        answer.proposal = ProposeOfflineCode(onlinePages, offlinePage, rules.BeforeIPAddress);
         if (answer.proposal.found) {
             rules.OfflineCode = answer.proposal.offlineCode;
             answer.offlinePage = ReadStatus1(rules, offlinePage);
             answer.onlinePage = ReadStatus1(rules, onlinePage);
+            if (secondPage)
+                answer.secondPage = ReadStatus1(rules, *secondPage);
         }
     } catch (...) {
         answer.error = std::current_exception();
@@ -636,7 +742,9 @@ void TProposalPanel::FindOfflineCode(std::string loadedPage, const QString& file
     auto page = std::make_shared<std::string>(std::move(loadedPage));
     RunBeside<TOfflineAnswer>(
         this,
-        [test = m_test, page, rules] { return WorkOutOfflineCode(test->Page(), std::move(*page), rules); },
+        [test = m_test, second = m_secondPage, page, rules] {
+            return WorkOutOfflineCode(test->Page(), second.get(), std::move(*page), rules);
+        },
         [this, request, fileName, rulesProposed](const TOfflineAnswer& answer) {
             if (request != m_offlineRequest)
                 return;
@@ -665,6 +773,9 @@ void TProposalPanel::ShowOfflineCode(const TOfflineAnswer& answer, const QString
                                  .arg(page, ReadingText(answer.offlinePage), ReadingText(answer.onlinePage),
                                       rulesProposed ? QStringLiteral("des Vorschlags oben")
                                                     : QStringLiteral("aus dem Editor")));
+    if (answer.secondPage)
+        m_offlineResult->setText(m_offlineResult->text()
+                                 + QStringLiteral(" Zweite Seite: %1.").arg(ReadingText(*answer.secondPage)));
     SetTextColor(m_offlineResult, palette().color(QPalette::WindowText));
     RefreshButtons();
 }

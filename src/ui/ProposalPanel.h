@@ -25,8 +25,11 @@ class TRuleReceiver;
 // a property of status query 2 to 4 by name. The proposed rule is shown
 // with what the page test reads with it, or why there is none. From a
 // second page, saved while the router was offline, it proposes the offline
-// code. While a router is being changed or made, a proposal can be taken
-// over into the editor's controls; it can always be copied.
+// code. Another save of the same page (after a reconnect, or from another
+// firmware) makes the rule read both: the value there is what the rule
+// reads, until the user types another. While a router is being changed or
+// made, a proposal can be taken over into the editor's controls; it can
+// always be copied.
 //
 // Proposals are worked out beside the window's thread, so that a large
 // page never stops the window; a newer request makes an older answer void.
@@ -59,12 +62,14 @@ private:
     struct TRuleAnswer;
     struct TOfflineAnswer;
     static TRuleAnswer WorkOutRule(std::string_view page, std::optional<TValueSpan> selection,
-                                   const std::string& typed, TRuleTarget target);
-    static TOfflineAnswer WorkOutOfflineCode(std::string_view onlinePage, std::string loadedPage,
-                                             TRouterEntry rules);
+                                   const std::string& typed, TRuleTarget target, const std::string* secondPage,
+                                   const std::string& secondValue);
+    static TOfflineAnswer WorkOutOfflineCode(std::string_view onlinePage, const std::string* secondPage,
+                                             std::string loadedPage, TRouterEntry rules);
 
     void CreateControls();
     QWidget* CreateValueRow();
+    QWidget* CreateSecondPageRow();
     QWidget* CreateRuleRows();
     QWidget* CreateOfflineRows();
 
@@ -83,6 +88,10 @@ private:
     bool AcceptsPropertyName(const std::string& name) const;
     bool MayTakeOverFromThisPage() const;
 
+    void ChooseSecondPage();
+    void ClearSecondPage();
+    void ShowSecondValue(const TRuleAnswer& answer);
+
     void ChooseOfflinePage();
     void FindOfflineCode(std::string loadedPage, const QString& fileName);
     void ShowOfflineCode(const TOfflineAnswer& answer, const QString& fileName, bool rulesProposed);
@@ -97,6 +106,9 @@ private:
     std::optional<std::string> m_offlineCode;
     QString m_offlineFileName;
     QString m_testedFileName;
+    std::shared_ptr<const std::string> m_secondPage; // prepared; null: none
+    QString m_secondFileName;
+    bool m_secondValueFound = false; // read there with the rule shown, not typed
     int m_ruleRequest = 0;
     int m_offlineRequest = 0;
     bool m_ruleBusy = false;
@@ -106,6 +118,10 @@ private:
     QComboBox* m_targetBox = nullptr;
     QComboBox* m_nameBox = nullptr;
     QPushButton* m_proposeButton = nullptr;
+    QPushButton* m_secondPageButton = nullptr;
+    QLabel* m_secondPageName = nullptr;
+    TCp1252LineEdit* m_secondValueEdit = nullptr;
+    QPushButton* m_clearSecondPageButton = nullptr;
     QLabel* m_note = nullptr;
     QLabel* m_beforeLabel = nullptr;
     QLineEdit* m_beforeField = nullptr;

@@ -286,3 +286,19 @@ TEST_F(CliSafetyTest, NamesAndValuesInWindows1252AreTakenAsGiven)
         EXPECT_NE(run.err.find("in Windows-1252 nicht gibt"), std::string::npos) << run.err;
     }
 }
+
+TEST_F(CliSafetyTest, SuggestRefusesPagesThatTogetherExceedTheMemory)
+{
+    // Under 64 MiB of data, a page may have 16 MiB; two of 10 MiB may not.
+    const std::string page = std::string(10 << 20, 'x') + "<td>IP:</td><td>84.1.2.3</td>";
+    WriteFile(Path("a.htm"), page);
+    WriteFile(Path("b.htm"), page);
+    const TRun run = Run({"suggest", Path("a.htm"), "--value", "84.1.2.3", "--also", Path("b.htm"), "--value2",
+                          "84.1.2.3"},
+                         [] {
+                             const rlimit limit{std::uint64_t(64) << 20, RLIM_INFINITY};
+                             ::setrlimit(RLIMIT_DATA, &limit);
+                         });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Alle Seiten zusammen"), std::string::npos) << run.err;
+}

@@ -70,7 +70,7 @@ TEST_F(SuggestCommandTest, JsonHoldsTheRecordsFieldNames)
     EXPECT_EQ(JsonField(offline.out, "OfflineCode"), "getrennt");
 
     const TRun property = Suggest({Page("dsl-status-a.htm"), "--value", "62.155.247.1", "--for", "property", "--json"});
-    EXPECT_EQ(property.out, "{\"code\": \"Gateway:</td><tdclass=\\\"r\\\">\"}\n");
+    EXPECT_EQ(property.out, "{\"code\": \"Standard-Gateway:</td><tdclass=\\\"r\\\">\"}\n");
 }
 
 TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
@@ -80,6 +80,15 @@ TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "code: Ger\xC3\xA4tename:</td><td>\n");
     EXPECT_EQ(run.err, "");
+}
+
+TEST_F(SuggestCommandTest, ValueTypedInUtf8IsFoundInAPageSavedInUtf8)
+{
+    Write("utf8.htm", "<tr><th>Ger\xC3\xA4t</th><td>K\xC3\xBC" "che</td></tr><tr><th>DSL</th><td>\xE2\x86\x93 100</td></tr>");
+    const TRun name = Suggest({Path("utf8.htm"), "--value", "K\xC3\xBC" "che", "--for", "property"});
+    EXPECT_EQ(name.out, "code: Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
+    const TRun arrow = Suggest({Path("utf8.htm"), "--value", "\xE2\x86\x93 100", "--for", "property"});
+    EXPECT_EQ(arrow.exitCode, 0) << arrow.err;
 }
 
 // As a user would: propose the rules on one saved page, save them in a
@@ -143,4 +152,22 @@ TEST_F(SuggestCommandTest, ExitsWithAMessageWhenThereIsNoRule)
     Write("end.htm", "<td>IP:</td><td>84.1.2.3");
     refuses(Suggest({Path("end.htm"), "--value", "84.1.2.3"}), "Hinter dem Wert");
     EXPECT_EQ(Suggest({Path("end.htm"), "--value", "84.1.2.3", "--for", "property"}).out, "code: </td><td>\n");
+}
+
+// Saved after a reconnect, the page shows other values: the rule must read both.
+TEST_F(SuggestCommandTest, TwoSavesGiveARuleThatReadsBoth)
+{
+    const TRun both = Suggest({Page("cable-channels-a.htm"), "--value", "39.8 dB", "--for", "property", "--also",
+                               Page("cable-channels-b.htm"), "--value2", "39.5 dB"});
+    EXPECT_EQ(both.exitCode, 0) << both.err;
+    EXPECT_NE(both.err.find("Seite 1 \xE2\x80\x9E" "39.8dB\xE2\x80\x9C, Seite 2 \xE2\x80\x9E" "39.5dB"),
+              std::string::npos) << both.err;
+
+    // The first page has the address second, the other first: no count reads both.
+    Write("a.htm", "<b>x</b><b>84.1.2.3</b>");
+    Write("b.htm", "<b>91.6.7.8</b><b>x</b>");
+    const TRun none = Suggest({Path("a.htm"), "--value", "84.1.2.3", "--also", Path("b.htm"), "--value2", "91.6.7.8"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("auf allen Seiten"), std::string::npos) << none.err;
+    EXPECT_EQ(Suggest({Path("a.htm"), "--value", "84.1.2.3", "--also", Path("b.htm")}).exitCode, 1);
 }

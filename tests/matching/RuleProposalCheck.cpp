@@ -81,6 +81,20 @@ std::string CheckRuleProposalInput(std::string_view input, int* proposed)
     const TRuleProposal forText = ProposeRuleForValue(page, typed, target);
     if (std::string failure = CheckRule(forText, page, target); !failure.empty())
         return failure + " (typed value)";
-    *proposed += atSpan.found + forText.found;
+    // The same value in a second save whose parts stand in another order:
+    // a rule for both must read it on each, as the page test reads it (in
+    // the letter case of the place where each page has it).
+    const std::string second = std::string(page.substr(span.begin)) + std::string(page.substr(0, span.begin));
+    const TRuleProposal forBoth = ProposeRuleForPages({{page, typed, std::nullopt}, {second, typed, std::nullopt}}, target);
+    if (forBoth.found) {
+        if (std::string failure = CheckRule(forBoth, page, target); !failure.empty())
+            return failure + " (first of two saves)";
+        const std::string& onSecond = forBoth.results.back();
+        const bool sameText = onSecond.size() == forBoth.result.size() && FindTextNoCase(onSecond, forBoth.result) == 1;
+        if (forBoth.results.size() != 2 || !(sameText || onSecond == forBoth.result)
+            || ReadWithRule(forBoth, target, second) != onSecond)
+            return "the rule for two saves misreads the second";
+    }
+    *proposed += atSpan.found + forText.found + forBoth.found;
     return {};
 }

@@ -2,6 +2,7 @@
 #include "RuleProposalCheck.h"
 
 #include "MarkerSearch.h"
+#include "PageByteClasses.h"
 #include "PageEvaluation.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +125,7 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
 {
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
-    EXPECT_EQ(gateway.beforeIPAddress, "Gateway:</td><tdclass=\"r\">");
+    EXPECT_EQ(gateway.beforeIPAddress, "Standard-Gateway:</td><tdclass=\"r\">");
     EXPECT_EQ(gateway.afterIPAddress, "<");
     // The LAN table before it has the same label: the WAN address needs more
     // of the page's text, but none of the numbers around it.
@@ -137,7 +138,7 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
     EXPECT_EQ(ProposeRuleForValue(xml, "5.1.0.1", kProperty).code, "<gateway>");
     // In a script's value list, the place in the list.
     const TRuleProposal dns = ProposeRuleForValue(PreparedFixture("js-status-a.htm"), "9.9.9.9", kIp);
-    EXPECT_EQ(dns.beforeIPAddress, "{6}','");
+    EXPECT_EQ(dns.beforeIPAddress, "{startpos=newArray}{6}','");
     EXPECT_EQ(dns.afterIPAddress, "'");
 }
 
@@ -225,15 +226,9 @@ TEST(RuleProposal, ExplainsWhyThereIsNoRule)
     EXPECT_NE(ProposeRuleForValue(page, "1.2.3.5", kIp).reason.find("\x84" "1.2.3.5\x93 kommt in der Seite nicht vor"),
               std::string::npos);
     EXPECT_FALSE(ProposeRule(page, {20, 40}, kIp).found);
-    // Nothing but one letter. Before byte 4999, a prime, only a count of
-    // single letters lands, and it is too high; the whole text before it
-    // would be a code too long to propose.
+    // Nothing but one letter: a count of letters lands at byte 5000, but the
+    // property value runs on, and no text behind an address could end it.
     const std::string letters(10000, 'a');
-    const TRuleProposal none = ProposeRule(letters, {4999, 5000}, kIp);
-    EXPECT_FALSE(none.found);
-    EXPECT_EQ(none.reason, "Keine Regel der Markersprache findet genau diese Stelle der Seite.");
-    // At byte 5000 a count of 40 or 50 letters lands, but the property value runs
-    // on, and no text behind an address could end it.
     const TRuleProposal runsOn = ProposeRule(letters, {5000, 5001}, kProperty);
     EXPECT_NE(runsOn.reason.find("Ein Eigenschaftswert endet erst"), std::string::npos) << runsOn.reason;
     const TRuleProposal noEnd = ProposeRule(letters, {5000, 5001}, kIp);
@@ -273,6 +268,181 @@ TEST(RuleProposal, EveryProposalReadsItsValueOnRandomPages)
         ASSERT_EQ(CheckRuleProposalInput(input, &proposed), "") << round;
     }
     EXPECT_GT(proposed, 300);
+}
+
+// Each rule below comes from a fault seen on real pages: the rule proposed
+// from one save read nothing, or another value, on the next save.
+namespace {
+
+// What the rule proposed for the value of the first save, at its place
+// number `place`, reads on the second.
+std::string ReadOnNextSave(const std::string& first, const std::string& value, const std::string& next,
+                           TRuleTarget target, std::size_t place = 1)
+{
+    const std::string pages[] = {PreparePage(first), PreparePage(next)};
+    const std::vector<TValueSpan> places = FindValueInPage(pages[0], ValueAsRulesSeeIt(value), place);
+    const TRuleProposal proposal = ProposeRule(pages[0], places.at(place - 1), target);
+    return proposal.found ? Apply(proposal, target, pages[1]) : "(none: " + proposal.reason + ")";
+}
+
+// A modem's channel list in a script, behind a loop that compares.
+std::string ChannelScript(const char* captured, const char* firstChannel)
+{
+    return std::string("<script>\nfunction fill(list) {\n  var cellsList = list.split(\"|\");\n"
+                       "  for (i = 0; i < cellsList.length; i++) { show(i, cellsList[i]); }\n}\n"
+                       "var status = '") + captured + "|0|0|0|';\nvar channels = '1|Locked|QAM256|17|" + firstChannel
+           + "|2|Locked|QAM256|18|579000000 Hz|2.0|40.1|';\n</script>";
+}
+
+// A modem's startup steps and its table of 24 channels, the first locked or
+// not, and the power of the last.
+std::string ChannelTable(const char* firstLock, const char* lastPower)
+{
+    std::string page = "<table>";
+    for (const char* step : {"Acquire Downstream Channel", "Connectivity State", "Boot State", "Configuration File",
+                             "Security", "Network Access", "Time of Day"})
+        page += std::string("<tr><td>") + step + "</td><td>OK</td><td>Operational</td></tr>\n";
+    page += "</table><h2>Downstream Bonded Channels</h2><table>\n<tr><th>Channel</th><th>Lock Status</th>"
+            "<th>Modulation</th><th>Channel ID</th><th>Frequency</th><th>Power</th><th>SNR</th><th>Corrected</th>"
+            "<th>Uncorrectables</th></tr>\n";
+    for (int channel = 1; channel <= 24; ++channel) {
+        const std::string number = std::to_string(channel);
+        page += "<tr align=\"left\"><td>" + number + "</td><td>" + (channel == 1 ? firstLock : "Locked")
+                + "</td><td>QAM256</td><td>" + number + "</td><td>" + number + "02000000 Hz</td><td>"
+                + (channel == 24 ? lastPower : number + ".1 dBmV") + "</td><td>40." + number
+                + " dB</td><td>0</td><td>0</td></tr>\n";
+    }
+    return page + "</table>";
+}
+
+} // namespace
+
+TEST(PageByteClasses, TagsAreToldFromComparisonsInScripts)
+{
+    for (const std::string_view tag : {"<tdclass=\"x\">", "<metahttp-equiv=\"refresh\">", "<br>", "</td>", "<b>x"})
+        EXPECT_TRUE(OpensTag(tag, 0)) << tag;
+    for (const std::string_view comparison : {"<cellsList.length;i++)", "<max)", "<n-1;", "<a[0]", "<!--"})
+        EXPECT_FALSE(OpensTag(comparison, 0)) << comparison;
+}
+
+TEST(RuleFromOneSave, NumbersBehindAComparisonInAScriptAreValues)
+{
+    EXPECT_EQ(ReadOnNextSave(ChannelScript("Sun Dec 14 11:56:29 2025", "579000000 Hz|9.3|43.4"), "43.4",
+                             ChannelScript("Tue Dec 16 08:02:11 2025", "579000000 Hz|8.8|42.0"), kIp),
+              "42.0");
+}
+
+TEST(RuleFromOneSave, StartTextIsALabelNotAValue)
+{
+    EXPECT_EQ(ReadOnNextSave(ChannelTable("Not Locked", "3.8 dBmV"), "3.8 dBmV", ChannelTable("Locked", "8.3 dBmV"),
+                             kProperty),
+              "8.3dBmV");
+}
+
+TEST(RuleFromOneSave, ReadableLabelBeforeASymbolOfAnotherEncoding)
+{
+    const std::string page = "<table><tr><td>\xE2\x97\x8F</td><td>Internet</td></tr>\n<tr><th>Anbieter</th><td>Netz"
+                             "</td></tr>\n<tr><th>IPv4-Adresse</th><td>84.1.2.3</td></tr></table>\n";
+    const TRuleProposal proposal = ProposeRuleForValue(PreparePage(page), "84.1.2.3", kIp);
+    EXPECT_EQ(proposal.beforeIPAddress, "IPv4-Adresse</th><td>");
+    // A symbol is no word: it never starts a rule on its own.
+    const std::string bullets = "<p>\xE2\x97\x8F</p><p>\xE2\x97\x8F</p><table><tr><td>\xE2\x97\x8F</td>"
+                                "<td>84.1.2.3</td></tr></table>";
+    EXPECT_EQ(ProposeRuleForValue(PreparePage(bullets), "84.1.2.3", kIp).beforeIPAddress.find("\xE2\x97\x8F}"),
+              std::string::npos);
+}
+
+TEST(RuleFromOneSave, CountsGoOnBeyondTwoHundred)
+{
+    // Error counters without labels, all 0; the value is the 1500th, so
+    // that even a code of six cells occurs 250 times before it, and the next
+    // save counts errors there.
+    const auto counters = [](const char* errors) {
+        std::string cells;
+        for (int cell = 1; cell <= 1600; ++cell)
+            cells += std::string("<td>") + (cell == 1500 ? errors : "0") + "</td>";
+        return "<h2>Fehlerz\xE4hler</h2><table><tr>" + cells + "</tr></table>";
+    };
+    EXPECT_EQ(ReadOnNextSave(counters("0"), "0", counters("12"), kProperty, 1500), "12");
+}
+
+namespace {
+
+// A page saved twice, and the rule of the page's structure that the rule
+// from the first save must heed to read the second.
+struct TNextSave {
+    const char* rule;
+    TRuleTarget target;
+    const char* first;
+    const char* value;
+    const char* next;
+    const char* nextValue;
+};
+
+const TNextSave kNextSaves[] = {
+    {"a label after the row's number is no value", kProperty,
+     "<tr><td>1</td><td>IP-Adresse</td><td>84.1.2.3</td></tr><tr><td>2</td><td>DNS</td><td>9.9.9.9</td></tr>", "9.9.9.9",
+     "<tr><td>1</td><td>Typ</td><td>PPPoE</td></tr><tr><td>2</td><td>IP-Adresse</td><td>84.1.2.4</td></tr>"
+     "<tr><td>3</td><td>DNS</td><td>9.9.9.8</td></tr>",
+     "9.9.9.8"},
+    {"a label ending in a colon is one in any cell", kProperty,
+     "<tr><td>Rate Up:</td><td>1024</td><td>Rate Down:</td><td>16000</td></tr>", "16000",
+     "<tr><td>Mode:</td><td>VDSL2</td><td>Profile Down:</td><td>17a</td></tr>"
+     "<tr><td>Rate Up:</td><td>1024</td><td>Rate Down:</td><td>15488</td></tr>",
+     "15488"},
+    {"a label is kept whole across a non-breaking space", kIp,
+     "<tr><td>Downstream&nbsp;Rate:</td><td>16000&nbsp;kbps</td></tr>", "16000",
+     "<tr><td>Max&nbsp;Rate:</td><td>18000&nbsp;kbps</td></tr><tr><td>Downstream&nbsp;Rate:</td><td>15488&nbsp;kbps"
+     "</td></tr>",
+     "15488"},
+    {"a label is kept whole, not its tail", kProperty,
+     "<tr><td>Firmware</td><td>1.2</td></tr><tr><td>System Up Time</td><td>3 days</td></tr>", "3 days",
+     "<tr><td>Lease Time</td><td>60 min</td></tr><tr><td>System Up Time</td><td>4 days</td></tr>", "4 days"},
+    {"a class that every row has is no label", kIp,
+     "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-19.65&nbsp;dBm</td></tr>"
+     "<tr><td class=\"title\">Voltage</td><td class=\"data\">3.30&nbsp;V</td></tr>",
+     "-19.65",
+     "<tr><td class=\"title\">Tx Power</td><td class=\"data\">2.10&nbsp;dBm</td></tr>"
+     "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-17.96&nbsp;dBm</td></tr>",
+     "-17.96"},
+    {"another value in a script's list is no marker", kIp,
+     "<script>var status = ['connected', 'Heimnetz-Garten', '192.168.178.23', '-56'];</script>", "192.168.178.23",
+     "<script>var status = ['connected', 'Heimnetz-Keller', '192.168.178.88', '-71'];</script>", "192.168.178.88"},
+};
+
+void PrintTo(const TNextSave& save, std::ostream* out)
+{
+    *out << save.rule;
+}
+
+class RuleFromOneSaveOfAPage : public ::testing::TestWithParam<TNextSave> {};
+
+} // namespace
+
+TEST_P(RuleFromOneSaveOfAPage, ReadsTheNextSave)
+{
+    const TNextSave& save = GetParam();
+    EXPECT_EQ(ReadOnNextSave(save.first, save.value, save.next, save.target), ValueAsRulesSeeIt(save.nextValue));
+}
+
+INSTANTIATE_TEST_SUITE_P(PageStructures, RuleFromOneSaveOfAPage, ::testing::ValuesIn(kNextSaves));
+
+TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
+{
+    // Another row before the address in the second save.
+    const std::string first = PreparePage("<b>x</b><b>84.1.2.3</b>");
+    const std::string second = PreparePage("<i>x</i><b>y</b><b>x</b><b>62.1.1.1</b>");
+    const TRuleProposal both = ProposeRuleForPages({{first, "84.1.2.3", {}}, {second, "62.1.1.1", {}}}, kIp);
+    ASSERT_TRUE(both.found) << both.reason;
+    EXPECT_EQ(both.results, (std::vector<std::string>{"84.1.2.3", "62.1.1.1"}));
+    EXPECT_EQ(Apply(both, kIp, second), "62.1.1.1");
+    const TRuleProposal missing = ProposeRuleForPages({{first, "84.1.2.3", {}}, {second, "1.1.1.1", {}}}, kIp);
+    EXPECT_EQ(missing.reason.rfind("Seite 2: ", 0), 0u) << missing.reason;
+    // Only a start text that is no label fits both: the search goes on to such.
+    const std::string third = PreparePage("<b>y</b><i>0</i><b>x</b><b>y</b><i>22</i><b>91.6.7.8</b>");
+    const std::string fourth = PreparePage("<b>x</b><b>y</b><i>1</i><b>84.1.2.3</b>");
+    const TRuleProposal wide = ProposeRuleForPages({{fourth, "84.1.2.3", {}}, {third, "91.6.7.8", {}}}, kIp);
+    EXPECT_EQ(wide.results, (std::vector<std::string>{"84.1.2.3", "91.6.7.8"})) << wide.reason;
 }
 
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
@@ -335,6 +505,39 @@ TEST(OfflineCode, VisibleWordBeforeMarkupBetweenTags)
     const TRuleProposal address = ProposeRuleForValue(online, "84.1.2.3", kIp);
     ASSERT_TRUE(address.found) << address.reason;
     EXPECT_EQ(ProposeOfflineCode(online, offline, address.beforeIPAddress).offlineCode, "OFFLINE");
+}
+
+TEST(OfflineCode, SentenceThatTellsTheStateRatherThanACommonWord)
+{
+    const auto page = [](const char* state, const char* notice) {
+        return PreparePage(std::string("<html><body>") + notice + "<table><tr><td>Status</td><td>" + state
+                           + "</td></tr></table><p>Hilfe finden Sie im <a href=\"/manual.htm\">Handbuch</a>.</p>"
+                             "</body></html>");
+    };
+    const std::string offline = page("---", "<p>Ihr Modem ist offline. Weitere Informationen finden Sie "
+                                            "<a href=\"/help.htm\">hier</a>.</p>");
+    const TOfflineCodeProposal proposal = ProposeOfflineCode(page("Online", ""), offline);
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    // The next online save shows a notice with a link "hier".
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, page("Online", "<p>Neue Firmware: klicken Sie <a href=\"/u.htm\">hier</a>.</p>"),
+                                  1).offline)
+        << proposal.offlineCode;
+    EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
+}
+
+TEST(OfflineCode, MissingFromEveryOnlineSave)
+{
+    const std::string offline = PreparePage("<td>getrennt</td><p>Internetverbindung unterbrochen</p>");
+    const std::string online = PreparePage("<td>verbunden</td>");
+    const std::string laterOnline = PreparePage("<td>verbunden</td><p>Internetverbindung unterbrochen: 0-mal</p>");
+    const TOfflineCodeProposal proposal = ProposeOfflineCode({online, laterOnline}, offline);
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, laterOnline, 1).offline) << proposal.offlineCode;
+    EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
 }
 
 TEST(OfflineCode, PagesThatDifferInMarkupOrNotAtAll)

@@ -40,6 +40,7 @@ private slots:
     void takenOverPropertyRuleFillsOrAddsTheRow();
     void copiedInBrowseMode();
     void offlineCodeFromASecondPage();
+    void secondSaveOfThePageMustBeReadToo();
     void anotherRoutersPageAsksBeforeTakingOver();
 
 private:
@@ -502,6 +503,41 @@ void ProposalPanelTest::offlineCodeFromASecondPage()
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     QVERIFY(m_boxes->Calls()[0].text.find("offline.htm") != std::string::npos);
     QVERIFY(Field("OfflineCodeProposal").empty());
+}
+
+void ProposalPanelTest::secondSaveOfThePageMustBeReadToo()
+{
+    Open(OneRouter(DslRouter()));
+    RunTest("Status1Btn", Fixture("dsl-status-a.htm"));
+    OpenView();
+    const std::size_t address = Find("84.151.23.7");
+    Mark(address, address + 11);
+    TFileDialog::SetAnswerForTesting([](const TFileDialog&) {
+        return std::optional<QString>(QStringLiteral(PAGES_DIR "/dsl-status-b.htm"));
+    });
+    Click("SecondPageBtn");
+    QTRY_VERIFY(!Panel()->Busy());
+    // What the rule reads there is offered as the value there.
+    QCOMPARE(V<QLineEdit>("SecondValueEdit")->text(), QStringLiteral("91.62.140.211"));
+    QVERIFY(Text("ProposalResult").contains(QStringLiteral("zweiten Seite liest sie „91.62.140.211“; steht")));
+
+    // A value typed there is read too, or the panel says that no rule reads both.
+    auto* second = V<QLineEdit>("SecondValueEdit");
+    second->selectAll();
+    QTest::keyClicks(second, QStringLiteral("91.62.140.211"));
+    QTest::keyClick(second, Qt::Key_Return);
+    QTRY_VERIFY(!Panel()->Busy());
+    QVERIFY(Text("ProposalResult").endsWith(QStringLiteral("Auf der zweiten Seite liest sie „91.62.140.211“.")));
+    const std::string rules[] = {Field("BeforeIPAddressProposal"), Field("AfterIPAddressProposal")};
+    QCOMPARE(IPAddressIn(Prepared(Fixture("dsl-status-b.htm")), rules[0], rules[1]), "91.62.140.211");
+    second->selectAll();
+    QTest::keyClicks(second, QStringLiteral("62.155.246.33")); // the gateway
+    QTest::keyClick(second, Qt::Key_Return);
+    QTRY_VERIFY(!Panel()->Busy());
+    QVERIFY(Text("ProposalResult").contains(QStringLiteral("auf allen Seiten")));
+
+    Click("ClearSecondPageBtn");
+    QVERIFY(!second->isEnabled());
 }
 
 void ProposalPanelTest::anotherRoutersPageAsksBeforeTakingOver()
