@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileSystem.h"
 #include "WMsgBox.h"
 
 #include <clocale>
@@ -100,6 +101,9 @@ int main(int argc, char* argv[])
     // crosses it; ignored, the write fails and the output is refused with
     // the reason like a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
+    // The same for a memory limit: where going beyond it would get the tool
+    // killed, an allocation fails instead and is reported.
+    FailAllocationsBeyondMemoryLimits();
     return RunTool(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

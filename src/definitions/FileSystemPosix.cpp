@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include "CgroupMemory.h"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -369,6 +371,8 @@ std::uint64_t UsableMemory()
             limit.rlim_cur < memory)
             memory = limit.rlim_cur;
     }
+    if (const auto left = CgroupMemoryLeft())
+        memory = std::min(memory, *left + ResidentMemory());
     return memory;
 }
 
