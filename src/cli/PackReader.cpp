@@ -52,7 +52,7 @@ std::string Shown(std::string_view utf8)
 {
     constexpr std::size_t kMax = 60;
     const std::string text = MessageText(utf8);
-    return text.size() <= kMax ? text : text.substr(0, kMax) + "...";
+    return EscapeControls(text.size() <= kMax ? text : text.substr(0, kMax) + "...");
 }
 
 bool HasTabBeforeNul(std::string_view text)

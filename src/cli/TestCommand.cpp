@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Cp1252.h"
+#include "FileMessages.h"
 #include "JsonWriter.h"
 #include "PageEvaluation.h"
 #include "TraceDescription.h"
@@ -18,12 +19,15 @@ class TOutput {
 public:
     void Raw(std::string_view bytes) { std::cout.write(bytes.data(), std::streamsize(bytes.size())); }
 
-    // Windows-1252 text as UTF-8.
-    void Text(std::string_view cp1252Text)
+    // Windows-1252 text as UTF-8; only its line breaks are the output's
+    // own, any other control character from the page or file is escaped.
+    void Text(std::string_view cp1252Text, std::string_view keep = "\n")
     {
         for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
-            Raw(Cp1252ToUtf8(cp1252Text.substr(at, kPiece)));
+            Raw(Cp1252ToUtf8(EscapeControls(cp1252Text.substr(at, kPiece), keep)));
     }
+    // A name or value from the page or file, line breaks escaped too.
+    void Value(std::string_view cp1252Text) { Text(cp1252Text, {}); }
 
     void Json(std::string_view cp1252Text)
     {
@@ -164,7 +168,7 @@ void WriteStatus1(TOutput& out, const TStaticTestResult& result, bool json)
     const char* state = result.offline ? "OFFLINE" : "ONLINE";
     if (!json) {
         out.Raw(std::string(state) + "\n");
-        out.Text(result.ipAddress);
+        out.Value(result.ipAddress);
         out.Raw("\n");
         return;
     }
@@ -183,9 +187,9 @@ void WriteValues(TOutput& out, const TFoundValues& values, bool json)
             out.Json(values.ValueAt(i));
             out.Raw("]");
         } else {
-            out.Text(values.Name(i));
+            out.Value(values.Name(i));
             out.Raw(": ");
-            out.Text(values.ValueAt(i));
+            out.Value(values.ValueAt(i));
             out.Raw("\n");
         }
     }
@@ -226,9 +230,9 @@ bool WriteOnlineRouters(const TRouterList& list, std::string_view page, bool jso
             out.Json(result.ipAddress);
             out.Raw("]");
         } else {
-            out.Text(list.Name(i));
+            out.Value(list.Name(i));
             out.Raw("\t");
-            out.Text(result.ipAddress);
+            out.Value(result.ipAddress);
             out.Raw("\n");
         }
         first = false;
@@ -285,7 +289,8 @@ int RunTestCommand(const TArguments& arguments)
             return kExitFailure;
         index = list.FindByName(*name);
         if (index < 0)
-            return Fail(line.Positional().at(0) + " enthält keinen Router namens \"" + Cp1252ToUtf8(*name) + "\".");
+            return FailCp1252(Quoted(line.Positional().at(0)) + " enth\xE4lt keinen Router namens " + QuotedText(*name) +
+                              ".");
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)

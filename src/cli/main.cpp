@@ -68,8 +68,10 @@ int RunTool(const std::vector<std::string>& arguments)
             std::cout << kUsage << kExitStatusHelp << std::flush;
             return std::cout ? 0 : Fail("Die Standardausgabe kann nicht geschrieben werden.");
         }
-        if (!command.empty())
-            std::cerr << "routersdat: unbekannter Befehl '" << command << "'\n\n";
+        if (!command.empty()) {
+            Fail("unbekannter Befehl '" + Shown(command) + "'");
+            std::cerr << '\n';
+        }
         std::cerr << kUsage << kExitStatusHelp;
         return 1;
     }

@@ -339,3 +339,24 @@ TEST_F(CliSafetyTest, GroupMemoryLimitGivesAMessageNeverAKill)
         EXPECT_EQ(run.err.rfind("routersdat: ", 0), 0u) << run.err;
     }
 }
+
+TEST_F(CliSafetyTest, ControlCharactersFromInputAreEscapedInMessages)
+{
+    // Would set the terminal's title, clear it, and start a line of its own.
+    const std::string evil = "\x1b]0;PWNED\x07\x1b[2J\n";
+    const std::string shown = "\\x1b]0;PWNED\\x07\\x1b[2J\\x0a";
+    WriteFile(Path("field.json"), "{\"routers\": [{\"\\u001b]0;PWNED\\u0007\\u001b[2J\\n\": 1}]}");
+    WriteFile(Path("cut" + evil + ".dat"), Damaged());
+    WriteFile(Path("whole.dat"), Whole());
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"pack", Path("field.json"), Path("out.dat")},
+          {"dump", Path("cut" + evil + ".dat")},
+          {"merge", Path("out.dat"), Path("whole.dat"), "--router", evil},
+          {"test", Path("whole.dat"), Path("whole.dat"), "--router", evil},
+          {evil}}) {
+        const TRun run = Run(arguments);
+        EXPECT_NE(run.err.find(shown), std::string::npos) << arguments[0] << ": " << run.err;
+        for (const char c : run.err)
+            ASSERT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << run.err;
+    }
+}
