@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,8 @@ TRunFigures Measure(const std::vector<std::string>& arguments, const std::string
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
-        if (!std::freopen(out.c_str(), "w", stdout))
+        const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (file < 0 || ::dup2(file, 1) < 0)
             ::_exit(127);
         std::vector<char*> argv{const_cast<char*>(ROUTERSDAT)};
         for (const std::string& argument : arguments)
@@ -92,6 +94,7 @@ void Print(const char* command, int mib, const TRunFigures& run, std::uintmax_t 
     const double peakMB = double(run.peakKiB) * 1024 / 1e6;
     std::printf("%-12s %6d %9.2f %9.2f %10.1f %9.2f%s\n", command, mib, run.seconds, run.cpuSeconds, peakMB,
                 peakMB * 1e6 / double(inputBytes), run.ok ? "" : "  (failed)");
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -104,7 +107,7 @@ int main(int argc, char** argv)
     const std::string records = folder / "records.dat", json = folder / "records.json",
                       lines = folder / "lines.json", one = folder / "one.dat", out = folder / "out.dat",
                       dumped = folder / "dump.json";
-    WriteMinimalRecords(one, 1);
+    WriteMinimalRecords(one, 5);
     Measure({"dump", one}, dumped);
     std::ifstream in(dumped, std::ios::binary);
     const std::string oneRouterDump((std::istreambuf_iterator<char>(in)), {});

@@ -49,6 +49,15 @@ std::uint32_t FoldedHash(std::string_view name)
     return static_cast<std::uint32_t>(hash >> 32);
 }
 
+void Prefetch(const void* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 // Tables of slots found by a name ignoring case, with open addressing: a
 // slot keeps the index of a line of its name (NameLine(), kNoLine while the
 // slot is empty) and the name's hash, and nameOf gives that line's name, so
@@ -73,10 +82,12 @@ const TSlot* FindSlot(const std::vector<TSlot>& slots, std::string_view name, co
     return slot.NameLine() == kNoLine ? nullptr : &slot;
 }
 
-// The slot of that name; a new one has no line yet, which the caller then
-// gives it. The table stays at most 3/4 full and doubles when it would not.
+// The slot of that name, whose hash is given; a new one has no line yet,
+// which the caller then gives it. The table stays at most 3/4 full and
+// doubles when it would not.
 template <typename TSlot, typename TNameOf>
-TSlot& SlotOf(std::vector<TSlot>& slots, std::size_t& used, std::string_view name, const TNameOf& nameOf)
+TSlot& SlotOf(std::vector<TSlot>& slots, std::size_t& used, std::string_view name, std::uint32_t hash,
+              const TNameOf& nameOf)
 {
     if ((used + 1) * 4 > slots.size() * 3) {
         std::vector<TSlot> old(std::max<std::size_t>(16, slots.size() * 2));
@@ -91,7 +102,6 @@ TSlot& SlotOf(std::vector<TSlot>& slots, std::size_t& used, std::string_view nam
             slots[i] = slot;
         }
     }
-    const std::uint32_t hash = FoldedHash(name);
     TSlot& slot = Probe(slots, name, hash, nameOf);
     if (slot.NameLine() == kNoLine) {
         ++used;
@@ -179,15 +189,23 @@ std::vector<int> TPropertyList::LookupIndexOfEachName() const
     std::vector<TFirstLine> firstOfName;
     std::size_t names = 0;
     const auto nameOf = [this](std::uint32_t line) { return Name(static_cast<int>(line)); };
+    // The hashes first: the table of a long list is far larger than the
+    // caches, and the slot of a line further on is fetched while this one
+    // is looked up.
+    for (int i = 0; i < Count(); ++i)
+        result.push_back(static_cast<int>(FoldedHash(Name(i))));
+    constexpr int kAhead = 16;
     for (int i = 0; i < Count(); ++i) {
+        if (i + kAhead < Count() && !firstOfName.empty())
+            Prefetch(&firstOfName[std::uint32_t(result[std::size_t(i + kAhead)]) & (firstOfName.size() - 1)]);
         if (Line(i).find('=') == std::string_view::npos) {
-            result.push_back(-1); // found below, once every name is known
+            result[std::size_t(i)] = -1; // found below, once every name is known
             continue;
         }
-        TFirstLine& first = SlotOf(firstOfName, names, Name(i), nameOf);
+        TFirstLine& first = SlotOf(firstOfName, names, Name(i), std::uint32_t(result[std::size_t(i)]), nameOf);
         if (first.nameLine == kNoLine)
             first.nameLine = static_cast<std::uint32_t>(i);
-        result.push_back(static_cast<int>(first.nameLine));
+        result[std::size_t(i)] = static_cast<int>(first.nameLine);
     }
     // A line without "=" has the empty name.
     const TFirstLine* empty = FindSlot(firstOfName, {}, nameOf);
@@ -321,7 +339,7 @@ void TPropertyListBuilder::Append(std::string_view name, std::string_view value)
 
 TPropertyListBuilder::TNameChain& TPropertyListBuilder::ChainOf(std::string_view name)
 {
-    return SlotOf(m_chains, m_names, name, [this](std::uint32_t line) { return LineName(line); });
+    return SlotOf(m_chains, m_names, name, FoldedHash(name), [this](std::uint32_t line) { return LineName(line); });
 }
 
 // Appends a line, the last made, to the live lines of its name.
