@@ -220,7 +220,9 @@ bool WriteOnlineRouters(const TRouterList& list, std::string_view page, bool jso
     out.Raw(json ? "{\"online\": [" : "");
     bool first = true;
     for (int i = 0; i < list.Count(); ++i) {
-        const TStaticTestResult result = TestPreparedPage(list.Entry(i), page, 1);
+        // Each record is read for its test alone.
+        TStaticTestResult result;
+        list.VisitEntry(i, [&](const TRouterEntry& entry) { result = TestPreparedPage(entry, page, 1); });
         if (result.offline || result.ipAddress.empty())
             continue;
         if (json) {

@@ -275,6 +275,13 @@ TEST(PackTest, NotesNameWhatTheWriterChanges)
     // The records themselves are read as the JSON has them.
     EXPECT_EQ(read.Entry(0).BeforeIPAddress, "<td>\t");
     EXPECT_EQ(read.Entry(0).Status2Values.Count(), 2);
+
+    // A thousand such lines give a few notes and their count.
+    for (int i = 0; i < 1000; ++i)
+        list.Entry(0).Status2Values.Add("Ip=" + std::to_string(i));
+    const std::vector<std::string> many = ReadPackedRouters(DumpDocument({}, list), read);
+    ASSERT_EQ(many.size(), 21u);
+    EXPECT_EQ(many.back(), "Dazu 983 weitere solche Hinweise, die nicht einzeln gezeigt werden.");
 }
 
 TEST(PackTest, InvalidInputIsRefusedNamingRouterAndField)
