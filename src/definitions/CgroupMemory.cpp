@@ -234,7 +234,9 @@ void FailAllocationsBeyondMemoryLimits()
     struct rlimit limit{};
     if (::getrlimit(RLIMIT_DATA, &limit) != 0)
         return;
-    const rlim_t wanted = rlim_t(dataKiB * 1024 + *left);
+    // A little room in any case, to say that memory ran out.
+    constexpr std::uint64_t kToReport = std::uint64_t(16) << 20;
+    const rlim_t wanted = rlim_t(dataKiB * 1024 + std::max(*left, kToReport));
     if (limit.rlim_cur == RLIM_INFINITY || wanted < limit.rlim_cur) {
         limit.rlim_cur = wanted;
         ::setrlimit(RLIMIT_DATA, &limit);
