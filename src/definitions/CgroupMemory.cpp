@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
+#include <span>
 #include <sstream>
-#include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 
 namespace {
 
+// For /proc/self/mountinfo and /proc/self/cgroup, read once.
 std::optional<std::string> ReadSmallFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -28,6 +31,25 @@ std::optional<std::string> ReadSmallFile(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The start of a file of the system (a group's figure, the process's
+// status) in a buffer of the caller's: reading how much memory is left
+// takes none, since that may be what has run out.
+std::string_view ReadInto(const char* path, std::span<char> buffer)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::size_t size = 0;
+    while (size < buffer.size()) {
+        const ssize_t got = ::read(fd, buffer.data() + size, buffer.size() - size);
+        if (got <= 0)
+            break;
+        size += std::size_t(got);
+    }
+    ::close(fd);
+    return std::string_view(buffer.data(), size);
 }
 
 std::optional<std::uint64_t> Number(std::string_view text)
@@ -41,19 +63,26 @@ std::optional<std::uint64_t> Number(std::string_view text)
     return value;
 }
 
-std::optional<std::uint64_t> NumberIn(const std::string& path)
+std::optional<std::uint64_t> NumberIn(const std::string& dir, const char* name)
 {
-    const auto text = ReadSmallFile(path);
-    return text ? Number(*text) : std::nullopt;
+    char path[4096];
+    char text[64];
+    std::snprintf(path, sizeof path, "%s/%s", dir.c_str(), name);
+    return Number(ReadInto(path, text));
 }
 
-// The value of "key value" in a memory.stat file; 0 when missing.
-std::uint64_t StatValue(const std::string& path, std::string_view key)
+// The value of "key value" in the group's memory.stat; 0 when missing.
+std::uint64_t StatValue(const std::string& dir, std::string_view key)
 {
-    std::istringstream lines(ReadSmallFile(path).value_or(""));
-    for (std::string line; std::getline(lines, line);) {
+    char path[4096];
+    char text[8192];
+    std::snprintf(path, sizeof path, "%s/memory.stat", dir.c_str());
+    std::string_view lines = ReadInto(path, text);
+    while (!lines.empty()) {
+        const std::string_view line = lines.substr(0, lines.find('\n'));
+        lines.remove_prefix(std::min(lines.size(), line.size() + 1));
         if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == ' ')
-            return Number(std::string_view(line).substr(key.size() + 1)).value_or(0);
+            return Number(line.substr(key.size() + 1)).value_or(0);
     }
     return 0;
 }
@@ -73,14 +102,14 @@ std::uint64_t Left(const TUsage& usage)
 std::optional<TUsage> UsageV2(const std::string& dir)
 {
     std::optional<std::uint64_t> limit;
-    for (const char* name : {"/memory.max", "/memory.high"}) {
-        if (const auto value = NumberIn(dir + name))
+    for (const char* name : {"memory.max", "memory.high"}) {
+        if (const auto value = NumberIn(dir, name))
             limit = std::min(limit.value_or(*value), *value);
     }
-    const auto current = NumberIn(dir + "/memory.current");
+    const auto current = NumberIn(dir, "memory.current");
     if (!limit || !current)
         return std::nullopt;
-    const std::uint64_t cache = StatValue(dir + "/memory.stat", "file");
+    const std::uint64_t cache = StatValue(dir, "file");
     return TUsage{*limit, *current - std::min(cache, *current)};
 }
 
@@ -88,11 +117,11 @@ std::optional<TUsage> UsageV2(const std::string& dir)
 std::optional<TUsage> UsageV1(const std::string& dir)
 {
     constexpr std::uint64_t kNoLimit = std::uint64_t(1) << 60;
-    const auto limit = NumberIn(dir + "/memory.limit_in_bytes");
-    const auto usage = NumberIn(dir + "/memory.usage_in_bytes");
+    const auto limit = NumberIn(dir, "memory.limit_in_bytes");
+    const auto usage = NumberIn(dir, "memory.usage_in_bytes");
     if (!limit || *limit >= kNoLimit || !usage)
         return std::nullopt;
-    const std::uint64_t cache = StatValue(dir + "/memory.stat", "total_cache");
+    const std::uint64_t cache = StatValue(dir, "total_cache");
     return TUsage{*limit, *usage - std::min(cache, *usage)};
 }
 
@@ -165,8 +194,8 @@ std::optional<std::string> GroupPath(const std::string& cgroups, bool version2)
     return std::nullopt;
 }
 
-// The least that the groups from `path` up to the top of the mount leave.
-std::optional<std::uint64_t> LeftInHierarchy(const THierarchy& hierarchy, const std::string& path)
+// The groups from `path` up to the top of the mount.
+void AddGroups(const THierarchy& hierarchy, const std::string& path, std::vector<TMemoryGroup>& groups)
 {
     std::string relative;
     if (hierarchy.root == "/")
@@ -174,44 +203,53 @@ std::optional<std::uint64_t> LeftInHierarchy(const THierarchy& hierarchy, const 
     else if (path == hierarchy.root || path.starts_with(hierarchy.root + "/"))
         relative = path.substr(hierarchy.root.size());
     else
-        return std::nullopt; // the group lies outside what this mount shows
+        return; // the group lies outside what this mount shows
     std::string dir = hierarchy.mountPoint + (relative == "/" ? "" : relative);
-    std::optional<std::uint64_t> least;
     for (;;) {
-        const auto usage = hierarchy.version2 ? UsageV2(dir) : UsageV1(dir);
-        if (usage)
-            least = std::min(least.value_or(Left(*usage)), Left(*usage));
+        groups.push_back({dir, hierarchy.version2});
         if (dir.size() <= hierarchy.mountPoint.size())
-            return least;
+            return;
         dir.erase(dir.rfind('/'));
     }
 }
 
 } // namespace
 
-std::optional<std::uint64_t> CgroupMemoryLeft(const std::string& procSelf)
+std::vector<TMemoryGroup> MemoryGroups(const std::string& procSelf)
 {
     const auto mountinfo = ReadSmallFile(procSelf + "/mountinfo");
     const auto cgroups = ReadSmallFile(procSelf + "/cgroup");
+    std::vector<TMemoryGroup> groups;
     if (!mountinfo || !cgroups)
-        return std::nullopt;
-    std::optional<std::uint64_t> least;
+        return groups;
     for (const THierarchy& hierarchy : MemoryHierarchies(*mountinfo)) {
-        const auto path = GroupPath(*cgroups, hierarchy.version2);
-        const auto left = path ? LeftInHierarchy(hierarchy, *path) : std::nullopt;
-        if (left)
-            least = std::min(least.value_or(*left), *left);
+        if (const auto path = GroupPath(*cgroups, hierarchy.version2))
+            AddGroups(hierarchy, *path, groups);
+    }
+    return groups;
+}
+
+std::optional<std::uint64_t> MemoryLeftBy(const std::vector<TMemoryGroup>& groups)
+{
+    std::optional<std::uint64_t> least;
+    for (const TMemoryGroup& group : groups) {
+        if (const auto usage = group.version2 ? UsageV2(group.dir) : UsageV1(group.dir))
+            least = std::min(least.value_or(Left(*usage)), Left(*usage));
     }
     return least;
 }
 
 std::uint64_t ResidentMemory()
 {
-    std::istringstream pages(ReadSmallFile("/proc/self/statm").value_or(""));
-    std::uint64_t size = 0, resident = 0, shared = 0;
-    pages >> size >> resident >> shared;
+    char text[128];
+    std::string_view pages = ReadInto("/proc/self/statm", text);
+    std::uint64_t figures[3] = {}; // size, resident, shared
+    for (std::uint64_t& figure : figures) {
+        const auto [end, error] = std::from_chars(pages.data(), pages.data() + pages.size(), figure);
+        pages.remove_prefix(std::min(pages.size(), std::size_t(end - pages.data()) + 1));
+    }
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    return resident > shared && pageSize > 0 ? (resident - shared) * std::uint64_t(pageSize) : 0;
+    return figures[1] > figures[2] && pageSize > 0 ? (figures[1] - figures[2]) * std::uint64_t(pageSize) : 0;
 }
 
 void FailAllocationsBeyondMemoryLimits()
@@ -220,7 +258,7 @@ void FailAllocationsBeyondMemoryLimits()
     // The sanitizers reserve terabytes for their shadow memory.
     return;
 #else
-    const auto left = CgroupMemoryLeft();
+    const auto left = MemoryLeftBy(MemoryGroups());
     if (!left)
         return;
     // The data limit counts the process's private writable memory, which

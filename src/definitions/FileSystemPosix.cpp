@@ -371,7 +371,9 @@ std::uint64_t UsableMemory()
             limit.rlim_cur < memory)
             memory = limit.rlim_cur;
     }
-    if (const auto left = CgroupMemoryLeft())
+    // A process stays in its groups; their figures change.
+    static const std::vector<TMemoryGroup> groups = MemoryGroups();
+    if (const auto left = MemoryLeftBy(groups))
         memory = std::min(memory, *left + ResidentMemory());
     return memory;
 }
