@@ -7,25 +7,52 @@
 #include <cerrno>
 #include <iostream>
 
+namespace {
+
+// Every message leaves here. Those that quote a file name, a router name or
+// a value show its control characters escaped, so that no text from a file
+// can steer the terminal.
+void Print(const char* kind, const std::string& cp1252)
+{
+    std::cerr << "routersdat: " << kind << Cp1252ToUtf8(EscapeControls(cp1252, "\n")) << '\n';
+}
+
+} // namespace
+
 int Fail(const std::string& message)
 {
-    std::cerr << "routersdat: " << message << '\n';
-    return 1;
+    return FailCp1252(MessageText(message));
 }
 
 int FailCp1252(const std::string& message)
 {
-    return Fail(Cp1252ToUtf8(message));
+    Print("", message);
+    return 1;
 }
 
 void WarnCp1252(const std::string& message)
 {
-    std::cerr << "routersdat: Warnung: " << Cp1252ToUtf8(message) << '\n';
+    Print("Warnung: ", message);
 }
 
 void Note(const std::string& message)
 {
-    std::cerr << "routersdat: " << message << '\n';
+    NoteCp1252(MessageText(message));
+}
+
+void NoteCp1252(const std::string& message)
+{
+    Print("", message);
+}
+
+std::string QuotedText(std::string_view cp1252)
+{
+    return '"' + EscapeControls(cp1252) + '"';
+}
+
+std::string Shown(const std::string& utf8)
+{
+    return Cp1252ToUtf8(EscapeControls(MessageText(utf8)));
 }
 
 namespace {

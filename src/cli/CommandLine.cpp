@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "CliSupport.h"
 
 #include <algorithm>
 #include <iostream>
@@ -56,8 +57,7 @@ TCommandLine::TOption* TCommandLine::FindShort(char name)
 
 std::optional<int> TCommandLine::UsageError(const std::string& message) const
 {
-    std::cerr << "routersdat: " << message << "; siehe '" << m_command << " --help'\n";
-    return 1;
+    return Fail(message + "; siehe '" + m_command + " --help'");
 }
 
 std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments, std::size_t minPositional,
@@ -86,7 +86,7 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
         const std::string name = isLong ? argument.substr(2, equals - 2) : argument.substr(1, 1);
         TOption* option = isLong ? FindLong(name) : FindShort(argument[1]);
         if (!option || (!isLong && argument.size() > 2))
-            return UsageError("unbekannte Option '" + argument + "'");
+            return UsageError("unbekannte Option '" + Shown(argument) + "'");
         if (option->valueName.empty()) {
             if (equals != std::string::npos)
                 return UsageError("Option '--" + option->name + "' nimmt keinen Wert");
@@ -95,7 +95,7 @@ std::optional<int> TCommandLine::Parse(const std::vector<std::string>& arguments
         } else if (i + 1 < arguments.size()) {
             option->value = arguments[++i];
         } else {
-            return UsageError("Option '" + argument + "' braucht einen Wert");
+            return UsageError("Option '" + Shown(argument) + "' braucht einen Wert");
         }
         option->set = true;
         if (!option->valueName.empty())

@@ -20,7 +20,7 @@ using TKind = TRouterDifference::TKind;
 std::string TextReport(const std::vector<TRouterDifference>& differences, const std::string& a,
                        const std::string& b)
 {
-    std::string out = "--- " + a + "\n+++ " + b + "\n";
+    std::string out = "--- " + Shown(a) + "\n+++ " + Shown(b) + "\n";
     for (const TRouterDifference& difference : differences) {
         const char mark = difference.kind == TKind::OnlyInA ? '-' : difference.kind == TKind::OnlyInB ? '+' : '~';
         out += std::string(1, mark) + " " + JsonString(difference.name) + "\n";

@@ -15,5 +15,6 @@ int RunDumpCommand(const TArguments& arguments)
     const auto result = ReadDefinitions(line.Positional().at(0), list);
     if (!result)
         return kExitFailure;
-    return WriteOutput({}, DumpDocument(*result, list)) ? StatusAfterReading(*result) : kExitFailure;
+    const bool written = WriteDump(*result, list, [](std::string_view piece) { return WriteOutput({}, piece); });
+    return written ? StatusAfterReading(*result) : kExitFailure;
 }

@@ -74,13 +74,20 @@ TJsonValue TJsonReader::ReadValue(int depth)
     } else if (c == '{' || c == '[') {
         if (depth >= kMaxDepth)
             Fail("mehr als " + std::to_string(kMaxDepth) + " Ebenen verschachtelt.");
+        const std::size_t start = m_pos;
         if (c == '{') {
             value.kind = TJsonValue::TKind::Object;
-            ReadMembers(value, depth);
+            BeginObject();
+            std::string key;
+            while (NextMember(key))
+                ReadValue(depth + 1);
         } else {
             value.kind = TJsonValue::TKind::Array;
-            ReadItems(value, depth);
+            BeginArray();
+            while (NextElement())
+                ReadValue(depth + 1);
         }
+        value.document = m_text.substr(start, m_pos - start);
     } else if (c == '"') {
         value.kind = TJsonValue::TKind::String;
         value.text = ReadString();
@@ -97,23 +104,6 @@ TJsonValue TJsonReader::ReadValue(int depth)
         Fail("Wert erwartet.");
     }
     return value;
-}
-
-void TJsonReader::ReadMembers(TJsonValue& object, int depth)
-{
-    BeginObject();
-    std::string key;
-    while (NextMember(key)) {
-        TJsonValue member = ReadValue(depth + 1);
-        object.members.push_back({std::move(key), std::move(member)});
-    }
-}
-
-void TJsonReader::ReadItems(TJsonValue& array, int depth)
-{
-    BeginArray();
-    while (NextElement())
-        array.items.push_back(ReadValue(depth + 1));
 }
 
 void TJsonReader::BeginObject()

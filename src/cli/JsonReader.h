@@ -7,21 +7,17 @@
 #include <vector>
 
 // A JSON value as read. A number keeps its literal text, so that whole
-// numbers and doubles can be taken from it exactly; a string is UTF-8.
+// numbers and doubles can be taken from it exactly; a string is UTF-8. An
+// array or object is only checked and kept as its text in the document,
+// which a reader of its own walks where it is needed: taken apart into
+// values, a document of many small items would need many times its size.
 struct TJsonValue {
     enum class TKind { Null, Bool, Number, String, Array, Object };
-    struct TMember;
 
     TKind kind = TKind::Null;
     bool boolean = false;
-    std::string text; // a number's literal or a string's text
-    std::vector<TJsonValue> items;
-    std::vector<TMember> members; // in document order
-};
-
-struct TJsonValue::TMember {
-    std::string key;
-    TJsonValue value;
+    std::string text;          // a number's literal or a string's text
+    std::string_view document; // an array's or object's text
 };
 
 // Text that is not JSON (RFC 8259); the message is German (Windows-1252)
@@ -38,7 +34,7 @@ class TJsonReader {
 public:
     explicit TJsonReader(std::string_view text) : m_text(text) {}
 
-    // The next value, whole.
+    // The next value, checked to its end.
     TJsonValue ReadValue();
 
     // Walks an object: BeginObject(), then NextMember(key) and the member's
@@ -58,8 +54,6 @@ public:
 
 private:
     TJsonValue ReadValue(int depth);
-    void ReadMembers(TJsonValue& object, int depth);
-    void ReadItems(TJsonValue& array, int depth);
     std::string ReadString();
     std::string ReadNumber();
     void ReadLiteral(std::string_view word);

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Cp1252.h"
+#include "FileMessages.h"
 #include "RouterMerge.h"
 
 #include <algorithm>
@@ -122,7 +123,7 @@ int RunMergeCommand(const TArguments& arguments)
             return 1;
         const int index = source.FindByName(*name);
         if (index < 0)
-            return Fail(sourcePath + " enthält keinen Router namens \"" + Cp1252ToUtf8(*name) + "\".");
+            return FailCp1252(Quoted(sourcePath) + " enth\xE4lt keinen Router namens " + QuotedText(*name) + ".");
         chosen.push_back(&source.Entry(index));
     }
 
@@ -151,14 +152,14 @@ int RunMergeCommand(const TArguments& arguments)
     status = std::max(status, StatusAfterReading(loaded));
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
-        Note("\"" + Cp1252ToUtf8(chosen[std::size_t(skipped)]->RouterVendor) + "\" ausgelassen: " +
-             targetPath + " enthält schon einen Router dieses Namens.");
+        NoteCp1252(QuotedText(chosen[std::size_t(skipped)]->RouterVendor) + " ausgelassen: " +
+                   Quoted(targetPath) + " enth\xE4lt schon einen Router dieses Namens.");
     }
     if (result.merged.empty())
         return status;
     if (!WriteDefinitions(target, output, targetPath, keepOriginal))
         return kExitFailure;
     if (!output.BackupPath().empty())
-        Note("Das beschädigte Original wurde als " + output.BackupPath() + " aufbewahrt.");
+        NoteCp1252("Das besch\xE4" "digte Original wurde als " + Quoted(output.BackupPath()) + " aufbewahrt.");
     return status;
 }

@@ -29,8 +29,9 @@ int RunPackCommand(const TArguments& arguments)
         return Fail(sameFile);
     std::string json;
     try {
-        // The records take about as much memory as the JSON text.
-        json = ReadUserFile(in, UsableMemory() / 8);
+        // The JSON stays in memory while the records are made, which take
+        // at most about three times its size.
+        json = ReadUserFile(in, UsableMemory() / 6);
     } catch (const TFileError& error) {
         return FailCp1252(error.what());
     }

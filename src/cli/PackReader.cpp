@@ -13,14 +13,46 @@
 
 namespace {
 
-using TMembers = std::vector<TJsonValue::TMember>;
+struct TMember {
+    std::string key;
+    TJsonValue value;
+};
+using TMembers = std::vector<TMember>;
+
+// The notes on what the writer changes. Past the first few they are only
+// counted: a list of a million such lines gives one readable message.
+class TNotes {
+public:
+    // `text` makes the note, only where it is kept.
+    template <typename TText>
+    void Add(const TText& text)
+    {
+        if (m_notes.size() < kShown)
+            m_notes.push_back(text());
+        else
+            ++m_more;
+    }
+
+    std::vector<std::string> Take()
+    {
+        if (m_more > 0)
+            m_notes.push_back("Dazu " + GroupedNumber(m_more) + " weitere solche Hinweise, die nicht einzeln "
+                              "gezeigt werden.");
+        return std::move(m_notes);
+    }
+
+private:
+    static constexpr std::size_t kShown = 20;
+    std::vector<std::string> m_notes;
+    std::uint64_t m_more = 0;
+};
 
 // A text for a message: Windows-1252, cut after 60 characters.
 std::string Shown(std::string_view utf8)
 {
     constexpr std::size_t kMax = 60;
     const std::string text = MessageText(utf8);
-    return text.size() <= kMax ? text : text.substr(0, kMax) + "...";
+    return EscapeControls(text.size() <= kMax ? text : text.substr(0, kMax) + "...");
 }
 
 bool HasTabBeforeNul(std::string_view text)
@@ -32,7 +64,7 @@ bool HasTabBeforeNul(std::string_view text)
 std::string RouterLabel(int number, const TMembers& members)
 {
     std::string label = "Router " + std::to_string(number);
-    for (const TJsonValue::TMember& member : members) {
+    for (const TMember& member : members) {
         if (member.key == "RouterVendor" && member.value.kind == TJsonValue::TKind::String)
             return label + " (\"" + Shown(member.value.text) + "\")";
     }
@@ -51,7 +83,7 @@ public:
     {
         TRouterEntry entry;
         std::set<std::string> seen;
-        for (const TJsonValue::TMember& member : members) {
+        for (const TMember& member : members) {
             const TRouterField* field = Find(member.key);
             if (!field)
                 throw TPackError(Label() + ": unbekanntes Feld \"" + Shown(member.key) + "\".");
@@ -67,12 +99,12 @@ public:
     }
 
     // What the editor's writer changes in the record.
-    void AddNotes(const TRouterEntry& entry, std::vector<std::string>& notes) const
+    void AddNotes(const TRouterEntry& entry, TNotes& notes) const
     {
         for (const TRouterField& field : RouterFields()) {
             const auto* text = std::get_if<std::string TRouterEntry::*>(&field.member);
             if (field.htmlCode && HasTabBeforeNul(entry.**text))
-                notes.push_back(Where(field.name) + "der Editor entfernt beim Speichern die Tabulatoren.");
+                notes.Add([&] { return Where(field.name) + "der Editor entfernt beim Speichern die Tabulatoren."; });
             if (const auto* list = std::get_if<TPropertyList TRouterEntry::*>(&field.member))
                 AddPropertyNotes(entry.**list, field.name, notes);
         }
@@ -156,48 +188,52 @@ private:
         CheckLength(out.size(), field);
     }
 
+    // The lines are read one by one from the array's text, never all at
+    // once as JSON values.
     void Read(const TJsonValue& value, const std::string& field, TPropertyList& out) const
     {
         if (value.kind != TJsonValue::TKind::Array)
             Fail(field, "Liste von Texten \"Name=Wert\" erwartet.");
-        for (std::size_t i = 0; i < value.items.size(); ++i) {
-            const TJsonValue& item = value.items[i];
+        TJsonReader items(value.document);
+        items.BeginArray();
+        for (std::size_t number = 1; items.NextElement(); ++number) {
+            const TJsonValue item = items.ReadValue();
             if (item.kind != TJsonValue::TKind::String)
-                Fail(field, "Zeile " + std::to_string(i + 1) + ": Text \"Name=Wert\" erwartet.");
-            std::string line = Encoded(item.text, field);
+                Fail(field, "Zeile " + std::to_string(number) + ": Text \"Name=Wert\" erwartet.");
+            const std::string line = Encoded(item.text, field);
             const std::size_t equals = line.find('=');
             if (equals == std::string::npos)
-                Fail(field, "Zeile " + std::to_string(i + 1) + " hat kein \"=\" zwischen Name und Wert.");
+                Fail(field, "Zeile " + std::to_string(number) + " hat kein \"=\" zwischen Name und Wert.");
             CheckLength(equals, field);
             CheckLength(line.size() - equals - 1, field);
-            out.Add(std::move(line));
+            out.Add(line);
         }
     }
 
-    void AddPropertyNotes(const TPropertyList& list, const std::string& field,
-                          std::vector<std::string>& notes) const
+    void AddPropertyNotes(const TPropertyList& list, const std::string& field, TNotes& notes) const
     {
         const std::vector<int> found = list.LookupIndexOfEachName();
         for (int i = 0; i < list.Count(); ++i) {
-            const std::string name = "Eigenschaft \"" + Shown(Cp1252ToUtf8(list.Name(i))) + "\": ";
+            const auto note = [&](const char* what) {
+                notes.Add([&] {
+                    return Where(field) + "Eigenschaft \"" + Shown(Cp1252ToUtf8(list.Name(i))) + "\": " + what;
+                });
+            };
             const std::string_view written = list.ValueAt(found[i]);
             if (found[i] != i)
-                notes.push_back(Where(field) + name + "der Name steht mehrmals da; der Editor "
-                                "schreibt den Wert der ersten dieser Zeilen, und gelesen wird "
-                                "daraus nur eine Zeile.");
+                note("der Name steht mehrmals da; der Editor schreibt den Wert der ersten dieser Zeilen, "
+                     "und gelesen wird daraus nur eine Zeile.");
             else if (written.find_first_not_of('\t') == std::string_view::npos)
-                notes.push_back(Where(field) + name + "ohne Wert (nach dem Entfernen der Tabulatoren) "
-                                "entf\xE4llt die Zeile beim Lesen.");
+                note("ohne Wert (nach dem Entfernen der Tabulatoren) entf\xE4llt die Zeile beim Lesen.");
             else if (HasTabBeforeNul(written))
-                notes.push_back(Where(field) + name + "der Editor entfernt beim Speichern die "
-                                "Tabulatoren aus dem Wert.");
+                note("der Editor entfernt beim Speichern die Tabulatoren aus dem Wert.");
         }
     }
 
     std::string m_label;
 };
 
-void ReadRouters(TJsonReader& reader, TRouterList& list, std::vector<std::string>& notes)
+void ReadRouters(TJsonReader& reader, TRouterList& list, TNotes& notes)
 {
     reader.BeginArray();
     for (int number = 1; reader.NextElement(); ++number) {
@@ -233,7 +269,7 @@ void ReadRouters(TJsonReader& reader, TRouterList& list, std::vector<std::string
 std::vector<std::string> ReadPackedRouters(std::string_view json, TRouterList& list)
 {
     FreeRouterList(list);
-    std::vector<std::string> notes;
+    TNotes notes;
     try {
         TJsonReader reader(json);
         std::set<std::string> seen;
@@ -266,5 +302,5 @@ std::vector<std::string> ReadPackedRouters(std::string_view json, TRouterList& l
     }
     if (!list.Empty())
         list.Select(0);
-    return notes;
+    return notes.Take();
 }

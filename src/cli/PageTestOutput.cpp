@@ -130,7 +130,7 @@ void WriteStatus1(TOutput& out, const TStaticTestResult& result, bool json)
     const char* state = result.offline ? "OFFLINE" : "ONLINE";
     if (!json) {
         out.Raw(std::string(state) + "\n");
-        out.Text(result.ipAddress);
+        out.Value(result.ipAddress);
         out.Raw("\n");
         return;
     }
@@ -149,9 +149,9 @@ void WriteValues(TOutput& out, const TFoundValues& values, bool json)
             out.Json(values.ValueAt(i));
             out.Raw("]");
         } else {
-            out.Text(values.Name(i));
+            out.Value(values.Name(i));
             out.Raw(": ");
-            out.Text(values.ValueAt(i));
+            out.Value(values.ValueAt(i));
             out.Raw("\n");
         }
     }

@@ -16,12 +16,15 @@ class TOutput {
 public:
     void Raw(std::string_view bytes) { std::cout.write(bytes.data(), std::streamsize(bytes.size())); }
 
-    // Windows-1252 text as UTF-8.
-    void Text(std::string_view cp1252Text)
+    // Windows-1252 text as UTF-8; only its line breaks are the output's
+    // own, any other control character from the page or file is escaped.
+    void Text(std::string_view cp1252Text, std::string_view keep = "\n")
     {
         for (std::size_t at = 0; at < cp1252Text.size(); at += kPiece)
-            Raw(Cp1252ToUtf8(cp1252Text.substr(at, kPiece)));
+            Raw(Cp1252ToUtf8(EscapeControls(cp1252Text.substr(at, kPiece), keep)));
     }
+    // A name or value from the page or file, line breaks escaped too.
+    void Value(std::string_view cp1252Text) { Text(cp1252Text, {}); }
 
     void Json(std::string_view cp1252Text)
     {

@@ -56,13 +56,20 @@ std::optional<std::vector<int>> StatusQueries(const TCommandLine& line)
 
 void WriteExchangeText(TOutput& out, int number, const TLiveExchange& exchange)
 {
-    out.Text(std::to_string(number) + "\t" + exchange.method + "\t" + exchange.shownUrl + "\t"
-             + (exchange.status ? std::to_string(exchange.status) : std::string("-")) + "\t"
-             + std::to_string(exchange.bytes) + " Bytes\t" + std::to_string(exchange.ms) + " ms\n");
-    for (const std::string& hop : exchange.redirects)
-        out.Text("\t-> " + hop + "\n");
-    if (!exchange.message.empty())
-        out.Text("\t" + exchange.message + "\n");
+    out.Raw(std::to_string(number) + "\t" + exchange.method + "\t");
+    out.Value(exchange.shownUrl);
+    out.Raw("\t" + (exchange.status ? std::to_string(exchange.status) : std::string("-")) + "\t"
+            + std::to_string(exchange.bytes) + " Bytes\t" + std::to_string(exchange.ms) + " ms\n");
+    for (const std::string& hop : exchange.redirects) {
+        out.Raw("\t-> ");
+        out.Value(hop);
+        out.Raw("\n");
+    }
+    if (!exchange.message.empty()) {
+        out.Raw("\t");
+        out.Text(exchange.message);
+        out.Raw("\n");
+    }
 }
 
 void WriteExchangeJson(TOutput& out, const TLiveExchange& exchange)

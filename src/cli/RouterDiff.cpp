@@ -57,7 +57,12 @@ std::vector<TRouterDifference> DiffRouters(const TRouterList& a, const TRouterLi
         const int endA = EndOfName(a, i);
         const int endB = EndOfName(b, j);
         for (; i < endA && j < endB; ++i, ++j) {
-            std::vector<TFieldChange> fields = ChangedFields(a.Entry(i), b.Entry(j), ignored);
+            // Records are read for the comparison alone, so that comparing
+            // large files needs little more memory than the files.
+            std::vector<TFieldChange> fields;
+            a.VisitEntry(i, [&](const TRouterEntry& entryA) {
+                b.VisitEntry(j, [&](const TRouterEntry& entryB) { fields = ChangedFields(entryA, entryB, ignored); });
+            });
             if (!fields.empty())
                 differences.push_back({TKind::Changed, a.Name(i), std::move(fields)});
         }

@@ -49,14 +49,53 @@ struct TJsonOfValue {
     }
 };
 
-std::string JsonRecord(const TRouterEntry& entry)
-{
-    std::string out = "{";
-    for (const TRouterField& field : kFields) {
-        out += out.size() > 1 ? ",\n      \"" : "\n      \"";
-        out.append(field.name).append("\": ").append(FieldJson(entry, field));
+// Gathers output and hands it on in pieces, so that neither the whole dump
+// nor one large record is ever held as one text.
+class TPieces {
+public:
+    explicit TPieces(const TTextSink& write) : m_write(write) {}
+
+    TPieces& operator<<(std::string_view text)
+    {
+        m_buffer += text;
+        if (m_buffer.size() >= kPiece)
+            Flush();
+        return *this;
     }
-    return out + "\n    }";
+
+    // False once a piece could not be handed on; nothing follows it.
+    bool Flush()
+    {
+        if (m_ok && !m_buffer.empty())
+            m_ok = m_write(m_buffer);
+        m_buffer.clear();
+        return m_ok;
+    }
+
+private:
+    static constexpr std::size_t kPiece = std::size_t(1) << 16;
+    const TTextSink& m_write;
+    std::string m_buffer;
+    bool m_ok = true;
+};
+
+void WriteRecord(TPieces& out, const TRouterEntry& entry)
+{
+    const char* before = "{\n      \"";
+    for (const TRouterField& field : kFields) {
+        out << before << field.name << "\": ";
+        before = ",\n      \"";
+        const auto* list = std::get_if<TPropertyList TRouterEntry::*>(&field.member);
+        if (!list) {
+            out << FieldJson(entry, field);
+            continue;
+        }
+        out << "[";
+        for (int i = 0; i < (entry.**list).Count(); ++i)
+            out << (i ? ", " : "") << JsonString((entry.**list).Line(i));
+        out << "]";
+    }
+    out << "\n    }";
 }
 
 } // namespace
@@ -71,17 +110,28 @@ std::string FieldJson(const TRouterEntry& entry, const TRouterField& field)
     return std::visit([&](auto member) { return TJsonOfValue()(entry.*member); }, field.member);
 }
 
+bool WriteDump(const TLoadResult& result, const TRouterList& list, const TTextSink& write)
+{
+    TPieces out(write);
+    out << "{\n  \"version\": " << (result.version ? std::to_string(*result.version) : "null");
+    out << ",\n  \"routers\": [";
+    for (int i = 0; i < list.Count(); ++i) {
+        out << (i ? ",\n    " : "\n    ");
+        list.VisitEntry(i, [&](const TRouterEntry& entry) { WriteRecord(out, entry); });
+    }
+    out << (list.Empty() ? "]" : "\n  ]");
+    if (!result.complete)
+        out << ",\n  \"damaged\": {\"offset\": " << std::to_string(result.damagedOffset) << "}";
+    out << "\n}\n";
+    return out.Flush();
+}
+
 std::string DumpDocument(const TLoadResult& result, const TRouterList& list)
 {
-    std::string out = "{\n  \"version\": ";
-    out += result.version ? std::to_string(*result.version) : "null";
-    out += ",\n  \"routers\": [";
-    for (int i = 0; i < list.Count(); ++i) {
-        out += i ? ",\n    " : "\n    ";
-        out += JsonRecord(list.Entry(i));
-    }
-    out += list.Empty() ? "]" : "\n  ]";
-    if (!result.complete)
-        out += ",\n  \"damaged\": {\"offset\": " + std::to_string(result.damagedOffset) + "}";
-    return out + "\n}\n";
+    std::string document;
+    WriteDump(result, list, [&](std::string_view piece) {
+        document += piece;
+        return true;
+    });
+    return document;
 }

@@ -3,8 +3,10 @@
 #include "RouterFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 
 // The JSON form of records, as dump prints them and pack reads them back.
@@ -27,6 +29,14 @@ std::span<const TRouterField> RouterFields();
 // property lines.
 std::string FieldJson(const TRouterEntry& entry, const TRouterField& field);
 
+// Takes output piece by piece; false when it could not.
+using TTextSink = std::function<bool(std::string_view)>;
+
 // The whole dump: the file's version, every record in list order, and where
-// a damaged file stops being readable.
+// a damaged file stops being readable. It is handed on in pieces, and a
+// record that is only in its file's bytes is read for its piece alone, so
+// that the dump of a large file needs little more memory than the file.
+// Stops at the first piece that `write` refuses and returns false then.
+bool WriteDump(const TLoadResult& result, const TRouterList& list, const TTextSink& write);
+// The same as one text.
 std::string DumpDocument(const TLoadResult& result, const TRouterList& list);

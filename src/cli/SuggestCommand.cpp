@@ -67,7 +67,7 @@ std::string FieldsOutput(const std::vector<TField>& fields, bool json)
         if (json)
             out += (out.empty() ? "{" : ", ") + JsonString(field.name) + ": " + JsonString(field.value);
         else
-            out += std::string(field.name) + ": " + Cp1252ToUtf8(field.value) + "\n";
+            out += std::string(field.name) + ": " + Cp1252ToUtf8(EscapeControls(field.value)) + "\n";
     }
     return json ? out + "}\n" : out;
 }

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Cp1252.h"
+#include "FileMessages.h"
 #include "PageEvaluation.h"
 #include "PageTestOutput.h"
 
@@ -30,7 +31,9 @@ bool WriteOnlineRouters(const TRouterList& list, std::string_view page, bool jso
     out.Raw(json ? "{\"online\": [" : "");
     bool first = true;
     for (int i = 0; i < list.Count(); ++i) {
-        const TStaticTestResult result = TestPreparedPage(list.Entry(i), page, 1);
+        // Each record is read for its test alone.
+        TStaticTestResult result;
+        list.VisitEntry(i, [&](const TRouterEntry& entry) { result = TestPreparedPage(entry, page, 1); });
         if (result.offline || result.ipAddress.empty())
             continue;
         if (json) {
@@ -40,9 +43,9 @@ bool WriteOnlineRouters(const TRouterList& list, std::string_view page, bool jso
             out.Json(result.ipAddress);
             out.Raw("]");
         } else {
-            out.Text(list.Name(i));
+            out.Value(list.Name(i));
             out.Raw("\t");
-            out.Text(result.ipAddress);
+            out.Value(result.ipAddress);
             out.Raw("\n");
         }
         first = false;
@@ -99,7 +102,8 @@ int RunTestCommand(const TArguments& arguments)
             return kExitFailure;
         index = list.FindByName(*name);
         if (index < 0)
-            return Fail(line.Positional().at(0) + " enthält keinen Router namens \"" + Cp1252ToUtf8(*name) + "\".");
+            return FailCp1252(Quoted(line.Positional().at(0)) + " enth\xE4lt keinen Router namens " + QuotedText(*name) +
+                              ".");
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)

@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileSystem.h"
 #include "WMsgBox.h"
 
 #include <clocale>
@@ -75,8 +76,10 @@ int RunTool(const std::vector<std::string>& arguments)
             std::cout << kUsage << kExitStatusHelp << std::flush;
             return std::cout ? 0 : Fail("Die Standardausgabe kann nicht geschrieben werden.");
         }
-        if (!command.empty())
-            std::cerr << "routersdat: unbekannter Befehl '" << command << "'\n\n";
+        if (!command.empty()) {
+            Fail("unbekannter Befehl '" + Shown(command) + "'");
+            std::cerr << '\n';
+        }
         std::cerr << kUsage << kExitStatusHelp;
         return 1;
     }
@@ -108,6 +111,9 @@ int main(int argc, char* argv[])
     // crosses it; ignored, the write fails and the output is refused with
     // the reason like a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
+    // The same for a memory limit: where going beyond it would get the tool
+    // killed, an allocation fails instead and is reported.
+    FailAllocationsBeyondMemoryLimits();
     return RunTool(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

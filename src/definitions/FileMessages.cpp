@@ -53,7 +53,7 @@ std::string Reason(int error)
 std::string Quoted(const std::string& path)
 {
     std::string quoted(1, '"');
-    quoted += MessageText(path);
+    quoted += EscapeControls(MessageText(path));
     quoted += '"';
     return quoted;
 }

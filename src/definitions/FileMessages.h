@@ -15,7 +15,7 @@
 std::string MessageText(std::string_view utf8);
 // The system's reason for errno `error`.
 std::string Reason(int error);
-// The path in double quotes.
+// The path in double quotes, its control characters escaped.
 std::string Quoted(const std::string& path);
 // A number with German thousands separators: 1.234.567
 std::string GroupedNumber(std::uint64_t number);

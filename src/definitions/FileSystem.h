@@ -179,8 +179,13 @@ long CurrentProcessId();
 // False only when no process of that id exists.
 bool ProcessExists(long id);
 // The memory this process may use at most: the machine's memory, or less
-// where a limit is set.
+// where a limit is set (the process's own, or its control groups').
 std::uint64_t UsableMemory();
+// Makes an allocation beyond what the control groups leave the process
+// fail with std::bad_alloc, which the program can report, where the system
+// would otherwise kill it without a word. For a short-lived program that
+// reports failed allocations; where there is no such limit, nothing changes.
+void FailAllocationsBeyondMemoryLimits();
 
 // Asks for large memory pages for a buffer not yet written, which makes
 // filling a large one cheaper; a hint that may be ignored.

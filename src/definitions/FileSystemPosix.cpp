@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include "CgroupMemory.h"
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -457,6 +459,10 @@ std::uint64_t UsableMemory()
             limit.rlim_cur < memory)
             memory = limit.rlim_cur;
     }
+    // A process stays in its groups; their figures change.
+    static const std::vector<TMemoryGroup> groups = MemoryGroups();
+    if (const auto left = MemoryLeftBy(groups))
+        memory = std::min(memory, *left + ResidentMemory());
     return memory;
 }
 

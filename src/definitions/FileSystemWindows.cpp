@@ -687,6 +687,11 @@ std::uint64_t UsableMemory()
     return memory;
 }
 
+void FailAllocationsBeyondMemoryLimits()
+{
+    // A job's memory limit makes allocations fail already.
+}
+
 void PreferLargePages(void*, std::size_t)
 {
     // Large pages need a privilege that users do not have.

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <deque>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // An ordered list of lines "name=value": property name to HTML code. The name
@@ -11,10 +10,11 @@
 // a line without "=" has an empty name. Names are compared ignoring case.
 class TPropertyList {
 public:
-    int Count() const { return static_cast<int>(m_lines.size()); }
-    bool Empty() const { return m_lines.empty(); }
-    const std::vector<std::string>& Lines() const { return m_lines; }
-    const std::string& Line(int index) const;
+    int Count() const { return static_cast<int>(m_ends.size()); }
+    bool Empty() const { return m_ends.empty(); }
+    // Copies of every line.
+    std::vector<std::string> Lines() const;
+    std::string_view Line(int index) const;
     std::string_view Name(int index) const;
     // The text after the first "=" of the line at index (empty without "=").
     std::string_view ValueAt(int index) const;
@@ -32,14 +32,11 @@ public:
     // (-1 when none). Linear in the number of lines.
     std::vector<int> LookupIndexOfEachName() const;
 
-    void Add(std::string line) { m_lines.push_back(std::move(line)); }
-    void Insert(int index, std::string line);
-    void Put(int index, std::string line);
+    void Add(std::string_view line);
+    void Put(int index, std::string_view line);
     void Delete(int index);
     void Exchange(int a, int b);
-    void Clear() { m_lines.clear(); }
-    // Appends every line of `other` in order; merges nothing.
-    void AddLines(const TPropertyList& other);
+    void Clear();
 
     bool operator==(const TPropertyList&) const = default;
 
@@ -49,27 +46,60 @@ public:
 
 private:
     friend class TPropertyListBuilder;
-    std::vector<std::string> m_lines;
+    std::size_t Start(std::size_t index) const { return index == 0 ? 0 : m_ends[index - 1]; }
+    // Replaces the text of lines [first, last) by `text`, which holds the
+    // lines that end at `ends` (relative to its start).
+    void Splice(std::size_t first, std::size_t last, std::string_view text,
+                const std::vector<std::uint32_t>& ends);
+
+    // The lines back to back and where each ends: a list of many short
+    // lines takes hardly more memory than their text.
+    std::string m_text;
+    std::vector<std::uint32_t> m_ends;
 };
 
 // Applies a run of SetValue calls to an initially empty list in linear time,
 // with the same result as calling TPropertyList::SetValue for each.
 class TPropertyListBuilder {
 public:
+    // Room for that many SetValue calls, so that many lines are not copied
+    // while they come in.
+    void Reserve(std::size_t calls) { m_lines.reserve(calls); }
     void SetValue(std::string_view name, std::string_view value);
     TPropertyList Finish();
 
 private:
-    static constexpr std::size_t kNotFound = std::size_t(-1);
-    // The first live line of that name.
-    std::size_t Find(std::string_view name) const;
-    void Remove(std::size_t index);
-    void Append(std::string line);
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    static constexpr std::uint32_t kDeleted = UINT32_MAX - 1;
+    // A line made, at its place in the list; a replaced line gets new text.
+    struct TLine {
+        std::uint32_t start;
+        std::uint32_t length;
+        // The next live line of the same name, kNone, or kDeleted.
+        std::uint32_t next = kNone;
+    };
+    // The live lines of one name, once the list is no longer short. When
+    // none is left, `last` is the one removed last, for the name.
+    struct TNameChain {
+        std::uint32_t hash = 0;
+        std::uint32_t first = kNone;
+        std::uint32_t last = kNone;
+        std::uint32_t NameLine() const { return first != kNone ? first : last; }
+    };
 
-    std::vector<std::string> m_lines;
-    std::vector<bool> m_deleted;
+    std::string_view LineName(std::uint32_t line) const;
+    // The first live line of that name.
+    std::uint32_t Find(std::string_view name);
+    void Remove(std::uint32_t line);
+    void Append(std::string_view name, std::string_view value);
+    void Chain(std::uint32_t line);
+    TNameChain& ChainOf(std::string_view name);
+
+    // The text of every line made, in the order made.
+    std::string m_text;
+    std::vector<TLine> m_lines;
     std::size_t m_live = 0;
-    // Folded line name -> indices of the live lines of that name, ascending;
-    // kept once the list is no longer short.
-    std::unordered_map<std::string, std::deque<std::size_t>> m_byName;
+    // Open addressing, by folded name; empty while the list is short.
+    std::vector<TNameChain> m_chains;
+    std::size_t m_names = 0;
 };

@@ -2,6 +2,7 @@
 #include "RouterFileText.h"
 
 #include "AtomicFile.h"
+#include "Cp1252.h"
 #include "FileMessages.h"
 #include "WMsgBox.h"
 
@@ -32,7 +33,7 @@ std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength)
 std::string Shortened(std::string_view text)
 {
     constexpr std::size_t kMax = 60;
-    return text.size() <= kMax ? std::string(text) : std::string(text.substr(0, kMax)) + "...";
+    return EscapeControls(text.size() <= kMax ? text : std::string(text.substr(0, kMax)) + "...");
 }
 
 std::string PropertyValueLabel(std::string_view name, int query)

@@ -30,6 +30,7 @@ public:
     TFieldCursor(std::string_view bytes, std::size_t pos) : m_bytes(bytes), m_pos(pos) {}
 
     std::size_t Pos() const { return m_pos; }
+    std::size_t BytesLeft() const { return m_bytes.size() - m_pos; }
     bool Failed() const { return m_failed; }
     std::size_t FailedAt() const { return m_failedAt; }
 
@@ -127,9 +128,10 @@ public:
             return;
         const std::size_t start = Pos();
         const std::int32_t count = Count();
-        TPropertyListBuilder builder;
         // Every pair takes at least 4 bytes, so the loop ends with the bytes
         // whatever the count says.
+        TPropertyListBuilder builder;
+        builder.Reserve(std::min<std::size_t>(std::size_t(std::max(count, 0)), BytesLeft() / 4));
         std::string_view name, value;
         for (std::int32_t i = 0; i < count && Text(name) && Text(value); ++i)
             builder.SetValue(name, value);
@@ -222,7 +224,7 @@ void FitValues(TPropertyList& props, int query, const std::string& router, std::
         if (length <= kMaxTextLength)
             continue;
         const std::size_t nameLength = props.Name(i).size();
-        std::string line = props.Line(i);
+        std::string line(props.Line(i));
         line.resize(nameLength + 1 +
                     PrefixWrittenAs(std::string_view(line).substr(nameLength + 1), kMaxTextLength));
         cut.push_back({router, PropertyValueLabel(props.Name(i), query), length});

@@ -110,25 +110,26 @@ public:
         m_out.append(text.substr(nul));
     }
 
-    // Hands the bytes on once a piece is full; false when the sink failed.
+    // Hands the bytes on once a piece is full; false once the sink failed.
     bool Pass()
     {
         constexpr std::size_t kPiece = std::size_t(1) << 18;
-        return !m_sink || m_out.size() < kPiece || Flush();
+        return !m_sink || (m_out.size() < kPiece ? m_ok : Flush());
     }
     bool Flush()
     {
         if (!m_sink)
             return true;
-        const bool ok = m_sink(m_out);
+        m_ok = m_ok && m_sink(m_out);
         m_out.clear();
-        return ok;
+        return m_ok;
     }
     std::string& Bytes() { return m_out; }
 
 private:
     TSink m_sink;
     std::string m_out;
+    bool m_ok = true;
 };
 
 void EraseTabsBeforeNul(std::string& text)
@@ -148,6 +149,9 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     for (int i = 0; i < props.Count(); ++i) {
         out.String(props.Name(i));
         out.StringWithoutTabs(found[i] < 0 ? std::string_view() : props.ValueAt(found[i]));
+        // Lines of one name all get the first one's value, so a list can
+        // write far more than it holds: it goes on in pieces.
+        out.Pass();
     }
 }
 

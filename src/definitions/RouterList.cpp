@@ -33,6 +33,16 @@ TRouterEntry& TRouterList::Entry(int index) const
     return *item.entry;
 }
 
+void TRouterList::VisitEntry(int index, const std::function<void(const TRouterEntry&)>& visit) const
+{
+    CheckIndex(index);
+    const TRouterItem& item = m_items[index];
+    if (item.entry)
+        visit(*item.entry);
+    else
+        visit(*item.stored.file->read(item.stored));
+}
+
 std::string_view TRouterList::CanonicalBytes(int index) const
 {
     CheckIndex(index);

@@ -3,6 +3,7 @@
 #include "RouterEntry.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -68,6 +69,10 @@ public:
     // a stored record first.
     const std::string& Name(int index) const;
     TRouterEntry& Entry(int index) const;
+    // Calls `visit` with the record at index. A record that is still only
+    // stored is read for the call alone and not kept, so that a walk over
+    // every record of a large file needs the memory of one.
+    void VisitEntry(int index, const std::function<void(const TRouterEntry&)>& visit) const;
     // The bytes of a stored record that was never read and that the writer
     // would write as they are; empty otherwise.
     std::string_view CanonicalBytes(int index) const;

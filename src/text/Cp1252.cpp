@@ -112,3 +112,24 @@ char32_t FirstCharOutsideCp1252(std::string_view utf8)
     }
     return 0;
 }
+
+std::string EscapeControls(std::string_view text, std::string_view keep)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        // The unassigned bytes stand for the C1 controls of their value.
+        const bool unassigned = byte >= 0x80 && byte < 0xA0 && Cp1252ToUnicode(byte) == byte;
+        const bool control = byte < 0x20 || byte == 0x7F || unassigned;
+        if (!control || keep.find(c) != std::string_view::npos) {
+            out += c;
+            continue;
+        }
+        static const char kHex[] = "0123456789abcdef";
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
+}

@@ -29,3 +29,10 @@ bool Utf8ToCp1252(std::string_view utf8, std::string& out);
 // The first character of UTF-8 text that Windows-1252 cannot encode; 0 when
 // there is none before the end or before malformed UTF-8.
 char32_t FirstCharOutsideCp1252(std::string_view utf8);
+
+// Text from a file or from the user as it may stand in a message: each
+// control character (C0, DEL, and the C1 controls that the five unassigned
+// bytes stand for) is written as \xNN, so that it can neither steer a
+// terminal nor start a line of its own. Characters in `keep` stay: the line
+// breaks of a message that has several lines.
+std::string EscapeControls(std::string_view cp1252, std::string_view keep = {});

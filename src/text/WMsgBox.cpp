@@ -44,7 +44,9 @@ void SetMessageBoxFunction(TMessageBoxFunction function)
 
 int MessageBoxA(const std::string& text, const std::string& caption, unsigned style)
 {
-    return InstalledFunction()(text, caption, style);
+    // Messages quote file names, router names and values as they came: the
+    // box shows their control characters, never acts on them.
+    return InstalledFunction()(EscapeControls(text, "\n"), caption, style);
 }
 
 unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons)

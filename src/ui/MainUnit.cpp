@@ -1,5 +1,6 @@
 #include "MainUnit.h"
 
+#include "Cp1252.h"
 #include "ErrorHandler.h"
 #include "FileDialog.h"
 #include "FileMessages.h"
@@ -537,7 +538,7 @@ void TMainEditor::WarnIfFileDamaged()
                        "werden. Angezeigt wird, was davor lesbar war.\n\nBeim ersten Speichern "
                        "wird das Original zuvor als Sicherungskopie aufbewahrt; ihr Name wird "
                        "dann angezeigt.")
-            .arg(path)
+            .arg(EscapedControls(path))
             .arg(m_loadResult.damagedOffset);
     ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
 }
@@ -573,8 +574,8 @@ void TMainEditor::WriteRouters()
     const QString text = QStringLiteral("Die Datei \"%1\" konnte beim Start nicht vollständig "
                                         "gelesen werden. Ihr Original wurde vor dem Speichern als "
                                         "\"%2\" aufbewahrt.")
-                             .arg(QString::fromStdString(m_file.Path()),
-                                  QString::fromStdString(m_file.LastBackupPath()));
+                             .arg(EscapedControls(QString::fromStdString(m_file.Path())),
+                                  EscapedControls(QString::fromStdString(m_file.LastBackupPath())));
     ShowMsgBox(ToCp1252(text), {}, mkInformation, btnOK);
 }
 
@@ -836,7 +837,7 @@ void TMainEditor::DeleteBtnClick()
 {
     const int index = m_routers.Selected();
     const std::string question = ToCp1252(QStringLiteral("Möchten Sie den Router \""))
-                                 + m_routers.Name(index)
+                                 + EscapeControls(m_routers.Name(index))
                                  + ToCp1252(QStringLiteral("\" wirklich löschen?"));
     if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;

@@ -27,7 +27,7 @@ void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
         return;
     const QString text = QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht "
                                         "gelesen werden. Angeboten wird, was davor lesbar war.")
-                             .arg(path)
+                             .arg(EscapedControls(path))
                              .arg(loaded.damagedOffset);
     ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
 }

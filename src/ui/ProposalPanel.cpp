@@ -43,7 +43,7 @@ const QColor kFailureColor(0xB0, 0x00, 0x00);
 QString Quoted(const QString& text)
 {
     const QString shown = text.size() > kShownResult ? text.left(kShownResult) + QChar(0x2026) : text;
-    return QStringLiteral("„") + shown + QStringLiteral("“");
+    return QStringLiteral("„") + EscapedControls(shown) + QStringLiteral("“");
 }
 
 QString Quoted(std::string_view cp1252)

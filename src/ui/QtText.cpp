@@ -37,3 +37,8 @@ std::string CorePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 #endif
 }
+
+QString EscapedControls(const QString& text)
+{
+    return ToQString(EscapeControls(ToCp1252(text)));
+}

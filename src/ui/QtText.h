@@ -16,6 +16,11 @@ std::string ToCp1252(const QString& text);
 
 bool IsCp1252Char(char32_t codePoint);
 
+// A file name, router name or value as it may stand in a message: its
+// control characters escaped (EscapeControls), characters that
+// Windows-1252 lacks as "?", as the message shows them anyway.
+QString EscapedControls(const QString& text);
+
 // A file name from a dialog as the core takes paths: UTF-8 on Windows, the
 // system's own bytes elsewhere.
 std::string CorePath(const QString& path);

@@ -15,10 +15,12 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <tuple>
 
 namespace {
 
@@ -301,4 +303,100 @@ TEST_F(CliSafetyTest, SuggestRefusesPagesThatTogetherExceedTheMemory)
                          });
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Alle Seiten zusammen"), std::string::npos) << run.err;
+}
+
+namespace {
+
+// A memory control group of its own for the tool, with a limit, where this
+// machine lets a test make one (as root, or in a delegated hierarchy).
+class TMemoryGroup {
+public:
+    explicit TMemoryGroup(std::uint64_t limit)
+    {
+        const std::string cgroups = ReadFile("/proc/self/cgroup");
+        const std::string name = "/routersdat-test-" + std::to_string(::getpid());
+        for (const auto& [controller, root, limitFile] :
+             {std::tuple{"0::", "/sys/fs/cgroup", "memory.max"},
+              std::tuple{"memory:", "/sys/fs/cgroup/memory", "memory.limit_in_bytes"}}) {
+            const std::size_t at = cgroups.find(controller);
+            if (at == std::string::npos)
+                continue;
+            const std::size_t start = at + std::strlen(controller);
+            std::string dir = root + cgroups.substr(start, cgroups.find('\n', start) - start);
+            dir = (dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir) + name;
+            if (::mkdir(dir.c_str(), 0755) != 0)
+                continue;
+            std::ofstream(dir + "/" + limitFile) << limit;
+            if (std::to_string(limit) + "\n" == ReadFile(dir + "/" + limitFile)) {
+                m_dir = dir;
+                return;
+            }
+            ::rmdir(dir.c_str());
+        }
+    }
+    ~TMemoryGroup()
+    {
+        if (!m_dir.empty())
+            ::rmdir(m_dir.c_str());
+    }
+
+    bool Made() const { return !m_dir.empty(); }
+    // Moves the calling process into the group.
+    void Enter() const { std::ofstream(m_dir + "/cgroup.procs") << ::getpid() << std::flush; }
+
+private:
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST_F(CliSafetyTest, GroupMemoryLimitGivesAMessageNeverAKill)
+{
+    const TMemoryGroup group(std::uint64_t(64) << 20);
+    if (!group.Made())
+        GTEST_SKIP() << "no memory control group can be made here";
+    // 16 MB of minimal records, and one router of 16 MB of short property
+    // lines, each many times their size in memory without care.
+    TRouterList one(TRouterList::TOrder::Unsorted);
+    one.Add("", std::make_unique<TRouterEntry>());
+    const std::string record = SerializeRouterList(one).substr(4);
+    std::string records = SerializeRouterList(one).substr(0, 4);
+    while (records.size() < (16u << 20))
+        records += record;
+    WriteFile(Path("big.dat"), records);
+    WriteFile(Path("one.dat"), SerializeRouterList(one));
+    std::string json = Run({"dump", Path("one.dat")}).out;
+    std::string lines = "\"a=1\"";
+    while (lines.size() < (16u << 20))
+        lines += ",\"a=1\"";
+    json.replace(json.find("\"Status2Values\": []"), 19, "\"Status2Values\": [" + lines + "]");
+    WriteFile(Path("big.json"), json);
+
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"dump", Path("big.dat")}, {"pack", Path("big.json"), Path("out.dat")}}) {
+        const TRun run = Run(arguments, [&] { group.Enter(); });
+        EXPECT_EQ(run.status, 1) << arguments[0] << " ended by a signal or succeeded";
+        EXPECT_EQ(run.err.rfind("routersdat: ", 0), 0u) << run.err;
+    }
+}
+
+TEST_F(CliSafetyTest, ControlCharactersFromInputAreEscapedInMessages)
+{
+    // Would set the terminal's title, clear it, and start a line of its own.
+    const std::string evil = "\x1b]0;PWNED\x07\x1b[2J\n";
+    const std::string shown = "\\x1b]0;PWNED\\x07\\x1b[2J\\x0a";
+    WriteFile(Path("field.json"), "{\"routers\": [{\"\\u001b]0;PWNED\\u0007\\u001b[2J\\n\": 1}]}");
+    WriteFile(Path("cut" + evil + ".dat"), Damaged());
+    WriteFile(Path("whole.dat"), Whole());
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"pack", Path("field.json"), Path("out.dat")},
+          {"dump", Path("cut" + evil + ".dat")},
+          {"merge", Path("out.dat"), Path("whole.dat"), "--router", evil},
+          {"test", Path("whole.dat"), Path("whole.dat"), "--router", evil},
+          {evil}}) {
+        const TRun run = Run(arguments);
+        EXPECT_NE(run.err.find(shown), std::string::npos) << arguments[0] << ": " << run.err;
+        for (const char c : run.err)
+            ASSERT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << run.err;
+    }
 }

@@ -12,6 +12,14 @@ TPropertyList ListOf(std::initializer_list<const char*> lines)
     return list;
 }
 
+// A name from a few that collide ignoring case, some holding "=".
+std::string RandomName(int seed)
+{
+    static const char* const kNames[] = {"a", "A", "b", "a=x", "", "\xC4", "\xE4", "b=", "c"};
+    const unsigned mixed = unsigned(seed) * 2654435761u;
+    return std::to_string((mixed >> 8) % 40) + kNames[(mixed >> 16) % std::size(kNames)];
+}
+
 } // namespace
 
 TEST(PropertyList, NamesAndValuesSplitAtTheFirstEquals)
@@ -44,6 +52,13 @@ TEST(PropertyList, LookupFindsTheFirstOfDuplicateNames)
     const TPropertyList list = ListOf({"x=1", "X=2", "bare", "=e", "y=3"});
     EXPECT_EQ(list.Value("x"), "1");
     EXPECT_EQ(list.LookupIndexOfEachName(), (std::vector<int>{0, 0, 3, 3, 4}));
+    // Long lists look names up in a table of their own.
+    TPropertyList longList;
+    for (int i = 0; i < 3000; ++i)
+        longList.Add(RandomName(i) + (i % 7 ? "=v" : ""));
+    const std::vector<int> found = longList.LookupIndexOfEachName();
+    for (int i = 0; i < longList.Count(); ++i)
+        ASSERT_EQ(found[std::size_t(i)], longList.IndexOfName(longList.Name(i))) << i;
 }
 
 TEST(PropertyList, BuilderMatchesRepeatedSetValue)
@@ -54,6 +69,15 @@ TEST(PropertyList, BuilderMatchesRepeatedSetValue)
     TPropertyList expected;
     TPropertyListBuilder builder;
     for (auto [name, value] : calls) {
+        expected.SetValue(name, value);
+        builder.SetValue(name, value);
+    }
+    EXPECT_EQ(builder.Finish(), expected);
+    // Long runs go through the builder's table of names.
+    expected.Clear();
+    for (int i = 0; i < 5000; ++i) {
+        const std::string name = RandomName(i);
+        const std::string value = i % 3 ? std::to_string(i) : "";
         expected.SetValue(name, value);
         builder.SetValue(name, value);
     }

@@ -6,6 +6,10 @@
 #include "UserFile.h"
 
 #ifndef _WIN32
+#include "CgroupMemory.h"
+#endif
+
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -118,6 +122,10 @@ TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
 {
     const pid_t child = ::fork();
     if (child == 0) {
+        // Once before the limit, which finds the process's control groups:
+        // under AddressSanitizer, whose reserved shadow already exceeds any
+        // such limit, nothing more could be allocated.
+        UsableMemory();
         const rlimit limit{std::uint64_t(64) << 20, RLIM_INFINITY};
         ::setrlimit(RLIMIT_DATA, &limit);
         ::_exit(UsableMemory() == (std::uint64_t(64) << 20) &&
@@ -128,6 +136,40 @@ TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The groups are found as a container shows them: the process's group path
+// in /proc/self/cgroup, and each hierarchy mounted from some group down.
+TEST_F(UserFileTest, MemoryLeftByTheProcessGroupsIsTheLeastUpTheHierarchy)
+{
+    const auto group = [&](const std::string& path, std::vector<std::pair<std::string, std::string>> files) {
+        std::filesystem::create_directories(path);
+        for (const auto& [name, text] : files)
+            WriteBytes(path + "/" + name, text);
+    };
+    constexpr std::uint64_t kMiB = 1 << 20;
+    // Version 2, mounted from its top: the process's own group has no limit,
+    // its parent 1 GiB of which 300 MiB are used, 100 MiB of them cache.
+    group(dir / "v2/a", {{"memory.max", "1073741824\n"}, {"memory.current", "314572800\n"},
+                        {"memory.stat", "anon 1\nfile 104857600\n"}});
+    group(dir / "v2/a/b", {{"memory.max", "max\n"}, {"memory.current", "52428800\n"}});
+    // Version 1, mounted from the group /box down, as in a container.
+    group(dir / "v1/svc", {{"memory.limit_in_bytes", std::to_string(600 * kMiB)},
+                          {"memory.usage_in_bytes", std::to_string(200 * kMiB)},
+                          {"memory.stat", "cache 1\ntotal_cache " + std::to_string(50 * kMiB)}});
+    group(dir / "v1", {{"memory.limit_in_bytes", "9223372036854771712"}, {"memory.usage_in_bytes", "1"}});
+    const auto mountinfo = [&](const std::string& v1Root) {
+        return "30 1 0:26 / " + dir / "v2" + " rw - cgroup2 cgroup2 rw\n" + "31 1 0:27 " + v1Root + " " +
+               dir / "v1" + " rw - cgroup cgroup rw,memory\n" + "32 1 0:28 / /x rw - cgroup cgroup rw,cpu\n";
+    };
+    group(dir / "proc", {{"cgroup", "5:cpu:/other\n4:memory:/box/svc\n0::/a/b\n"},
+                        {"mountinfo", mountinfo("/box")}});
+    EXPECT_EQ(MemoryLeftBy(MemoryGroups(dir / "proc")), 450 * kMiB); // v1's 600 - (200 - 50)
+    // A mount that does not show the group counts for nothing.
+    WriteBytes(dir / "proc/mountinfo", mountinfo("/elsewhere"));
+    EXPECT_EQ(MemoryLeftBy(MemoryGroups(dir / "proc")), 824 * kMiB); // v2's 1024 - (300 - 100)
+    WriteBytes(dir / "v2/a/memory.max", "max\n");
+    EXPECT_EQ(MemoryLeftBy(MemoryGroups(dir / "proc")), std::nullopt);
 }
 
 TEST_F(UserFileTest, FileReadEvenWhenItsSizeSaysNothing)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts scripts/run as on a machine without a display and takes a picture
-# through a VNC client: the editor's window must be served, and only to this
-# machine.
+# through a VNC client: the editor's window must be served, only to this
+# machine, and only with the password that the run made and printed.
 set -euo pipefail
 source_dir=$1
 build_dir=$2
@@ -35,8 +35,13 @@ done
 grep -q 'Stop with' "$work/out" || fail "no connection instructions after 60 s"
 grep -q 'Kein Bildschirm gefunden' "$work/out" || fail "no German instructions"
 grep -q 'No display found' "$work/out" || fail "no English instructions"
-port=$(grep -o 'vncviewer localhost:[0-9]*' "$work/out" | head -n 1 | cut -d: -f2)
-[ -n "$port" ] || fail "no port in the instructions"
+viewer=$(grep -o 'vncviewer -passwd [^ ]* localhost:[0-9]*' "$work/out" | head -n 1)
+[ -n "$viewer" ] || fail "no viewer command with a password file in the instructions"
+port=${viewer##*:}
+passwd_file=$(echo "$viewer" | cut -d' ' -f3)
+[ "$(stat -c '%a %u' "$passwd_file")" = "600 $(id -u)" ] || fail "$passwd_file is not this user's alone"
+[ "$(stat -c '%a %u' "$(dirname "$passwd_file")")" = "700 $(id -u)" ] ||
+  fail "the folder of $passwd_file is not this user's alone"
 
 # Listening sockets of that port, from the kernel's tables: the loopback
 # address only, never every interface.
@@ -51,9 +56,24 @@ for address in $addresses; do
   esac
 done
 
+# vncsnapshot's tight decoder waits forever for the end of an update from
+# this server; raw pixels are as fast on one machine.
+snapshot() {
+  timeout 20 vncsnapshot -quiet -encodings raw "$@" >/dev/null 2>&1
+}
+
+# Whoever lacks the password gets no picture.
+printf 'wrong\n' | vncpasswd -f >"$work/wrong"
+snapshot -passwd "$work/wrong" "localhost:$((port - 5900))" "$work/stolen.jpg" </dev/null &&
+  fail "a wrong password was let in"
+[ ! -s "$work/stolen.jpg" ] || fail "a wrong password got a picture"
+# Nor may it reach the X display behind the VNC server without its key.
+XAUTHORITY=/dev/null import -display ":$((port - 5900))" -window root "$work/stolen.png" \
+  >/dev/null 2>&1 && fail "the X display let a client in without its key"
+
 # The window is drawn shortly after the server starts.
 for _ in $(seq 100); do
-  vncsnapshot -quiet "localhost:$((port - 5900))" "$work/shot.jpg" >/dev/null 2>&1 || true
+  snapshot -passwd "$passwd_file" "localhost:$((port - 5900))" "$work/shot.jpg" || true
   if [ -s "$work/shot.jpg" ]; then
     picture=$(identify -fuzz 10% -format '%w %h %@' "$work/shot.jpg")
     [ "${picture#* * }" = "637x511+193+128" ] && break

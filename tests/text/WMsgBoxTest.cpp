@@ -58,6 +58,14 @@ TEST_F(MsgBoxTest, ProgramCallsGetTheirStyles)
     EXPECT_EQ(rec.caption, "Eigene");
 }
 
+TEST_F(MsgBoxTest, ControlCharactersAreShownNotActedOn)
+{
+    // A router name that would set a terminal's title and clear it; the
+    // message's own line breaks stay.
+    ShowMsgBox("Router \"\x1b]0;PWNED\x07\x1b[2J\x7f\x81\x80\" fehlt.\nWeiter?", "", mkError, btnOK);
+    EXPECT_EQ(rec.text, "Router \"\\x1b]0;PWNED\\x07\\x1b[2J\\x7f\\x81\x80\" fehlt.\nWeiter?");
+}
+
 TEST_F(MsgBoxTest, ButtonBitsAddUpAndHighBitsAreIgnored)
 {
     const std::pair<TMsgBoxButton, unsigned> values[] = {
