@@ -55,11 +55,6 @@ std::string Shown(std::string_view utf8)
     return EscapeControls(text.size() <= kMax ? text : text.substr(0, kMax) + "...");
 }
 
-bool HasTabBeforeNul(std::string_view text)
-{
-    return text.substr(0, text.find('\0')).find('\t') != std::string_view::npos;
-}
-
 // "Router 3", with its name when the members read so far give it.
 std::string RouterLabel(int number, const TMembers& members)
 {
@@ -103,7 +98,7 @@ public:
     {
         for (const TRouterField& field : RouterFields()) {
             const auto* text = std::get_if<std::string TRouterEntry::*>(&field.member);
-            if (field.htmlCode && HasTabBeforeNul(entry.**text))
+            if (field.htmlCode && WrittenLength(entry.**text) != (entry.**text).size())
                 notes.Add([&] { return Where(field.name) + "der Editor entfernt beim Speichern die Tabulatoren."; });
             if (const auto* list = std::get_if<TPropertyList TRouterEntry::*>(&field.member))
                 AddPropertyNotes(entry.**list, field.name, notes);
@@ -212,21 +207,28 @@ private:
 
     void AddPropertyNotes(const TPropertyList& list, const std::string& field, TNotes& notes) const
     {
-        const std::vector<int> found = list.LookupIndexOfEachName();
-        for (int i = 0; i < list.Count(); ++i) {
+        const TWrittenPairs written(list);
+        for (int i = 0; i < written.Count(); ++i) {
             const auto note = [&](const char* what) {
                 notes.Add([&] {
-                    return Where(field) + "Eigenschaft \"" + Shown(Cp1252ToUtf8(list.Name(i))) + "\": " + what;
+                    return Where(field) + "Eigenschaft \"" + Shown(Cp1252ToUtf8(written.Name(i))) + "\": " + what;
                 });
             };
-            const std::string_view written = list.ValueAt(found[i]);
-            if (found[i] != i)
+            if (!written.OwnValue(i)) {
                 note("der Name steht mehrmals da; der Editor schreibt den Wert der ersten dieser Zeilen, "
                      "und gelesen wird daraus nur eine Zeile.");
-            else if (written.find_first_not_of('\t') == std::string_view::npos)
+                continue;
+            }
+            switch (PairOnReadBack(written.Name(i), written.Value(i))) {
+            case TPairOnReadBack::Dropped:
                 note("ohne Wert (nach dem Entfernen der Tabulatoren) entf\xE4llt die Zeile beim Lesen.");
-            else if (HasTabBeforeNul(written))
+                break;
+            case TPairOnReadBack::LosesTabs:
                 note("der Editor entfernt beim Speichern die Tabulatoren aus dem Wert.");
+                break;
+            default:
+                break;
+            }
         }
     }
 

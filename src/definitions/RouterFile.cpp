@@ -8,28 +8,6 @@
 
 #include <algorithm>
 
-std::size_t WrittenLength(std::string_view text)
-{
-    if (text.find('\t') == std::string_view::npos)
-        return text.size();
-    const std::string_view head = text.substr(0, text.find('\0'));
-    return text.size() - static_cast<std::size_t>(std::count(head.begin(), head.end(), '\t'));
-}
-
-std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength)
-{
-    std::size_t written = 0;
-    bool beforeNul = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (written == writtenLength)
-            return i;
-        beforeNul = beforeNul && text[i] != '\0';
-        if (!beforeNul || text[i] != '\t')
-            ++written;
-    }
-    return text.size();
-}
-
 std::string Shortened(std::string_view text)
 {
     constexpr std::size_t kMax = 60;

@@ -56,12 +56,11 @@ void CheckProperties(const TRouterEntry& e, const TPropertyList& props, int quer
     }
     if (!valueTooLong)
         return;
-    // Only the values that a lookup by name finds are written.
-    const std::vector<int> found = props.LookupIndexOfEachName();
-    for (int i = 0; i < props.Count(); ++i) {
-        const std::size_t length = found[i] < 0 ? 0 : WrittenLength(props.ValueAt(found[i]));
+    const TWrittenPairs written(props);
+    for (int i = 0; i < written.Count(); ++i) {
+        const std::size_t length = WrittenLength(written.Value(i));
         if (length > kMaxTextLength)
-            throw tooLong(PropertyValueLabel(props.Name(i), query), length);
+            throw tooLong(PropertyValueLabel(written.Name(i), query), length);
     }
 }
 
@@ -97,17 +96,11 @@ public:
     // The text without the TABs before its first NUL byte.
     void StringWithoutTabs(std::string_view text)
     {
-        const std::size_t length = WrittenLength(text);
-        if (length == text.size())
+        if (WrittenLength(text) == text.size())
             return String(text);
-        const char head[2] = {char(length), char(length >> 8)};
-        m_out.append(head, 2);
-        const std::size_t nul = std::min(text.find('\0'), text.size());
-        for (std::size_t i = 0; i < nul; ++i) {
-            if (text[i] != '\t')
-                m_out += text[i];
-        }
-        m_out.append(text.substr(nul));
+        std::string written(text);
+        RemoveWrittenTabs(written);
+        String(written);
     }
 
     // Hands the bytes on once a piece is full; false once the sink failed.
@@ -132,12 +125,6 @@ private:
     bool m_ok = true;
 };
 
-void EraseTabsBeforeNul(std::string& text)
-{
-    const auto nul = std::find(text.begin(), text.end(), '\0');
-    text.erase(std::remove(text.begin(), nul, '\t'), nul);
-}
-
 // The count of lines, then per line its name and the value that a lookup
 // by that name finds, without TABs before the first NUL.
 void WriteProperties(TByteWriter& out, const TPropertyList& props)
@@ -145,10 +132,10 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     out.Int32(props.Count());
     if (props.Empty())
         return;
-    const std::vector<int> found = props.LookupIndexOfEachName();
-    for (int i = 0; i < props.Count(); ++i) {
-        out.String(props.Name(i));
-        out.StringWithoutTabs(found[i] < 0 ? std::string_view() : props.ValueAt(found[i]));
+    const TWrittenPairs written(props);
+    for (int i = 0; i < written.Count(); ++i) {
+        out.String(written.Name(i));
+        out.StringWithoutTabs(written.Value(i));
         // Lines of one name all get the first one's value, so a list can
         // write far more than it holds: it goes on in pieces.
         out.Pass();
@@ -185,7 +172,7 @@ public:
     void RemoveHtmlTabs()
     {
         for (std::string* text : m_htmlWithTabs)
-            EraseTabsBeforeNul(*text);
+            RemoveWrittenTabs(*text);
         m_htmlWithTabs.clear();
     }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace std::string_view_literals;
+
 namespace {
 
 TPropertyList ListOf(std::initializer_list<const char*> lines)
@@ -82,4 +84,19 @@ TEST(PropertyList, BuilderMatchesRepeatedSetValue)
         builder.SetValue(name, value);
     }
     EXPECT_EQ(builder.Finish(), expected);
+}
+
+TEST(PropertyList, FileStoresLookedUpValuesWithoutTabs)
+{
+    const TPropertyList list = ListOf({"x=1\t", "X=2", "bare"});
+    const TWrittenPairs written(list);
+    EXPECT_EQ(written.Name(1), "X");
+    EXPECT_EQ(written.Value(1), "1\t");
+    EXPECT_EQ(written.Value(2), "");
+    EXPECT_TRUE(written.OwnValue(0));
+    EXPECT_FALSE(written.OwnValue(1));
+    EXPECT_EQ(PairOnReadBack("x", "1\t"), TPairOnReadBack::LosesTabs);
+    EXPECT_EQ(PairOnReadBack("x", "\0\t"sv), TPairOnReadBack::Same); // TABs behind a NUL stay
+    EXPECT_EQ(PairOnReadBack("x", "\t"), TPairOnReadBack::Dropped);
+    EXPECT_EQ(PairOnReadBack("a=b", "c"), TPairOnReadBack::Renamed);
 }
