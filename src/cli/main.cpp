@@ -55,8 +55,8 @@ int RunTool(const std::vector<std::string>& arguments)
     // A console program: messages of the core go to standard error, on
     // Windows too, where the default is a message box, and like the tool's
     // own.
-    SetMessageBoxFunction([](const std::string& text, const std::string&, unsigned style) {
-        return ConsoleMessageBox(text, "routersdat", style);
+    SetMessageBoxFunction([](const TCp1252Text& text, const TCp1252Text&, unsigned style) {
+        return ConsoleMessageBox(text, TCp1252Text("routersdat"), style);
     });
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},

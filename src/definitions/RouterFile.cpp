@@ -88,7 +88,7 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_lastBackupPath.clear();
     TAtomicFile file(m_path);
     if (!file.Open()) {
-        ShowMsgBox(SaveFailureMessage(m_path, file.Result()), "", mkError, btnOK);
+        ShowMsgBox(TCp1252Text(SaveFailureMessage(m_path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     const bool updated = BringUpToDate(file, list, replace);
@@ -99,10 +99,10 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_keepOriginalOnSave = false;
     m_lastBackupPath = file.BackupPath();
     if (updated) {
-        ShowMsgBox("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm ge\xE4ndert "
+        ShowMsgBox(TCp1252Text("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm ge\xE4ndert "
                    "worden. Die Routerliste wurde auf ihren Stand gebracht und Ihre \xC4nderung darin "
-                   "gespeichert.",
-                   "", mkInformation, btnOK);
+                   "gespeichert."),
+                   {}, mkInformation, btnOK);
     }
     return true;
 }

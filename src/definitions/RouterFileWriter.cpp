@@ -281,12 +281,12 @@ bool SaveRouterListTo(TRouterList& list, TAtomicFile& file, const std::string& p
         if (WriteRouterList(list, file, keepOriginal))
             return true;
     } catch (const TTextTooLong& tooLong) {
-        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
-                       " ist unver\xE4ndert geblieben.",
-                   "", mkError, btnOK);
+        ShowMsgBox(TCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
+                       " ist unver\xE4ndert geblieben."),
+                   {}, mkError, btnOK);
         return false;
     }
-    ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+    ShowMsgBox(TCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
     return false;
 }
 
@@ -297,7 +297,7 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
         backupPath->clear();
     TAtomicFile file(path);
     if (!file.Open()) {
-        ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+        ShowMsgBox(TCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     if (!SaveRouterListTo(list, file, path, keepOriginal))

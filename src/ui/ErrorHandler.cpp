@@ -24,7 +24,7 @@ std::string ErrorMessageText(std::string text)
 
 void ShowUnhandledError(const std::string& cp1252Text)
 {
-    MessageBoxA(ErrorMessageText(cp1252Text), ToCp1252(ApplicationTitle()),
+    MessageBoxA(TCp1252Text(ErrorMessageText(cp1252Text)), ToCp1252Text(ApplicationTitle()),
                 MsgBox::MB_ICONHAND | MsgBox::MB_OK);
 }
 

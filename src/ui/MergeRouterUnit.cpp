@@ -29,7 +29,7 @@ void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
                                         "gelesen werden. Angeboten wird, was davor lesbar war.")
                              .arg(EscapedControls(path))
                              .arg(loaded.damagedOffset);
-    ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+    ShowMsgBox(ToCp1252Text(text), {}, mkWarning, btnOK);
 }
 
 } // namespace

@@ -663,7 +663,7 @@ bool TProposalPanel::AcceptsPropertyName(const std::string& name) const
         problem = QStringLiteral("Der Name einer Eigenschaft darf kein „=“ enthalten.");
     if (problem.isEmpty())
         return true;
-    ShowMsgBox(ToCp1252(problem), {}, mkError, btnOK);
+    ShowMsgBox(ToCp1252Text(problem), {}, mkError, btnOK);
     return false;
 }
 
@@ -676,7 +676,7 @@ bool TProposalPanel::MayTakeOverFromThisPage() const
     const QString question = QStringLiteral("Die Seite wurde mit den Regeln von %1 getestet, geändert wird aber "
                                             "%2.\n\nDie Regel trotzdem in %2 übernehmen?")
                                  .arg(Quoted(m_test->Entry().RouterVendor), Quoted(m_receiver->EditedRouterName()));
-    return ShowMsgBox(ToCp1252(question), {}, mkConfirmation, btnYesNo) == MsgBox::IDYES;
+    return ShowMsgBox(ToCp1252Text(question), {}, mkConfirmation, btnYesNo) == MsgBox::IDYES;
 }
 
 // ------------------------------------------------------ the offline code

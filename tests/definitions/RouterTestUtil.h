@@ -135,9 +135,9 @@ class MessageRecorder {
 public:
     MessageRecorder()
     {
-        SetMessageBoxFunction([this](const std::string& text, const std::string& caption, unsigned style) {
-            texts.push_back(text);
-            captions.push_back(caption);
+        SetMessageBoxFunction([this](const TCp1252Text& text, const TCp1252Text& caption, unsigned style) {
+            texts.push_back(text.Bytes());
+            captions.push_back(caption.Bytes());
             styles.push_back(style);
             return MsgBox::IDOK;
         });
