@@ -102,7 +102,7 @@ int RunTestCommand(const TArguments& arguments)
             return kExitFailure;
         index = list.FindByName(*name);
         if (index < 0)
-            return FailCp1252(Quoted(line.Positional().at(0)) + " enth\xE4lt keinen Router namens " + QuotedText(*name) +
+            return Fail(Quoted(line.Positional().at(0)) + " enthält keinen Router namens " + QuotedText(TCp1252Text(*name)) +
                               ".");
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));

@@ -86,9 +86,9 @@ int RunTool(const std::vector<std::string>& arguments)
     try {
         return found->second(TArguments(arguments.begin() + 1, arguments.end()));
     } catch (const std::bad_alloc&) {
-        return FailCp1252("Nicht genug Arbeitsspeicher, um den Befehl auszuf\xFChren.");
+        return Fail("Nicht genug Arbeitsspeicher, um den Befehl auszuführen.");
     } catch (const std::exception& error) {
-        return FailCp1252(error.what());
+        return Fail(error.what());
     }
 }
 

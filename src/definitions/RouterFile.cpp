@@ -2,19 +2,12 @@
 #include "RouterFileText.h"
 
 #include "AtomicFile.h"
-#include "Cp1252.h"
 #include "FileMessages.h"
 #include "WMsgBox.h"
 
 #include <algorithm>
 
-std::string Shortened(std::string_view text)
-{
-    constexpr std::size_t kMax = 60;
-    return EscapeControls(text.size() <= kMax ? text : std::string(text.substr(0, kMax)) + "...");
-}
-
-std::string PropertyValueLabel(std::string_view name, int query)
+std::string PropertyValueLabel(const TCp1252Text& name, int query)
 {
     return "Eigenschaft \"" + Shortened(name) + "\" der Statusabfrage " + std::to_string(query);
 }
@@ -22,8 +15,8 @@ std::string PropertyValueLabel(std::string_view name, int query)
 std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>& cutTexts)
 {
     constexpr std::size_t kListed = 10;
-    std::string text = "In der Datei " + Quoted(path) + " waren Texte l\xE4nger als 65535 Bytes, mehr als "
-                       "die Datei speichern kann. Sie wurden auf 65535 Bytes gek\xFCrzt:\n";
+    std::string text = "In der Datei " + Quoted(path) + " waren Texte länger als 65535 Bytes, mehr als "
+                       "die Datei speichern kann. Sie wurden auf 65535 Bytes gekürzt:\n";
     for (std::size_t i = 0; i < std::min(cutTexts.size(), kListed); ++i) {
         const TCutText& cut = cutTexts[i];
         text += "\n" + cut.field + " des Routers \"" + Shortened(cut.router) + "\" (" +
@@ -37,7 +30,7 @@ std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>
 std::string InterruptedSaveMessage(const std::string& path, const std::string& copy)
 {
     return "Das Speichern der Datei " + Quoted(path) + " wurde unterbrochen, bevor es fertig war; die "
-           "Datei ist daher vermutlich unvollst\xE4ndig. Ihr vorheriger Inhalt liegt vollst\xE4ndig in " +
+           "Datei ist daher vermutlich unvollständig. Ihr vorheriger Inhalt liegt vollständig in " +
            Quoted(copy) + ".";
 }
 
@@ -88,7 +81,7 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_lastBackupPath.clear();
     TAtomicFile file(m_path);
     if (!file.Open()) {
-        ShowMsgBox(TCp1252Text(SaveFailureMessage(m_path, file.Result())), {}, mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(SaveFailureMessage(m_path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     const bool updated = BringUpToDate(file, list, replace);
@@ -99,9 +92,9 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_keepOriginalOnSave = false;
     m_lastBackupPath = file.BackupPath();
     if (updated) {
-        ShowMsgBox(TCp1252Text("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm ge\xE4ndert "
-                   "worden. Die Routerliste wurde auf ihren Stand gebracht und Ihre \xC4nderung darin "
-                   "gespeichert."),
+        ShowMsgBox(ToCp1252Text("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm "
+                                "geändert worden. Die Routerliste wurde auf ihren Stand gebracht und Ihre "
+                                "Änderung darin gespeichert."),
                    {}, mkInformation, btnOK);
     }
     return true;
@@ -139,6 +132,6 @@ std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)
         return {};
     if (result.failedStep == TWriteStep::Target && result.error == kErrorNameChanged)
         return "Die Kopie " + Quoted(copy) + " passt nicht mehr zur Datei " + Quoted(m_path) +
-               "; es wurde nichts zur\xFC" "ckgespielt.";
+               "; es wurde nichts zurückgespielt.";
     return WriteFailureMessage(m_path, result);
 }

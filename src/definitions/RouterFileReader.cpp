@@ -224,7 +224,7 @@ void FitValues(TPropertyList& props, int query, const std::string& router, std::
         std::string line(props.Line(i));
         line.resize(nameLength + 1 +
                     PrefixWrittenAs(std::string_view(line).substr(nameLength + 1), kMaxTextLength));
-        cut.push_back({router, PropertyValueLabel(props.Name(i), query), length});
+        cut.push_back({TCp1252Text(router), PropertyValueLabel(TCp1252Text(props.Name(i)), query), length});
         props.Put(i, std::move(line));
     }
 }

@@ -22,8 +22,8 @@ void VisitTexts(const TRouterEntry& e, Visitor&& visit)
     visit(e.RouterVendor, "Name oder Hersteller des Routers", false);
     visit(e.RouterVendorURL, "URL des Router-Herstellers", false);
     visit(e.Comments, "Sonstige Kommentare", false);
-    visit(e.GoOnline, "Aufruf f\xFCr den Aufbau der Verbindung", false);
-    visit(e.GoOffline, "Aufruf f\xFCr das Trennen der Verbindung", false);
+    visit(e.GoOnline, "Aufruf für den Aufbau der Verbindung", false);
+    visit(e.GoOffline, "Aufruf für das Trennen der Verbindung", false);
     visit(e.StatusPage, "Statusseite", false);
     visit(e.OfflineCode, "HTML-Code bei OFFLINE", true);
     visit(e.BeforeIPAddress, "HTML-Code vor der IP-Adresse", true);
@@ -34,7 +34,7 @@ void VisitTexts(const TRouterEntry& e, Visitor&& visit)
     visit(e.UserDef3, "Benutzerdefinierte Aktion 3", false);
     visit(e.Reserved1, "Reserviert 1", false);
     visit(e.Reserved2, "Reserviert 2", false);
-    visit(e.SignOffURL, "Aufruf f\xFCr die Abmeldung vom Router", false);
+    visit(e.SignOffURL, "Aufruf für die Abmeldung vom Router", false);
     visit(e.Status3Page, "Extra-Seite der Statusabfrage 3", false);
     visit(e.Status4Page, "Extra-Seite der Statusabfrage 4", false);
 }
@@ -60,7 +60,7 @@ void CheckProperties(const TRouterEntry& e, const TPropertyList& props, int quer
     for (int i = 0; i < written.Count(); ++i) {
         const std::size_t length = WrittenLength(written.Value(i));
         if (length > kMaxTextLength)
-            throw tooLong(PropertyValueLabel(written.Name(i), query), length);
+            throw tooLong(PropertyValueLabel(TCp1252Text(written.Name(i)), query), length);
     }
 }
 
@@ -229,10 +229,10 @@ std::string SaveFailureMessage(const std::string& path, const TWriteResult& resu
 }
 
 TTextTooLong::TTextTooLong(int index, std::string name, std::string fieldName, std::size_t size)
-    : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(name) +
+    : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(TCp1252Text(name)) +
                          "\" ist " + std::to_string(size) +
-                         " Bytes lang. Ein Text darf in der Definitionsdatei h\xF6" "chstens 65535 "
-                         "Bytes lang sein. Bitte k\xFCrzen Sie den Text."),
+                         " Bytes lang. Ein Text darf in der Definitionsdatei höchstens 65535 "
+                         "Bytes lang sein. Bitte kürzen Sie den Text."),
       routerIndex(index),
       routerName(std::move(name)),
       field(std::move(fieldName)),
@@ -281,12 +281,12 @@ bool SaveRouterListTo(TRouterList& list, TAtomicFile& file, const std::string& p
         if (WriteRouterList(list, file, keepOriginal))
             return true;
     } catch (const TTextTooLong& tooLong) {
-        ShowMsgBox(TCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
-                       " ist unver\xE4ndert geblieben."),
+        ShowMsgBox(ToCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " +
+                                Quoted(path) + " ist unverändert geblieben."),
                    {}, mkError, btnOK);
         return false;
     }
-    ShowMsgBox(TCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
+    ShowMsgBox(ToCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
     return false;
 }
 
@@ -297,7 +297,7 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
         backupPath->clear();
     TAtomicFile file(path);
     if (!file.Open()) {
-        ShowMsgBox(TCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     if (!SaveRouterListTo(list, file, path, keepOriginal))

@@ -34,3 +34,10 @@ std::string Shown(std::string_view utf8)
 {
     return Shown(ToCp1252Text(utf8));
 }
+
+std::string Shortened(const TCp1252Text& text)
+{
+    constexpr std::size_t kMax = 60;
+    const std::string& bytes = text.Bytes();
+    return Shown(bytes.size() <= kMax ? text : TCp1252Text(bytes.substr(0, kMax) + "..."));
+}

@@ -36,3 +36,5 @@ std::string ToUtf8(const TCp1252Text& text);
 // lacks as "?", as every message does.
 std::string Shown(const TCp1252Text& text);
 std::string Shown(std::string_view utf8);
+// The same, cut to 60 bytes ("..." marking the cut).
+std::string Shortened(const TCp1252Text& text);

@@ -372,7 +372,7 @@ void TLiveTestDlg::AddExchange(const std::shared_ptr<const TLiveExchange>& excha
     if (exchange->failure != TLiveFailure::None) {
         for (int column = 0; column < LogView->columnCount(); ++column) {
             item->setForeground(column, QColor(170, 0, 0));
-            item->setToolTip(column, ToQString(exchange->message));
+            item->setToolTip(column, QString::fromStdString(exchange->message));
         }
     }
     for (const std::string& hop : exchange->redirects) {
@@ -422,12 +422,13 @@ void TLiveTestDlg::Finish(TLiveFailure failure, const std::string& message, bool
     if (succeeded)
         ShowState(QStringLiteral("Test beendet: %1 Anfrage(n), jede Abfrage lief.").arg(m_exchanges.size()), false);
     else
-        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.") : ToQString(message), true);
+        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.") : QString::fromStdString(message),
+                  true);
     SelectionChanged();
     if (failure == TLiveFailure::Certificate && !options.limits.acceptAnyCertificate) {
         const std::string question = message + "\n\nNur wenn Sie sicher sind, dass Sie mit Ihrem Router verbunden "
-                                               "sind: Zertifikat f\xFCr diesen Test annehmen und erneut testen?";
-        if (ShowMsgBox(TCp1252Text(question), {}, mkWarning, btnYesNo) == MsgBox::IDYES) {
+                                               "sind: Zertifikat für diesen Test annehmen und erneut testen?";
+        if (ShowMsgBox(ToCp1252Text(question), {}, mkWarning, btnYesNo) == MsgBox::IDYES) {
             TLiveTestOptions trusting = options;
             trusting.limits.acceptAnyCertificate = true;
             Start(std::move(trusting));

@@ -524,9 +524,9 @@ void TMainEditor::FormShow()
 
 void TMainEditor::WarnAboutCutTexts()
 {
-    ShowMsgBox(TCp1252Text(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
-                           "\n\nBeim ersten Speichern wird das Original zuvor als Sicherungskopie "
-                           "aufbewahrt; ihr Name wird dann angezeigt."),
+    ShowMsgBox(ToCp1252Text(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
+                            "\n\nBeim ersten Speichern wird das Original zuvor als Sicherungskopie "
+                            "aufbewahrt; ihr Name wird dann angezeigt."),
                {}, mkWarning, btnOK);
 }
 
@@ -548,9 +548,9 @@ void TMainEditor::WarnIfFileDamaged()
 void TMainEditor::OfferInterruptedCopy()
 {
     const std::string& copy = m_loadResult.interruptedCopy;
-    if (ShowMsgBox(TCp1252Text(InterruptedSaveMessage(m_file.Path(), copy) +
-                               "\n\nSoll die Datei aus dieser Kopie wiederhergestellt werden? Sonst bleibt die "
-                               "Kopie bis zum n\xE4" "chsten Speichern erhalten."),
+    if (ShowMsgBox(ToCp1252Text(InterruptedSaveMessage(m_file.Path(), copy) +
+                                "\n\nSoll die Datei aus dieser Kopie wiederhergestellt werden? Sonst bleibt die "
+                                "Kopie bis zum nächsten Speichern erhalten."),
                    {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
     const std::string refused = m_file.RestoreInterruptedSave(copy);
@@ -784,7 +784,7 @@ bool TMainEditor::EditedRecordFits() const
         CheckTextLengths(edited);
         return true;
     } catch (const TTextTooLong& tooLong) {
-        ShowMsgBox(TCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert."), {}, mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert."), {}, mkError, btnOK);
         return false;
     }
 }

@@ -40,7 +40,7 @@ void ExportRouterNames(const QString& path, const TRouterList& routers, const st
     if (SameFile(CorePath(path), definitionsPath))
         throw TFileError("Datei " + Quoted(CorePath(path)) +
                          " kann nicht erstellt werden. Sie ist die Datei der Routerdefinitionen, "
-                         "die der Editor bearbeitet; bitte w\xE4hlen Sie einen anderen Namen.");
+                         "die der Editor bearbeitet; bitte wählen Sie einen anderen Namen.");
     const TWriteResult written = WriteFileCrashSafe(CorePath(path), RouterNamesText(routers));
     if (!written.Ok())
         throw TFileError(WriteFailureMessage(CorePath(path), written));

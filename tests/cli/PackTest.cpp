@@ -318,15 +318,15 @@ TEST(PackTest, InvalidInputIsRefusedNamingRouterAndField)
         {with("\"UserDef1\"", "\"UserDef0\""), "Router 2 (\"Zweiter\"): unbekanntes Feld \"UserDef0\""},
         {with("\"UserDef1\": \"\",", ""), "Router 2 (\"Zweiter\"): das Feld \"UserDef1\" fehlt"},
         {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\", \"UserDef1\": \"\","), "\"UserDef1\" steht zweimal"},
-        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\\q\","), "Router 2 (\"Zweiter\"), Feld \"UserDef1\": Kein g\xFCltiges JSON"},
-        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\" \"x\": 1,"), "Router 2 (\"Zweiter\"), nach dem Feld \"UserDef1\": Kein g\xFCltiges JSON"},
+        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\\q\","), "Router 2 (\"Zweiter\"), Feld \"UserDef1\": Kein gültiges JSON"},
+        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\" \"x\": 1,"), "Router 2 (\"Zweiter\"), nach dem Feld \"UserDef1\": Kein gültiges JSON"},
         {with("\"version\"", "\"versio\""), "Unbekanntes Feld \"versio\""},
         {with("\"routers\"", "\"router\""), "Unbekanntes Feld \"router\""},
-        {with("\n}\n", "\n} x"), "Kein g\xFCltiges JSON (Zeile"},
-        {"", "Kein g\xFCltiges JSON (Zeile 1, Spalte 1)"},
+        {with("\n}\n", "\n} x"), "Kein gültiges JSON (Zeile"},
+        {"", "Kein gültiges JSON (Zeile 1, Spalte 1)"},
         {"{}", "\"routers\""},
-        {"[]", "Kein g\xFCltiges JSON"},
-        {"{\"routers\": [1]}", "Router 1: Kein g\xFCltiges JSON"},
+        {"[]", "Kein gültiges JSON"},
+        {"{\"routers\": [1]}", "Router 1: Kein gültiges JSON"},
     };
     for (const auto& [input, expected] : cases) {
         TRouterList read(TRouterList::TOrder::Unsorted);

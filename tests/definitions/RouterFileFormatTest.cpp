@@ -595,7 +595,7 @@ TEST(RouterFileFormat, JoinedTextTooLongIsCutWhenRead)
     EXPECT_EQ(three.Value("u"), "\t\t" + u + "=" + std::string(5534, 'u') + "\t") << "fits without its TABs";
     EXPECT_EQ(three.Value("ok"), "1");
     ASSERT_EQ(result.cutTexts.size(), 2u);
-    EXPECT_EQ(result.cutTexts[0].router, "long");
+    EXPECT_EQ(result.cutTexts[0].router.Bytes(), "long");
     EXPECT_EQ(result.cutTexts[0].field, "Eigenschaft \"a\" der Statusabfrage 2");
     EXPECT_EQ(result.cutTexts[0].length, 66001u);
     EXPECT_EQ(result.cutTexts[1].field, "Eigenschaft \"t\" der Statusabfrage 3");

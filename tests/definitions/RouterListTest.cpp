@@ -123,7 +123,7 @@ TEST(RouterList, IndexErrorsCarryTheGermanText)
         list.SelectedEntry();
         FAIL();
     } catch (const TListIndexError& error) {
-        EXPECT_STREQ(error.what(), "Listenindex \xFC" "berschreitet das Maximum (-1)");
+        EXPECT_STREQ(error.what(), "Listenindex überschreitet das Maximum (-1)");
     }
     EXPECT_THROW(list.Select(0), TListIndexError);
 }

@@ -170,7 +170,7 @@ void MessageBoxTest::errorTextGetsAFinalPeriod()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, shown);
-    QCOMPARE(QByteArray::fromStdString(ErrorMessageText(text.toStdString())), shown);
+    QCOMPARE(QByteArray::fromStdString(ErrorMessageText(TCp1252Text(text.toStdString())).Bytes()), shown);
 }
 
 void MessageBoxTest::errorInAnEventHandlerIsShownAndTheApplicationGoesOn()
