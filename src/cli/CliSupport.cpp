@@ -36,11 +36,6 @@ void Note(const std::string& message)
     Print("", message);
 }
 
-int FailCp1252(const std::string& message)
-{
-    return Fail(ToUtf8(TCp1252Text(message)));
-}
-
 std::string QuotedText(const TCp1252Text& text)
 {
     return '"' + Shown(text) + '"';

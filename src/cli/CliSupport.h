@@ -14,8 +14,6 @@ int Fail(const std::string& message);
 void Warn(const std::string& message);
 // Prints "routersdat: <message>" to standard error, for information.
 void Note(const std::string& message);
-// A Windows-1252 message of the page test's proposals.
-int FailCp1252(const std::string& message);
 
 // A router name or a value in double quotes, for a message: its control
 // characters escaped, as Quoted does for paths.

@@ -177,7 +177,7 @@ int RunSuggestCommand(const TArguments& arguments)
     }
     const TRuleProposal proposal = ProposeRuleForPages(given, target); // or why there is none
     if (!proposal.found)
-        return FailCp1252(proposal.reason);
+        return Fail(proposal.reason);
     if (!occurrence)
         NoteChosenPlace(pages[0], seen, proposal);
     if (pages.size() > 1)
@@ -195,7 +195,7 @@ int RunSuggestCommand(const TArguments& arguments)
         const std::vector<std::string_view> onlinePages(pages.begin(), pages.end());
         const TOfflineCodeProposal offline = ProposeOfflineCode(onlinePages, *offlinePage, marker);
         if (!offline.found)
-            return FailCp1252(offline.reason);
+            return Fail(offline.reason);
         fields.push_back({"OfflineCode", offline.offlineCode});
     }
     return WriteOutput({}, FieldsOutput(fields, line.IsSet("json"))) ? 0 : 1;

@@ -549,7 +549,7 @@ void TProposalPanel::ShowRule(const TRuleAnswer& answer)
     const TRuleProposal& proposal = answer.proposal;
     if (!proposal.found) {
         m_note->clear();
-        m_result->setText(ToQString(proposal.reason));
+        m_result->setText(QString::fromStdString(proposal.reason));
         SetTextColor(m_result, kFailureColor);
         return;
     }
@@ -761,7 +761,8 @@ void TProposalPanel::ShowOfflineCode(const TOfflineAnswer& answer, const QString
 {
     const QString page = Quoted(QFileInfo(fileName).fileName());
     if (!answer.proposal.found) {
-        m_offlineResult->setText(QStringLiteral("Offline-Seite %1: ").arg(page) + ToQString(answer.proposal.reason));
+        m_offlineResult->setText(QStringLiteral("Offline-Seite %1: ").arg(page)
+                                 + QString::fromStdString(answer.proposal.reason));
         SetTextColor(m_offlineResult, kFailureColor);
         return;
     }
