@@ -3,24 +3,19 @@
 #include "PackReader.h"
 #include "RouterFile.h"
 #include "RouterJson.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <random>
 
-namespace {
+using namespace routertest;
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace {
 
 // The routers of a file as dump prints them, version and damage aside.
 std::string DumpOfRouters(const TRouterList& list)
@@ -237,7 +232,7 @@ TEST(PackTest, DumpPackDumpOverTheFuzzCorpus)
             if (!entry.is_regular_file())
                 continue;
             SCOPED_TRACE(entry.path().string());
-            CheckDumpPackDump(ReadBytes(entry.path()));
+            CheckDumpPackDump(ReadBytes(Utf8Of(entry.path())));
             ++files;
         }
     }
@@ -258,8 +253,7 @@ TEST(PackTest, DumpPackDumpOverGeneratedFiles)
 TEST(PackTest, NotesNameWhatTheWriterChanges)
 {
     TRouterList list(TRouterList::TOrder::Unsorted);
-    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
-    entry->RouterVendor = "Tab";
+    auto entry = Entry("Tab");
     entry->BeforeIPAddress = "<td>\t";
     entry->Status2Values.Add("ip=1");
     entry->Status2Values.Add("IP=2");

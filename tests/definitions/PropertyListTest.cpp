@@ -1,18 +1,12 @@
 #include "PropertyList.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
+using namespace routertest;
 using namespace std::string_view_literals;
 
 namespace {
-
-TPropertyList ListOf(std::initializer_list<const char*> lines)
-{
-    TPropertyList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
 
 // A name from a few that collide ignoring case, some holding "=".
 std::string RandomName(int seed)

@@ -1,6 +1,7 @@
 // The byte format: reading every layout, writing version 259, the writer's
 // normalisations, damaged files.
 
+#include "RoundTripCheck.h"
 #include "RouterTestUtil.h"
 
 #include <chrono>

@@ -20,18 +20,6 @@ using namespace routertest;
 
 namespace {
 
-// The message of the TFileError that `read` throws, or "no error".
-template <typename Read>
-std::string ErrorOf(Read&& read)
-{
-    try {
-        read();
-    } catch (const TFileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 class UserFileTest : public ::testing::Test {
 protected:
     TempDir dir;

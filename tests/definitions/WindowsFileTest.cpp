@@ -68,15 +68,6 @@ protected:
     MessageRecorder messages;
 };
 
-template <typename Read> std::string ErrorOf(Read&& read)
-{
-    try {
-        read();
-    } catch (const TFileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
 
 } // namespace
 
