@@ -1,7 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "FileMessages.h"
 #include "RouterMerge.h"
 

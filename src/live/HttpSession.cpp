@@ -360,7 +360,8 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) co
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return Fail(exchange, TLiveFailure::Unreachable,
-                    "Der Rechner \"" + InMessage(m_address.host) + "\" ist nicht bekannt (der Name lässt sich nicht auflösen).");
+                    "Der Rechner \"" + InMessage(m_address.host)
+                        + "\" ist nicht bekannt (der Name lässt sich nicht auflösen).");
     case CURLE_COULDNT_CONNECT: {
         long error = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
@@ -387,8 +388,8 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) co
     }
     case CURLE_PEER_FAILED_VERIFICATION:
         return Fail(exchange, TLiveFailure::Certificate,
-                    "Das Zertifikat von " + where + " ist nicht vertrauenswürdig (" + InMessage(Masked(m_handles->error))
-                        + ").");
+                    "Das Zertifikat von " + where + " ist nicht vertrauenswürdig ("
+                        + InMessage(Masked(m_handles->error)) + ").");
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_GOT_NOTHING:
@@ -399,5 +400,6 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) co
         break;
     }
     const std::string detail = m_handles->error[0] ? m_handles->error : curl_easy_strerror(CURLcode(code));
-    Fail(exchange, TLiveFailure::Other, "Die Anfrage an " + where + " ist fehlgeschlagen: " + InMessage(Masked(detail)));
+    Fail(exchange, TLiveFailure::Other,
+         "Die Anfrage an " + where + " ist fehlgeschlagen: " + InMessage(Masked(detail)));
 }

@@ -116,7 +116,8 @@ std::string TRouterAddress::Base() const
 std::variant<TRouterAddress, std::string> ParseRouterAddress(std::string_view text, int httpPort)
 {
     const std::string typed(text);
-    const std::string invalid = "\"" + ToUtf8(TCp1252Text(typed)) + "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
+    const std::string invalid = "\"" + ToUtf8(TCp1252Text(typed)) +
+                                "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
                                 "optional mit :Port und http:// oder https://).";
     if (typed.empty())
         return std::string("Bitte die Adresse des Routers angeben.");

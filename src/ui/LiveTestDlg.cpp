@@ -422,7 +422,8 @@ void TLiveTestDlg::Finish(TLiveFailure failure, const std::string& message, bool
     if (succeeded)
         ShowState(QStringLiteral("Test beendet: %1 Anfrage(n), jede Abfrage lief.").arg(m_exchanges.size()), false);
     else
-        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.") : QString::fromStdString(message),
+        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.")
+                                  : QString::fromStdString(message),
                   true);
     SelectionChanged();
     if (failure == TLiveFailure::Certificate && !options.limits.acceptAnyCertificate) {

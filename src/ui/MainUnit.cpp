@@ -1,6 +1,6 @@
 #include "MainUnit.h"
 
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "ErrorHandler.h"
 #include "FileDialog.h"
 #include "FileMessages.h"

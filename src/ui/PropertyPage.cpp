@@ -108,7 +108,8 @@ void TPropertyPage::ValueAddBtnClick()
         return;
     const std::string name = dialog.Name();
     if (VEditor->Rows().FindName(name) != 0) {
-        ShowMsgBox(ToCp1252Text(QStringLiteral("Ein Bezeichner mit diesem Namen existiert bereits.")), {}, mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(QStringLiteral("Ein Bezeichner mit diesem Namen existiert bereits.")), {},
+                   mkError, btnOK);
         return;
     }
     VEditor->Rows().Append(name, dialog.Code());
