@@ -4,11 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <netdb.h>
+
 #include <chrono>
 #include <future>
 #include <thread>
 
 using namespace fakerouter;
+
+// Names under "slow.invalid" take 30 s to resolve, as behind a name server
+// that does not answer; every other name resolves as usual.
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** result) noexcept
+{
+    using TResolve = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+    static const auto resolve = reinterpret_cast<TResolve>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    if (node && std::string_view(node).ends_with(".slow.invalid")) {
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        return EAI_AGAIN;
+    }
+    return resolve(node, service, hints, result);
+}
 
 namespace {
 
@@ -77,6 +93,7 @@ TEST(LiveRun, EachFailureIsToldApartAndNothingBeyondItIsSent)
         {"notHttp", "", {}, TLiveFailure::NotHttp},
         {"http", "slow?s=5", quick, TLiveFailure::ReadTimeout},
         {"http", "huge", {}, TLiveFailure::TooLarge},
+        {"http", "cut", {}, TLiveFailure::Interrupted},
         {"http", "elsewhere", {}, TLiveFailure::OtherHost},
         {"http", otherHost, {}, TLiveFailure::OtherHost},
         {"http", "loop", {}, TLiveFailure::TooManyRedirects},
@@ -94,6 +111,31 @@ TEST(LiveRun, EachFailureIsToldApartAndNothingBeyondItIsSent)
     }
 }
 
+TEST(LiveRun, AFailureAfterARedirectNamesWhereItFailed)
+{
+    const std::string tls = "127.0.0.1:" + std::to_string(Port("tls"));
+    const TLiveTestReport report = RunAgainstFake(Router("x", true, "bounce?to=https://" + tls + "/"));
+    EXPECT_EQ(report.failure, TLiveFailure::Certificate);
+    EXPECT_NE(report.message.find(tls), std::string::npos) << report.message;
+}
+
+TEST(LiveRun, AnAnswerCompressedUnaskedIsReadAsABrowserShowsIt)
+{
+    const TLiveTestReport report = RunAgainstFake(Router("x", true, "gzip"));
+    ASSERT_TRUE(report.Succeeded()) << report.message;
+    EXPECT_EQ(report.results.at(0).test->Result().ipAddress, "192.0.2.7");
+}
+
+TEST(LiveRun, AUserNameWithALineBreakIsNeverPutIntoAHeader)
+{
+    TLiveCancel cancel;
+    const TLiveTestReport report = RunLiveTest(Router("Digest", true, "digest/status.htm"),
+                                               {Address(), {"admin\r\nX-Injected: 1", kPassword}, {1}, {}, {}}, cancel);
+    EXPECT_TRUE(report.requests.empty());
+    EXPECT_FALSE(report.Succeeded());
+    EXPECT_FALSE(report.message.empty());
+}
+
 TEST(LiveRun, ASecretInARedirectIsShownAsStars)
 {
     const TLiveTestReport report =
@@ -104,14 +146,17 @@ TEST(LiveRun, ASecretInARedirectIsShownAsStars)
     ExpectNoSecret(report);
 }
 
+// While an answer is awaited, and while the router's name is looked up.
 TEST(LiveRun, CancelEndsAWaitingRequestAtOnce)
 {
-    TLiveCancel cancel;
-    auto run = std::async(std::launch::async, [&] {
-        return RunLiveTest(Router("x", true, "slow?s=20"), {Address(), {kUser, kPassword}, {1}, {}, {}}, cancel);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    cancel.Cancel();
-    EXPECT_EQ(run.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    EXPECT_EQ(run.get().failure, TLiveFailure::Cancelled);
+    for (const auto& [address, page] : {std::pair{Address(), "slow?s=20"}, {"router.slow.invalid", "status.htm"}}) {
+        TLiveCancel cancel;
+        auto run = std::async(std::launch::async, [&] {
+            return RunLiveTest(Router("x", true, page), {address, {kUser, kPassword}, {1}, {}, {}}, cancel);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        cancel.Cancel();
+        ASSERT_EQ(run.wait_for(std::chrono::seconds(5)), std::future_status::ready) << address;
+        EXPECT_EQ(run.get().failure, TLiveFailure::Cancelled);
+    }
 }
