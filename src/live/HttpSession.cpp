@@ -356,7 +356,8 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, co
 {
     CURL* easy = m_handles->easy;
     // Named as asked last: after a redirect, that may be another port.
-    const std::string where = UrlPart(url, CURLUPART_HOST) + ":" + UrlPart(url, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    const std::string where =
+        UrlPart(url, CURLUPART_HOST) + ":" + UrlPart(url, CURLUPART_PORT, CURLU_DEFAULT_PORT);
     const bool https = UrlPart(url, CURLUPART_SCHEME) == "https";
     if (code == CURLE_ABORTED_BY_CALLBACK && m_cancel.Cancelled())
         return Fail(exchange, TLiveFailure::Cancelled, "Der Test wurde abgebrochen.");

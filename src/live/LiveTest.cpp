@@ -85,7 +85,8 @@ TLiveTestReport RunLiveTest(const TRouterEntry& entry, const TLiveTestOptions& o
     // HTTP authentication writes the user name into a header line as it is.
     if (entry.BrowserAuth && options.credentials.user.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
         report.badInput = true;
-        report.message = "Der Benutzername enth\xE4lt einen Zeilenumbruch; so l\xE4sst er sich nicht zur Anmeldung senden.";
+        report.message =
+            "Der Benutzername enth\xE4lt einen Zeilenumbruch; so l\xE4sst er sich nicht zur Anmeldung senden.";
         return report;
     }
     const TRouterAddress& router = std::get<TRouterAddress>(address);
