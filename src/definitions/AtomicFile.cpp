@@ -331,6 +331,15 @@ void RemoveLeftovers(const TFolder& folder, const std::string& name, const TFile
     }
 }
 
+// Adds each piece read to the bytes.
+std::function<int(std::string_view)> Appender(std::string& bytes)
+{
+    return [&bytes](std::string_view piece) {
+        bytes += piece;
+        return 0;
+    };
+}
+
 // The bytes of a copy named <...>.bak-<device>-<inode>-<length>-<checksum>
 // that belongs to this user alone and no running save holds, when they are
 // what its name says.
@@ -345,7 +354,7 @@ bool ReadCompleteCopy(const std::string& copyPath, TCopyName& parsed, std::strin
     return dash != std::string::npos && ParseCopySuffix(std::string_view(name).substr(dash + 5), parsed) &&
            OpenFolder(DirectoryOf(copyPath), folder) == 0 && OpenUnheldCopy(folder, name, copy, info) &&
            info.size == parsed.size &&
-           ReadAll(copy, hash, [&](std::string_view piece) { bytes += piece; return 0; }) == 0 &&
+           ReadAll(copy, hash, Appender(bytes)) == 0 &&
            hash.Size() == parsed.size && hash.Value() == parsed.hash;
 }
 
@@ -606,6 +615,22 @@ std::string TAtomicFile::InterruptedSave() const
     if (m_copyReused)
         return CopyPath();
     return m_targetExists ? FindInterruptedSave(m_target, m_path) : std::string();
+}
+
+std::string TAtomicFile::ReadInterruptedSave(std::string& bytes) const
+{
+    bytes.clear();
+    const std::string copy = InterruptedSave();
+    TContentHash hash;
+    TCopyName parsed;
+    // A copy that this save took over is held open and locked: it is read
+    // through that.
+    const bool whole = m_copyReused ? ReadAll(m_copy, hash, Appender(bytes)) == 0 && hash == m_copyHash
+                                    : !copy.empty() && ReadCompleteCopy(copy, parsed, bytes);
+    if (whole)
+        return copy;
+    bytes.clear();
+    return {};
 }
 
 // The temporary file for the rename. False without a failure when the file

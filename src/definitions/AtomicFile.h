@@ -137,6 +137,9 @@ public:
     // The copy that an interrupted save of the target left, or empty (see
     // FindInterruptedSave); after Open.
     std::string InterruptedSave() const;
+    // That copy and its bytes, once they are found to be what its name
+    // says; empty (and no bytes) otherwise.
+    std::string ReadInterruptedSave(std::string& bytes) const;
     // Appends bytes; may be called many times.
     bool Write(std::string_view bytes);
     // Flushes the bytes, optionally keeps the existing target as
