@@ -721,7 +721,9 @@ bool TAtomicFile::MakeCopy(TFolder& folder, int& refused)
     }
     if (error) {
         m_copyName.clear();
-        if (!IsMissingRight(error))
+        // A name that someone else took (with a FIFO, a folder) sends the
+        // copy to the state folder, as a folder without rights does.
+        if (!IsMissingRight(error) && error != EEXIST)
             return Fail(TWriteStep::Backup, error);
         refused = error;
         return false;
