@@ -19,6 +19,7 @@ struct TWriteFault {
 TWriteFault g_fault;
 std::function<void(TWritePause)> g_pause;
 int g_lockWaitMilliseconds = 10000;
+int g_lockFault = 0;
 
 // The injected error when the fault is for `step` (consuming it), else 0.
 int Injected(TWriteStep step)
@@ -32,6 +33,20 @@ void Pause(TWritePause moment)
 {
     if (g_pause)
         g_pause(moment);
+}
+
+int TryLock(const TFileHandle& file, bool exclusive)
+{
+    if (g_lockFault)
+        return g_lockFault;
+    return exclusive ? TryLockExclusive(file) : TryLockShared(file);
+}
+
+// Locks the file unless a running save holds it; false only then. On a
+// file system without locks (some network file systems) nothing is held.
+bool LockUnlessHeld(const TFileHandle& file)
+{
+    return TryLock(file, true) != EWOULDBLOCK;
 }
 
 // The path of a file in the folder, as the user would give it.
@@ -224,7 +239,7 @@ struct TFoundCopy {
 bool OpenUnheldCopy(const TFolder& folder, const std::string& name, TFileHandle& file, TFileInfo& info)
 {
     return OpenForReadingAt(folder, name, file) == 0 && GetInfo(file, info) == 0 &&
-           info.kind == TFileKind::Regular && IsOwnPrivateFile(file, info) && TryLockExclusive(file) == 0;
+           info.kind == TFileKind::Regular && IsOwnPrivateFile(file, info) && LockUnlessHeld(file);
 }
 
 // Calls `found` for each copy of the file `name` in the folder that no
@@ -311,7 +326,7 @@ void RemoveStaleTemporaries(const TFolder& folder, const std::string& name)
         TFileHandle file;
         TFileInfo info;
         if (OpenForReadingAt(folder, candidate, file) == 0 && GetInfo(file, info) == 0 &&
-            info.kind == TFileKind::Regular && TryLockExclusive(file) == 0)
+            info.kind == TFileKind::Regular && LockUnlessHeld(file))
             RemoveAt(folder, candidate);
     }
 }
@@ -382,6 +397,11 @@ void SetLockWaitForTesting(int milliseconds)
     g_lockWaitMilliseconds = milliseconds;
 }
 
+void SetLockFaultForTesting(int error)
+{
+    g_lockFault = error;
+}
+
 void TContentHash::Add(std::string_view bytes)
 {
     std::uint64_t value = m_value;
@@ -403,7 +423,7 @@ int LockWhenFree(const TFileHandle& file, bool exclusive)
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(g_lockWaitMilliseconds);
     for (auto delay = milliseconds(2);; delay = std::min(delay * 2, milliseconds(100))) {
-        const int error = exclusive ? TryLockExclusive(file) : TryLockShared(file);
+        const int error = TryLock(file, exclusive);
         // File systems without locks still save: only a held lock counts.
         if (error != EWOULDBLOCK || steady_clock::now() >= deadline)
             return error == EWOULDBLOCK ? error : 0;
@@ -655,7 +675,7 @@ bool TAtomicFile::CreateTemporary()
     if (!m_temp.IsOpen())
         return Fail(TWriteStep::Create, EEXIST);
     // Tells the cleanup of leftovers that this file is in use.
-    TryLockExclusive(m_temp);
+    TryLock(m_temp, true);
     if (!m_targetExists)
         return true;
     bool ownerKept = false;
@@ -729,7 +749,7 @@ bool TAtomicFile::MakeCopy(TFolder& folder, int& refused)
         return false;
     }
     // Tells the cleanup and other programs that this copy is in use.
-    TryLockExclusive(m_copy);
+    TryLock(m_copy, true);
     m_copyHash = {};
     if ((error = CopyInto(m_target, m_copy, m_copyHash)) || !(m_copyHash == expected)) {
         RemoveCopy();

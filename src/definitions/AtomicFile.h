@@ -83,6 +83,9 @@ void SetWritePauseForTesting(std::function<void(TWritePause)> pause);
 // How long a save waits for another one's lock (ten seconds unless set).
 // For tests only.
 void SetLockWaitForTesting(int milliseconds);
+// Makes every advisory lock of saves and loads fail with `error` (ENOLCK,
+// as on a file system without locks); 0 clears it. For tests only.
+void SetLockFaultForTesting(int error);
 
 // A checksum of bytes and their number, to tell whether a file still holds
 // what was read or written (64-bit FNV-1a; no protection against a forger).

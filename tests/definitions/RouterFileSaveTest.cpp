@@ -34,6 +34,7 @@ protected:
         SetWriteFaultForTesting(TWriteStep::None, 0);
         SetLoadFaultForTesting(0);
         SetLockWaitForTesting(10000);
+        SetLockFaultForTesting(0);
     }
 
     // A small list with a TAB in an HTML field and in a property value.
@@ -558,26 +559,32 @@ TEST_F(RouterFileSave, KilledSaveLeavesOldOrNewFile)
 
 
 // A save in place killed half way leaves its copy, which the next load
-// names and which puts the previous bytes back.
+// names and which puts the previous bytes back; on a file system without
+// locks too.
 TEST_F(RouterFileSave, KilledSaveInPlaceIsFoundAndPutBack)
 {
-    TRouterList list = SmallList();
-    ASSERT_TRUE(SaveRouterList(list, path));
-    const std::string before = ReadBytes(path);
     const std::string other = dir / "other-name.dat";
-    std::filesystem::create_hard_link(path, other);
-    list.Add("Anfang", Entry("Anfang"));
-    ASSERT_TRUE(KillSaveInPlaceMidway(path, SerializeRouterList(list)));
-    ASSERT_NE(ReadBytes(path), before);
+    for (const int lockFault : {0, ENOLCK}) {
+        SCOPED_TRACE(lockFault);
+        SetLockFaultForTesting(lockFault);
+        TRouterList list = SmallList();
+        ASSERT_TRUE(SaveRouterList(list, path));
+        const std::string before = ReadBytes(path);
+        std::filesystem::create_hard_link(path, other);
+        list.Add("Anfang", Entry("Anfang"));
+        ASSERT_TRUE(KillSaveInPlaceMidway(path, SerializeRouterList(list)));
+        ASSERT_NE(ReadBytes(path), before);
 
-    const TLoadResult loaded = LoadRouterList(path, list);
-    ASSERT_FALSE(loaded.interruptedCopy.empty());
-    EXPECT_FALSE(loaded.Faithful());
-    EXPECT_EQ(ReadBytes(loaded.interruptedCopy), before);
-    EXPECT_TRUE(RestoreInterruptedSave(path, loaded.interruptedCopy).Ok());
-    EXPECT_EQ(ReadBytes(other), before);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
-    EXPECT_TRUE(LoadRouterList(path, list).Faithful());
+        const TLoadResult loaded = LoadRouterList(path, list);
+        ASSERT_FALSE(loaded.interruptedCopy.empty());
+        EXPECT_FALSE(loaded.Faithful());
+        EXPECT_EQ(ReadBytes(loaded.interruptedCopy), before);
+        EXPECT_TRUE(RestoreInterruptedSave(path, loaded.interruptedCopy).Ok());
+        EXPECT_EQ(ReadBytes(other), before);
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+        EXPECT_TRUE(LoadRouterList(path, list).Faithful());
+        std::filesystem::remove(other);
+    }
 }
 
 // However often saves are killed, one copy stands for the file; a copy
