@@ -43,7 +43,9 @@
 // Commit. A second save waits up to ten seconds for it and then fails at
 // Open; programs that do not lock (Tarvelo) are not affected. The lock lives
 // on the file itself, so that no lock file is left in the folder and a
-// killed process never leaves a stale lock behind. A target that does not
+// killed process never leaves a stale lock behind. On a file system without
+// locks (some network file systems) saves go on unlocked, and copies and
+// temporary files count as held by no running save. A target that does not
 // exist yet is created only if no other program has created it meanwhile.
 // On Windows the target is instead opened for this save alone: while any
 // other program has it open, the save fails at Open (Create), and no
