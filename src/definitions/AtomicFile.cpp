@@ -279,8 +279,22 @@ bool HoldsCopiedBytes(const TFileHandle& target, const TCopyName& copy)
            ReadAll(target, hash) == 0 && hash.Size() == copy.size && hash.Value() == copy.hash;
 }
 
+// Whether the open target may be what a save in place that was killed half
+// way made of the bytes in the copy. Such a save writes over them from the
+// start and cuts the file to its new length only once done, so the file is
+// at least as long; and the file was there before the copy (a file made
+// since merely got the number of the one that the copy was made of).
+bool MayBeCutShortFrom(const TFoundCopy& copy, const TFileHandle& target, const TFileInfo& info)
+{
+    if (!copy.parsed.Names(info) || info.size < copy.parsed.size)
+        return false;
+    const std::uint64_t targetBorn = BirthTime(target);
+    const std::uint64_t copyBorn = BirthTime(copy.file);
+    return targetBorn == 0 || copyBorn == 0 || targetBorn <= copyBorn;
+}
+
 // The complete copy of the open target in the folder that no running save
-// holds and whose bytes the target no longer holds, kept open and locked.
+// holds and that a killed save left of it, kept open and locked.
 bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFileHandle& target,
                       TFoundCopy& result, TContentHash& hash)
 {
@@ -289,7 +303,7 @@ bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFil
         return false;
     bool any = false;
     ForEachCopy(folder, name, [&](TFoundCopy& copy, const TFileInfo& copyInfo) {
-        if (!copy.parsed.Names(info) || !IsCompleteCopy(copy, copyInfo, hash) ||
+        if (!MayBeCutShortFrom(copy, target, info) || !IsCompleteCopy(copy, copyInfo, hash) ||
             HoldsCopiedBytes(target, copy.parsed))
             return false;
         result = std::move(copy);
@@ -355,22 +369,21 @@ std::function<int(std::string_view)> Appender(std::string& bytes)
     };
 }
 
-// The bytes of a copy named <...>.bak-<device>-<inode>-<length>-<checksum>
-// that belongs to this user alone and no running save holds, when they are
-// what its name says.
-bool ReadCompleteCopy(const std::string& copyPath, TCopyName& parsed, std::string& bytes)
+// The copy that FindInterruptedSave names, open and locked, with the
+// checksum of its bytes; the path, or empty.
+std::string FindCopyOfKilledSave(const TFileHandle& file, const std::string& path, TFoundCopy& copy,
+                                 TContentHash& hash)
 {
-    const std::string name = FileNameOf(copyPath);
-    const std::size_t dash = name.rfind(".bak-");
     TFolder folder;
-    TFileHandle copy;
-    TFileInfo info;
-    TContentHash hash;
-    return dash != std::string::npos && ParseCopySuffix(std::string_view(name).substr(dash + 5), parsed) &&
-           OpenFolder(DirectoryOf(copyPath), folder) == 0 && OpenUnheldCopy(folder, name, copy, info) &&
-           info.size == parsed.size &&
-           ReadAll(copy, hash, Appender(bytes)) == 0 &&
-           hash.Size() == parsed.size && hash.Value() == parsed.hash;
+    std::string name;
+    if (LocateFile(file, path, folder, name) != 0)
+        return {};
+    if (FindCompleteCopy(folder, name, file, copy, hash))
+        return PathIn(folder, copy.name);
+    TFolder state;
+    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
+        return PathIn(state, copy.name);
+    return {};
 }
 
 void RemoveByPath(const std::string& path)
@@ -441,36 +454,26 @@ void RemoveStaleTemporaryFiles(const std::string& path)
 
 std::string FindInterruptedSave(const TFileHandle& file, const std::string& path)
 {
-    TFolder folder;
-    std::string name;
-    if (LocateFile(file, path, folder, name) != 0)
-        return {};
     TFoundCopy copy;
     TContentHash hash;
-    if (FindCompleteCopy(folder, name, file, copy, hash))
-        return PathIn(folder, copy.name);
-    TFolder state;
-    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
-        return PathIn(state, copy.name);
-    return {};
+    return FindCopyOfKilledSave(file, path, copy, hash);
 }
 
 TWriteResult RestoreInterruptedSave(const std::string& path, const std::string& copyPath)
 {
-    TWriteResult refused;
-    refused.failedStep = TWriteStep::Target;
-    refused.error = kErrorNameChanged;
-    refused.targetKind = TFileKind::Regular;
-    TCopyName parsed;
-    std::string bytes;
-    if (!ReadCompleteCopy(copyPath, parsed, bytes))
-        return refused;
     // The save takes the copy as its own backup and removes it at the end.
     TAtomicFile file(path);
     if (!file.Open())
         return file.Result();
-    if (!parsed.Names(file.Original()))
+    // Under the file's lock, so that no save ends meanwhile.
+    std::string bytes;
+    if (file.ReadInterruptedSave(bytes) != copyPath) {
+        TWriteResult refused;
+        refused.failedStep = TWriteStep::Target;
+        refused.error = kErrorNameChanged;
+        refused.targetKind = TFileKind::Regular;
         return refused;
+    }
     if (file.Write(bytes))
         file.Commit(false);
     return file.Result();
@@ -640,14 +643,19 @@ std::string TAtomicFile::InterruptedSave() const
 std::string TAtomicFile::ReadInterruptedSave(std::string& bytes) const
 {
     bytes.clear();
-    const std::string copy = InterruptedSave();
-    TContentHash hash;
-    TCopyName parsed;
-    // A copy that this save took over is held open and locked: it is read
-    // through that.
-    const bool whole = m_copyReused ? ReadAll(m_copy, hash, Appender(bytes)) == 0 && hash == m_copyHash
-                                    : !copy.empty() && ReadCompleteCopy(copy, parsed, bytes);
-    if (whole)
+    TFoundCopy found;
+    TContentHash expected;
+    std::string copy;
+    // A copy that this save took over is held open and locked already.
+    if (m_copyReused) {
+        copy = CopyPath();
+        expected = m_copyHash;
+    } else if (m_targetExists) {
+        copy = FindCopyOfKilledSave(m_target, m_path, found, expected);
+    }
+    TContentHash read;
+    if (!copy.empty() && ReadAll(m_copyReused ? m_copy : found.file, read, Appender(bytes)) == 0 &&
+        read == expected)
         return copy;
     bytes.clear();
     return {};

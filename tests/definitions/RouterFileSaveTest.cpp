@@ -650,4 +650,28 @@ TEST_F(RouterFileSave, EditorSaveAfterAnotherProgramsKilledSaveBuildsOnItsCopy)
     }
 }
 
+// A copy no longer stands for the file once the file is shorter than the
+// copy (a save that ended after all) or was made after it (a new file that
+// got the number of the old one): it is not offered.
+TEST_F(RouterFileSave, CopyThatNoLongerStandsForTheFileIsNotOffered)
+{
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    const std::string other = dir / "other-name.dat";
+    std::filesystem::create_hard_link(path, other);
+    const std::size_t size = ReadBytes(path).size();
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, std::string(4 * size, 'x')));
+    ASSERT_NE(LoadRouterList(path, list).interruptedCopy, "");
+    std::filesystem::resize_file(path, size - 1);
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
+
+    const std::uint64_t number = FileId(path);
+    std::filesystem::remove(path);
+    std::filesystem::remove(other);
+    WriteBytes(path, std::string(2 * size, 'n'));
+    if (FileId(path) != number)
+        GTEST_SKIP() << "the file system gave the new file another number";
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
+}
+
 #endif
