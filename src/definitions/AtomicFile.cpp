@@ -888,14 +888,17 @@ void TAtomicFile::RestoreInPlace()
         return;
     }
     Pause(TWritePause::BeforeRestore);
+    // The copy is checked in full before a byte of it goes back.
     std::uint64_t offset = 0;
-    TContentHash check;
-    const int error = ReadAll(m_copy, check, [&](std::string_view piece) {
+    const auto putBack = [&](std::string_view piece) {
         const int error = WriteAt(m_target, offset, piece);
         offset += piece.size();
         return error;
-    });
-    if (error == 0 && check == m_copyHash && TruncateFile(m_target, offset) == 0 && SyncFile(m_target) == 0) {
+    };
+    TContentHash checked;
+    TContentHash copied;
+    if (ReadAll(m_copy, checked) == 0 && checked == m_copyHash && ReadAll(m_copy, copied, putBack) == 0 &&
+        copied == m_copyHash && TruncateFile(m_target, offset) == 0 && SyncFile(m_target) == 0) {
         RemoveCopy();
         return;
     }

@@ -518,6 +518,7 @@ TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheBytesBackOnlyIntoTheFileOpened)
         EXPECT_EQ(result.failedStep, TWriteStep::Write);
         EXPECT_EQ(ReadBytes(path), "moved over the name");
         EXPECT_EQ(ReadBytes(other) == kOld, !copyChanged);
+        EXPECT_EQ(ReadBytes(other).find("forged"), std::string::npos);
         EXPECT_EQ(result.targetChanged, copyChanged);
         EXPECT_EQ(result.backupPath, copyChanged ? copy : "");
         EXPECT_EQ(Exists(copy), copyChanged);
