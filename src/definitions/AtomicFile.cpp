@@ -703,33 +703,47 @@ bool TAtomicFile::PrepareInPlace()
     m_inPlace = true;
     if (const int error = Injected(TWriteStep::Backup))
         return Fail(TWriteStep::Backup, error);
-    TFoundCopy left;
-    if (FindCompleteCopy(m_folder, m_name, m_target, left, m_copyHash) ||
-        (OpenStateFolder(m_stateFolder, false) == 0 &&
-         (m_copyInStateFolder = FindCompleteCopy(m_stateFolder, m_name, m_target, left, m_copyHash)))) {
-        m_copyName = std::move(left.name);
-        m_copy = std::move(left.file);
-        m_copyReused = true;
-    } else {
-        m_copyInStateFolder = false;
-        int refused = 0;
-        if (!MakeCopy(m_folder, refused)) {
-            if (!refused)
-                return false;
-            m_result.backupFolders.push_back(m_folder.path);
-            m_copyInStateFolder = true;
-            if ((refused = OpenStateFolder(m_stateFolder, true)) == 0 && !MakeCopy(m_stateFolder, refused) &&
-                !refused)
-                return false;
-            if (refused) {
-                if (!StateFolderPath().empty())
-                    m_result.backupFolders.push_back(StateFolderPath());
-                return Fail(TWriteStep::Backup, refused);
-            }
-        }
-    }
+    const auto makeCopy = [this](TFolder& folder, int& refused) {
+        m_copyInStateFolder = &folder == &m_stateFolder;
+        return MakeCopy(folder, refused);
+    };
+    if (!TakeOverLeftCopy() && !BackUpInFolderOrStateFolder(m_stateFolder, makeCopy))
+        return false;
     LetOwnerRead(m_target, m_original);
     return true;
+}
+
+// Takes the copy that a killed save of the target left as this save's own.
+bool TAtomicFile::TakeOverLeftCopy()
+{
+    TFoundCopy left;
+    if (FindCompleteCopy(m_folder, m_name, m_target, left, m_copyHash)) {
+        m_copyInStateFolder = false;
+    } else if (OpenStateFolder(m_stateFolder, false) == 0 &&
+               FindCompleteCopy(m_stateFolder, m_name, m_target, left, m_copyHash)) {
+        m_copyInStateFolder = true;
+    } else {
+        return false;
+    }
+    m_copyName = std::move(left.name);
+    m_copy = std::move(left.file);
+    return m_copyReused = true;
+}
+
+// Makes a backup with `make` in the target's folder or, where that folder
+// refuses it, in the state folder (opened as `state`). Where both refuse,
+// the save fails at Backup, naming both.
+bool TAtomicFile::BackUpInFolderOrStateFolder(TFolder& state, const std::function<bool(TFolder&, int&)>& make)
+{
+    int refused = 0;
+    if (make(m_folder, refused) || !refused)
+        return m_result.failedStep == TWriteStep::None;
+    m_result.backupFolders.push_back(m_folder.path);
+    if ((refused = OpenStateFolder(state, true)) == 0 && (make(state, refused) || !refused))
+        return m_result.failedStep == TWriteStep::None;
+    if (!StateFolderPath().empty())
+        m_result.backupFolders.push_back(StateFolderPath());
+    return Fail(TWriteStep::Backup, refused);
 }
 
 // A copy of the target in the folder, named after its checksum, which is
@@ -930,18 +944,10 @@ bool TAtomicFile::KeepOriginal()
         if (error != EEXIST)
             break;
     }
-    int refused = 0;
-    if (CopyOriginal(m_folder, refused))
-        return true;
-    if (!refused)
-        return false;
-    m_result.backupFolders.push_back(m_folder.path);
     TFolder state;
-    if ((refused = OpenStateFolder(state, true)) == 0 && (CopyOriginal(state, refused) || !refused))
-        return m_result.failedStep == TWriteStep::None;
-    if (!StateFolderPath().empty())
-        m_result.backupFolders.push_back(StateFolderPath());
-    return Fail(TWriteStep::Backup, refused);
+    return BackUpInFolderOrStateFolder(state, [this](TFolder& folder, int& refused) {
+        return CopyOriginal(folder, refused);
+    });
 }
 
 // A flushed copy of the original named <name>.bak (or .bakN) in the folder,

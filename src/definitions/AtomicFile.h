@@ -171,6 +171,8 @@ private:
     bool BeginWriting();
     bool CreateTemporary();
     bool PrepareInPlace();
+    bool TakeOverLeftCopy();
+    bool BackUpInFolderOrStateFolder(TFolder& state, const std::function<bool(TFolder&, int&)>& make);
     bool CommitInPlace(bool keepOriginal);
     bool KeepOriginal();
     bool CopyOriginal(TFolder& folder, int& refused);
