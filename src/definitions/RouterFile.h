@@ -146,8 +146,10 @@ using TListReplacer = std::function<void(const std::function<void()>& replace)>;
 // The file is not locked while the user edits. Each save locks it, reads
 // what it holds and compares that with what was last read or written; when
 // another program changed it meanwhile, the list is read anew from the file
-// and every change noted since the last successful write is made to it
-// again (ApplyRouterChange) before it is written, and the user is told.
+// (from the copy of its last whole bytes where a save in place was killed
+// half way) and every change noted since the last successful write is made
+// to it again (ApplyRouterChange) before it is written, and the user is
+// told.
 class TRoutersFile {
 public:
     explicit TRoutersFile(std::string path) : m_path(std::move(path)) {}
@@ -173,7 +175,7 @@ public:
     const std::string& LastBackupPath() const { return m_lastBackupPath; }
 
 private:
-    bool BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace);
+    std::string BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace);
 
     std::string m_path;
     bool m_keepOriginalOnSave = false;
