@@ -814,13 +814,14 @@ void TMainEditor::SaveBtnClick()
     m_routerNames->Rename(recordIndex, record.RouterVendor);
     const std::string name = record.RouterVendor;
     m_file.Note({std::move(formerName), record});
-    WriteRouters(); // may read the list anew
+    // Before the write, which may read the list anew and so free the record.
+    TS5->RecordSaved(record);
+    WriteRouters();
     RoutersCB->setEnabled(true);
     SelectRouter(m_routers.FindByName(name));
     RoutersCBChange();
     SetEditMode(false);
     SetTestPageEnabled(true);
-    TS5->RecordSaved(record);
     RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
