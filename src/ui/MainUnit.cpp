@@ -89,6 +89,29 @@ void NormalizeRequestIn(QLineEdit* edit)
     SetTextIfChanged(edit, ToQString(NormalizeRequest(ToCp1252(edit->text()))));
 }
 
+// Whether `edited` is what leaving the field, once or more often, made of
+// `shown`: then the user changed nothing. The normal forms never grow and
+// soon stop changing.
+bool IsNormalFormOf(const std::string& edited, std::string shown, std::string (*normalize)(std::string_view))
+{
+    while (edited != shown) {
+        std::string next = normalize(shown);
+        if (next == shown)
+            return false;
+        shown = std::move(next);
+    }
+    return true;
+}
+
+// The fields with a normalising exit operation, by the operation.
+constexpr std::string TRouterEntry::* kRequestFields[] = {
+    &TRouterEntry::AuthString,  &TRouterEntry::GoOnline,    &TRouterEntry::GoOffline,
+    &TRouterEntry::SignOffURL,  &TRouterEntry::StatusPage,  &TRouterEntry::Status2Page,
+    &TRouterEntry::Status3Page, &TRouterEntry::Status4Page, &TRouterEntry::UserDef1,
+    &TRouterEntry::UserDef2,    &TRouterEntry::UserDef3};
+constexpr std::string TRouterEntry::* kHtmlCodeFields[] = {
+    &TRouterEntry::OfflineCode, &TRouterEntry::BeforeIPAddress, &TRouterEntry::AfterIPAddress};
+
 // A drop-down list of any length opens as a list of at most 30 entries with
 // a scroll bar, instead of a menu as high as the screen.
 void ShowAsScrollingList(QComboBox* combo)
@@ -986,6 +1009,13 @@ bool TMainEditor::HasUnsavedEdits() const
     TRouterEntry edited = NewRouterEntry();
     CopyControlsInto(edited);
     edited.SavedAt = m_shownRecord.SavedAt;
+    const auto undoNormalizing = [&](const auto& fields, auto normalize) {
+        for (std::string TRouterEntry::* field : fields)
+            if (IsNormalFormOf(edited.*field, m_shownRecord.*field, normalize))
+                edited.*field = m_shownRecord.*field;
+    };
+    undoNormalizing(kRequestFields, &NormalizeRequest);
+    undoNormalizing(kHtmlCodeFields, &NormalizeHtmlCode);
     return !(edited == m_shownRecord);
 }
 

@@ -728,11 +728,18 @@ void MainEditorTest::closingAsksAboutUnsavedEdits()
     QFETCH(int, answer);
     QFETCH(bool, closes);
     QFETCH(bool, saved);
-    WriteSample();
-    QVERIFY(Open());
+    TRouterList routers = SampleRouters();
+    routers.Entry(0).GoOnline = "//cgi-bin/goinet.cgi";
+    routers.Entry(0).BeforeIPAddress = "IP-Adresse: </td>\r\n<td>";
+    QVERIFY(Open(std::move(routers)));
     const QByteArray fileBefore = ReadFileBytes(m_path);
-    // Nothing changed, nothing asked.
+    // Nothing changed, nothing asked, also when leaving fields normalised them.
     Click("EditBtn");
+    for (const char* name : {"GoOnlineEdit", "BeforeIPAddressEdit", "GoOnlineEdit", "RouterVendorEdit"}) {
+        ShowPageOf(W(name));
+        W(name)->setFocus();
+    }
+    QCOMPARE(Text("GoOnlineEdit"), QStringLiteral("cgi-bin/goinet.cgi"));
     QVERIFY(m_window->close());
     QVERIFY(m_boxes->Calls().empty());
 
