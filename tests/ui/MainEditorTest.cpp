@@ -189,6 +189,11 @@ void MainEditorTest::everyPageShowsItsTabInFull()
     }
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(pages->currentIndex(), 7);
+    // From anywhere in the window, and on from the last page to the first.
+    for (const int next : {8, 0}) {
+        QTest::keyClick(W("RoutersCB"), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), next);
+    }
 
     // The arrows scroll the bar and leave the page; in edit mode they bring
     // the disabled test tab into view.
