@@ -28,7 +28,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -112,17 +111,6 @@ constexpr std::string TRouterEntry::* kRequestFields[] = {
 constexpr std::string TRouterEntry::* kHtmlCodeFields[] = {
     &TRouterEntry::OfflineCode, &TRouterEntry::BeforeIPAddress, &TRouterEntry::AfterIPAddress};
 
-// A drop-down list of any length opens as a list of at most 30 entries with
-// a scroll bar, instead of a menu as high as the screen.
-void ShowAsScrollingList(QComboBox* combo)
-{
-    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    combo->setMaxVisibleItems(30);
-    if (auto* view = qobject_cast<QListView*>(combo->view()))
-        view->setUniformItemSizes(true);
-    combo->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-}
-
 // Text of disabled controls stays readable on their grey (contrast above
 // 4.5:1), as browse mode shows a whole definition in disabled controls.
 void SetReadableDisabledText(QWidget* window)
@@ -195,17 +183,10 @@ void TMainEditor::CreateControls()
 
 void TMainEditor::CreateTopRow()
 {
-    RoutersCB = new QComboBox(this);
-    RoutersCB->setObjectName(QStringLiteral("RoutersCB"));
-    RoutersCB->setGeometry(8, 16, 401, 21);
-    // The list has a fixed size: measuring thousands of names for a size
-    // hint would only slow the start.
-    RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ShowAsScrollingList(RoutersCB);
+    const TFormBuilder form(this);
+    RoutersCB = form.DropDownList("RoutersCB", {8, 16, 401, 21});
     m_routerNames = new TRouterNamesModel(m_routers, this);
     RoutersCB->setModel(m_routerNames);
-
-    const TFormBuilder form(this);
     NewBtn = form.SpeedButton("NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
     NewBtn->SetGlyph(QStringLiteral("new"));
     NewBtn->SetHint(QStringLiteral("Neuen Router anlegen (Strg+N)"));

@@ -1,4 +1,5 @@
 #include "MainUnit.h"
+#include "MergeRouterUnit.h"
 #include "QtText.h"
 #include "RouterFile.h"
 #include "UiTestSupport.h"
@@ -688,13 +689,21 @@ void MainEditorTest::longRouterListOpensAsAScrollingList()
         routers.Add("Router " + std::to_string(index), std::make_unique<TRouterEntry>(NewRouterEntry()));
     QVERIFY(WriteRouters(routers));
     QVERIFY(Open());
-    auto* combo = W<QComboBox>("RoutersCB");
-    combo->showPopup();
-    QWidget* popup = combo->view()->window();
-    QTRY_VERIFY(popup->isVisible());
-    QVERIFY(combo->view()->verticalScrollBar()->isVisible());
-    QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
-    combo->hidePopup();
+    const auto expectScrollingList = [](QComboBox* combo) {
+        combo->showPopup();
+        QWidget* popup = combo->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(combo->view()->verticalScrollBar()->isVisible());
+        QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
+        combo->hidePopup();
+    };
+    expectScrollingList(W<QComboBox>("RoutersCB"));
+    // The same file offered for merging.
+    TMergeRouterDlg dialog(m_window.get());
+    dialog.LoadRouters(m_path);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    expectScrollingList(Child<QComboBox>(dialog, "ComboBox1"));
 }
 
 // Browse mode shows a definition in disabled controls: WCAG's 4.5:1 at least.
