@@ -1001,7 +1001,7 @@ bool TMainEditor::HasUnsavedEdits() const
 }
 
 // Asks what becomes of unsaved edits before they would be lost. True when
-// the caller may go on: the edits were saved, or the user lets them go.
+// the caller may go on: the edits reached the file, or the user lets them go.
 bool TMainEditor::MayLeaveEditing()
 {
     if (!HasUnsavedEdits())
@@ -1012,12 +1012,12 @@ bool TMainEditor::MayLeaveEditing()
             ? QStringLiteral("Der neue Router \"%1\" ist noch nicht gespeichert.\n\nMöchten Sie ihn speichern?")
             : QStringLiteral("Die Änderungen am Router \"%1\" sind noch nicht gespeichert.\n\nMöchten Sie sie "
                              "speichern?");
-    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
-    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
-    switch (ShowMsgBox(ToCp1252(question.arg(name)), {}, mkConfirmation, btnYesNoCancel)) {
+    switch (AskSaveOrDiscard(question.arg(name))) {
     case MsgBox::IDYES:
         SaveBtnClick();
-        return m_mode == TMode::Browse; // a save that refused the texts keeps the edit
+        // A save that refused the texts keeps the edit; one whose write
+        // failed keeps what the file lacks.
+        return m_mode == TMode::Browse && !m_file.HasUnwrittenChanges();
     case MsgBox::IDNO:
         return true;
     default:
@@ -1025,10 +1025,37 @@ bool TMainEditor::MayLeaveEditing()
     }
 }
 
+// After a write that failed, the list holds changes that the file lacks;
+// closing would lose them. True when the caller may go on.
+bool TMainEditor::MayDropUnwrittenChanges()
+{
+    if (!m_file.HasUnwrittenChanges())
+        return true;
+    const QString question = QStringLiteral("Die Datei \"%1\" enthält die letzten Änderungen nicht, weil sie nicht "
+                                            "geschrieben werden konnte.\n\nMöchten Sie erneut speichern?")
+                                 .arg(QString::fromStdString(m_file.Path()));
+    switch (AskSaveOrDiscard(question)) {
+    case MsgBox::IDYES:
+        WriteRouters();
+        return !m_file.HasUnwrittenChanges();
+    case MsgBox::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int TMainEditor::AskSaveOrDiscard(const QString& question)
+{
+    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
+    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
+    return ShowMsgBox(ToCp1252(question), {}, mkConfirmation, btnYesNoCancel);
+}
+
 void TMainEditor::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
-    Guarded([&] { mayClose = MayLeaveEditing(); })();
+    Guarded([&] { mayClose = MayLeaveEditing() && MayDropUnwrittenChanges(); })();
     if (mayClose)
         QWidget::closeEvent(event);
     else

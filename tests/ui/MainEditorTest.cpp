@@ -1,3 +1,4 @@
+#include "AtomicFile.h"
 #include "MainUnit.h"
 #include "MergeRouterUnit.h"
 #include "QtText.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cerrno>
 #include <cmath>
 #include <memory>
 
@@ -72,6 +74,7 @@ private slots:
     void disabledTextIsReadable();
     void closingAsksAboutUnsavedEdits_data();
     void closingAsksAboutUnsavedEdits();
+    void closingAfterAFailedWriteAsksAgain();
 
 private:
     void WriteSample();
@@ -769,6 +772,23 @@ void MainEditorTest::closingAsksAboutUnsavedEdits()
     if (!saved)
         QCOMPARE(ReadFileBytes(m_path), fileBefore);
     QCOMPARE(m_window->isVisible(), !closes);
+}
+
+// "Speichern" whose write fails keeps the window open, and closing asks
+// again as long as the file lacks what the list holds.
+void MainEditorTest::closingAfterAFailedWriteAsksAgain()
+{
+    WriteSample();
+    QVERIFY(Open());
+    Click("NewBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    SetWriteFaultForTesting(TWriteStep::Create, ENOSPC);
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(2)); // the question, the failure
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    QVERIFY(m_window->close());
+    QVERIFY(ReadBack().FindByName("Ungespeichert") >= 0);
 }
 
 QTEST_MAIN(MainEditorTest)
