@@ -160,6 +160,8 @@ public:
     TLoadResult Load(TRouterList& list);
     // Notes a change that the list holds and the file does not yet.
     void Note(TRouterChange change) { m_pending.push_back(std::move(change)); }
+    // Whether a change noted has not reached the file, as its save failed.
+    bool HasUnwrittenChanges() const { return !m_pending.empty(); }
     // Writes the list to Path(), brought up to date first as described
     // above (through `replace`, which may be empty); keeps the original first
     // when the load did not read it faithfully. On failure the user is told
