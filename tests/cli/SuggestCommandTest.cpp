@@ -69,8 +69,9 @@ TEST_F(SuggestCommandTest, JsonHoldsTheRecordsFieldNames)
     EXPECT_EQ(JsonKeys(offline.out), (QStringList{"AfterIPAddress", "BeforeIPAddress", "OfflineCode"}));
     EXPECT_EQ(JsonField(offline.out, "OfflineCode"), "getrennt");
 
-    const TRun property = Suggest({Page("dsl-status-a.htm"), "--value", "62.155.247.1", "--for", "property", "--json"});
-    EXPECT_EQ(property.out, "{\"code\": \"Standard-Gateway:</td><tdclass=\\\"r\\\">\"}\n");
+    Write("script.htm", "<script>var fw = \"1.2.3\";</script>");
+    const TRun property = Suggest({Path("script.htm"), "--value", "1.2.3", "--for", "property", "--json"});
+    EXPECT_EQ(property.out, "{\"code\": \"varfw=\\\"\"}\n");
 }
 
 TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)

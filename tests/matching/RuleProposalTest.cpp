@@ -125,7 +125,8 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
 {
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
-    EXPECT_EQ(gateway.beforeIPAddress, "Standard-Gateway:</td><tdclass=\"r\">");
+    // The cell's attributes are left to the count of tags behind the label.
+    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=Standard-Gateway:</td>}{2}>");
     EXPECT_EQ(gateway.afterIPAddress, "<");
     // The LAN table before it has the same label: the WAN address needs more
     // of the page's text, but none of the numbers around it.
@@ -325,6 +326,14 @@ TEST(PageByteClasses, TagsAreToldFromComparisonsInScripts)
         EXPECT_FALSE(OpensTag(comparison, 0)) << comparison;
 }
 
+TEST(PageByteClasses, StyleSheetsAndDeclarationsHoldNoLabels)
+{
+    const std::string page = "<!DOCTYPEhtml><style>td.lan{font-weight:bold}</style><td>Uptime</td>";
+    const TByteRoles roles(page, 0, page.size());
+    EXPECT_FALSE(HoldsLabel(page, 0, page.find("<td>"), roles));
+    EXPECT_TRUE(HoldsLabel(page, page.find("<td>"), page.size(), roles));
+}
+
 TEST(RuleFromOneSave, NumbersBehindAComparisonInAScriptAreValues)
 {
     EXPECT_EQ(ReadOnNextSave(ChannelScript("Sun Dec 14 11:56:29 2025", "579000000 Hz|9.3|43.4"), "43.4",
@@ -405,6 +414,15 @@ const TNextSave kNextSaves[] = {
      "<tr><td class=\"title\">Tx Power</td><td class=\"data\">2.10&nbsp;dBm</td></tr>"
      "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-17.96&nbsp;dBm</td></tr>",
      "-17.96"},
+    {"attributes change from save to save", kIp,
+     "<tr><td>Model</td><td>HX</td></tr><tr><td>WAN IP</td><td class=\"even\">84.1.2.3</td></tr>", "84.1.2.3",
+     "<TR><TD>Model</TD><TD class=odd>HX</TD></TR><TR><TD>WAN IP</TD><TD class=even data-x=1>84.1.2.4</TD></TR>",
+     "84.1.2.4"},
+    {"a key of two letters is a label", kProperty, "{\"wan\":{\"ip\":\"10.1.2.3\",\"gw\":\"10.1.0.1\"}}", "10.1.2.3",
+     "{\"wan\":{\"ipv6\":\"2a01::7\",\"ip\":\"10.1.2.4\"}}", "10.1.2.4"},
+    {"letters beyond ASCII are written otherwise by the next save", kIp,
+     "<tr><td>Lokale IP</td><td>192.168.1.1</td></tr><tr><td>\xD6" "ffentliche IP</td><td>1.2.3.4</td></tr>", "1.2.3.4",
+     "<tr><td>Lokale IP</td><td>192.168.1.1</td></tr><tr><td>&Ouml;ffentliche IP</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"another value in a script's list is no marker", kIp,
      "<script>var status = ['connected', 'Heimnetz-Garten', '192.168.178.23', '-56'];</script>", "192.168.178.23",
      "<script>var status = ['connected', 'Heimnetz-Keller', '192.168.178.88', '-71'];</script>", "192.168.178.88"},
