@@ -61,6 +61,11 @@ constexpr int kMidWordStartCost = 60;
 constexpr int kMidRunStartCost = 30;
 constexpr int kCamelCaseStartCost = 24; // "Time" of "SystemUpTime"
 constexpr int kPunctuationStartCost = 8;
+// A label matches the tail of a longer one that the next save may add
+// before it ("LAN IP Address" before "IP Address"); a code from the ">" or
+// quote in front of it does not.
+constexpr int kBareLabelStartCost = 6;
+constexpr std::size_t kLongestTag = 512;
 constexpr std::size_t kBytesPerDistanceCost = 64;
 constexpr int kHighestDistanceCost = 64;
 
@@ -142,6 +147,7 @@ private:
         return m_page.substr(m_place - length, length);
     }
     int StartCost(std::size_t at) const;
+    bool StartsText(std::size_t at) const;
     std::size_t BeginBehindOtherLetters(std::size_t at) const;
     int OtherEncodingCost(std::size_t begin, std::size_t end) const;
     bool InsideLabel(std::size_t at) const;
@@ -242,7 +248,7 @@ int TMarkerChoice::TextCost(std::size_t begin, std::size_t end) const
 int TMarkerChoice::StartCost(std::size_t at) const
 {
     const char c = m_page[at];
-    if (c == '<' || c == '"' || c == '\'')
+    if (c == '<' || c == '"' || c == '\'' || (c == '>' && StartsText(at + 1)))
         return 0;
     // Behind the letters of a word that only other encodings write alike
     // ("Öffentliche IP" as "&Ouml;ffentliche IP" or in UTF-8), a code
@@ -256,8 +262,19 @@ int TMarkerChoice::StartCost(std::size_t at) const
     if (!StartsWord(m_page, at) || before == '<' || before == '/')
         return kMidWordStartCost;
     if (runStart)
-        return 0;
+        return StartsText(at) || (at > 0 && (before == '"' || before == '\'')) ? kBareLabelStartCost : 0;
     return IsWordByteAt(m_page, at - 1) ? kCamelCaseStartCost : kMidRunStartCost; // "Adresse" of "IPv4-Adresse"
+}
+
+// Whether a text between tags starts at `at`, not a script or style sheet.
+bool TMarkerChoice::StartsText(std::size_t at) const
+{
+    if (at == 0 || at >= m_page.size() || m_page[at - 1] != '>' || !StartsWord(m_page, at))
+        return false;
+    std::size_t open = at - 1;
+    for (std::size_t steps = 0; open > 0 && m_page[open] != '<' && steps < kLongestTag; ++steps)
+        --open;
+    return m_page[open] == '<' && !OpensScriptOrStyle(m_page, open);
 }
 
 // Whether `at` follows a word across a non-breaking space or an opening
@@ -356,7 +373,7 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
 std::size_t TMarkerChoice::FirstAttributes(std::size_t begin) const
 {
     std::size_t at = begin;
-    if (m_roles.InTag(begin)) {
+    if (m_roles.InTag(begin) && m_page[begin] != '>') {
         at += LabelLengthAt(m_page, begin, m_place, m_roles);
         if (at == begin || m_page[at] != '>')
             return at;

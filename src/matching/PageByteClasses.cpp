@@ -200,6 +200,15 @@ bool TagIsOneOf(std::string_view page, std::size_t at, std::initializer_list<std
     return std::any_of(names.begin(), names.end(), [&](std::string_view name) { return TagIs(page, at, name); });
 }
 
+} // namespace
+
+bool OpensScriptOrStyle(std::string_view page, std::size_t at)
+{
+    return page[at] == '<' && !(at + 1 < page.size() && page[at + 1] == '/') && TagIsOneOf(page, at, {"script", "style"});
+}
+
+namespace {
+
 bool Closes(std::string_view page, std::size_t at)
 {
     return at + 1 < page.size() && page[at + 1] == '/';

@@ -79,7 +79,7 @@ TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
     Write("kueche.htm", "<tr><td>Ger\xE4tename:</td>\r\n<td>K\xFC" "che 2</td></tr>");
     const TRun run = Suggest({Path("kueche.htm"), "--value", "K\xC3\xBC" "che 2", "--for", "property"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "code: Ger\xC3\xA4tename:</td><td>\n");
+    EXPECT_EQ(run.out, "code: >Ger\xC3\xA4tename:</td><td>\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -87,7 +87,7 @@ TEST_F(SuggestCommandTest, ValueTypedInUtf8IsFoundInAPageSavedInUtf8)
 {
     Write("utf8.htm", "<tr><th>Ger\xC3\xA4t</th><td>K\xC3\xBC" "che</td></tr><tr><th>DSL</th><td>\xE2\x86\x93 100</td></tr>");
     const TRun name = Suggest({Path("utf8.htm"), "--value", "K\xC3\xBC" "che", "--for", "property"});
-    EXPECT_EQ(name.out, "code: Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
+    EXPECT_EQ(name.out, "code: >Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
     const TRun arrow = Suggest({Path("utf8.htm"), "--value", "\xE2\x86\x93 100", "--for", "property"});
     EXPECT_EQ(arrow.exitCode, 0) << arrow.err;
 }
@@ -121,7 +121,7 @@ TEST_F(SuggestCommandTest, ValueThatOccursMoreThanOnce)
     Write("dns.htm", "<td>DNS</td><td>9.9.9.9</td><td>9.9.9.9</td>");
     const TRun first = Suggest({Path("dns.htm"), "--value", "9.9.9.9"});
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(first.out, "BeforeIPAddress: DNS</td><td>\nAfterIPAddress: <\n");
+    EXPECT_EQ(first.out, "BeforeIPAddress: >DNS</td><td>\nAfterIPAddress: <\n");
     EXPECT_NE(first.err.find("steht 2 Mal"), std::string::npos) << first.err;
 
     const TRun second = Suggest({Path("dns.htm"), "--value", "9.9.9.9", "--occurrence", "2", "--json"});

@@ -126,7 +126,7 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
     // The cell's attributes are left to the count of tags behind the label.
-    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=Standard-Gateway:</td>}{2}>");
+    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=>Standard-Gateway:</td>}{3}>");
     EXPECT_EQ(gateway.afterIPAddress, "<");
     // The LAN table before it has the same label: the WAN address needs more
     // of the page's text, but none of the numbers around it.
@@ -179,7 +179,7 @@ TEST(RuleProposal, ValueAtTheVeryStartOrEndOfThePage)
     // needs text behind it.
     const TRuleProposal end = ProposeRuleForValue(page, "9.9.9.9", kProperty);
     ASSERT_TRUE(end.found) << end.reason;
-    EXPECT_EQ(end.code, "DNS:</td><td>");
+    EXPECT_EQ(end.code, ">DNS:</td><td>");
     EXPECT_EQ(end.result, "9.9.9.9");
     const TRuleProposal address = ProposeRuleForValue(page, "9.9.9.9", kIp);
     EXPECT_FALSE(address.found);
@@ -201,7 +201,7 @@ TEST(RuleProposal, SearchesEndAtTheFirstNul)
     const std::string tail = "<td>Wert:\0 42"s;
     const TRuleProposal trimmed = ProposeRule(tail, {11, 13}, kProperty);
     ASSERT_TRUE(trimmed.found) << trimmed.reason;
-    EXPECT_EQ(trimmed.code, "Wert:");
+    EXPECT_EQ(trimmed.code, ">Wert:");
     EXPECT_FALSE(ProposeRule(tail, {11, 13}, kIp).found);
 }
 
@@ -353,7 +353,7 @@ TEST(RuleFromOneSave, ReadableLabelBeforeASymbolOfAnotherEncoding)
     const std::string page = "<table><tr><td>\xE2\x97\x8F</td><td>Internet</td></tr>\n<tr><th>Anbieter</th><td>Netz"
                              "</td></tr>\n<tr><th>IPv4-Adresse</th><td>84.1.2.3</td></tr></table>\n";
     const TRuleProposal proposal = ProposeRuleForValue(PreparePage(page), "84.1.2.3", kIp);
-    EXPECT_EQ(proposal.beforeIPAddress, "IPv4-Adresse</th><td>");
+    EXPECT_EQ(proposal.beforeIPAddress, ">IPv4-Adresse</th><td>");
     // A symbol is no word: it never starts a rule on its own.
     const std::string bullets = "<p>\xE2\x97\x8F</p><p>\xE2\x97\x8F</p><table><tr><td>\xE2\x97\x8F</td>"
                                 "<td>84.1.2.3</td></tr></table>";
@@ -418,6 +418,8 @@ const TNextSave kNextSaves[] = {
      "<tr><td>Model</td><td>HX</td></tr><tr><td>WAN IP</td><td class=\"even\">84.1.2.3</td></tr>", "84.1.2.3",
      "<TR><TD>Model</TD><TD class=odd>HX</TD></TR><TR><TD>WAN IP</TD><TD class=even data-x=1>84.1.2.4</TD></TR>",
      "84.1.2.4"},
+    {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
+     "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"a key of two letters is a label", kProperty, "{\"wan\":{\"ip\":\"10.1.2.3\",\"gw\":\"10.1.0.1\"}}", "10.1.2.3",
      "{\"wan\":{\"ipv6\":\"2a01::7\",\"ip\":\"10.1.2.4\"}}", "10.1.2.4"},
     {"letters beyond ASCII are written otherwise by the next save", kIp,
