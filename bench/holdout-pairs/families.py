@@ -615,6 +615,19 @@ def tooltip(n, v):
     return head('Status', n, 'tt') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
 
 
+
+# 45 --------------------------------------------------------------- new rows whose labels end like the old ones
+@family(vals=[dict(ip='46.5.190.3', dns='46.5.0.53', rate='100000'), dict(ip='46.5.7.240', dns='46.5.0.53', rate='99744')],
+        cases=[('ip', 'ip'), ('property', 'dns'), ('property', 'rate')])
+def label_tails(n, v):
+    rows = [('IP Address', v('ip')), ('DNS', v('dns')), ('Downstream Rate', v('rate'))]
+    if n == 2:
+        rows = [('LAN IP Address', '192.168.1.1'), rows[0], ('IPv6 DNS', '2a02:8070::53'), rows[1],
+                ('Max. Downstream Rate', '116852'), rows[2]]
+    body = ''.join(f'<tr><td>{a}</td><td>{b}</td></tr>\n' for a, b in rows)
+    return head('Status', n, 'lt') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
+
+
 # ------------------------------------------------------------------ saved by a browser as a whole page
 # Another user saves the page as "complete web page": the browser writes its
 # document tree back, not the bytes the router sent. Tag names in small

@@ -465,6 +465,17 @@ TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
     EXPECT_EQ(wide.results, (std::vector<std::string>{"84.1.2.3", "91.6.7.8"})) << wide.reason;
 }
 
+TEST(RuleFromSeveralSaves, ValuesCommonBeginningWhereNothingBeforeThemReadsAll)
+{
+    // Another firmware writes no colons, end tags or quotes.
+    const std::string first = PreparePage("<h1>Status</h1><table><tr><td>Serial:</td><td class=\"v\">S4A9</td></tr>"
+                                          "<tr><td>IP address:</td><td class=\"v\">178.24.3.90</td></tr></table>");
+    const std::string second = PreparePage("<h1>Router</h1><table><tr><td class=k>Serial<td class=v>S4A9</tr>"
+                                           "<tr><td class=k>IP address<td class=v>178.24.77.1</tr></table>");
+    const TRuleProposal both = ProposeRuleForPages({{first, "178.24.3.90", {}}, {second, "178.24.77.1", {}}}, kIp);
+    EXPECT_EQ(both.results, (std::vector<std::string>{"178.24.3.90", "178.24.77.1"})) << both.reason;
+}
+
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
 {
     EXPECT_EQ(ValueAsRulesSeeIt(" 0 Tage\t11:02:37\r\n"), "0Tage11:02:37");
