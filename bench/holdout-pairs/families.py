@@ -628,6 +628,84 @@ def label_tails(n, v):
     return head('Status', n, 'lt') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
 
 
+
+# 46 --------------------------------------------------------------- values handed to script functions
+@family(vals=[dict(ip='93.220.4.17', fw='5.04.7', line='VDSL2'), dict(ip='93.220.88.6', fw='5.05.1', line='VDSL2')],
+        cases=[('ip', 'ip'), ('property', 'fw'), ('property', 'line')])
+def script_calls(n, v):
+    t = ['1734170189', '1736233331'][n - 1]
+    return (head('Status', n, 'sc') + '<body>\n<script type="text/javascript">\n'
+            f"setTime('{t}');\nshowRow('Firmware', '{v('fw')}');\nshowRow('Line', '{v('line')}');\n"
+            + ("showRow('Profile', '17a');\n" if n == 2 else '')
+            + f"showRow('Internet IP', '{v('ip')}');\n</script>\n</body>\n</html>\n")
+
+
+# 47 --------------------------------------------------------------- lines of text with a time stamp before the address
+@family(vals=[dict(ip='188.101.3.77', gw='188.101.0.1'), dict(ip='188.101.220.8', gw='188.101.0.1')],
+        cases=[('ip', 'ip'), ('property', 'gw')])
+def text_lines(n, v):
+    since = ['2025-01-14 11:56:29', '2025-03-02 07:01:55'][n - 1]
+    extra = 'IPv6 prefix: 2a02:810d:4b40::/56<br>\n' if n == 2 else ''
+    return (head('Status', n, 'tl') + '<body>\n<div class="info">\n'
+            f'Connected since {since}, IP {v("ip")}<br>\n{extra}Gateway: {v("gw")}<br>\n'
+            'Uptime: %d s<br>\n</div>\n</body>\n</html>\n' % [48211, 73][n - 1])
+
+
+# 48 --------------------------------------------------------------- a selected option and a checked box
+@family(vals=[dict(mode='PPPoE', mtu='1492'), dict(mode='DHCP', mtu='1500')],
+        cases=[('property', 'mode'), ('property', 'mtu')])
+def form_select(n, v):
+    opts = ''.join(f'<option value="{i}"{" selected" if o == v("mode").split(chr(2))[1].split(chr(3))[0] else ""}>'
+                   f'{v("mode") if o == v("mode").split(chr(2))[1].split(chr(3))[0] else o}</option>\n'
+                   for i, o in enumerate(['DHCP', 'PPPoE', 'Static']))
+    return (head('WAN', n, 'fs') + '<body>\n<form>\n<label>Connection type</label>\n<select name="proto">\n'
+            + opts + '</select>\n<label>MTU</label><input type="text" name="mtu" value="' + v('mtu') + '">\n'
+            '<input type="checkbox" name="nat" checked> NAT\n</form>\n</body>\n</html>\n')
+
+
+# 49 --------------------------------------------------------------- the offline text also names another interface
+@family(vals=[dict(ip='87.150.3.201'), dict(ip='87.150.66.12')], cases=[('ip', 'ip')], offline=True)
+def offline_other_interface(n, v, state='online'):
+    up = state == 'online'
+    rows = [('Internet', 'verbunden' if up else 'nicht verbunden'), ('IPv4-Adresse', v('ip') if up else '-'),
+            ('IPv6', 'nicht verbunden'), ('Telefonie', 'nicht registriert' if n == 2 else 'registriert')]
+    body = ''.join(f'<tr><td>{a}:</td><td>{b}</td></tr>\n' for a, b in rows)
+    return head('Box', n, 'oi') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
+
+
+# 50 --------------------------------------------------------------- the offline page shows zeros where the address was
+@family(vals=[dict(ip='62.143.4.90'), dict(ip='62.143.201.33')], cases=[('ip', 'ip')], offline=True)
+def offline_zeros(n, v, state='online'):
+    up = state == 'online'
+    rows = [('WAN IP Address', v('ip') if up else '0.0.0.0'), ('Default Gateway', '62.143.0.1' if up else '0.0.0.0'),
+            ('DNS', '62.143.0.53' if up else '0.0.0.0'), ('LAN IP Address', '192.168.0.1'),
+            ('Connection Time', ['01:02:03', '00:00:17'][n - 1] if up else '00:00:00')]
+    body = ''.join(f'<tr><td>{a}</td><td>{b}</td></tr>\n' for a, b in rows)
+    return head('Router', n, 'oz') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
+
+
+# 51 --------------------------------------------------------------- values in a list of pairs
+@family(vals=[dict(ip='217.81.40.3', sn='NL52X00812'), dict(ip='217.81.99.240', sn='NL52X00812')],
+        cases=[('ip', 'ip'), ('property', 'sn')])
+def pair_list(n, v):
+    items = [('Serial Number', v('sn')), ('WAN IPv4', v('ip')), ('WAN Status', 'Up')]
+    if n == 2:
+        items.insert(0, ('Product', 'NL-52'))
+    li = ''.join(f'<li><span>{a}</span> <strong>{b}</strong></li>\n' for a, b in items)
+    return head('Overview', n, 'pl') + f'<body>\n<ul class="kv">\n{li}</ul>\n</body>\n</html>\n'
+
+
+# 52 --------------------------------------------------------------- a page that numbers its rows
+@family(vals=[dict(ip='84.143.8.91', snr='7.4'), dict(ip='84.143.120.2', snr='7.9')],
+        cases=[('ip', 'ip'), ('property', 'snr')])
+def numbered_rows(n, v):
+    rows = [('Line mode', 'ADSL2+'), ('SNR margin', v('snr')), ('Public IP', v('ip'))]
+    if n == 2:
+        rows.insert(0, ('Firmware', '3.1'))
+    body = ''.join(f'<tr><td>{i + 1}</td><td>{a}</td><td>{b}</td></tr>\n' for i, (a, b) in enumerate(rows))
+    return head('DSL', n, 'nr') + f'<body>\n<table>\n{body}</table>\n</body>\n</html>\n'
+
+
 # ------------------------------------------------------------------ saved by a browser as a whole page
 # Another user saves the page as "complete web page": the browser writes its
 # document tree back, not the bytes the router sent. Tag names in small

@@ -357,6 +357,10 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
     const std::size_t cut = FirstAttributes(begin);
     if (cut <= begin || cut >= m_place || !HoldsLabel(m_page, begin, cut, m_roles))
         return false;
+    // The state of a form's control is what such a code finds.
+    const std::string_view attributes = m_page.substr(cut, m_place - cut);
+    if (FindTextNoCase("selected", attributes) > 0 || FindTextNoCase("checked", attributes) > 0)
+        return false;
     const std::string_view startText = m_page.substr(begin, cut - begin);
     if (startText.find('}') != std::string_view::npos
         || FindTextNoCase(startText, m_page.substr(0, cut)) != begin + 1)

@@ -399,9 +399,26 @@ private:
             return at + 1;
         const std::string_view content = m_page.substr(at + 1, close - at - 1);
         const bool key = close + 1 < m_page.size() && m_page[close + 1] == ':';
-        if (!key && content.find_first_of("<>") == std::string_view::npos)
+        if (!key && !NamesArgument(at, close) && content.find_first_of("<>") == std::string_view::npos)
             Mark(at + 1, close, TByteRoles::kData);
         return close + 1;
+    }
+
+    // A string that a function takes first, before another argument, as in
+    // "showRow('Internet IP', '84.1.2.3')", names the value behind it; in a
+    // list ("new Array('PPPoE', ...)") it is one more value.
+    bool NamesArgument(std::size_t open, std::size_t close) const
+    {
+        if (open < 2 || m_page[open - 1] != '(' || close + 1 >= m_page.size() || m_page[close + 1] != ',')
+            return false;
+        std::size_t name = open - 1;
+        while (name > 0 && IsWordByte(m_page[name - 1]))
+            --name;
+        const std::string_view function = m_page.substr(name, open - 1 - name);
+        constexpr std::string_view kList = "array";
+        const bool list = function.size() >= kList.size() && StartsWithNoCase(function.substr(function.size() - kList.size()), kList);
+        return !function.empty() && !list
+               && !IsStateWord(m_page.substr(open + 1, close - open - 1));
     }
 
     // Text between two tags: data in a cell behind another cell of its

@@ -420,6 +420,10 @@ const TNextSave kNextSaves[] = {
      "84.1.2.4"},
     {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
      "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
+    {"a script function's first argument names the value", kIp,
+     "<script>showRow('Firmware', '5.04');showRow('Internet IP', '93.1.4.17');</script>", "93.1.4.17",
+     "<script>showRow('Firmware', '5.05');showRow('Profile', '17a');showRow('Internet IP', '93.1.8.6');</script>",
+     "93.1.8.6"},
     {"a key of two letters is a label", kProperty, "{\"wan\":{\"ip\":\"10.1.2.3\",\"gw\":\"10.1.0.1\"}}", "10.1.2.3",
      "{\"wan\":{\"ipv6\":\"2a01::7\",\"ip\":\"10.1.2.4\"}}", "10.1.2.4"},
     {"letters beyond ASCII are written otherwise by the next save", kIp,
@@ -556,6 +560,19 @@ TEST(OfflineCode, SentenceThatTellsTheStateRatherThanACommonWord)
                                   1).offline)
         << proposal.offlineCode;
     EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
+}
+
+TEST(OfflineCode, NumbersAloneTellLessThanTheLabelBeforeThem)
+{
+    const auto page = [](const char* address, const char* time) {
+        return PreparePage(std::string("<table><tr><td>WAN IP</td><td>") + address + "</td></tr><tr><td>DNS</td><td>"
+                           + address + "</td></tr><tr><td>Time</td><td>" + time + "</td></tr></table>");
+    };
+    const TOfflineCodeProposal proposal = ProposeOfflineCode(page("62.1.4.9", "01:02:03"), page("0.0.0.0", "00:00:00"));
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, page("62.1.4.10", "00:00:17"), 1).offline) << proposal.offlineCode;
 }
 
 TEST(OfflineCode, MissingFromEveryOnlineSave)
