@@ -6,6 +6,7 @@
 #include "OfflineCodeChoice.h"
 #include "PageByteClasses.h"
 #include "PageEvaluation.h"
+#include "ValueSpelling.h"
 #include "mwIPos.h"
 
 #include <algorithm>
@@ -217,6 +218,8 @@ std::optional<std::string> FindPlaces(const TPageValue& given, TRuleTarget targe
     if (seen.empty())
         return kEmptyValue;
     save.places = FindValueInPage(page, seen, kPlacesLookedAt);
+    if (save.places.empty()) // as read in a browser
+        save.places = FindValueAsPageWritesIt(page, given.value, kPlacesLookedAt);
     if (save.places.empty())
         return OccursBehindFirstNul(page, seen) ? std::string(kBehindNul) : WithText(kNotInPage, seen);
     save.allPlaces = save.places;

@@ -4,6 +4,7 @@
 #include "MarkerSearch.h"
 #include "PageByteClasses.h"
 #include "PageEvaluation.h"
+#include "ValueSpelling.h"
 
 #include <gtest/gtest.h>
 
@@ -499,6 +500,21 @@ TEST(FindValueInPage, SameLetterCaseFirstWithoutOverlap)
     EXPECT_EQ(places[1].begin, 2u);
     EXPECT_EQ(FindValueInPage("aaaaa", "aa", 1).size(), 1u);
     EXPECT_TRUE(FindValueInPage("x\0aa"s, "aa", 10).empty());
+}
+
+TEST(FindValueInPage, AsABrowserShowsIt)
+{
+    const std::string page = PreparePage("<td>Verbunden &uuml;ber DSL</td><td>16000&nbsp;kbps</td><td>K\xC3\xBC" "che &amp; "
+                                         "Flur</td><td>Gr&#246;&szlig;e</td>");
+    for (const auto& [typed, written] : {std::pair{"Verbunden \xFC" "ber DSL", "Verbunden&uuml;berDSL"},
+                                         {"16000 kbps", "16000&nbsp;kbps"}, {"K\xFC" "che & Flur", "K\xC3\xBC" "che&amp;Flur"},
+                                         {"gr\xF6\xDF" "e", "Gr&#246;&szlig;e"}}) {
+        const std::vector<TValueSpan> places = FindValueAsPageWritesIt(page, typed, 2);
+        ASSERT_EQ(places.size(), 1u) << typed;
+        EXPECT_EQ(page.substr(places[0].begin, places[0].end - places[0].begin), written);
+    }
+    // The rule reads what the page writes.
+    EXPECT_EQ(ProposeRuleForValue(page, "16000 kbps", kIp).result, "16000&nbsp;kbps");
 }
 
 TEST(OfflineCode, TextOfTheOfflinePageThatTheOnlinePageLacks)
