@@ -83,6 +83,19 @@ TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(SuggestCommandTest, ValueTypedAsABrowserShowsItIsReadAsThePageWritesIt)
+{
+    Write("refs.htm", "<tr><td>Rate</td><td>16000&nbsp;kbps</td></tr><tr><td>Zustand</td><td>&Uuml;ber DSL</td></tr>");
+    const TRun rate = Suggest({Path("refs.htm"), "--value", "16000 kbps", "--also", Path("refs.htm"), "--value2",
+                               "16000 kbps"});
+    EXPECT_EQ(rate.exitCode, 0) << rate.err;
+    EXPECT_NE(rate.err.find("\xE2\x80\x9E" "16000&nbsp;kbps"), std::string::npos) << rate.err;
+    // A property ends at the ";" of the reference, which the reason shows.
+    const TRun state = Suggest({Path("refs.htm"), "--value", "\xC3\x9C" "ber DSL", "--for", "property"});
+    EXPECT_EQ(state.exitCode, 1);
+    EXPECT_NE(state.err.find("&Uuml"), std::string::npos) << state.err;
+}
+
 TEST_F(SuggestCommandTest, ValueTypedInUtf8IsFoundInAPageSavedInUtf8)
 {
     Write("utf8.htm", "<tr><th>Ger\xC3\xA4t</th><td>K\xC3\xBC" "che</td></tr><tr><th>DSL</th><td>\xE2\x86\x93 100</td></tr>");
