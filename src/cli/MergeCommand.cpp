@@ -127,15 +127,16 @@ int RunMergeCommand(const TArguments& arguments)
         chosen.push_back(&source.Entry(index));
     }
 
+    const std::string sameFile = "TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.";
     if (SameFile(targetPath, sourcePath))
-        return Fail("TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.");
+        return Fail(sameFile);
     // Locked from reading the target to writing it, so that no other
     // program's change made meanwhile is lost.
     TAtomicFile output(targetPath);
     if (!OpenOutput(output, targetPath))
         return kExitFailure;
     if (IsOpenedOutput(output, sourcePath))
-        return Fail("TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.");
+        return Fail(sameFile);
     const std::string interrupted = output.InterruptedSave();
     if (!interrupted.empty()) {
         Fail(InterruptedSaveMessage(targetPath, interrupted) + " Es wurde nichts geschrieben.");

@@ -19,6 +19,7 @@ struct TWriteFault {
 TWriteFault g_fault;
 std::function<void(TWritePause)> g_pause;
 int g_lockWaitMilliseconds = 10000;
+int g_lockFault = 0;
 
 // The injected error when the fault is for `step` (consuming it), else 0.
 int Injected(TWriteStep step)
@@ -32,6 +33,20 @@ void Pause(TWritePause moment)
 {
     if (g_pause)
         g_pause(moment);
+}
+
+int TryLock(const TFileHandle& file, bool exclusive)
+{
+    if (g_lockFault)
+        return g_lockFault;
+    return exclusive ? TryLockExclusive(file) : TryLockShared(file);
+}
+
+// Locks the file unless a running save holds it; false only then. On a
+// file system without locks (some network file systems) nothing is held.
+bool LockUnlessHeld(const TFileHandle& file)
+{
+    return TryLock(file, true) != EWOULDBLOCK;
 }
 
 // The path of a file in the folder, as the user would give it.
@@ -224,7 +239,7 @@ struct TFoundCopy {
 bool OpenUnheldCopy(const TFolder& folder, const std::string& name, TFileHandle& file, TFileInfo& info)
 {
     return OpenForReadingAt(folder, name, file) == 0 && GetInfo(file, info) == 0 &&
-           info.kind == TFileKind::Regular && IsOwnPrivateFile(file, info) && TryLockExclusive(file) == 0;
+           info.kind == TFileKind::Regular && IsOwnPrivateFile(file, info) && LockUnlessHeld(file);
 }
 
 // Calls `found` for each copy of the file `name` in the folder that no
@@ -264,8 +279,22 @@ bool HoldsCopiedBytes(const TFileHandle& target, const TCopyName& copy)
            ReadAll(target, hash) == 0 && hash.Size() == copy.size && hash.Value() == copy.hash;
 }
 
+// Whether the open target may be what a save in place that was killed half
+// way made of the bytes in the copy. Such a save writes over them from the
+// start and cuts the file to its new length only once done, so the file is
+// at least as long; and the file was there before the copy (a file made
+// since merely got the number of the one that the copy was made of).
+bool MayBeCutShortFrom(const TFoundCopy& copy, const TFileHandle& target, const TFileInfo& info)
+{
+    if (!copy.parsed.Names(info) || info.size < copy.parsed.size)
+        return false;
+    const std::uint64_t targetBorn = BirthTime(target);
+    const std::uint64_t copyBorn = BirthTime(copy.file);
+    return targetBorn == 0 || copyBorn == 0 || targetBorn <= copyBorn;
+}
+
 // The complete copy of the open target in the folder that no running save
-// holds and whose bytes the target no longer holds, kept open and locked.
+// holds and that a killed save left of it, kept open and locked.
 bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFileHandle& target,
                       TFoundCopy& result, TContentHash& hash)
 {
@@ -274,7 +303,7 @@ bool FindCompleteCopy(const TFolder& folder, const std::string& name, const TFil
         return false;
     bool any = false;
     ForEachCopy(folder, name, [&](TFoundCopy& copy, const TFileInfo& copyInfo) {
-        if (!copy.parsed.Names(info) || !IsCompleteCopy(copy, copyInfo, hash) ||
+        if (!MayBeCutShortFrom(copy, target, info) || !IsCompleteCopy(copy, copyInfo, hash) ||
             HoldsCopiedBytes(target, copy.parsed))
             return false;
         result = std::move(copy);
@@ -311,7 +340,7 @@ void RemoveStaleTemporaries(const TFolder& folder, const std::string& name)
         TFileHandle file;
         TFileInfo info;
         if (OpenForReadingAt(folder, candidate, file) == 0 && GetInfo(file, info) == 0 &&
-            info.kind == TFileKind::Regular && TryLockExclusive(file) == 0)
+            info.kind == TFileKind::Regular && LockUnlessHeld(file))
             RemoveAt(folder, candidate);
     }
 }
@@ -331,22 +360,30 @@ void RemoveLeftovers(const TFolder& folder, const std::string& name, const TFile
     }
 }
 
-// The bytes of a copy named <...>.bak-<device>-<inode>-<length>-<checksum>
-// that belongs to this user alone and no running save holds, when they are
-// what its name says.
-bool ReadCompleteCopy(const std::string& copyPath, TCopyName& parsed, std::string& bytes)
+// Adds each piece read to the bytes.
+std::function<int(std::string_view)> Appender(std::string& bytes)
 {
-    const std::string name = FileNameOf(copyPath);
-    const std::size_t dash = name.rfind(".bak-");
+    return [&bytes](std::string_view piece) {
+        bytes += piece;
+        return 0;
+    };
+}
+
+// The copy that FindInterruptedSave names, open and locked, with the
+// checksum of its bytes; the path, or empty.
+std::string FindCopyOfKilledSave(const TFileHandle& file, const std::string& path, TFoundCopy& copy,
+                                 TContentHash& hash)
+{
     TFolder folder;
-    TFileHandle copy;
-    TFileInfo info;
-    TContentHash hash;
-    return dash != std::string::npos && ParseCopySuffix(std::string_view(name).substr(dash + 5), parsed) &&
-           OpenFolder(DirectoryOf(copyPath), folder) == 0 && OpenUnheldCopy(folder, name, copy, info) &&
-           info.size == parsed.size &&
-           ReadAll(copy, hash, [&](std::string_view piece) { bytes += piece; return 0; }) == 0 &&
-           hash.Size() == parsed.size && hash.Value() == parsed.hash;
+    std::string name;
+    if (LocateFile(file, path, folder, name) != 0)
+        return {};
+    if (FindCompleteCopy(folder, name, file, copy, hash))
+        return PathIn(folder, copy.name);
+    TFolder state;
+    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
+        return PathIn(state, copy.name);
+    return {};
 }
 
 void RemoveByPath(const std::string& path)
@@ -373,6 +410,11 @@ void SetLockWaitForTesting(int milliseconds)
     g_lockWaitMilliseconds = milliseconds;
 }
 
+void SetLockFaultForTesting(int error)
+{
+    g_lockFault = error;
+}
+
 void TContentHash::Add(std::string_view bytes)
 {
     std::uint64_t value = m_value;
@@ -394,7 +436,7 @@ int LockWhenFree(const TFileHandle& file, bool exclusive)
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(g_lockWaitMilliseconds);
     for (auto delay = milliseconds(2);; delay = std::min(delay * 2, milliseconds(100))) {
-        const int error = exclusive ? TryLockExclusive(file) : TryLockShared(file);
+        const int error = TryLock(file, exclusive);
         // File systems without locks still save: only a held lock counts.
         if (error != EWOULDBLOCK || steady_clock::now() >= deadline)
             return error == EWOULDBLOCK ? error : 0;
@@ -412,36 +454,26 @@ void RemoveStaleTemporaryFiles(const std::string& path)
 
 std::string FindInterruptedSave(const TFileHandle& file, const std::string& path)
 {
-    TFolder folder;
-    std::string name;
-    if (LocateFile(file, path, folder, name) != 0)
-        return {};
     TFoundCopy copy;
     TContentHash hash;
-    if (FindCompleteCopy(folder, name, file, copy, hash))
-        return PathIn(folder, copy.name);
-    TFolder state;
-    if (OpenStateFolder(state, false) == 0 && FindCompleteCopy(state, name, file, copy, hash))
-        return PathIn(state, copy.name);
-    return {};
+    return FindCopyOfKilledSave(file, path, copy, hash);
 }
 
 TWriteResult RestoreInterruptedSave(const std::string& path, const std::string& copyPath)
 {
-    TWriteResult refused;
-    refused.failedStep = TWriteStep::Target;
-    refused.error = kErrorNameChanged;
-    refused.targetKind = TFileKind::Regular;
-    TCopyName parsed;
-    std::string bytes;
-    if (!ReadCompleteCopy(copyPath, parsed, bytes))
-        return refused;
     // The save takes the copy as its own backup and removes it at the end.
     TAtomicFile file(path);
     if (!file.Open())
         return file.Result();
-    if (!parsed.Names(file.Original()))
+    // Under the file's lock, so that no save ends meanwhile.
+    std::string bytes;
+    if (file.ReadInterruptedSave(bytes) != copyPath) {
+        TWriteResult refused;
+        refused.failedStep = TWriteStep::Target;
+        refused.error = kErrorNameChanged;
+        refused.targetKind = TFileKind::Regular;
         return refused;
+    }
     if (file.Write(bytes))
         file.Commit(false);
     return file.Result();
@@ -608,6 +640,27 @@ std::string TAtomicFile::InterruptedSave() const
     return m_targetExists ? FindInterruptedSave(m_target, m_path) : std::string();
 }
 
+std::string TAtomicFile::ReadInterruptedSave(std::string& bytes) const
+{
+    bytes.clear();
+    TFoundCopy found;
+    TContentHash expected;
+    std::string copy;
+    // A copy that this save took over is held open and locked already.
+    if (m_copyReused) {
+        copy = CopyPath();
+        expected = m_copyHash;
+    } else if (m_targetExists) {
+        copy = FindCopyOfKilledSave(m_target, m_path, found, expected);
+    }
+    TContentHash read;
+    if (!copy.empty() && ReadAll(m_copyReused ? m_copy : found.file, read, Appender(bytes)) == 0 &&
+        read == expected)
+        return copy;
+    bytes.clear();
+    return {};
+}
+
 // The temporary file for the rename. False without a failure when the file
 // is to be written in place instead.
 bool TAtomicFile::CreateTemporary()
@@ -630,7 +683,7 @@ bool TAtomicFile::CreateTemporary()
     if (!m_temp.IsOpen())
         return Fail(TWriteStep::Create, EEXIST);
     // Tells the cleanup of leftovers that this file is in use.
-    TryLockExclusive(m_temp);
+    TryLock(m_temp, true);
     if (!m_targetExists)
         return true;
     bool ownerKept = false;
@@ -650,33 +703,47 @@ bool TAtomicFile::PrepareInPlace()
     m_inPlace = true;
     if (const int error = Injected(TWriteStep::Backup))
         return Fail(TWriteStep::Backup, error);
-    TFoundCopy left;
-    if (FindCompleteCopy(m_folder, m_name, m_target, left, m_copyHash) ||
-        (OpenStateFolder(m_stateFolder, false) == 0 &&
-         (m_copyInStateFolder = FindCompleteCopy(m_stateFolder, m_name, m_target, left, m_copyHash)))) {
-        m_copyName = std::move(left.name);
-        m_copy = std::move(left.file);
-        m_copyReused = true;
-    } else {
-        m_copyInStateFolder = false;
-        int refused = 0;
-        if (!MakeCopy(m_folder, refused)) {
-            if (!refused)
-                return false;
-            m_result.backupFolders.push_back(m_folder.path);
-            m_copyInStateFolder = true;
-            if ((refused = OpenStateFolder(m_stateFolder, true)) == 0 && !MakeCopy(m_stateFolder, refused) &&
-                !refused)
-                return false;
-            if (refused) {
-                if (!StateFolderPath().empty())
-                    m_result.backupFolders.push_back(StateFolderPath());
-                return Fail(TWriteStep::Backup, refused);
-            }
-        }
-    }
+    const auto makeCopy = [this](TFolder& folder, int& refused) {
+        m_copyInStateFolder = &folder == &m_stateFolder;
+        return MakeCopy(folder, refused);
+    };
+    if (!TakeOverLeftCopy() && !BackUpInFolderOrStateFolder(m_stateFolder, makeCopy))
+        return false;
     LetOwnerRead(m_target, m_original);
     return true;
+}
+
+// Takes the copy that a killed save of the target left as this save's own.
+bool TAtomicFile::TakeOverLeftCopy()
+{
+    TFoundCopy left;
+    if (FindCompleteCopy(m_folder, m_name, m_target, left, m_copyHash)) {
+        m_copyInStateFolder = false;
+    } else if (OpenStateFolder(m_stateFolder, false) == 0 &&
+               FindCompleteCopy(m_stateFolder, m_name, m_target, left, m_copyHash)) {
+        m_copyInStateFolder = true;
+    } else {
+        return false;
+    }
+    m_copyName = std::move(left.name);
+    m_copy = std::move(left.file);
+    return m_copyReused = true;
+}
+
+// Makes a backup with `make` in the target's folder or, where that folder
+// refuses it, in the state folder (opened as `state`). Where both refuse,
+// the save fails at Backup, naming both.
+bool TAtomicFile::BackUpInFolderOrStateFolder(TFolder& state, const std::function<bool(TFolder&, int&)>& make)
+{
+    int refused = 0;
+    if (make(m_folder, refused) || !refused)
+        return m_result.failedStep == TWriteStep::None;
+    m_result.backupFolders.push_back(m_folder.path);
+    if ((refused = OpenStateFolder(state, true)) == 0 && (make(state, refused) || !refused))
+        return m_result.failedStep == TWriteStep::None;
+    if (!StateFolderPath().empty())
+        m_result.backupFolders.push_back(StateFolderPath());
+    return Fail(TWriteStep::Backup, refused);
 }
 
 // A copy of the target in the folder, named after its checksum, which is
@@ -696,13 +763,15 @@ bool TAtomicFile::MakeCopy(TFolder& folder, int& refused)
     }
     if (error) {
         m_copyName.clear();
-        if (!IsMissingRight(error))
+        // A name that someone else took (with a FIFO, a folder) sends the
+        // copy to the state folder, as a folder without rights does.
+        if (!IsMissingRight(error) && error != EEXIST)
             return Fail(TWriteStep::Backup, error);
         refused = error;
         return false;
     }
     // Tells the cleanup and other programs that this copy is in use.
-    TryLockExclusive(m_copy);
+    TryLock(m_copy, true);
     m_copyHash = {};
     if ((error = CopyInto(m_target, m_copy, m_copyHash)) || !(m_copyHash == expected)) {
         RemoveCopy();
@@ -833,14 +902,17 @@ void TAtomicFile::RestoreInPlace()
         return;
     }
     Pause(TWritePause::BeforeRestore);
+    // The copy is checked in full before a byte of it goes back.
     std::uint64_t offset = 0;
-    TContentHash check;
-    const int error = ReadAll(m_copy, check, [&](std::string_view piece) {
+    const auto putBack = [&](std::string_view piece) {
         const int error = WriteAt(m_target, offset, piece);
         offset += piece.size();
         return error;
-    });
-    if (error == 0 && check == m_copyHash && TruncateFile(m_target, offset) == 0 && SyncFile(m_target) == 0) {
+    };
+    TContentHash checked;
+    TContentHash copied;
+    if (ReadAll(m_copy, checked) == 0 && checked == m_copyHash && ReadAll(m_copy, copied, putBack) == 0 &&
+        copied == m_copyHash && TruncateFile(m_target, offset) == 0 && SyncFile(m_target) == 0) {
         RemoveCopy();
         return;
     }
@@ -872,18 +944,10 @@ bool TAtomicFile::KeepOriginal()
         if (error != EEXIST)
             break;
     }
-    int refused = 0;
-    if (CopyOriginal(m_folder, refused))
-        return true;
-    if (!refused)
-        return false;
-    m_result.backupFolders.push_back(m_folder.path);
     TFolder state;
-    if ((refused = OpenStateFolder(state, true)) == 0 && (CopyOriginal(state, refused) || !refused))
-        return m_result.failedStep == TWriteStep::None;
-    if (!StateFolderPath().empty())
-        m_result.backupFolders.push_back(StateFolderPath());
-    return Fail(TWriteStep::Backup, refused);
+    return BackUpInFolderOrStateFolder(state, [this](TFolder& folder, int& refused) {
+        return CopyOriginal(folder, refused);
+    });
 }
 
 // A flushed copy of the original named <name>.bak (or .bakN) in the folder,

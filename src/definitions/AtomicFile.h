@@ -43,7 +43,9 @@
 // Commit. A second save waits up to ten seconds for it and then fails at
 // Open; programs that do not lock (Tarvelo) are not affected. The lock lives
 // on the file itself, so that no lock file is left in the folder and a
-// killed process never leaves a stale lock behind. A target that does not
+// killed process never leaves a stale lock behind. On a file system without
+// locks (some network file systems) saves go on unlocked, and copies and
+// temporary files count as held by no running save. A target that does not
 // exist yet is created only if no other program has created it meanwhile.
 // On Windows the target is instead opened for this save alone: while any
 // other program has it open, the save fails at Open (Create), and no
@@ -83,6 +85,9 @@ void SetWritePauseForTesting(std::function<void(TWritePause)> pause);
 // How long a save waits for another one's lock (ten seconds unless set).
 // For tests only.
 void SetLockWaitForTesting(int milliseconds);
+// Makes every advisory lock of saves and loads fail with `error` (ENOLCK,
+// as on a file system without locks); 0 clears it. For tests only.
+void SetLockFaultForTesting(int error);
 
 // A checksum of bytes and their number, to tell whether a file still holds
 // what was read or written (64-bit FNV-1a; no protection against a forger).
@@ -137,6 +142,9 @@ public:
     // The copy that an interrupted save of the target left, or empty (see
     // FindInterruptedSave); after Open.
     std::string InterruptedSave() const;
+    // That copy and its bytes, once they are found to be what its name
+    // says; empty (and no bytes) otherwise.
+    std::string ReadInterruptedSave(std::string& bytes) const;
     // Appends bytes; may be called many times.
     bool Write(std::string_view bytes);
     // Flushes the bytes, optionally keeps the existing target as
@@ -163,6 +171,8 @@ private:
     bool BeginWriting();
     bool CreateTemporary();
     bool PrepareInPlace();
+    bool TakeOverLeftCopy();
+    bool BackUpInFolderOrStateFolder(TFolder& state, const std::function<bool(TFolder&, int&)>& make);
     bool CommitInPlace(bool keepOriginal);
     bool KeepOriginal();
     bool CopyOriginal(TFolder& folder, int& refused);

@@ -65,6 +65,9 @@ int OpenForReading(const std::string& path, TFileHandle& file);
 // usual permissions for new files.
 int CreateNewFile(const std::string& path, TFileHandle& file);
 int GetInfo(const TFileHandle& file, TFileInfo& info);
+// When the open file was made, in nanoseconds; 0 where the file system does
+// not tell.
+std::uint64_t BirthTime(const TFileHandle& file);
 // Follows symbolic links. A missing file is no error: kind Missing.
 int GetInfo(const std::string& path, TFileInfo& info);
 // True when both paths name the same existing file.

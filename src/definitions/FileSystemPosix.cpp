@@ -110,6 +110,14 @@ int GetInfo(const TFileHandle& file, TFileInfo& info)
     return 0;
 }
 
+std::uint64_t BirthTime(const TFileHandle& file)
+{
+    struct statx st{};
+    if (::statx(Fd(file), "", AT_EMPTY_PATH, STATX_BTIME, &st) != 0 || (st.stx_mask & STATX_BTIME) == 0)
+        return 0;
+    return std::uint64_t(st.stx_btime.tv_sec) * 1000000000u + st.stx_btime.tv_nsec;
+}
+
 int GetInfo(const std::string& path, TFileInfo& info)
 {
     struct stat st{};

@@ -84,45 +84,50 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
         ShowMsgBox(ToCp1252Text(SaveFailureMessage(m_path, file.Result())), {}, mkError, btnOK);
         return false;
     }
-    const bool updated = BringUpToDate(file, list, replace);
+    const std::string note = BringUpToDate(file, list, replace);
     if (!SaveRouterListTo(list, file, m_path, m_keepOriginalOnSave))
         return false;
     m_known = file.Written();
     m_pending.clear();
     m_keepOriginalOnSave = false;
     m_lastBackupPath = file.BackupPath();
-    if (updated) {
-        ShowMsgBox(ToCp1252Text("Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm "
-                                "geändert worden. Die Routerliste wurde auf ihren Stand gebracht und Ihre "
-                                "Änderung darin gespeichert."),
-                   {}, mkInformation, btnOK);
-    }
+    if (!note.empty())
+        ShowMsgBox(ToCp1252Text(note), {}, mkInformation, btnOK);
     return true;
 }
 
 // Reads the locked file anew when it no longer holds what was last read or
-// written, and makes the noted changes to what it holds. True when the list
-// was replaced.
-bool TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace)
+// written, and makes the noted changes to what it holds: to the copy of its
+// last whole bytes when a save of another program was killed half way. The
+// note for the user once the list is saved, or empty when the list stayed.
+std::string TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& list,
+                                        const TListReplacer& replace)
 {
     std::string bytes;
     if (!file.TargetExists())
-        return false;
+        return {};
     if (file.ReadCurrent(bytes, MaxDefinitionsFileSize()) != 0) {
         // What it holds cannot be checked, so it is kept.
         m_keepOriginalOnSave = true;
-        return false;
+        return {};
     }
     if (m_known && HashOf(bytes) == *m_known)
-        return false;
+        return {};
+    std::string copied;
+    const std::string copy = file.ReadInterruptedSave(copied);
     TRouterList current;
-    const TLoadResult result = LoadRouterBytes(std::move(bytes), current);
+    const TLoadResult result = LoadRouterBytes(copy.empty() ? std::move(bytes) : std::move(copied), current);
     for (const TRouterChange& change : m_pending)
         ApplyRouterChange(current, change);
     const auto take = [&] { list = std::move(current); };
     replace ? replace(take) : take();
     m_keepOriginalOnSave = !result.Faithful();
-    return true;
+    if (!copy.empty())
+        return "Das Speichern der Datei " + Quoted(m_path) + " durch ein anderes Programm wurde "
+               "unterbrochen, bevor es fertig war. Die Routerliste wurde auf den letzten vollständigen "
+               "Stand der Datei aus " + Quoted(copy) + " gebracht und Ihre Änderung darin gespeichert.";
+    return "Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm geändert worden. "
+           "Die Routerliste wurde auf ihren Stand gebracht und Ihre Änderung darin gespeichert.";
 }
 
 std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)

@@ -147,8 +147,10 @@ using TListReplacer = std::function<void(const std::function<void()>& replace)>;
 // The file is not locked while the user edits. Each save locks it, reads
 // what it holds and compares that with what was last read or written; when
 // another program changed it meanwhile, the list is read anew from the file
-// and every change noted since the last successful write is made to it
-// again (ApplyRouterChange) before it is written, and the user is told.
+// (from the copy of its last whole bytes where a save in place was killed
+// half way) and every change noted since the last successful write is made
+// to it again (ApplyRouterChange) before it is written, and the user is
+// told.
 class TRoutersFile {
 public:
     explicit TRoutersFile(std::string path) : m_path(std::move(path)) {}
@@ -159,6 +161,8 @@ public:
     TLoadResult Load(TRouterList& list);
     // Notes a change that the list holds and the file does not yet.
     void Note(TRouterChange change) { m_pending.push_back(std::move(change)); }
+    // Whether a change noted has not reached the file, as its save failed.
+    bool HasUnwrittenChanges() const { return !m_pending.empty(); }
     // Writes the list to Path(), brought up to date first as described
     // above (through `replace`, which may be empty); keeps the original first
     // when the load did not read it faithfully. On failure the user is told
@@ -174,7 +178,7 @@ public:
     const std::string& LastBackupPath() const { return m_lastBackupPath; }
 
 private:
-    bool BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace);
+    std::string BringUpToDate(const TAtomicFile& file, TRouterList& list, const TListReplacer& replace);
 
     std::string m_path;
     bool m_keepOriginalOnSave = false;

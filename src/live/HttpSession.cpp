@@ -36,22 +36,25 @@ std::string Seconds(int ms)
     return std::to_string((ms + 999) / 1000) + " s";
 }
 
-std::string HostPart(const std::string& url)
+// A part of an address as the library reads it; empty where it has none.
+std::string UrlPart(const std::string& url, CURLUPart part, unsigned flags = 0)
 {
     CURLU* parsed = curl_url();
-    std::string host;
+    std::string text;
     char* value = nullptr;
     if (parsed && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK
-        && curl_url_get(parsed, CURLUPART_SCHEME, &value, 0) == CURLUE_OK) {
-        const std::string scheme = value;
+        && curl_url_get(parsed, part, &value, flags) == CURLUE_OK) {
+        text = value;
         curl_free(value);
-        if ((scheme == "http" || scheme == "https") && curl_url_get(parsed, CURLUPART_HOST, &value, 0) == CURLUE_OK) {
-            host = value;
-            curl_free(value);
-        }
     }
     curl_url_cleanup(parsed);
-    return host;
+    return text;
+}
+
+std::string HostPart(const std::string& url)
+{
+    const std::string scheme = UrlPart(url, CURLUPART_SCHEME);
+    return scheme == "http" || scheme == "https" ? UrlPart(url, CURLUPART_HOST) : std::string();
 }
 
 // The address without "user:password@", which the library puts into a
@@ -103,6 +106,7 @@ void TLiveCancel::Attach(void* multi)
 struct THttpSession::THandles {
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
+    curl_slist* headers = nullptr;
     char error[CURL_ERROR_SIZE] = {};
     std::string body;
     std::size_t limit = 0;
@@ -114,6 +118,7 @@ struct THttpSession::THandles {
             curl_multi_cleanup(multi);
         if (easy)
             curl_easy_cleanup(easy);
+        curl_slist_free_all(headers);
     }
 
     static std::size_t Write(char* data, std::size_t size, std::size_t count, void* user)
@@ -204,12 +209,22 @@ THttpSession::THttpSession(TRouterAddress address, TCredentials credentials, boo
     h.limit = m_limits.maxResponseBytes;
     CURL* easy = h.easy;
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A name that takes long to resolve must not hold up a cancel or a
+    // timeout: its lookup is left to end on its own.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     // The router is asked directly, never through a proxy from the environment.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Mozilla/5.0 (compatible)");
+    // Some routers compress their pages even unasked; they are read as a
+    // browser shows them. The request itself asks for no compression.
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    h.headers = curl_slist_append(nullptr, "Accept-Encoding:");
+    if (!h.headers)
+        throw std::bad_alloc();
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, h.headers);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(m_limits.connectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(m_limits.connectTimeoutMs) + m_limits.readTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(m_limits.maxResponseBytes));
@@ -262,7 +277,7 @@ TLiveExchange THttpSession::Send(const TLiveRequest& request)
         exchange.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
                           .count();
         if (result != CURLE_OK) {
-            Classify(exchange, result, m_handles->tooLarge);
+            Classify(exchange, result, m_handles->tooLarge, url);
             return exchange;
         }
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -346,11 +361,13 @@ void THttpSession::Fail(TLiveExchange& exchange, TLiveFailure failure, const std
     exchange.message = message;
 }
 
-void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) const
+void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, const std::string& url) const
 {
     CURL* easy = m_handles->easy;
-    const std::string where = InMessage(m_address.host) + ":" + std::to_string(m_address.port);
-    const bool https = m_address.scheme == "https";
+    // Named as asked last: after a redirect, that may be another port.
+    const std::string where =
+        InMessage(UrlPart(url, CURLUPART_HOST)) + ":" + UrlPart(url, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    const bool https = UrlPart(url, CURLUPART_SCHEME) == "https";
     if (code == CURLE_ABORTED_BY_CALLBACK && m_cancel.Cancelled())
         return Fail(exchange, TLiveFailure::Cancelled, "Der Test wurde abgebrochen.");
     if (tooLarge || code == CURLE_FILESIZE_EXCEEDED)
@@ -396,6 +413,11 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge) co
     case CURLE_SSL_CONNECT_ERROR:
         return Fail(exchange, TLiveFailure::NotHttp,
                     where + (https ? " antwortet nicht mit HTTPS (TLS)." : " antwortet nicht mit HTTP."));
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+        return Fail(exchange, TLiveFailure::Interrupted,
+                    where + " hat die Verbindung abgebrochen, bevor die Antwort vollständig war.");
     default:
         break;
     }

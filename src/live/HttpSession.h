@@ -28,6 +28,7 @@ enum class TLiveFailure {
     WrongPassword,  // HTTP 401 or 403
     Certificate,    // the TLS certificate is not trusted
     NotHttp,        // something answered, but not in HTTP (or HTTPS)
+    Interrupted,    // the connection broke off before the answer was complete
     TooLarge,       // the answer exceeds the size limit
     OtherHost,      // a redirect to another host, refused
     TooManyRedirects,
@@ -93,7 +94,8 @@ private:
     std::string Masked(std::string text) const;
     std::string Unescaped(const std::string& text) const;
     void Fail(TLiveExchange& exchange, TLiveFailure failure, const std::string& message) const;
-    void Classify(TLiveExchange& exchange, int curlCode, bool tooLarge) const;
+    // `url` is the address asked last.
+    void Classify(TLiveExchange& exchange, int curlCode, bool tooLarge, const std::string& url) const;
 
     TRouterAddress m_address;
     TCredentials m_credentials;

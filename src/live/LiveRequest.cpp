@@ -140,6 +140,8 @@ std::variant<TRouterAddress, std::string> ParseRouterAddress(std::string_view te
         address.port = address.scheme == "https" ? 443 : 80;
     else
         address.port = address.scheme == "https" && httpPort == 80 ? 443 : httpPort;
+    if (address.port == 0) // the library takes ":0", but nothing listens there
+        return invalid;
     return address;
 }
 

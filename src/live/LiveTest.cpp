@@ -7,7 +7,7 @@
 
 bool TLiveTestReport::Succeeded() const
 {
-    if (badAddress)
+    if (badInput)
         return false;
     const bool answered = std::all_of(requests.begin(), requests.end(), [](const auto& exchange) {
         return exchange->failure == TLiveFailure::None;
@@ -78,8 +78,15 @@ TLiveTestReport RunLiveTest(const TRouterEntry& entry, const TLiveTestOptions& o
     queries.erase(std::unique(queries.begin(), queries.end()), queries.end());
     const auto address = ParseRouterAddress(options.address, entry.HTTPPort);
     if (const auto* reason = std::get_if<std::string>(&address)) {
-        report.badAddress = true;
+        report.badInput = true;
         report.message = *reason;
+        return report;
+    }
+    // HTTP authentication writes the user name into a header line as it is.
+    if (entry.BrowserAuth && options.credentials.user.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+        report.badInput = true;
+        report.message =
+            "Der Benutzername enthält einen Zeilenumbruch; so lässt er sich nicht zur Anmeldung senden.";
         return report;
     }
     const TRouterAddress& router = std::get<TRouterAddress>(address);

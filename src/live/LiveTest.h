@@ -46,7 +46,7 @@ struct TLiveTestReport {
     std::vector<int> statusQueries; // those asked for
     TLiveFailure failure = TLiveFailure::None; // the first one
     std::string message;  // German, for the first failure
-    bool badAddress = false; // nothing was sent: the address is no address
+    bool badInput = false; // nothing was sent: the address is no address, or the user name cannot go out
 
     // Every request got a 2xx answer and every status query ran.
     bool Succeeded() const;

@@ -29,6 +29,9 @@ constexpr std::size_t kWordsPerStartText = 3;
 // searches the page; where nothing else lands, it goes on to the value.
 constexpr std::size_t kFirstCountLimit = 200;
 constexpr std::size_t kCodesCountedToTheValue = 8;
+// Unique codes that are tried without their attributes, as each try
+// searches the page.
+constexpr std::size_t kCodesWithoutAttributes = 2;
 
 // Costs, in units of one byte of marker text. A volatile byte will likely
 // be different on the next visit, and so may a value's text; a label keeps
@@ -41,6 +44,9 @@ constexpr std::size_t kCheapLength = 48; // each byte beyond costs three
 constexpr int kVolatileByteCost = 160;
 constexpr int kDataByteCost = 48;
 constexpr int kForeignByteCost = 16;
+constexpr int kOtherEncodingCost = 8;
+constexpr std::size_t kLongestOtherLetters = 8;
+constexpr std::size_t kLongestEntity = 8;
 constexpr int kNoLabelCost = 60;
 // A code without label that occurs again soon behind the value is markup
 // that repeats, unique only as the first of its kind.
@@ -55,6 +61,11 @@ constexpr int kMidWordStartCost = 60;
 constexpr int kMidRunStartCost = 30;
 constexpr int kCamelCaseStartCost = 24; // "Time" of "SystemUpTime"
 constexpr int kPunctuationStartCost = 8;
+// A label matches the tail of a longer one that the next save may add
+// before it ("LAN IP Address" before "IP Address"); a code from the ">" or
+// quote in front of it does not.
+constexpr int kBareLabelStartCost = 6;
+constexpr std::size_t kLongestTag = 512;
 constexpr std::size_t kBytesPerDistanceCost = 64;
 constexpr int kHighestDistanceCost = 64;
 
@@ -102,6 +113,20 @@ bool IsBlank(char c)
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// "&uuml;" and the like, but not the markup's own "&nbsp;", "&amp;", "&lt;"
+// and "&gt;", which every save writes alike.
+bool IsLetterEntity(std::string_view text)
+{
+    const std::size_t end = text.find(';');
+    if (end == std::string_view::npos || end < 3)
+        return false;
+    const std::string_view name = text.substr(1, end - 1);
+    const bool letters = std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return letters && name != "nbsp" && name != "amp" && name != "lt" && name != "gt" && name != "quot";
+}
+
 class TMarkerChoice {
 public:
     TMarkerChoice(std::string_view page, std::size_t place, TMarkerSearch search)
@@ -122,6 +147,9 @@ private:
         return m_page.substr(m_place - length, length);
     }
     int StartCost(std::size_t at) const;
+    bool StartsText(std::size_t at) const;
+    std::size_t BeginBehindOtherLetters(std::size_t at) const;
+    int OtherEncodingCost(std::size_t begin, std::size_t end) const;
     bool InsideLabel(std::size_t at) const;
     int TextCost(std::size_t begin, std::size_t end) const;
     int CodeCost(std::size_t length) const
@@ -145,6 +173,8 @@ private:
 
     void AddWholePageMarker();
     void AddCodesFromPageStart();
+    bool AddCodeWithoutAttributes(std::size_t length, int cost);
+    std::size_t FirstAttributes(std::size_t begin) const;
     void AddLongPlainCode();
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
@@ -178,13 +208,38 @@ std::vector<TMarkerCandidate> TMarkerChoice::Candidates()
     return m_candidates;
 }
 
+// The start of the word of which only letters from 0x80 on stand before
+// `at`; `at` where there are none, or a letter or digit before them.
+std::size_t TMarkerChoice::BeginBehindOtherLetters(std::size_t at) const
+{
+    std::size_t begin = at;
+    while (begin > 0 && at - begin < kLongestOtherLetters && static_cast<unsigned char>(m_page[begin - 1]) >= 0x80
+           && IsLetterAt(m_page, begin - 1))
+        --begin;
+    return begin > 0 && IsWordByteAt(m_page, begin - 1) ? at : begin;
+}
+
+// Letters beyond ASCII, as bytes or as entities, are written otherwise by
+// the next firmware or by a browser that saved the page as a whole.
+int TMarkerChoice::OtherEncodingCost(std::size_t begin, std::size_t end) const
+{
+    int cost = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (IsForeignByteAt(m_page, i))
+            cost += kForeignByteCost;
+        else if (static_cast<unsigned char>(m_page[i]) >= 0x80)
+            cost += kOtherEncodingCost;
+        else if (m_page[i] == '&' && IsLetterEntity(m_page.substr(i, std::min(end, i + kLongestEntity) - i)))
+            cost += kOtherEncodingCost;
+    }
+    return cost;
+}
+
 int TMarkerChoice::TextCost(std::size_t begin, std::size_t end) const
 {
-    int foreign = 0;
-    for (std::size_t i = begin; i < end; ++i)
-        foreign += IsForeignByteAt(m_page, i);
+    const int foreign = OtherEncodingCost(begin, end);
     return LengthCost(end - begin) + kVolatileByteCost * int(m_roles.VolatileIn(begin, end))
-           + kDataByteCost * int(m_roles.DataIn(begin, end)) + kForeignByteCost * foreign
+           + kDataByteCost * int(m_roles.DataIn(begin, end)) + foreign
            + (HoldsLabel(m_page, begin, end, m_roles) ? 0 : kNoLabelCost);
 }
 
@@ -193,8 +248,13 @@ int TMarkerChoice::TextCost(std::size_t begin, std::size_t end) const
 int TMarkerChoice::StartCost(std::size_t at) const
 {
     const char c = m_page[at];
-    if (c == '<' || c == '"' || c == '\'')
+    if (c == '<' || c == '"' || c == '\'' || (c == '>' && StartsText(at + 1)))
         return 0;
+    // Behind the letters of a word that only other encodings write alike
+    // ("Öffentliche IP" as "&Ouml;ffentliche IP" or in UTF-8), a code
+    // starts as well as in front of them.
+    if (const std::size_t word = BeginBehindOtherLetters(at); word < at)
+        return StartCost(word);
     const bool runStart = (at == 0 || IsDelimiterByte(m_page[at - 1])) && !InsideLabel(at);
     if (!IsWordByteAt(m_page, at))
         return runStart ? kPunctuationStartCost : kMidRunStartCost;
@@ -202,8 +262,19 @@ int TMarkerChoice::StartCost(std::size_t at) const
     if (!StartsWord(m_page, at) || before == '<' || before == '/')
         return kMidWordStartCost;
     if (runStart)
-        return 0;
+        return StartsText(at) || (at > 0 && (before == '"' || before == '\'')) ? kBareLabelStartCost : 0;
     return IsWordByteAt(m_page, at - 1) ? kCamelCaseStartCost : kMidRunStartCost; // "Adresse" of "IPv4-Adresse"
+}
+
+// Whether a text between tags starts at `at`, not a script or style sheet.
+bool TMarkerChoice::StartsText(std::size_t at) const
+{
+    if (at == 0 || at >= m_page.size() || m_page[at - 1] != '>' || !StartsWord(m_page, at))
+        return false;
+    std::size_t open = at - 1;
+    for (std::size_t steps = 0; open > 0 && m_page[open] != '<' && steps < kLongestTag; ++steps)
+        --open;
+    return m_page[open] == '<' && !OpensScriptOrStyle(m_page, open);
 }
 
 // Whether `at` follows a word across a non-breaking space or an opening
@@ -249,6 +320,7 @@ void TMarkerChoice::AddWholePageMarker()
 void TMarkerChoice::AddCodesFromPageStart()
 {
     std::size_t uniqueLength = 0;
+    std::size_t withoutAttributes = 0;
     for (std::size_t length = 1; length <= std::min(m_place, kLongestCode); ++length) {
         const std::string_view code = CodeOfLength(length);
         const int cost = CodeCost(length);
@@ -260,6 +332,8 @@ void TMarkerChoice::AddCodesFromPageStart()
             Add({}, 1, code, cost + (repeats ? kRepeatingCodeCost : 0));
             if (repeats)
                 m_firstOfKind.push_back({code, cost});
+            if (withoutAttributes < kCodesWithoutAttributes && AddCodeWithoutAttributes(length, cost))
+                ++withoutAttributes;
             uniqueLength = uniqueLength > 0 ? uniqueLength : length;
             continue;
         }
@@ -267,6 +341,55 @@ void TMarkerChoice::AddCodesFromPageStart()
         if (count > 1)
             Add({}, count, code, cost + PageStartCountCost(count));
     }
+}
+
+// Attributes are what the next firmware or a browser's save of the page
+// changes most readily: a class that alternates from row to row, an
+// attribute added, quotes written or left off. A unique code whose tags
+// carry attributes serves as a start text up to the first of them, and the
+// value is read behind as many ">" as the code holds: "IP</td><td
+// class=v>" becomes "{startpos=IP</td>}{2}>".
+bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
+{
+    const std::size_t begin = m_place - length;
+    if (m_page[m_place - 1] != '>' || StartCost(begin) != 0)
+        return false;
+    const std::size_t cut = FirstAttributes(begin);
+    if (cut <= begin || cut >= m_place || !HoldsLabel(m_page, begin, cut, m_roles))
+        return false;
+    // The state of a form's control is what such a code finds.
+    const std::string_view attributes = m_page.substr(cut, m_place - cut);
+    if (FindTextNoCase("selected", attributes) > 0 || FindTextNoCase("checked", attributes) > 0)
+        return false;
+    const std::string_view startText = m_page.substr(begin, cut - begin);
+    if (startText.find('}') != std::string_view::npos
+        || FindTextNoCase(startText, m_page.substr(0, cut)) != begin + 1)
+        return false;
+    const auto tagEnds = std::count(m_page.begin() + std::ptrdiff_t(begin), m_page.begin() + std::ptrdiff_t(m_place), '>');
+    Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1),
+        std::min(cost - 1, TextCost(begin, cut) + StartCost(begin)));
+    return true;
+}
+
+// Where the attributes of the code from `begin` to the value start: behind a
+// label inside a tag (an id) that more of the tag follows, or at the first
+// tag that holds a "="; the value's place where none does.
+std::size_t TMarkerChoice::FirstAttributes(std::size_t begin) const
+{
+    std::size_t at = begin;
+    if (m_roles.InTag(begin) && m_page[begin] != '>') {
+        at += LabelLengthAt(m_page, begin, m_place, m_roles);
+        if (at == begin || m_page[at] != '>')
+            return at;
+    }
+    for (; at < m_place; ++at) {
+        if (m_page[at] != '<' || !m_roles.InTag(at) || (at + 1 < m_place && m_page[at + 1] == '/'))
+            continue;
+        const std::size_t close = m_page.find('>', at);
+        if (close < m_place && m_page.substr(at, close - at).find('=') != std::string_view::npos)
+            return at;
+    }
+    return m_place;
 }
 
 // No short code is unique: the shortest longer one, found by halving, since

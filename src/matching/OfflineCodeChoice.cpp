@@ -25,6 +25,7 @@ constexpr int kPairCost = 8; // a word alone reads better
 constexpr int kVolatileByteCost = 40;
 constexpr int kForeignByteCost = 4;
 constexpr int kShortWordCost = 24; // fewer than four letters: too common
+constexpr std::size_t kLettersOfAName = 4;
 constexpr int kInTagCost = 16;     // state words are mostly visible text
 constexpr int kStateWordGain = 32;
 constexpr int kCommonWordCost = 200;
@@ -267,6 +268,19 @@ std::vector<TWindow> NewWordWindows(const std::vector<std::string_view>& online,
     return windows;
 }
 
+// The letters of the text outside tags; a text may start inside one.
+std::size_t LetterCount(std::string_view text)
+{
+    const std::size_t firstClose = text.find('>');
+    bool inTag = firstClose != std::string_view::npos && text.substr(0, firstClose).find('<') == std::string_view::npos;
+    std::size_t letters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        inTag = text[i] == '<' || (inTag && text[i] != '>');
+        letters += !inTag && IsLetterAt(text, i);
+    }
+    return letters;
+}
+
 bool Absent(std::string_view text, const std::vector<std::string_view>& pages)
 {
     return std::all_of(pages.begin(), pages.end(),
@@ -287,6 +301,11 @@ std::optional<std::string_view> ShortestNewTextFrom(const std::vector<std::strin
         const std::size_t middle = low + (high - low) / 2;
         (Absent(offline.substr(begin, middle), online) ? high : low) = middle;
     }
+    // To the end of the word it stops in, which reads better and tells more.
+    for (std::size_t longer = 0; longer < kLongestWindow && begin + high < offline.size()
+                                 && IsWordByteAt(offline, begin + high) && IsWordByteAt(offline, begin + high - 1);
+         ++longer)
+        ++high;
     return offline.substr(begin, high);
 }
 
@@ -321,8 +340,12 @@ std::vector<std::string_view> DifferenceTexts(const std::vector<std::string_view
     std::vector<std::string_view> texts;
     if (common == offline.size() || commonTail == offline.size())
         return texts; // the offline page is part of the online one
-    for (const std::size_t reach : {0, 8, 32}) {
-        const std::size_t begin = common - std::min(common, reach);
+    // From a little before the difference first, from the start of the
+    // text it stands in or behind: the label names what differs.
+    for (const std::size_t reach : {32, 8, 0}) {
+        std::size_t begin = common - std::min(common, reach);
+        while (begin < common && !(begin > 0 && offline[begin - 1] == '>' && IsWordByteAt(offline, begin)))
+            ++begin;
         if (const auto text = ShortestNewTextFrom(online, offline, begin, common))
             texts.push_back(*text);
         const std::size_t lastDifferent = offline.size() - commonTail - 1;
@@ -346,12 +369,19 @@ std::vector<std::string_view> OfflineCodeCandidates(const std::vector<std::strin
     std::vector<std::string_view> texts;
     if (online.empty())
         return texts;
+    // Numbers alone (a time "00" where the online page counted on) tell
+    // less than the text around the first difference, which names them.
+    std::vector<std::string_view> numbers;
     for (const TWindow& window : NewWordWindows(online, offline, most, near)) {
-        if (texts.size() + 6 >= most)
+        if (texts.size() + numbers.size() + 6 >= most)
             break;
-        texts.push_back(offline.substr(window.begin, window.end - window.begin));
+        const std::string_view text = offline.substr(window.begin, window.end - window.begin);
+        (LetterCount(text) > 0 ? texts : numbers).push_back(text);
     }
-    for (const std::string_view text : DifferenceTexts(online, offline))
-        texts.push_back(text);
+    std::vector<std::string_view> differences = DifferenceTexts(online, offline);
+    std::stable_partition(differences.begin(), differences.end(),
+                          [](std::string_view text) { return LetterCount(text) >= kLettersOfAName; });
+    texts.insert(texts.end(), differences.begin(), differences.end());
+    texts.insert(texts.end(), numbers.begin(), numbers.end());
     return texts;
 }

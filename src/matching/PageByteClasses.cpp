@@ -200,6 +200,15 @@ bool TagIsOneOf(std::string_view page, std::size_t at, std::initializer_list<std
     return std::any_of(names.begin(), names.end(), [&](std::string_view name) { return TagIs(page, at, name); });
 }
 
+} // namespace
+
+bool OpensScriptOrStyle(std::string_view page, std::size_t at)
+{
+    return page[at] == '<' && !(at + 1 < page.size() && page[at + 1] == '/') && TagIsOneOf(page, at, {"script", "style"});
+}
+
+namespace {
+
 bool Closes(std::string_view page, std::size_t at)
 {
     return at + 1 < page.size() && page[at + 1] == '/';
@@ -323,7 +332,9 @@ private:
     {
         std::size_t segment = m_begin;
         for (std::size_t i = m_begin; i < m_end;) {
-            if (m_page[i] == '<' && OpensTag(m_page, i) && (!m_inScript || TagIs(m_page, i, "script"))) {
+            const bool declaration = m_page[i] == '<' && i + 1 < m_end && m_page[i + 1] == '!'
+                                     && i + 2 < m_end && IsAsciiLetter(m_page[i + 2]) && !m_inScript;
+            if (declaration || (m_page[i] == '<' && OpensTag(m_page, i) && (!m_inScript || TagIs(m_page, i, "script")))) {
                 EndSegment(segment, i);
                 i = Tag(i);
                 segment = i;
@@ -360,6 +371,8 @@ private:
             m_cells.inDataCell = !closing;
         } else if (TagIs(m_page, at, "script")) {
             m_inScript = !closing;
+        } else if (TagIs(m_page, at, "style")) {
+            m_inStyle = !closing;
         }
         if (closing)
             m_valueClass = false;
@@ -386,9 +399,26 @@ private:
             return at + 1;
         const std::string_view content = m_page.substr(at + 1, close - at - 1);
         const bool key = close + 1 < m_page.size() && m_page[close + 1] == ':';
-        if (!key && content.find_first_of("<>") == std::string_view::npos)
+        if (!key && !NamesArgument(at, close) && content.find_first_of("<>") == std::string_view::npos)
             Mark(at + 1, close, TByteRoles::kData);
         return close + 1;
+    }
+
+    // A string that a function takes first, before another argument, as in
+    // "showRow('Internet IP', '84.1.2.3')", names the value behind it; in a
+    // list ("new Array('PPPoE', ...)") it is one more value.
+    bool NamesArgument(std::size_t open, std::size_t close) const
+    {
+        if (open < 2 || m_page[open - 1] != '(' || close + 1 >= m_page.size() || m_page[close + 1] != ',')
+            return false;
+        std::size_t name = open - 1;
+        while (name > 0 && IsWordByte(m_page[name - 1]))
+            --name;
+        const std::string_view function = m_page.substr(name, open - 1 - name);
+        constexpr std::string_view kList = "array";
+        const bool list = function.size() >= kList.size() && StartsWithNoCase(function.substr(function.size() - kList.size()), kList);
+        return !function.empty() && !list
+               && !IsStateWord(m_page.substr(open + 1, close - open - 1));
     }
 
     // Text between two tags: data in a cell behind another cell of its
@@ -399,6 +429,10 @@ private:
     {
         if (begin >= end || m_inScript)
             return;
+        if (m_inStyle) { // rules of a style sheet, which the next firmware writes anew
+            Mark(begin, end, TByteRoles::kData);
+            return;
+        }
         const std::string_view text = m_page.substr(begin, end - begin);
         for (std::size_t i = begin; i < end && !m_cells.cellHasText; ++i)
             m_cells.cellHasText = IsLetterAt(m_page, i); // a row's number labels nothing either
@@ -443,6 +477,7 @@ private:
     TCells m_cells;
     std::vector<TCells> m_tables;
     bool m_inScript = false;
+    bool m_inStyle = false;
     bool m_afterColon = false;
     bool m_valueClass = false;
 };
@@ -493,7 +528,11 @@ bool NamesTagOrAttribute(std::string_view page, std::size_t begin, std::size_t e
 {
     const bool behindOpening = begin > 0 && page[begin - 1] == '<';
     const bool behindClosing = begin > 1 && page[begin - 1] == '/' && page[begin - 2] == '<';
-    const bool beforeEquals = end < page.size() && page[end] == '=';
+    // "data-refresh=" names an attribute from its first word on.
+    std::size_t nameEnd = end;
+    while (nameEnd < page.size() && nameEnd - end < kLookBack && (IsWordByte(page[nameEnd]) || page[nameEnd] == '-'))
+        ++nameEnd;
+    const bool beforeEquals = nameEnd < page.size() && page[nameEnd] == '=';
     return behindOpening || behindClosing || (beforeEquals && roles.InTag(begin));
 }
 
@@ -519,13 +558,24 @@ std::size_t WordBegin(std::string_view page, std::size_t at)
 int AttributeValueWeakness(std::string_view page, std::size_t at);
 constexpr int kIdWeakness = 4;
 
+// A key of two letters in a script or a JSON answer: "ip": names its value
+// as well as any longer word.
+bool IsShortKey(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd)
+{
+    if (end - begin != 2 || wordEnd != end || begin == 0 || end + 1 >= page.size())
+        return false;
+    const char quote = page[begin - 1];
+    return (quote == '"' || quote == '\'') && page[end] == quote && page[end + 1] == ':';
+}
+
 // Whether the letters [begin, end) of a word that ends at wordEnd, and may
 // start before `begin`, count as a label. Inside a tag only the value of an
 // id or a name does: a class is the same in every row.
 bool IsLabel(std::string_view page, std::size_t begin, std::size_t end, std::size_t wordEnd,
              const TByteRoles& roles)
 {
-    return end - begin >= 3 && roles.VolatileIn(begin, end) == 0 && roles.DataIn(begin, end) == 0
+    return (end - begin >= 3 || IsShortKey(page, begin, end, wordEnd)) && roles.VolatileIn(begin, end) == 0
+           && roles.DataIn(begin, end) == 0
            && !NamesTagOrAttribute(page, WordBegin(page, begin), wordEnd, roles)
            && (!roles.InTag(begin) || AttributeValueWeakness(page, begin) == kIdWeakness);
 }

@@ -13,6 +13,9 @@
 // comparison in a script ("i<cellsList.length;", "if(v<max)"), whose name
 // runs on into an operator.
 bool OpensTag(std::string_view page, std::size_t at);
+// Whether the tag that opens at `at` starts a script or a style sheet,
+// whose content is no text of the page.
+bool OpensScriptOrStyle(std::string_view page, std::size_t at);
 // Whether `at` stands between a "<" and its ">", looking back a limited way.
 bool IsInsideTag(std::string_view page, std::size_t at);
 // A-Z, a-z, 0-9, "_" and every byte from 0x80 on (umlauts).

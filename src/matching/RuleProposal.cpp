@@ -7,6 +7,7 @@
 #include "OfflineCodeChoice.h"
 #include "PageByteClasses.h"
 #include "PageEvaluation.h"
+#include "ValueSpelling.h"
 #include "mwIPos.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ constexpr std::size_t kMostWideTries = 20000;
 constexpr std::size_t kPlacesLookedAt = 64;
 constexpr std::size_t kOfflineTextsTried = 64;
 constexpr std::size_t kQuotedLength = 60;
+constexpr std::size_t kLongestStartText = 48;
 
 // The messages.
 constexpr const char* kOutsidePage = "Die gewählte Stelle liegt außerhalb der Seite.";
@@ -217,6 +219,8 @@ std::optional<std::string> FindPlaces(const TPageValue& given, TRuleTarget targe
     if (seen.empty())
         return kEmptyValue;
     save.places = FindValueInPage(page, seen, kPlacesLookedAt);
+    if (save.places.empty()) // as read in a browser
+        save.places = FindValueAsPageWritesIt(page, given.value, kPlacesLookedAt);
     if (save.places.empty())
         return OccursBehindFirstNul(page, seen) ? std::string(kBehindNul) : WithText(kNotInPage, seen);
     save.allPlaces = save.places;
@@ -296,6 +300,7 @@ public:
 private:
     TRuleProposal AtPlace(TValueSpan place, const std::vector<std::pair<std::string, int>>& others);
     std::optional<TRuleProposal> WideSearch();
+    std::optional<TRuleProposal> FromCommonBeginning();
     bool StandsBeforeAValueOfEveryOtherPage(std::string_view code) const;
     // Whether the rule reads every page's value; the proposal gets what it reads.
     bool ReadsEveryPage(const TRule& rule, TRuleProposal& proposal);
@@ -327,6 +332,8 @@ TRuleProposal TProposalSearch::Run()
     }
     if (m_saves.size() > 1) {
         if (std::optional<TRuleProposal> proposal = WideSearch())
+            return *proposal;
+        if (std::optional<TRuleProposal> proposal = FromCommonBeginning())
             return *proposal;
     }
     if (m_firstMiss) {
@@ -397,6 +404,45 @@ std::optional<TRuleProposal> TProposalSearch::WideSearch()
             if (restBegin < earliest || restBegin > place.begin)
                 continue;
             if (TRuleProposal tried = Try(marker, place); tried.found)
+                return tried;
+        }
+    }
+    return std::nullopt;
+}
+
+// Where nothing before the values reads them all, their common beginning
+// may: a start text that first occurs at the value on every page, with the
+// count 0 that keeps the rest from there on. Each longer beginning first
+// occurs no earlier than a shorter one, so the searches go on from there.
+std::optional<TRuleProposal> TProposalSearch::FromCommonBeginning()
+{
+    const std::string_view page = m_saves[0].page;
+    for (const TValueSpan& place : m_saves[0].places) {
+        if (!m_saves[0].marked)
+            m_saves[0].expected = Expected(page.substr(place.begin, place.end - place.begin), m_target);
+        std::vector<std::size_t> firsts(m_saves.size(), 0);
+        const std::size_t searchable = BeforeNul(page).size();
+        for (std::size_t length = 1; length <= kLongestStartText && place.begin + length <= searchable; ++length) {
+            const std::string_view start = page.substr(place.begin, length);
+            if (start.back() == '}')
+                break;
+            bool everywhere = true;
+            bool atEveryValue = true;
+            for (std::size_t i = 0; i < m_saves.size() && everywhere; ++i) {
+                const std::string_view other = BeforeNul(m_saves[i].page);
+                const std::size_t found = firsts[i] < other.size() ? FindTextNoCase(start, other.substr(firsts[i])) : 0;
+                everywhere = found > 0;
+                firsts[i] += found - 1;
+                const auto& places = i == 0 ? std::vector<TValueSpan>{place} : m_saves[i].allPlaces;
+                atEveryValue = atEveryValue && std::any_of(places.begin(), places.end(), [&](const TValueSpan& at) {
+                                   return at.begin == firsts[i];
+                               });
+            }
+            if (!everywhere)
+                break;
+            if (!atEveryValue)
+                continue;
+            if (TRuleProposal tried = Try(ComposeMarker(start, 0, start), place); tried.found)
                 return tried;
         }
     }

@@ -3,7 +3,9 @@
 #include "MySpeedButton.h"
 #include "TextControls.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 
 namespace {
@@ -77,4 +79,20 @@ TMySpeedButton* TFormBuilder::SpeedButton(const char* name, const QString& text,
     button->setText(text);
     button->setGeometry(geometry);
     return button;
+}
+
+QComboBox* TFormBuilder::DropDownList(const char* name, const QRect& geometry) const
+{
+    auto* combo = new QComboBox(m_page);
+    combo->setObjectName(QLatin1String(name));
+    combo->setGeometry(geometry);
+    // The list has a fixed size: measuring thousands of names for a size
+    // hint would only slow it down.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    combo->setMaxVisibleItems(30);
+    if (auto* view = qobject_cast<QListView*>(combo->view()))
+        view->setUniformItemSizes(true);
+    combo->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return combo;
 }

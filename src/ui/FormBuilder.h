@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -28,6 +29,10 @@ public:
     QLabel* WrappedLabel(const char* name, const QString& text, const QRect& geometry) const;
     QPushButton* Button(const char* name, const QString& text, const QRect& geometry) const;
     TMySpeedButton* SpeedButton(const char* name, const QString& text, const QRect& geometry) const;
+    // A drop-down list without free text input. However many entries it
+    // holds, it opens as a list of at most 30 with a scroll bar, instead of a
+    // menu as high as the screen.
+    QComboBox* DropDownList(const char* name, const QRect& geometry) const;
 
 private:
     QWidget* m_page;

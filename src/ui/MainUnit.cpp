@@ -29,7 +29,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -90,16 +89,28 @@ void NormalizeRequestIn(QLineEdit* edit)
     SetTextIfChanged(edit, ToQString(NormalizeRequest(ToCp1252(edit->text()))));
 }
 
-// A drop-down list of any length opens as a list of at most 30 entries with
-// a scroll bar, instead of a menu as high as the screen.
-void ShowAsScrollingList(QComboBox* combo)
+// Whether `edited` is what leaving the field, once or more often, made of
+// `shown`: then the user changed nothing. The normal forms never grow and
+// soon stop changing.
+bool IsNormalFormOf(const std::string& edited, std::string shown, std::string (*normalize)(std::string_view))
 {
-    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    combo->setMaxVisibleItems(30);
-    if (auto* view = qobject_cast<QListView*>(combo->view()))
-        view->setUniformItemSizes(true);
-    combo->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    while (edited != shown) {
+        std::string next = normalize(shown);
+        if (next == shown)
+            return false;
+        shown = std::move(next);
+    }
+    return true;
 }
+
+// The fields with a normalising exit operation, by the operation.
+constexpr std::string TRouterEntry::* kRequestFields[] = {
+    &TRouterEntry::AuthString,  &TRouterEntry::GoOnline,    &TRouterEntry::GoOffline,
+    &TRouterEntry::SignOffURL,  &TRouterEntry::StatusPage,  &TRouterEntry::Status2Page,
+    &TRouterEntry::Status3Page, &TRouterEntry::Status4Page, &TRouterEntry::UserDef1,
+    &TRouterEntry::UserDef2,    &TRouterEntry::UserDef3};
+constexpr std::string TRouterEntry::* kHtmlCodeFields[] = {
+    &TRouterEntry::OfflineCode, &TRouterEntry::BeforeIPAddress, &TRouterEntry::AfterIPAddress};
 
 // Text of disabled controls stays readable on their grey (contrast above
 // 4.5:1), as browse mode shows a whole definition in disabled controls.
@@ -173,17 +184,10 @@ void TMainEditor::CreateControls()
 
 void TMainEditor::CreateTopRow()
 {
-    RoutersCB = new QComboBox(this);
-    RoutersCB->setObjectName(QStringLiteral("RoutersCB"));
-    RoutersCB->setGeometry(8, 16, 401, 21);
-    // The list has a fixed size: measuring thousands of names for a size
-    // hint would only slow the start.
-    RoutersCB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ShowAsScrollingList(RoutersCB);
+    const TFormBuilder form(this);
+    RoutersCB = form.DropDownList("RoutersCB", {8, 16, 401, 21});
     m_routerNames = new TRouterNamesModel(m_routers, this);
     RoutersCB->setModel(m_routerNames);
-
-    const TFormBuilder form(this);
     NewBtn = form.SpeedButton("NewBtn", QStringLiteral("Neu"), {416, 16, 65, 22});
     NewBtn->SetGlyph(QStringLiteral("new"));
     NewBtn->SetHint(QStringLiteral("Neuen Router anlegen (Strg+N)"));
@@ -815,13 +819,14 @@ void TMainEditor::SaveBtnClick()
     m_routerNames->Rename(recordIndex, record.RouterVendor);
     const std::string name = record.RouterVendor;
     m_file.Note({std::move(formerName), record});
-    WriteRouters(); // may read the list anew
+    // Before the write, which may read the list anew and so free the record.
+    TS5->RecordSaved(record);
+    WriteRouters();
     RoutersCB->setEnabled(true);
     SelectRouter(m_routers.FindByName(name));
     RoutersCBChange();
     SetEditMode(false);
     SetTestPageEnabled(true);
-    TS5->RecordSaved(record);
     RoutersCB->setFocus(Qt::OtherFocusReason);
 }
 
@@ -985,11 +990,18 @@ bool TMainEditor::HasUnsavedEdits() const
     TRouterEntry edited = NewRouterEntry();
     CopyControlsInto(edited);
     edited.SavedAt = m_shownRecord.SavedAt;
+    const auto undoNormalizing = [&](const auto& fields, auto normalize) {
+        for (std::string TRouterEntry::* field : fields)
+            if (IsNormalFormOf(edited.*field, m_shownRecord.*field, normalize))
+                edited.*field = m_shownRecord.*field;
+    };
+    undoNormalizing(kRequestFields, &NormalizeRequest);
+    undoNormalizing(kHtmlCodeFields, &NormalizeHtmlCode);
     return !(edited == m_shownRecord);
 }
 
 // Asks what becomes of unsaved edits before they would be lost. True when
-// the caller may go on: the edits were saved, or the user lets them go.
+// the caller may go on: the edits reached the file, or the user lets them go.
 bool TMainEditor::MayLeaveEditing()
 {
     if (!HasUnsavedEdits())
@@ -1000,12 +1012,12 @@ bool TMainEditor::MayLeaveEditing()
             ? QStringLiteral("Der neue Router \"%1\" ist noch nicht gespeichert.\n\nMöchten Sie ihn speichern?")
             : QStringLiteral("Die Änderungen am Router \"%1\" sind noch nicht gespeichert.\n\nMöchten Sie sie "
                              "speichern?");
-    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
-    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
-    switch (ShowMsgBox(ToCp1252Text(question.arg(name)), {}, mkConfirmation, btnYesNoCancel)) {
+    switch (AskSaveOrDiscard(question.arg(name))) {
     case MsgBox::IDYES:
         SaveBtnClick();
-        return m_mode == TMode::Browse; // a save that refused the texts keeps the edit
+        // A save that refused the texts keeps the edit; one whose write
+        // failed keeps what the file lacks.
+        return m_mode == TMode::Browse && !m_file.HasUnwrittenChanges();
     case MsgBox::IDNO:
         return true;
     default:
@@ -1013,10 +1025,37 @@ bool TMainEditor::MayLeaveEditing()
     }
 }
 
+// After a write that failed, the list holds changes that the file lacks;
+// closing would lose them. True when the caller may go on.
+bool TMainEditor::MayDropUnwrittenChanges()
+{
+    if (!m_file.HasUnwrittenChanges())
+        return true;
+    const QString question = QStringLiteral("Die Datei \"%1\" enthält die letzten Änderungen nicht, weil sie nicht "
+                                            "geschrieben werden konnte.\n\nMöchten Sie erneut speichern?")
+                                 .arg(QString::fromStdString(m_file.Path()));
+    switch (AskSaveOrDiscard(question)) {
+    case MsgBox::IDYES:
+        WriteRouters();
+        return !m_file.HasUnwrittenChanges();
+    case MsgBox::IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int TMainEditor::AskSaveOrDiscard(const QString& question)
+{
+    SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
+    const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
+    return ShowMsgBox(ToCp1252Text(question), {}, mkConfirmation, btnYesNoCancel);
+}
+
 void TMainEditor::closeEvent(QCloseEvent* event)
 {
     bool mayClose = false;
-    Guarded([&] { mayClose = MayLeaveEditing(); })();
+    Guarded([&] { mayClose = MayLeaveEditing() && MayDropUnwrittenChanges(); })();
     if (mayClose)
         QWidget::closeEvent(event);
     else

@@ -124,6 +124,9 @@ private:
     void RememberShownRecord();
     bool HasUnsavedEdits() const;
     bool MayLeaveEditing();
+    bool MayDropUnwrittenChanges();
+    // Speichern, Verwerfen or Abbrechen: IDYES, IDNO or IDCANCEL.
+    int AskSaveOrDiscard(const QString& question);
 
     bool EnterKeyPress(QObject* sender, QKeyEvent* event);
     void ExitFocusedField();

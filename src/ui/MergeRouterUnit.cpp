@@ -2,24 +2,16 @@
 
 #include "AtomicFile.h"
 #include "FileMessages.h"
+#include "FormBuilder.h"
 #include "NameExport.h"
 #include "QtText.h"
 #include "WMsgBox.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 
 namespace {
-
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
 
 void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
 {
@@ -54,27 +46,18 @@ TMergeRouterDlg::TMergeRouterDlg(QWidget* owner) : QDialog(owner)
     setAttribute(Qt::WA_WindowPropagation);
     setFixedSize(460, 129);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setText(QStringLiteral(
-        "Diese Funktion ist nur für den Autor der Software notwendig, um zugeschickte "
-        "Routers.dat-Dateien zusammenfügen zu können und diese allen Nutzern der Software zur "
-        "Verfügung zu stellen."));
-    Label1->setGeometry(8, 8, 441, 49);
-
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setGeometry(8, 64, 449, 21);
-    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto* view = qobject_cast<QListView*>(ComboBox1->view()))
-        view->setUniformItemSizes(true);
-
-    OKBtn = AddButton(this, "OKBtn", QStringLiteral("OK"), {296, 96, 75, 25});
+    const TFormBuilder form(this);
+    Label1 = form.WrappedLabel(
+        "Label1",
+        QStringLiteral("Diese Funktion ist nur für den Autor der Software notwendig, um zugeschickte "
+                       "Routers.dat-Dateien zusammenfügen zu können und diese allen Nutzern der Software zur "
+                       "Verfügung zu stellen."),
+        {8, 8, 441, 49});
+    // A file sent in may hold thousands of routers.
+    ComboBox1 = form.DropDownList("ComboBox1", {8, 64, 449, 21});
+    OKBtn = form.Button("OKBtn", QStringLiteral("OK"), {296, 96, 75, 25});
     OKBtn->setDefault(true);
-    Button2 = AddButton(this, "Button2", QStringLiteral("Abbrechen"), {376, 96, 75, 25});
+    Button2 = form.Button("Button2", QStringLiteral("Abbrechen"), {376, 96, 75, 25});
     setTabOrder(ComboBox1, OKBtn);
     setTabOrder(OKBtn, Button2);
     ComboBox1->setFocus();

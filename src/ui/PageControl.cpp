@@ -1,8 +1,9 @@
 #include "PageControl.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyleOptionTab>
 #include <QTabBar>
@@ -102,6 +103,7 @@ TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
     connect(m_previous, &QToolButton::clicked, this, [this] { ScrollTabs(-1); });
     connect(m_next, &QToolButton::clicked, this, [this] { ScrollTabs(+1); });
     connect(this, &QTabWidget::currentChanged, this, [this] { ShowTabsAroundCurrent(); });
+    CreatePageKeys();
 }
 
 int TPageControl::HotTab() const
@@ -111,7 +113,8 @@ int TPageControl::HotTab() const
 
 void TPageControl::Step(int direction)
 {
-    for (int index = currentIndex() + direction; index >= 0 && index < count(); index += direction) {
+    for (int steps = 1; steps < count(); ++steps) {
+        const int index = ((currentIndex() + direction * steps) % count() + count()) % count();
         if (isTabEnabled(index)) {
             setCurrentIndex(index);
             return;
@@ -217,17 +220,19 @@ void TPageControl::tabInserted(int index)
     ShowTabsAroundCurrent();
 }
 
-// Ctrl+Tab and Ctrl+PgDn reach the hidden pages too.
-void TPageControl::keyPressEvent(QKeyEvent* event)
+// Ctrl+Tab and Ctrl+PgDn, with Shift or PgUp backwards, turn the pages
+// wherever the focus is in the window, as in a dialog with tab pages, and
+// reach the hidden pages too.
+void TPageControl::CreatePageKeys()
 {
-    const bool control = event->modifiers() & Qt::ControlModifier;
-    const bool backwards = event->key() == Qt::Key_Backtab
-                           || (event->key() == Qt::Key_Tab && (event->modifiers() & Qt::ShiftModifier))
-                           || event->key() == Qt::Key_PageUp;
-    const bool forwards = !backwards && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown);
-    if (control && (backwards || forwards)) {
-        Step(backwards ? -1 : +1);
-        return;
-    }
-    QTabWidget::keyPressEvent(event);
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), +1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), +1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1}, // Shift+Backtab too
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [sequence, direction] : keys)
+        connect(new QShortcut(sequence, this), &QShortcut::activated, this, [this, direction = direction] {
+            Step(direction);
+        });
 }

@@ -14,7 +14,8 @@ class TPageControl : public QTabWidget {
 public:
     explicit TPageControl(QWidget* parent = nullptr);
 
-    // Steps to the nearest enabled page in that direction (-1 or +1).
+    // Steps to the nearest enabled page in that direction (-1 or +1), from
+    // the last page on to the first and back.
     void Step(int direction);
     // The tab under the mouse, or -1.
     int HotTab() const;
@@ -22,10 +23,10 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void tabInserted(int index) override;
 
 private:
+    void CreatePageKeys();
     void ShowTabsAroundCurrent();
     void ScrollTabs(int direction);
     void ShowTabsFromFirst();

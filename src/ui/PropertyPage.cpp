@@ -71,12 +71,14 @@ TPropertyPage::TPropertyPage(int statusQuery, QWidget* parent) : QWidget(parent)
     RowUpBtn->SetTag(kUpButtonTag);
     RowUpBtn->SetGlyph(QStringLiteral("up"));
     RowUpBtn->SetHint(QStringLiteral("Zeile nach oben"));
+    RowUpBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     RowUpBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
     RowUpBtn->setEnabled(false);
     RowDownBtn = form.SpeedButton(downNames[slot], QString(), {568, 176, 23, 22});
     RowDownBtn->SetTag(kDownButtonTag);
     RowDownBtn->SetGlyph(QStringLiteral("down"));
     RowDownBtn->SetHint(QStringLiteral("Zeile nach unten"));
+    RowDownBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     RowDownBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
     RowDownBtn->setEnabled(false);
     ConnectHandlers();

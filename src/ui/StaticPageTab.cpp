@@ -294,7 +294,8 @@ void TStaticPageTab::ShowMatchView(const TTestRun& run, int rule)
 
 #ifdef HAVE_LIVE_TEST
 // The saved record of the selected router, in a window of its own that
-// does not block the editor.
+// does not block the editor. It belongs to the editor's window, not to this
+// page, which is disabled while a router is changed.
 void TStaticPageTab::LiveTestBtnClick()
 {
     const TRouterEntry& entry = m_routers.SelectedEntry();
@@ -303,7 +304,7 @@ void TStaticPageTab::LiveTestBtnClick()
         [this, &entry](std::shared_ptr<const TPageTest> test, const QString& source) {
             ShowMatchView({std::move(test), source, QString(), &entry}, 0);
         },
-        this);
+        window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }

@@ -44,8 +44,9 @@ TEST_F(SuggestCommandTest, JsonHoldsTheRecordsFieldNames)
     EXPECT_EQ(JsonKeys(offline.out), (QStringList{"AfterIPAddress", "BeforeIPAddress", "OfflineCode"}));
     EXPECT_EQ(JsonField(offline.out, "OfflineCode"), "getrennt");
 
-    const TRun property = Suggest({Page("dsl-status-a.htm"), "--value", "62.155.247.1", "--for", "property", "--json"});
-    EXPECT_EQ(property.out, "{\"code\": \"Standard-Gateway:</td><tdclass=\\\"r\\\">\"}\n");
+    Write("script.htm", "<script>var fw = \"1.2.3\";</script>");
+    const TRun property = Suggest({Path("script.htm"), "--value", "1.2.3", "--for", "property", "--json"});
+    EXPECT_EQ(property.out, "{\"code\": \"varfw=\\\"\"}\n");
 }
 
 TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
@@ -53,15 +54,28 @@ TEST_F(SuggestCommandTest, PrintsOneFieldPerLineInUtf8)
     Write("kueche.htm", "<tr><td>Ger\xE4tename:</td>\r\n<td>K\xFC" "che 2</td></tr>");
     const TRun run = Suggest({Path("kueche.htm"), "--value", "K\xC3\xBC" "che 2", "--for", "property"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "code: Ger\xC3\xA4tename:</td><td>\n");
+    EXPECT_EQ(run.out, "code: >Ger\xC3\xA4tename:</td><td>\n");
     EXPECT_EQ(run.err, "");
+}
+
+TEST_F(SuggestCommandTest, ValueTypedAsABrowserShowsItIsReadAsThePageWritesIt)
+{
+    Write("refs.htm", "<tr><td>Rate</td><td>16000&nbsp;kbps</td></tr><tr><td>Zustand</td><td>&Uuml;ber DSL</td></tr>");
+    const TRun rate = Suggest({Path("refs.htm"), "--value", "16000 kbps", "--also", Path("refs.htm"), "--value2",
+                               "16000 kbps"});
+    EXPECT_EQ(rate.exitCode, 0) << rate.err;
+    EXPECT_NE(rate.err.find("\xE2\x80\x9E" "16000&nbsp;kbps"), std::string::npos) << rate.err;
+    // A property ends at the ";" of the reference, which the reason shows.
+    const TRun state = Suggest({Path("refs.htm"), "--value", "\xC3\x9C" "ber DSL", "--for", "property"});
+    EXPECT_EQ(state.exitCode, 1);
+    EXPECT_NE(state.err.find("&Uuml"), std::string::npos) << state.err;
 }
 
 TEST_F(SuggestCommandTest, ValueTypedInUtf8IsFoundInAPageSavedInUtf8)
 {
     Write("utf8.htm", "<tr><th>Ger\xC3\xA4t</th><td>K\xC3\xBC" "che</td></tr><tr><th>DSL</th><td>\xE2\x86\x93 100</td></tr>");
     const TRun name = Suggest({Path("utf8.htm"), "--value", "K\xC3\xBC" "che", "--for", "property"});
-    EXPECT_EQ(name.out, "code: Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
+    EXPECT_EQ(name.out, "code: >Ger\xC3\x83\xC2\xA4t</th><td>\n") << name.err; // the page's bytes, read as Windows-1252
     const TRun arrow = Suggest({Path("utf8.htm"), "--value", "\xE2\x86\x93 100", "--for", "property"});
     EXPECT_EQ(arrow.exitCode, 0) << arrow.err;
 }
@@ -95,7 +109,7 @@ TEST_F(SuggestCommandTest, ValueThatOccursMoreThanOnce)
     Write("dns.htm", "<td>DNS</td><td>9.9.9.9</td><td>9.9.9.9</td>");
     const TRun first = Suggest({Path("dns.htm"), "--value", "9.9.9.9"});
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(first.out, "BeforeIPAddress: DNS</td><td>\nAfterIPAddress: <\n");
+    EXPECT_EQ(first.out, "BeforeIPAddress: >DNS</td><td>\nAfterIPAddress: <\n");
     EXPECT_NE(first.err.find("steht 2 Mal"), std::string::npos) << first.err;
 
     const TRun second = Suggest({Path("dns.htm"), "--value", "9.9.9.9", "--occurrence", "2", "--json"});

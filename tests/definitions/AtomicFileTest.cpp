@@ -518,6 +518,7 @@ TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheBytesBackOnlyIntoTheFileOpened)
         EXPECT_EQ(result.failedStep, TWriteStep::Write);
         EXPECT_EQ(ReadBytes(path), "moved over the name");
         EXPECT_EQ(ReadBytes(other) == kOld, !copyChanged);
+        EXPECT_EQ(ReadBytes(other).find("forged"), std::string::npos);
         EXPECT_EQ(result.targetChanged, copyChanged);
         EXPECT_EQ(result.backupPath, copyChanged ? copy : "");
         EXPECT_EQ(Exists(copy), copyChanged);
@@ -545,8 +546,9 @@ TEST_F(AtomicFileTest, NameThatNamesAnotherFileByNowIsNeverWrittenThrough)
         const TWriteResult result = WriteFileCrashSafe(path, kNew);
         EXPECT_EQ(result.error, kErrorNameChanged);
         EXPECT_EQ(ReadBytes(path), "moved over the name");
-        if (inPlace)
+        if (inPlace) {
             EXPECT_EQ(ReadBytes(other), kOld);
+        }
         EXPECT_NE(WriteFailureMessage(path, result).find("bezeichnet inzwischen eine andere Datei"),
                   std::string::npos);
     }
@@ -641,6 +643,25 @@ TEST_F(AtomicFileTest, SavesWaitForEachOtherFromReadingToWriting)
     EXPECT_EQ(WaitForChild(second), 0);
     const std::string letters = ReadBytes(path);
     EXPECT_TRUE(letters == "ab" || letters == "ba") << letters;
+}
+
+TEST_F(AtomicFileTest, NameOfTheCopyTakenByAnotherUserSendsItToTheStateFolder)
+{
+    // A FIFO at the name that the copy of this file's bytes would get.
+    WriteBytes(path, kOld);
+    std::filesystem::create_hard_link(FsPath(path), FsPath(dir / "other-name.dat"));
+    const struct stat st = StatOf(path);
+    char name[160];
+    std::snprintf(name, sizeof name, "Routers.dat.bak-%llx-%llx-%zx-%016llx", (unsigned long long)st.st_dev,
+                  (unsigned long long)st.st_ino, kOld.size(), (unsigned long long)HashOf(kOld).Value());
+    ASSERT_EQ(::mkfifo((dir / name).c_str(), 0644), 0);
+    TempDir state;
+    EXPECT_EQ(InChild([&] {
+        ::setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+        return WriteFileCrashSafe(path, kNew).Ok() ? 0 : 1;
+    }), 0);
+    EXPECT_EQ(ReadBytes(path), kNew);
+    EXPECT_TRUE(S_ISFIFO(StatOf(dir / name).st_mode));
 }
 
 #endif

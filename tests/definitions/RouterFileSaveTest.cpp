@@ -34,6 +34,7 @@ protected:
         SetWriteFaultForTesting(TWriteStep::None, 0);
         SetLoadFaultForTesting(0);
         SetLockWaitForTesting(10000);
+        SetLockFaultForTesting(0);
     }
 
     // A small list with a TAB in an HTML field and in a property value.
@@ -578,6 +579,20 @@ TEST_F(RouterFileSave, KilledSaveInPlaceIsFoundAndPutBack)
     EXPECT_TRUE(LoadRouterList(path, list).Faithful());
 }
 
+// Where the file system has no locks (some network file systems), a killed
+// save is found all the same.
+TEST_F(RouterFileSave, KilledSaveInPlaceIsFoundWithoutLocks)
+{
+    SetLockFaultForTesting(ENOLCK);
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    std::filesystem::create_hard_link(path, dir / "other-name.dat");
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, std::string(4000, 'x')));
+    EXPECT_NE(LoadRouterList(path, list).interruptedCopy, "");
+    ASSERT_TRUE(SaveRouterList(list, path));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+}
+
 // However often saves are killed, one copy stands for the file; a copy
 // never finished is never offered and goes; a save that ends takes the
 // copy away.
@@ -606,6 +621,56 @@ TEST_F(RouterFileSave, CopiesOfKilledSavesNeverPileUp)
 
     ASSERT_TRUE(SaveRouterList(list, path));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
+}
+
+// A save in place of another program, killed since the editor read the
+// file, left it half written: the editor's change goes into the copy's
+// bytes, whether the editor then writes in place too or renames.
+TEST_F(RouterFileSave, EditorSaveAfterAnotherProgramsKilledSaveBuildsOnItsCopy)
+{
+    for (const bool inPlace : {true, false}) {
+        TRouterList list = SmallList();
+        list.Add("Alt", Entry("Alt"));
+        ASSERT_TRUE(SaveRouterList(list, path));
+        std::filesystem::create_hard_link(path, dir / "other-name.dat");
+        TRoutersFile file(path);
+        file.Load(list);
+        ASSERT_TRUE(KillSaveInPlaceMidway(path, std::string(200, 'x')));
+        if (!inPlace)
+            std::filesystem::remove(dir / "other-name.dat");
+        list.Add("Mein", Entry("Mein"));
+        file.Note({"", *Entry("Mein")});
+        ASSERT_TRUE(file.Save(list));
+        EXPECT_NE(messages.texts.back().find("vollst\xE4ndigen Stand"), std::string::npos) << inPlace;
+        EXPECT_EQ(Names(list), (std::vector<std::string>{"Alt", "Mein", "Neu"})) << inPlace;
+        EXPECT_EQ(ReadBytes(path), SerializeRouterList(list)) << inPlace;
+        std::filesystem::remove(dir / "other-name.dat");
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"Routers.dat"}) << inPlace;
+    }
+}
+
+// A copy no longer stands for the file once the file is shorter than the
+// copy (a save that ended after all) or was made after it (a new file that
+// got the number of the old one): it is not offered.
+TEST_F(RouterFileSave, CopyThatNoLongerStandsForTheFileIsNotOffered)
+{
+    TRouterList list = SmallList();
+    ASSERT_TRUE(SaveRouterList(list, path));
+    const std::string other = dir / "other-name.dat";
+    std::filesystem::create_hard_link(path, other);
+    const std::size_t size = ReadBytes(path).size();
+    ASSERT_TRUE(KillSaveInPlaceMidway(path, std::string(4 * size, 'x')));
+    ASSERT_NE(LoadRouterList(path, list).interruptedCopy, "");
+    std::filesystem::resize_file(path, size - 1);
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
+
+    const std::uint64_t number = FileId(path);
+    std::filesystem::remove(path);
+    std::filesystem::remove(other);
+    WriteBytes(path, std::string(2 * size, 'n'));
+    if (FileId(path) != number)
+        GTEST_SKIP() << "the file system gave the new file another number";
+    EXPECT_EQ(LoadRouterList(path, list).interruptedCopy, "");
 }
 
 #endif

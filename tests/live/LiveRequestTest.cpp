@@ -45,7 +45,7 @@ TEST(RouterAddress, TakesSchemeAndPortAsTypedElseTheDefinitionsPort)
     EXPECT_EQ(Parsed("Router.local:81/", 8080).Base(), "http://Router.local:81/");
     EXPECT_EQ(Parsed("https://[fe80::1]", 80).Base(), "https://[fe80::1]:443/");
     EXPECT_EQ(Parsed("https://fritz.box", 8443).Base(), "https://fritz.box:8443/");
-    for (const char* bad : {"", "ftp://router", "router/doc/m5.htm", "user:pw@router", "router:99999"})
+    for (const char* bad : {"", "ftp://router", "router/doc/m5.htm", "user:pw@router", "router:99999", "router:0"})
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseRouterAddress(bad, 80))) << bad;
 }
 

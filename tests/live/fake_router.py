@@ -14,12 +14,14 @@ User "admin", password PASSWORD below (Windows-1252 on the wire), with:
   /form/status.htm, /form/statusN.htm     need the cookie, else redirect to
                                           /form/login.htm
   /form/logout.cgi                        ends the session
-  /slow?s=N, /huge, /elsewhere, /bounce?to=URL, /loop
+  /slow?s=N, /huge, /gzip (compressed unasked), /cut (closes halfway),
+  /elsewhere, /bounce?to=URL, /loop
 and a TLS listener (self-signed certificate made at start), a listener that
 speaks no HTTP, and a port where nothing listens. It ends by itself after an
 hour.
 """
 import base64
+import gzip
 import hashlib
 import os
 import secrets
@@ -124,6 +126,15 @@ class Handler(BaseHTTPRequestHandler):
                     self.wfile.write(chunk)
             except OSError:
                 pass
+            self.close_connection = True
+            return None
+        if path == "/gzip":
+            return self.send(200, gzip.compress(STATUS), [("Content-Encoding", "gzip")])
+        if path == "/cut":
+            self.send_response(200)
+            self.send_header("Content-Length", str(2 * len(STATUS)))
+            self.end_headers()
+            self.wfile.write(STATUS)
             self.close_connection = True
             return None
         if path == "/elsewhere":

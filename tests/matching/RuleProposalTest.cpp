@@ -4,6 +4,7 @@
 #include "MarkerSearch.h"
 #include "PageByteClasses.h"
 #include "PageEvaluation.h"
+#include "ValueSpelling.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,8 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
 {
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
-    EXPECT_EQ(gateway.beforeIPAddress, "Standard-Gateway:</td><tdclass=\"r\">");
+    // The cell's attributes are left to the count of tags behind the label.
+    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=>Standard-Gateway:</td>}{3}>");
     EXPECT_EQ(gateway.afterIPAddress, "<");
     // The LAN table before it has the same label: the WAN address needs more
     // of the page's text, but none of the numbers around it.
@@ -178,7 +180,7 @@ TEST(RuleProposal, ValueAtTheVeryStartOrEndOfThePage)
     // needs text behind it.
     const TRuleProposal end = ProposeRuleForValue(page, "9.9.9.9", kProperty);
     ASSERT_TRUE(end.found) << end.reason;
-    EXPECT_EQ(end.code, "DNS:</td><td>");
+    EXPECT_EQ(end.code, ">DNS:</td><td>");
     EXPECT_EQ(end.result, "9.9.9.9");
     const TRuleProposal address = ProposeRuleForValue(page, "9.9.9.9", kIp);
     EXPECT_FALSE(address.found);
@@ -200,7 +202,7 @@ TEST(RuleProposal, SearchesEndAtTheFirstNul)
     const std::string tail = "<td>Wert:\0 42"s;
     const TRuleProposal trimmed = ProposeRule(tail, {11, 13}, kProperty);
     ASSERT_TRUE(trimmed.found) << trimmed.reason;
-    EXPECT_EQ(trimmed.code, "Wert:");
+    EXPECT_EQ(trimmed.code, ">Wert:");
     EXPECT_FALSE(ProposeRule(tail, {11, 13}, kIp).found);
 }
 
@@ -325,6 +327,14 @@ TEST(PageByteClasses, TagsAreToldFromComparisonsInScripts)
         EXPECT_FALSE(OpensTag(comparison, 0)) << comparison;
 }
 
+TEST(PageByteClasses, StyleSheetsAndDeclarationsHoldNoLabels)
+{
+    const std::string page = "<!DOCTYPEhtml><style>td.lan{font-weight:bold}</style><td>Uptime</td>";
+    const TByteRoles roles(page, 0, page.size());
+    EXPECT_FALSE(HoldsLabel(page, 0, page.find("<td>"), roles));
+    EXPECT_TRUE(HoldsLabel(page, page.find("<td>"), page.size(), roles));
+}
+
 TEST(RuleFromOneSave, NumbersBehindAComparisonInAScriptAreValues)
 {
     EXPECT_EQ(ReadOnNextSave(ChannelScript("Sun Dec 14 11:56:29 2025", "579000000 Hz|9.3|43.4"), "43.4",
@@ -344,7 +354,7 @@ TEST(RuleFromOneSave, ReadableLabelBeforeASymbolOfAnotherEncoding)
     const std::string page = "<table><tr><td>\xE2\x97\x8F</td><td>Internet</td></tr>\n<tr><th>Anbieter</th><td>Netz"
                              "</td></tr>\n<tr><th>IPv4-Adresse</th><td>84.1.2.3</td></tr></table>\n";
     const TRuleProposal proposal = ProposeRuleForValue(PreparePage(page), "84.1.2.3", kIp);
-    EXPECT_EQ(proposal.beforeIPAddress, "IPv4-Adresse</th><td>");
+    EXPECT_EQ(proposal.beforeIPAddress, ">IPv4-Adresse</th><td>");
     // A symbol is no word: it never starts a rule on its own.
     const std::string bullets = "<p>\xE2\x97\x8F</p><p>\xE2\x97\x8F</p><table><tr><td>\xE2\x97\x8F</td>"
                                 "<td>84.1.2.3</td></tr></table>";
@@ -405,6 +415,24 @@ const TNextSave kNextSaves[] = {
      "<tr><td class=\"title\">Tx Power</td><td class=\"data\">2.10&nbsp;dBm</td></tr>"
      "<tr><td class=\"title\">Rx Power</td><td class=\"data\">-17.96&nbsp;dBm</td></tr>",
      "-17.96"},
+    {"attributes change from save to save", kIp,
+     "<tr><td>Model</td><td>HX</td></tr><tr><td>WAN IP</td><td class=\"even\">84.1.2.3</td></tr>", "84.1.2.3",
+     "<TR><TD>Model</TD><TD class=odd>HX</TD></TR><TR><TD>WAN IP</TD><TD class=even data-x=1>84.1.2.4</TD></TR>",
+     "84.1.2.4"},
+    {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
+     "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
+    {"a script function's first argument names the value", kIp,
+     "<script>showRow('Firmware', '5.04');showRow('Internet IP', '93.1.4.17');</script>", "93.1.4.17",
+     "<script>showRow('Firmware', '5.05');showRow('Profile', '17a');showRow('Internet IP', '93.1.8.6');</script>",
+     "93.1.8.6"},
+    {"the option selected is what a list shows", kProperty,
+     "<select><option value=\"0\">DHCP</option><option value=\"1\" selected>PPPoE</option></select>", "PPPoE",
+     "<select><option value=\"0\" selected>DHCP</option><option value=\"1\">PPPoE</option></select>", "DHCP"},
+    {"a key of two letters is a label", kProperty, "{\"wan\":{\"ip\":\"10.1.2.3\",\"gw\":\"10.1.0.1\"}}", "10.1.2.3",
+     "{\"wan\":{\"ipv6\":\"2a01::7\",\"ip\":\"10.1.2.4\"}}", "10.1.2.4"},
+    {"letters beyond ASCII are written otherwise by the next save", kIp,
+     "<tr><td>Lokale IP</td><td>192.168.1.1</td></tr><tr><td>\xD6" "ffentliche IP</td><td>1.2.3.4</td></tr>", "1.2.3.4",
+     "<tr><td>Lokale IP</td><td>192.168.1.1</td></tr><tr><td>&Ouml;ffentliche IP</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"another value in a script's list is no marker", kIp,
      "<script>var status = ['connected', 'Heimnetz-Garten', '192.168.178.23', '-56'];</script>", "192.168.178.23",
      "<script>var status = ['connected', 'Heimnetz-Keller', '192.168.178.88', '-71'];</script>", "192.168.178.88"},
@@ -445,6 +473,17 @@ TEST(RuleFromSeveralSaves, ReadsEachSavesValueOrSaysWhichSaveLacksIt)
     EXPECT_EQ(wide.results, (std::vector<std::string>{"84.1.2.3", "91.6.7.8"})) << wide.reason;
 }
 
+TEST(RuleFromSeveralSaves, ValuesCommonBeginningWhereNothingBeforeThemReadsAll)
+{
+    // Another firmware writes no colons, end tags or quotes.
+    const std::string first = PreparePage("<h1>Status</h1><table><tr><td>Serial:</td><td class=\"v\">S4A9</td></tr>"
+                                          "<tr><td>IP address:</td><td class=\"v\">178.24.3.90</td></tr></table>");
+    const std::string second = PreparePage("<h1>Router</h1><table><tr><td class=k>Serial<td class=v>S4A9</tr>"
+                                           "<tr><td class=k>IP address<td class=v>178.24.77.1</tr></table>");
+    const TRuleProposal both = ProposeRuleForPages({{first, "178.24.3.90", {}}, {second, "178.24.77.1", {}}}, kIp);
+    EXPECT_EQ(both.results, (std::vector<std::string>{"178.24.3.90", "178.24.77.1"})) << both.reason;
+}
+
 TEST(ValueAsRulesSeeIt, DropsSpacesAndLineBreaksAndTrims)
 {
     EXPECT_EQ(ValueAsRulesSeeIt(" 0 Tage\t11:02:37\r\n"), "0Tage11:02:37");
@@ -461,6 +500,21 @@ TEST(FindValueInPage, SameLetterCaseFirstWithoutOverlap)
     EXPECT_EQ(places[1].begin, 2u);
     EXPECT_EQ(FindValueInPage("aaaaa", "aa", 1).size(), 1u);
     EXPECT_TRUE(FindValueInPage("x\0aa"s, "aa", 10).empty());
+}
+
+TEST(FindValueInPage, AsABrowserShowsIt)
+{
+    const std::string page = PreparePage("<td>Verbunden &uuml;ber DSL</td><td>16000&nbsp;kbps</td><td>K\xC3\xBC" "che &amp; "
+                                         "Flur</td><td>Gr&#246;&szlig;e</td>");
+    for (const auto& [typed, written] : {std::pair{"Verbunden \xFC" "ber DSL", "Verbunden&uuml;berDSL"},
+                                         {"16000 kbps", "16000&nbsp;kbps"}, {"K\xFC" "che & Flur", "K\xC3\xBC" "che&amp;Flur"},
+                                         {"gr\xF6\xDF" "e", "Gr&#246;&szlig;e"}}) {
+        const std::vector<TValueSpan> places = FindValueAsPageWritesIt(page, typed, 2);
+        ASSERT_EQ(places.size(), 1u) << typed;
+        EXPECT_EQ(page.substr(places[0].begin, places[0].end - places[0].begin), written);
+    }
+    // The rule reads what the page writes.
+    EXPECT_EQ(ProposeRuleForValue(page, "16000 kbps", kIp).result, "16000&nbsp;kbps");
 }
 
 TEST(OfflineCode, TextOfTheOfflinePageThatTheOnlinePageLacks)
@@ -525,6 +579,19 @@ TEST(OfflineCode, SentenceThatTellsTheStateRatherThanACommonWord)
                                   1).offline)
         << proposal.offlineCode;
     EXPECT_TRUE(TestPreparedPage(entry, offline, 1).offline);
+}
+
+TEST(OfflineCode, NumbersAloneTellLessThanTheLabelBeforeThem)
+{
+    const auto page = [](const char* address, const char* time) {
+        return PreparePage(std::string("<table><tr><td>WAN IP</td><td>") + address + "</td></tr><tr><td>DNS</td><td>"
+                           + address + "</td></tr><tr><td>Time</td><td>" + time + "</td></tr></table>");
+    };
+    const TOfflineCodeProposal proposal = ProposeOfflineCode(page("62.1.4.9", "01:02:03"), page("0.0.0.0", "00:00:00"));
+    ASSERT_TRUE(proposal.found) << proposal.reason;
+    TRouterEntry entry = NewRouterEntry();
+    entry.OfflineCode = proposal.offlineCode;
+    EXPECT_FALSE(TestPreparedPage(entry, page("62.1.4.10", "00:00:17"), 1).offline) << proposal.offlineCode;
 }
 
 TEST(OfflineCode, MissingFromEveryOnlineSave)

@@ -119,6 +119,9 @@ void LiveTestDlgTest::cancelStopsTheTestAtOnce()
     D<QPushButton>("TestBtn")->click();
     QTest::qWait(200);
     QVERIFY(m_dialog->Running());
+    // Changing a router in the editor meanwhile leaves the dialog working.
+    Click("EditBtn");
+    QVERIFY(D("CancelBtn")->isEnabled());
     D<QPushButton>("CancelBtn")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!m_dialog->Running(), 3000);
     QVERIFY(D<QLabel>("StateLabel")->text().contains(QStringLiteral("abgebrochen")));

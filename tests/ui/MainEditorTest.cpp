@@ -1,4 +1,6 @@
+#include "AtomicFile.h"
 #include "MainUnit.h"
+#include "MergeRouterUnit.h"
 #include "QtText.h"
 #include "RouterFile.h"
 #include "UiTestSupport.h"
@@ -19,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cerrno>
 #include <cmath>
 #include <memory>
 
@@ -71,6 +74,7 @@ private slots:
     void disabledTextIsReadable();
     void closingAsksAboutUnsavedEdits_data();
     void closingAsksAboutUnsavedEdits();
+    void closingAfterAFailedWriteAsksAgain();
 
 private:
     void WriteSample();
@@ -189,6 +193,11 @@ void MainEditorTest::everyPageShowsItsTabInFull()
     }
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(pages->currentIndex(), 7);
+    // From anywhere in the window, and on from the last page to the first.
+    for (const int next : {8, 0}) {
+        QTest::keyClick(W("RoutersCB"), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), next);
+    }
 
     // The arrows scroll the bar and leave the page; in edit mode they bring
     // the disabled test tab into view.
@@ -683,13 +692,21 @@ void MainEditorTest::longRouterListOpensAsAScrollingList()
         routers.Add("Router " + std::to_string(index), std::make_unique<TRouterEntry>(NewRouterEntry()));
     QVERIFY(WriteRouters(routers));
     QVERIFY(Open());
-    auto* combo = W<QComboBox>("RoutersCB");
-    combo->showPopup();
-    QWidget* popup = combo->view()->window();
-    QTRY_VERIFY(popup->isVisible());
-    QVERIFY(combo->view()->verticalScrollBar()->isVisible());
-    QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
-    combo->hidePopup();
+    const auto expectScrollingList = [](QComboBox* combo) {
+        combo->showPopup();
+        QWidget* popup = combo->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(combo->view()->verticalScrollBar()->isVisible());
+        QVERIFY(popup->height() < 32 * combo->view()->sizeHintForRow(0));
+        combo->hidePopup();
+    };
+    expectScrollingList(W<QComboBox>("RoutersCB"));
+    // The same file offered for merging.
+    TMergeRouterDlg dialog(m_window.get());
+    dialog.LoadRouters(m_path);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    expectScrollingList(Child<QComboBox>(dialog, "ComboBox1"));
 }
 
 // Browse mode shows a definition in disabled controls: WCAG's 4.5:1 at least.
@@ -728,11 +745,18 @@ void MainEditorTest::closingAsksAboutUnsavedEdits()
     QFETCH(int, answer);
     QFETCH(bool, closes);
     QFETCH(bool, saved);
-    WriteSample();
-    QVERIFY(Open());
+    TRouterList routers = SampleRouters();
+    routers.Entry(0).GoOnline = "//cgi-bin/goinet.cgi";
+    routers.Entry(0).BeforeIPAddress = "IP-Adresse: </td>\r\n<td>";
+    QVERIFY(Open(std::move(routers)));
     const QByteArray fileBefore = ReadFileBytes(m_path);
-    // Nothing changed, nothing asked.
+    // Nothing changed, nothing asked, also when leaving fields normalised them.
     Click("EditBtn");
+    for (const char* name : {"GoOnlineEdit", "BeforeIPAddressEdit", "GoOnlineEdit", "RouterVendorEdit"}) {
+        ShowPageOf(W(name));
+        W(name)->setFocus();
+    }
+    QCOMPARE(Text("GoOnlineEdit"), QStringLiteral("cgi-bin/goinet.cgi"));
     QVERIFY(m_window->close());
     QVERIFY(m_boxes->Calls().empty());
 
@@ -748,6 +772,23 @@ void MainEditorTest::closingAsksAboutUnsavedEdits()
     if (!saved)
         QCOMPARE(ReadFileBytes(m_path), fileBefore);
     QCOMPARE(m_window->isVisible(), !closes);
+}
+
+// "Speichern" whose write fails keeps the window open, and closing asks
+// again as long as the file lacks what the list holds.
+void MainEditorTest::closingAfterAFailedWriteAsksAgain()
+{
+    WriteSample();
+    QVERIFY(Open());
+    Click("NewBtn");
+    W<QLineEdit>("RouterVendorEdit")->setText(QStringLiteral("Ungespeichert"));
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    SetWriteFaultForTesting(TWriteStep::Create, ENOSPC);
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(2)); // the question, the failure
+    m_boxes->AnswerNext(MsgBox::IDYES);
+    QVERIFY(m_window->close());
+    QVERIFY(ReadBack().FindByName("Ungespeichert") >= 0);
 }
 
 QTEST_MAIN(MainEditorTest)

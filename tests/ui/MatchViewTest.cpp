@@ -399,6 +399,16 @@ void MatchViewTest::savedRuleChangeMarksTheTraceOutdated()
     QVERIFY(outdated->isVisible());
     RunTest("Status2Btn", "<td>Down:</td><td>1<");
     QVERIFY(!outdated->isVisible());
+    // Another program changed the file meanwhile: the save reads the list anew.
+    Click("EditBtn");
+    W<TPropertyListEditor>("VEditor0")->Rows().SetCode(1, "<td>Up:</td>");
+    TRouterList changedElsewhere;
+    changedElsewhere.Add("Testrouter", std::make_unique<TRouterEntry>(TestRouter()));
+    changedElsewhere.Add("Zweiter", std::make_unique<TRouterEntry>(SampleRouter("Zweiter")));
+    QVERIFY(WriteRouters(changedElsewhere));
+    Click("SaveBtn");
+    QCOMPARE(m_window->Routers().Count(), 2);
+    QVERIFY(outdated->isVisible());
 
     view->windowHandle()->requestActivate();
     QTRY_COMPARE(QApplication::activeWindow(), view);

@@ -454,6 +454,12 @@ void PropertyPagesTest::movesExchangeRowsAndKeepThemSelected()
     m_window->RowUpBtnClick();
     QCOMPARE(Lines(0), (TLines{"Downstream=<td>Down:</td><td>", "Upstream=<td>Up:</td><td>"}));
     QCOMPARE(CurrentRow(0), 1);
+
+    // The flat buttons take no focus; their keys move rows from the keyboard.
+    List(0)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(List(0), Qt::Key_Down, Qt::ControlModifier);
+    QTRY_COMPARE(Lines(0), (TLines{"Upstream=<td>Up:</td><td>", "Downstream=<td>Down:</td><td>"}));
+    QCOMPARE(CurrentRow(0), 2);
 }
 
 void PropertyPagesTest::duplicateAppendsACopy()
