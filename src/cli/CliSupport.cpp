@@ -12,47 +12,33 @@ namespace {
 // Every message leaves here. Those that quote a file name, a router name or
 // a value show its control characters escaped, so that no text from a file
 // can steer the terminal.
-void Print(const char* kind, const std::string& cp1252)
+void Print(const char* kind, const std::string& message)
 {
-    std::cerr << "routersdat: " << kind << Cp1252ToUtf8(EscapeControls(cp1252, "\n")) << '\n';
+    std::cerr << "routersdat: " << kind << Cp1252ToUtf8(EscapeControls(ToCp1252Text(message).Bytes(), "\n"))
+              << '\n';
 }
 
 } // namespace
 
 int Fail(const std::string& message)
 {
-    return FailCp1252(MessageText(message));
-}
-
-int FailCp1252(const std::string& message)
-{
     Print("", message);
     return 1;
 }
 
-void WarnCp1252(const std::string& message)
+void Warn(const std::string& message)
 {
     Print("Warnung: ", message);
 }
 
 void Note(const std::string& message)
 {
-    NoteCp1252(MessageText(message));
-}
-
-void NoteCp1252(const std::string& message)
-{
     Print("", message);
 }
 
-std::string QuotedText(std::string_view cp1252)
+std::string QuotedText(const TCp1252Text& text)
 {
-    return '"' + EscapeControls(cp1252) + '"';
-}
-
-std::string Shown(const std::string& utf8)
-{
-    return Cp1252ToUtf8(EscapeControls(MessageText(utf8)));
+    return '"' + Shown(text) + '"';
 }
 
 namespace {
@@ -98,7 +84,7 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
         WarnAboutLoad(path, result);
         return result;
     } catch (const TFileError& error) {
-        FailCp1252(error.what());
+        Fail(error.what());
         return std::nullopt;
     }
 }
@@ -106,13 +92,13 @@ std::optional<TLoadResult> ReadDefinitions(const std::string& path, TRouterList&
 void WarnAboutLoad(const std::string& path, const TLoadResult& result)
 {
     if (!result.interruptedCopy.empty())
-        WarnCp1252(InterruptedSaveMessage(path, result.interruptedCopy));
+        Warn(InterruptedSaveMessage(path, result.interruptedCopy));
     if (!result.complete) {
-        WarnCp1252("Die Datei " + Quoted(path) + " ist besch\xE4" "digt und konnte ab Byte " +
+        Warn("Die Datei " + Quoted(path) + " ist beschädigt und konnte ab Byte " +
                    std::to_string(result.damagedOffset) + " nicht gelesen werden.");
     }
     if (!result.cutTexts.empty())
-        WarnCp1252(CutTextsMessage(path, result.cutTexts));
+        Warn(CutTextsMessage(path, result.cutTexts));
 }
 
 int StatusAfterReading(const TLoadResult& result)
@@ -125,7 +111,7 @@ std::optional<std::string> ReadPage(const std::string& path)
     try {
         return ReadUserFile(path, MaxPageFileSize(), TFileNaming::FullPath);
     } catch (const TFileError& error) {
-        FailCp1252(error.what());
+        Fail(error.what());
         return std::nullopt;
     }
 }
@@ -147,7 +133,7 @@ bool OpenOutput(TAtomicFile& output, const std::string& path)
 {
     if (output.Open())
         return true;
-    FailCp1252(WriteFailureMessage(path, output.Result()));
+    Fail(WriteFailureMessage(path, output.Result()));
     return false;
 }
 
@@ -162,7 +148,7 @@ bool WriteOpenedOutput(TAtomicFile& output, const std::string& path, std::string
 {
     if (output.Write(bytes) && output.Commit(false))
         return true;
-    FailCp1252(WriteFailureMessage(path, output.Result()));
+    Fail(WriteFailureMessage(path, output.Result()));
     return false;
 }
 
@@ -172,10 +158,10 @@ bool WriteDefinitions(TRouterList& list, TAtomicFile& output, const std::string&
         if (WriteRouterList(list, output, keepOriginal))
             return true;
     } catch (const TTextTooLong& tooLong) {
-        FailCp1252(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
-                   " ist unver\xE4ndert geblieben.");
+        Fail(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
+                   " ist unverändert geblieben.");
         return false;
     }
-    FailCp1252(WriteFailureMessage(path, output.Result()));
+    Fail(WriteFailureMessage(path, output.Result()));
     return false;
 }

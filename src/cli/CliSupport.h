@@ -6,23 +6,18 @@
 #include <string>
 #include <string_view>
 
-// Prints "routersdat: <message>" (UTF-8) to standard error and returns exit
-// status 1.
+// Prints "routersdat: <message>" to standard error and returns exit status
+// 1. Messages are shown as a message box shows them: characters that
+// Windows-1252 lacks as "?", control characters escaped.
 int Fail(const std::string& message);
-// The same for a Windows-1252 text (the core's German messages).
-int FailCp1252(const std::string& message);
-void WarnCp1252(const std::string& message);
-// Prints "routersdat: <message>" (UTF-8) to standard error, for information.
+// The same with "Warnung: " before the message.
+void Warn(const std::string& message);
+// Prints "routersdat: <message>" to standard error, for information.
 void Note(const std::string& message);
-void NoteCp1252(const std::string& message);
 
-// A router name or a value in double quotes, for a message (Windows-1252):
-// its control characters escaped, as Quoted does for paths.
-std::string QuotedText(std::string_view cp1252);
-// An argument or a file name as it may stand in a message or a report
-// (UTF-8): its control characters escaped, and characters that
-// Windows-1252 lacks as "?", as in every message.
-std::string Shown(const std::string& utf8);
+// A router name or a value in double quotes, for a message: its control
+// characters escaped, as Quoted does for paths.
+std::string QuotedText(const TCp1252Text& text);
 
 // A router name or a value given as an argument, as Windows-1252 text:
 // UTF-8 is converted, and bytes that are no UTF-8 at all are taken as

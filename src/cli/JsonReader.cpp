@@ -29,7 +29,7 @@ std::string TJsonReader::Where() const
 
 void TJsonReader::Fail(const std::string& what) const
 {
-    throw TJsonSyntaxError("Kein g\xFCltiges JSON (" + Where() + "): " + what);
+    throw TJsonSyntaxError("Kein gültiges JSON (" + Where() + "): " + what);
 }
 
 void TJsonReader::SkipSpace()
@@ -124,7 +124,7 @@ bool TJsonReader::NextMember(std::string& key)
     m_first.back() = false;
     SkipSpace();
     if (Peek() != '"')
-        Fail("Name in Anf\xFChrungszeichen oder \"}\" erwartet.");
+        Fail("Name in Anführungszeichen oder \"}\" erwartet.");
     key = ReadString();
     Expect(':');
     return true;
@@ -204,7 +204,7 @@ std::string TJsonReader::ReadString()
         if (byte == '\\') {
             AppendEscape(out);
         } else if (byte < 0x20) {
-            Fail("Steuerzeichen in einer Zeichenkette m\xFCssen als \\u geschrieben werden.");
+            Fail("Steuerzeichen in einer Zeichenkette müssen als \\u geschrieben werden.");
         } else if (byte < 0x80) {
             out += char(byte);
             ++m_pos;
@@ -274,7 +274,7 @@ void TJsonReader::AppendUtf8Sequence(std::string& out)
     std::size_t next = m_pos;
     char32_t codePoint = 0;
     if (!NextUtf8CodePoint(m_text, next, codePoint))
-        Fail("kein g\xFCltiges UTF-8.");
+        Fail("kein gültiges UTF-8.");
     out.append(m_text.substr(m_pos, next - m_pos));
     m_pos = next;
 }

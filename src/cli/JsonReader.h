@@ -20,8 +20,8 @@ struct TJsonValue {
     std::string_view document; // an array's or object's text
 };
 
-// Text that is not JSON (RFC 8259); the message is German (Windows-1252)
-// and names the line and column, counted from 1.
+// Text that is not JSON (RFC 8259); the message is German and names the
+// line and column, counted from 1.
 class TJsonSyntaxError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

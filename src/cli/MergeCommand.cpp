@@ -1,7 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "FileMessages.h"
 #include "RouterMerge.h"
 
@@ -123,7 +123,7 @@ int RunMergeCommand(const TArguments& arguments)
             return 1;
         const int index = source.FindByName(*name);
         if (index < 0)
-            return FailCp1252(Quoted(sourcePath) + " enth\xE4lt keinen Router namens " + QuotedText(*name) + ".");
+            return Fail(Quoted(sourcePath) + " enthält keinen Router namens " + QuotedText(TCp1252Text(*name)) + ".");
         chosen.push_back(&source.Entry(index));
     }
 
@@ -139,12 +139,12 @@ int RunMergeCommand(const TArguments& arguments)
         return Fail(sameFile);
     const std::string interrupted = output.InterruptedSave();
     if (!interrupted.empty()) {
-        FailCp1252(InterruptedSaveMessage(targetPath, interrupted) + " Es wurde nichts geschrieben.");
+        Fail(InterruptedSaveMessage(targetPath, interrupted) + " Es wurde nichts geschrieben.");
         return kExitDamagedInput;
     }
     std::string bytes;
     if (const int error = output.ReadCurrent(bytes, MaxDefinitionsFileSize()))
-        return FailCp1252(CannotRead(targetPath, error));
+        return Fail(CannotRead(targetPath, error));
     TRouterList target;
     const TLoadResult loaded = LoadRouterBytes(std::move(bytes), target);
     WarnAboutLoad(targetPath, loaded);
@@ -153,14 +153,14 @@ int RunMergeCommand(const TArguments& arguments)
     status = std::max(status, StatusAfterReading(loaded));
     const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
     for (const int skipped : result.skipped) {
-        NoteCp1252(QuotedText(chosen[std::size_t(skipped)]->RouterVendor) + " ausgelassen: " +
-                   Quoted(targetPath) + " enth\xE4lt schon einen Router dieses Namens.");
+        Note(QuotedText(TCp1252Text(chosen[std::size_t(skipped)]->RouterVendor)) + " ausgelassen: " +
+                   Quoted(targetPath) + " enthält schon einen Router dieses Namens.");
     }
     if (result.merged.empty())
         return status;
     if (!WriteDefinitions(target, output, targetPath, keepOriginal))
         return kExitFailure;
     if (!output.BackupPath().empty())
-        NoteCp1252("Das besch\xE4" "digte Original wurde als " + Quoted(output.BackupPath()) + " aufbewahrt.");
+        Note("Das beschädigte Original wurde als " + Quoted(output.BackupPath()) + " aufbewahrt.");
     return status;
 }

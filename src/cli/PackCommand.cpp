@@ -33,14 +33,14 @@ int RunPackCommand(const TArguments& arguments)
         // at most about three times its size.
         json = ReadUserFile(in, UsableMemory() / 6);
     } catch (const TFileError& error) {
-        return FailCp1252(error.what());
+        return Fail(error.what());
     }
     TRouterList list(TRouterList::TOrder::Unsorted);
     try {
         for (const std::string& note : ReadPackedRouters(json, list))
-            WarnCp1252(note);
+            Warn(note);
     } catch (const TPackError& error) {
-        return FailCp1252(error.what());
+        return Fail(error.what());
     }
     return WriteDefinitions(list, output, out) ? 0 : 1;
 }

@@ -47,17 +47,10 @@ private:
     std::uint64_t m_more = 0;
 };
 
-// A text for a message: Windows-1252, cut after 60 characters.
-std::string Shown(std::string_view utf8)
+// A text of the JSON for a message, cut after 60 characters.
+std::string ShortenedUtf8(std::string_view utf8)
 {
-    constexpr std::size_t kMax = 60;
-    const std::string text = MessageText(utf8);
-    return EscapeControls(text.size() <= kMax ? text : text.substr(0, kMax) + "...");
-}
-
-bool HasTabBeforeNul(std::string_view text)
-{
-    return text.substr(0, text.find('\0')).find('\t') != std::string_view::npos;
+    return Shortened(ToCp1252Text(utf8));
 }
 
 // "Router 3", with its name when the members read so far give it.
@@ -66,7 +59,7 @@ std::string RouterLabel(int number, const TMembers& members)
     std::string label = "Router " + std::to_string(number);
     for (const TMember& member : members) {
         if (member.key == "RouterVendor" && member.value.kind == TJsonValue::TKind::String)
-            return label + " (\"" + Shown(member.value.text) + "\")";
+            return label + " (\"" + ShortenedUtf8(member.value.text) + "\")";
     }
     return label;
 }
@@ -86,7 +79,7 @@ public:
         for (const TMember& member : members) {
             const TRouterField* field = Find(member.key);
             if (!field)
-                throw TPackError(Label() + ": unbekanntes Feld \"" + Shown(member.key) + "\".");
+                throw TPackError(Label() + ": unbekanntes Feld \"" + ShortenedUtf8(member.key) + "\".");
             if (!seen.insert(member.key).second)
                 throw TPackError(Label() + ": das Feld \"" + member.key + "\" steht zweimal da.");
             std::visit([&](auto pointer) { Read(member.value, field->name, entry.*pointer); }, field->member);
@@ -103,7 +96,7 @@ public:
     {
         for (const TRouterField& field : RouterFields()) {
             const auto* text = std::get_if<std::string TRouterEntry::*>(&field.member);
-            if (field.htmlCode && HasTabBeforeNul(entry.**text))
+            if (field.htmlCode && WrittenLength(entry.**text) != (entry.**text).size())
                 notes.Add([&] { return Where(field.name) + "der Editor entfernt beim Speichern die Tabulatoren."; });
             if (const auto* list = std::get_if<TPropertyList TRouterEntry::*>(&field.member))
                 AddPropertyNotes(entry.**list, field.name, notes);
@@ -158,7 +151,7 @@ private:
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
         if (value.kind != TJsonValue::TKind::Number || error != std::errc() ||
             end != text.data() + text.size())
-            Fail(field, "Zahl oder null erwartet (Tage seit dem 30.12.1899, nicht zu gro\xDF und nicht "
+            Fail(field, "Zahl oder null erwartet (Tage seit dem 30.12.1899, nicht zu groß und nicht "
                         "zu klein).");
     }
 
@@ -177,13 +170,13 @@ private:
     {
         if (length > kMaxTextLength)
             Fail(field, "der Text ist " + std::to_string(length) +
-                            " Bytes lang; in der Datei sind h\xF6" "chstens 65535 Bytes m\xF6glich.");
+                            " Bytes lang; in der Datei sind höchstens 65535 Bytes möglich.");
     }
 
     void Read(const TJsonValue& value, const std::string& field, std::string& out) const
     {
         if (value.kind != TJsonValue::TKind::String)
-            Fail(field, "Text in Anf\xFChrungszeichen erwartet.");
+            Fail(field, "Text in Anführungszeichen erwartet.");
         out = Encoded(value.text, field);
         CheckLength(out.size(), field);
     }
@@ -212,21 +205,28 @@ private:
 
     void AddPropertyNotes(const TPropertyList& list, const std::string& field, TNotes& notes) const
     {
-        const std::vector<int> found = list.LookupIndexOfEachName();
-        for (int i = 0; i < list.Count(); ++i) {
+        const TWrittenPairs written(list);
+        for (int i = 0; i < written.Count(); ++i) {
             const auto note = [&](const char* what) {
                 notes.Add([&] {
-                    return Where(field) + "Eigenschaft \"" + Shown(Cp1252ToUtf8(list.Name(i))) + "\": " + what;
+                    return Where(field) + "Eigenschaft \"" + Shortened(TCp1252Text(written.Name(i))) + "\": " + what;
                 });
             };
-            const std::string_view written = list.ValueAt(found[i]);
-            if (found[i] != i)
+            if (!written.OwnValue(i)) {
                 note("der Name steht mehrmals da; der Editor schreibt den Wert der ersten dieser Zeilen, "
                      "und gelesen wird daraus nur eine Zeile.");
-            else if (written.find_first_not_of('\t') == std::string_view::npos)
-                note("ohne Wert (nach dem Entfernen der Tabulatoren) entf\xE4llt die Zeile beim Lesen.");
-            else if (HasTabBeforeNul(written))
+                continue;
+            }
+            switch (PairOnReadBack(written.Name(i), written.Value(i))) {
+            case TPairOnReadBack::Dropped:
+                note("ohne Wert (nach dem Entfernen der Tabulatoren) entfällt die Zeile beim Lesen.");
+                break;
+            case TPairOnReadBack::LosesTabs:
                 note("der Editor entfernt beim Speichern die Tabulatoren aus dem Wert.");
+                break;
+            default:
+                break;
+            }
         }
     }
 
@@ -252,8 +252,8 @@ void ReadRouters(TJsonReader& reader, TRouterList& list, TNotes& notes)
             }
         } catch (const TJsonSyntaxError& error) {
             const std::string where = field.empty() ? ""
-                                      : inValue     ? ", Feld \"" + Shown(field) + "\""
-                                                    : ", nach dem Feld \"" + Shown(field) + "\"";
+                                      : inValue     ? ", Feld \"" + ShortenedUtf8(field) + "\""
+                                                    : ", nach dem Feld \"" + ShortenedUtf8(field) + "\"";
             throw TPackError(RouterLabel(number, members) + where + ": " + error.what());
         }
         const TRouterConverter converter(number, members);
@@ -277,7 +277,7 @@ std::vector<std::string> ReadPackedRouters(std::string_view json, TRouterList& l
         std::string key;
         while (reader.NextMember(key)) {
             if (!seen.insert(key).second)
-                throw TPackError("Das Feld \"" + Shown(key) + "\" steht zweimal da.");
+                throw TPackError("Das Feld \"" + ShortenedUtf8(key) + "\" steht zweimal da.");
             if (key == "routers") {
                 ReadRouters(reader, list, notes);
                 continue;
@@ -287,7 +287,7 @@ std::vector<std::string> ReadPackedRouters(std::string_view json, TRouterList& l
                                                      value.kind == TJsonValue::TKind::Null)) ||
                                (key == "damaged" && value.kind == TJsonValue::TKind::Object);
             if (!known)
-                throw TPackError("Unbekanntes Feld \"" + Shown(key) + "\" oder falscher Typ; erwartet "
+                throw TPackError("Unbekanntes Feld \"" + ShortenedUtf8(key) + "\" oder falscher Typ; erwartet "
                                  "werden \"version\", \"routers\" und \"damaged\", wie dump sie schreibt.");
         }
         reader.End();

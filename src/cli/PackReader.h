@@ -10,8 +10,8 @@
 // The way back from dump's JSON to records, so that definitions can be kept
 // as text.
 
-// JSON that cannot become a definitions file. The message is German
-// (Windows-1252) and names the router and the field.
+// JSON that cannot become a definitions file. The message is German and
+// names the router and the field.
 class TPackError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -54,18 +54,18 @@ const char* FailureName(TRuleFailure failure)
 
 void WriteTraceText(TOutput& out, const TPageTrace& trace, std::string_view page)
 {
-    out.Text("\n" + PageNote(trace) + "\n");
+    out.Words("\n" + PageNote(trace) + "\n");
     for (const TRuleTrace& rule : trace.rules) {
-        out.Text(RuleTitle(rule) + ": " + RuleSummary(rule) + "\n");
+        out.Words(RuleTitle(rule) + ": " + RuleSummary(rule) + "\n");
         for (std::size_t i = 0; i < rule.steps.size(); ++i) {
             const TTraceStep& step = rule.steps[i];
             const bool failed = rule.failedStep == int(i);
-            out.Text((failed ? "  ! " : "    ") + std::to_string(step.span.offset) + "+"
-                     + std::to_string(step.span.length) + "  " + StepDescription(rule, step, page) + "  "
-                     + SpanExcerpt(page, step.span) + "\n");
+            out.Words((failed ? "  ! " : "    ") + std::to_string(step.span.offset) + "+"
+                      + std::to_string(step.span.length) + "  " + StepDescription(rule, step, page) + "  "
+                      + SpanExcerpt(page, step.span) + "\n");
         }
         if (const std::string note = OmittedOccurrencesNote(rule); !note.empty())
-            out.Text("    (" + note + ")\n");
+            out.Words("    (" + note + ")\n");
     }
 }
 
@@ -75,9 +75,9 @@ void WriteStepJson(TOutput& out, const TRuleTrace& rule, const TTraceStep& step,
             + (step.matched ? "true" : "false") + ", \"offset\": " + std::to_string(step.span.offset)
             + ", \"length\": " + std::to_string(step.span.length) + ", \"number\": "
             + std::to_string(step.number) + ", \"description\": ");
-    out.Json(StepDescription(rule, step, page));
+    out.JsonWords(StepDescription(rule, step, page));
     out.Raw(", \"excerpt\": ");
-    out.Json(SpanExcerpt(page, step.span));
+    out.JsonWords(SpanExcerpt(page, step.span));
     out.Raw("}");
 }
 
@@ -104,7 +104,7 @@ void WriteRuleJson(TOutput& out, const TRuleTrace& rule, std::string_view page)
     rule.kind == TRuleKind::OfflineCode ? out.Raw("null") : out.Json(rule.value);
     out.Raw(std::string(", \"failure\": \"") + FailureName(rule.failure) + "\", \"failedStep\": "
             + std::to_string(rule.failedStep) + ", \"summary\": ");
-    out.Json(RuleSummary(rule));
+    out.JsonWords(RuleSummary(rule));
     out.Raw(", \"steps\": [");
     for (std::size_t i = 0; i < rule.steps.size(); ++i) {
         out.Raw(i ? ", " : "");

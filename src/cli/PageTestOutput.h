@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "JsonWriter.h"
 
 #include <iostream>
@@ -25,6 +26,8 @@ public:
     }
     // A name or value from the page or file, line breaks escaped too.
     void Value(std::string_view cp1252Text) { Text(cp1252Text, {}); }
+    // German words of the program, as its messages show them.
+    void Words(const std::string& utf8) { Text(ToCp1252Text(utf8).Bytes()); }
 
     void Json(std::string_view cp1252Text)
     {
@@ -33,6 +36,8 @@ public:
             Raw(JsonStringContent(cp1252Text.substr(at, kPiece)));
         Raw("\"");
     }
+
+    void JsonWords(const std::string& utf8) { Json(ToCp1252Text(utf8).Bytes()); }
 
     bool Finish()
     {

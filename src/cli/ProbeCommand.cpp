@@ -20,7 +20,7 @@ std::optional<std::string> ReadPassword(const TCommandLine& line)
         try {
             password = ReadUserFile(line.Value("password-file"), 64 * 1024);
         } catch (const TFileError& error) {
-            FailCp1252(error.what());
+            Fail(error.what());
             return std::nullopt;
         }
         password = password.substr(0, password.find_first_of("\r\n"));
@@ -149,7 +149,7 @@ int RunProbeCommand(const TArguments& arguments)
     for (const std::string& argument : arguments) {
         if (argument == "--password" || argument.rfind("--password=", 0) == 0)
             return Fail("Das Passwort wird nie auf der Befehlszeile angenommen, wo andere Benutzer es sehen "
-                        "k\xC3\xB6nnen: --password-file DATEI oder die Umgebungsvariable TARVELO_PASSWORD.");
+                        "können: --password-file DATEI oder die Umgebungsvariable TARVELO_PASSWORD.");
     }
     if (const auto status = line.Parse(arguments, 1, 1))
         return *status;
@@ -171,10 +171,11 @@ int RunProbeCommand(const TArguments& arguments)
         return kExitFailure;
     const int index = list.FindByName(*router);
     if (index < 0)
-        return Fail(line.Positional().at(0) + " enth\xC3\xA4lt keinen Router namens \"" + Cp1252ToUtf8(*router) + "\".");
+        return Fail(line.Positional().at(0) + " enthält keinen Router namens \"" + ToUtf8(TCp1252Text(*router)) +
+                    "\".");
     const auto address = ParseRouterAddress(line.Value("address"), list.Entry(index).HTTPPort);
     if (const auto* reason = std::get_if<std::string>(&address))
-        return FailCp1252(*reason);
+        return Fail(*reason);
     TLiveTestOptions options;
     options.address = line.Value("address");
     options.credentials = {*user, *password};
@@ -206,10 +207,10 @@ int RunProbeCommand(const TArguments& arguments)
         return kExitFailure;
     const bool saved = !line.IsSet("save-dir") || SaveResponses(report, line.Value("save-dir"));
     if (report.failure == TLiveFailure::Certificate)
-        return FailCp1252(report.message + " Nur wenn Sie sicher sind, dass es Ihr Router ist: --insecure nimmt "
-                                           "das Zertifikat f\xFCr diesen Test an.");
+        return Fail(report.message + " Nur wenn Sie sicher sind, dass es Ihr Router ist: --insecure nimmt "
+                                           "das Zertifikat für diesen Test an.");
     if (!report.message.empty())
-        return FailCp1252(report.message);
+        return Fail(report.message);
     if (!report.Succeeded())
         return Fail("Nicht jede Statusabfrage konnte laufen.");
     return saved ? 0 : kExitFailure;

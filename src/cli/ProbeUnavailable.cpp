@@ -3,5 +3,5 @@
 
 int RunProbeCommand(const TArguments&)
 {
-    return Fail("Tests am Router sind in dieser Ausgabe von routersdat nicht verf\xC3\xBCgbar.");
+    return Fail("Tests am Router sind in dieser Ausgabe von routersdat nicht verfügbar.");
 }

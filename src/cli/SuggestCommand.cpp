@@ -30,7 +30,7 @@ public:
             m_left -= bytes.size();
             return PreparePage(std::move(bytes));
         } catch (const TFileError& error) {
-            FailCp1252(error.what());
+            Fail(error.what());
             if (m_left < MaxPageFileSize())
                 Fail("Alle Seiten zusammen dürfen höchstens " + std::to_string(MaxPageFileSize()) +
                      " Bytes groß sein.");
@@ -101,8 +101,8 @@ void NoteReadings(const TRuleProposal& proposal)
 {
     std::string readings;
     for (std::size_t i = 0; i < proposal.results.size(); ++i)
-        readings += (i == 0 ? "" : ", ") + std::string("Seite ") + std::to_string(i + 1) + " \xE2\x80\x9E" +
-                    Cp1252ToUtf8(proposal.results[i]) + "\xE2\x80\x9C";
+        readings += (i == 0 ? "" : ", ") + std::string("Seite ") + std::to_string(i + 1) + " „" +
+                    ToUtf8(TCp1252Text(proposal.results[i])) + "“";
     Note("Die Regel liest " + readings + ".");
 }
 
@@ -177,7 +177,7 @@ int RunSuggestCommand(const TArguments& arguments)
     }
     const TRuleProposal proposal = ProposeRuleForPages(given, target); // or why there is none
     if (!proposal.found)
-        return FailCp1252(proposal.reason);
+        return Fail(proposal.reason);
     if (!occurrence)
         NoteChosenPlace(pages[0], seen, proposal);
     if (pages.size() > 1)
@@ -195,7 +195,7 @@ int RunSuggestCommand(const TArguments& arguments)
         const std::vector<std::string_view> onlinePages(pages.begin(), pages.end());
         const TOfflineCodeProposal offline = ProposeOfflineCode(onlinePages, *offlinePage, marker);
         if (!offline.found)
-            return FailCp1252(offline.reason);
+            return Fail(offline.reason);
         fields.push_back({"OfflineCode", offline.offlineCode});
     }
     return WriteOutput({}, FieldsOutput(fields, line.IsSet("json"))) ? 0 : 1;

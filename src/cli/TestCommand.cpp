@@ -1,7 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "FileMessages.h"
 #include "PageEvaluation.h"
 #include "PageTestOutput.h"
@@ -102,8 +102,8 @@ int RunTestCommand(const TArguments& arguments)
             return kExitFailure;
         index = list.FindByName(*name);
         if (index < 0)
-            return FailCp1252(Quoted(line.Positional().at(0)) + " enth\xE4lt keinen Router namens " + QuotedText(*name) +
-                              ".");
+            return Fail(Quoted(line.Positional().at(0)) + " enthält keinen Router namens " +
+                        QuotedText(TCp1252Text(*name)) + ".");
     }
     std::optional<std::string> bytes = ReadPage(line.Positional().at(1));
     if (!bytes)

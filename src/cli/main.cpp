@@ -55,8 +55,8 @@ int RunTool(const std::vector<std::string>& arguments)
     // A console program: messages of the core go to standard error, on
     // Windows too, where the default is a message box, and like the tool's
     // own.
-    SetMessageBoxFunction([](const std::string& text, const std::string&, unsigned style) {
-        return ConsoleMessageBox(text, "routersdat", style);
+    SetMessageBoxFunction([](const TCp1252Text& text, const TCp1252Text&, unsigned style) {
+        return ConsoleMessageBox(text, TCp1252Text("routersdat"), style);
     });
     const std::map<std::string, int (*)(const TArguments&)> commands = {
         {"dump", RunDumpCommand},
@@ -86,9 +86,9 @@ int RunTool(const std::vector<std::string>& arguments)
     try {
         return found->second(TArguments(arguments.begin() + 1, arguments.end()));
     } catch (const std::bad_alloc&) {
-        return FailCp1252("Nicht genug Arbeitsspeicher, um den Befehl auszuf\xFChren.");
+        return Fail("Nicht genug Arbeitsspeicher, um den Befehl auszuführen.");
     } catch (const std::exception& error) {
-        return FailCp1252(error.what());
+        return Fail(error.what());
     }
 }
 

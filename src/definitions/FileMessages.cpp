@@ -1,6 +1,6 @@
 #include "FileMessages.h"
 
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "FileSystem.h"
 
 #include <cerrno>
@@ -29,20 +29,7 @@ std::string NotCreatedIn(const std::vector<std::string>& folders)
 
 std::string MessageText(std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t next = i;
-        char32_t codePoint = 0;
-        if (!NextUtf8CodePoint(utf8, next, codePoint)) {
-            out += utf8[i++];
-            continue;
-        }
-        const int byte = UnicodeToCp1252(codePoint);
-        out += byte < 0 ? '?' : char(byte);
-        i = next;
-    }
-    return out;
+    return ToUtf8(ToCp1252Text(utf8));
 }
 
 std::string Reason(int error)
@@ -52,10 +39,7 @@ std::string Reason(int error)
 
 std::string Quoted(const std::string& path)
 {
-    std::string quoted(1, '"');
-    quoted += EscapeControls(MessageText(path));
-    quoted += '"';
-    return quoted;
+    return '"' + Shown(path) + '"';
 }
 
 std::string GroupedNumber(std::uint64_t number)
@@ -70,19 +54,19 @@ std::string FileKindReason(TFileKind kind)
 {
     switch (kind) {
     case TFileKind::Fifo:
-        return "Sie ist eine benannte Pipe (FIFO), keine gew\xF6hnliche Datei.";
+        return "Sie ist eine benannte Pipe (FIFO), keine gewöhnliche Datei.";
     case TFileKind::Device:
-        return "Sie ist ein Ger\xE4t, keine gew\xF6hnliche Datei.";
+        return "Sie ist ein Gerät, keine gewöhnliche Datei.";
     case TFileKind::Socket:
-        return "Sie ist ein Socket, keine gew\xF6hnliche Datei.";
+        return "Sie ist ein Socket, keine gewöhnliche Datei.";
     default:
-        return "Sie ist keine gew\xF6hnliche Datei.";
+        return "Sie ist keine gewöhnliche Datei.";
     }
 }
 
 std::string CannotOpen(const std::string& path, int error)
 {
-    return "Datei " + Quoted(path) + " kann nicht ge\xF6" "ffnet werden. " + Reason(error);
+    return "Datei " + Quoted(path) + " kann nicht geöffnet werden. " + Reason(error);
 }
 
 std::string CannotCreate(const std::string& path, int error)
@@ -95,7 +79,7 @@ std::string WriteFailureReason(const TWriteResult& result)
     if (result.failedStep == TWriteStep::Target && result.error == 0)
         return FileKindReason(result.targetKind);
     if (result.failedStep == TWriteStep::Target && result.error == ENOENT)
-        return "Sie ist eine symbolische Verkn\xFCpfung auf eine Datei, die es nicht gibt.";
+        return "Sie ist eine symbolische Verknüpfung auf eine Datei, die es nicht gibt.";
     if (result.failedStep == TWriteStep::Lock && result.error == EWOULDBLOCK)
         return "Ein anderes Programm speichert sie gerade.";
     if (result.error == kErrorNameChanged)
@@ -115,7 +99,7 @@ std::string WriteFailureMessage(const std::string& path, const TWriteResult& res
             ? " Die bisherige Datei wurde als " + Quoted(result.backupPath) + " gesichert."
         : result.targetKind == TFileKind::Missing
             ? std::string(" Es wurde keine Datei angelegt.")
-            : std::string(" Die bisherige Datei ist unver\xE4ndert geblieben.");
+            : std::string(" Die bisherige Datei ist unverändert geblieben.");
     switch (result.failedStep) {
     case TWriteStep::None:
     case TWriteStep::Target:
@@ -125,7 +109,7 @@ std::string WriteFailureMessage(const std::string& path, const TWriteResult& res
     case TWriteStep::Write:
         return "Fehler beim Schreiben der Datei " + name + ": " + reason + previous;
     case TWriteStep::Sync:
-        return "Fehler beim Sichern der Datei " + name + " auf dem Datentr\xE4ger: " + reason + previous;
+        return "Fehler beim Sichern der Datei " + name + " auf dem Datenträger: " + reason + previous;
     case TWriteStep::Backup:
     case TWriteStep::BackupLink:
         return "Die Sicherungskopie der Datei " + name + " kann " + NotCreatedIn(result.backupFolders) + ": " +

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-// The German texts (Windows-1252) that tell the user about files.
+// The German texts that tell the user about files.
 
-// A path or system text as Windows-1252 message text. UTF-8 characters that
-// the code page holds are converted, others become "?"; bytes that are no
-// UTF-8 at all are taken as Windows-1252 already (a name written by a
-// Windows program).
+// A path or system text as a message shows it (ToCp1252Text): characters
+// that Windows-1252 lacks as "?", bytes that are no UTF-8 at all taken as
+// Windows-1252 already (a name written by a Windows program).
 std::string MessageText(std::string_view utf8);
 // The system's reason for errno `error`.
 std::string Reason(int error);

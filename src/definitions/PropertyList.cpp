@@ -17,14 +17,6 @@ std::string_view NameOfLine(std::string_view line)
     return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
 }
 
-std::string MakeLine(std::string_view name, std::string_view value)
-{
-    std::string line;
-    line.reserve(name.size() + 1 + value.size());
-    line.append(name).append(1, '=').append(value);
-    return line;
-}
-
 // Places in a list's text are 32-bit numbers, which no definitions file can
 // exceed.
 std::uint32_t Position(std::size_t size)
@@ -112,6 +104,14 @@ TSlot& SlotOf(std::vector<TSlot>& slots, std::size_t& used, std::string_view nam
 
 } // namespace
 
+std::string PropertyLine(std::string_view name, std::string_view value)
+{
+    std::string line;
+    line.reserve(name.size() + 1 + value.size());
+    line.append(name).append(1, '=').append(value);
+    return line;
+}
+
 std::vector<std::string> TPropertyList::Lines() const
 {
     std::vector<std::string> lines;
@@ -163,9 +163,9 @@ void TPropertyList::SetValue(std::string_view name, std::string_view value)
     const int index = IndexOfName(name);
     if (!value.empty()) {
         if (index < 0)
-            Add(MakeLine(name, value));
+            Add(PropertyLine(name, value));
         else
-            Put(index, MakeLine(name, value));
+            Put(index, PropertyLine(name, value));
     } else if (index >= 0) {
         Delete(index);
     }
@@ -284,7 +284,7 @@ void TPropertyListBuilder::SetValue(std::string_view name, std::string_view valu
         // The new text has the same name ignoring case, so the line keeps
         // its place among the lines of that name.
         const std::uint32_t start = Position(m_text.size());
-        m_text += MakeLine(name, value);
+        m_text += PropertyLine(name, value);
         m_lines[found].start = start;
         m_lines[found].length = Position(m_text.size() - start);
     } else {
@@ -322,7 +322,7 @@ void TPropertyListBuilder::Remove(std::uint32_t line)
 void TPropertyListBuilder::Append(std::string_view name, std::string_view value)
 {
     const std::uint32_t start = Position(m_text.size());
-    m_text += MakeLine(name, value);
+    m_text += PropertyLine(name, value);
     m_lines.push_back({start, Position(m_text.size() - start)});
     ++m_live;
     if (!m_chains.empty()) {
@@ -367,4 +367,50 @@ TPropertyList TPropertyListBuilder::Finish()
     }
     *this = TPropertyListBuilder();
     return list;
+}
+
+std::size_t WrittenLength(std::string_view text)
+{
+    if (text.find('\t') == std::string_view::npos)
+        return text.size();
+    const std::string_view head = text.substr(0, text.find('\0'));
+    return text.size() - static_cast<std::size_t>(std::count(head.begin(), head.end(), '\t'));
+}
+
+std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength)
+{
+    std::size_t written = 0;
+    bool beforeNul = true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (written == writtenLength)
+            return i;
+        beforeNul = beforeNul && text[i] != '\0';
+        if (!beforeNul || text[i] != '\t')
+            ++written;
+    }
+    return text.size();
+}
+
+void RemoveWrittenTabs(std::string& text)
+{
+    const auto nul = std::find(text.begin(), text.end(), '\0');
+    text.erase(std::remove(text.begin(), nul, '\t'), nul);
+}
+
+TWrittenPairs::TWrittenPairs(const TPropertyList& list) : m_list(list), m_found(list.LookupIndexOfEachName()) {}
+
+std::string_view TWrittenPairs::Value(int index) const
+{
+    const int found = m_found[std::size_t(index)];
+    return found < 0 ? std::string_view() : m_list.ValueAt(found);
+}
+
+TPairOnReadBack PairOnReadBack(std::string_view name, std::string_view value)
+{
+    if (name.find('=') != std::string_view::npos)
+        return TPairOnReadBack::Renamed;
+    const std::size_t written = WrittenLength(value);
+    if (written == 0)
+        return TPairOnReadBack::Dropped;
+    return written == value.size() ? TPairOnReadBack::Same : TPairOnReadBack::LosesTabs;
 }

@@ -5,6 +5,15 @@
 #include <string_view>
 #include <vector>
 
+// The rules of property lists live here: the line a property is stored as,
+// setting a value by name, and what the definitions file makes of a list
+// (the lookup by name on writing, the TABs it drops, the pairs that do not
+// come back as they stand). The reader, the writer, `pack` and the window
+// all follow them from here.
+
+// The line that holds a property: name "=" value.
+std::string PropertyLine(std::string_view name, std::string_view value);
+
 // An ordered list of lines "name=value": property name to HTML code. The name
 // of a line is the text before its first "=", the value everything after it;
 // a line without "=" has an empty name. Names are compared ignoring case.
@@ -103,3 +112,38 @@ private:
     std::vector<TNameChain> m_chains;
     std::size_t m_names = 0;
 };
+
+// HTML code, in a property value as in the three HTML fields of a record,
+// loses the TABs before its first NUL byte when the definitions file is
+// written.
+// The length of the text as written.
+std::size_t WrittenLength(std::string_view text);
+// How many bytes of text make a prefix of that written length.
+std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength);
+// Removes those TABs from the text itself.
+void RemoveWrittenTabs(std::string& text);
+
+// The pairs that the file stores for a list: per line, its name and the
+// value that a lookup by that name finds (empty when none does), which the
+// file gets without its TABs (WrittenLength).
+class TWrittenPairs {
+public:
+    explicit TWrittenPairs(const TPropertyList& list);
+
+    int Count() const { return m_list.Count(); }
+    std::string_view Name(int index) const { return m_list.Name(index); }
+    std::string_view Value(int index) const;
+    // Whether the lookup finds the line itself, so that it keeps its value.
+    bool OwnValue(int index) const { return m_found[std::size_t(index)] == index; }
+
+private:
+    const TPropertyList& m_list;
+    std::vector<int> m_found;
+};
+
+// What becomes of one pair written to the file and read back, leaving aside
+// other pairs of the same name: it comes back as it stands, loses the TABs
+// of its value, is dropped for want of a value, or turns into another line
+// because its name holds "=".
+enum class TPairOnReadBack { Same, LosesTabs, Dropped, Renamed };
+TPairOnReadBack PairOnReadBack(std::string_view name, std::string_view value);

@@ -2,41 +2,12 @@
 #include "RouterFileText.h"
 
 #include "AtomicFile.h"
-#include "Cp1252.h"
 #include "FileMessages.h"
 #include "WMsgBox.h"
 
 #include <algorithm>
 
-std::size_t WrittenLength(std::string_view text)
-{
-    if (text.find('\t') == std::string_view::npos)
-        return text.size();
-    const std::string_view head = text.substr(0, text.find('\0'));
-    return text.size() - static_cast<std::size_t>(std::count(head.begin(), head.end(), '\t'));
-}
-
-std::size_t PrefixWrittenAs(std::string_view text, std::size_t writtenLength)
-{
-    std::size_t written = 0;
-    bool beforeNul = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (written == writtenLength)
-            return i;
-        beforeNul = beforeNul && text[i] != '\0';
-        if (!beforeNul || text[i] != '\t')
-            ++written;
-    }
-    return text.size();
-}
-
-std::string Shortened(std::string_view text)
-{
-    constexpr std::size_t kMax = 60;
-    return EscapeControls(text.size() <= kMax ? text : std::string(text.substr(0, kMax)) + "...");
-}
-
-std::string PropertyValueLabel(std::string_view name, int query)
+std::string PropertyValueLabel(const TCp1252Text& name, int query)
 {
     return "Eigenschaft \"" + Shortened(name) + "\" der Statusabfrage " + std::to_string(query);
 }
@@ -44,8 +15,8 @@ std::string PropertyValueLabel(std::string_view name, int query)
 std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>& cutTexts)
 {
     constexpr std::size_t kListed = 10;
-    std::string text = "In der Datei " + Quoted(path) + " waren Texte l\xE4nger als 65535 Bytes, mehr als "
-                       "die Datei speichern kann. Sie wurden auf 65535 Bytes gek\xFCrzt:\n";
+    std::string text = "In der Datei " + Quoted(path) + " waren Texte länger als 65535 Bytes, mehr als "
+                       "die Datei speichern kann. Sie wurden auf 65535 Bytes gekürzt:\n";
     for (std::size_t i = 0; i < std::min(cutTexts.size(), kListed); ++i) {
         const TCutText& cut = cutTexts[i];
         text += "\n" + cut.field + " des Routers \"" + Shortened(cut.router) + "\" (" +
@@ -59,7 +30,7 @@ std::string CutTextsMessage(const std::string& path, const std::vector<TCutText>
 std::string InterruptedSaveMessage(const std::string& path, const std::string& copy)
 {
     return "Das Speichern der Datei " + Quoted(path) + " wurde unterbrochen, bevor es fertig war; die "
-           "Datei ist daher vermutlich unvollst\xE4ndig. Ihr vorheriger Inhalt liegt vollst\xE4ndig in " +
+           "Datei ist daher vermutlich unvollständig. Ihr vorheriger Inhalt liegt vollständig in " +
            Quoted(copy) + ".";
 }
 
@@ -110,7 +81,7 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_lastBackupPath.clear();
     TAtomicFile file(m_path);
     if (!file.Open()) {
-        ShowMsgBox(SaveFailureMessage(m_path, file.Result()), "", mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(SaveFailureMessage(m_path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     const std::string note = BringUpToDate(file, list, replace);
@@ -121,7 +92,7 @@ bool TRoutersFile::Save(TRouterList& list, const TListReplacer& replace)
     m_keepOriginalOnSave = false;
     m_lastBackupPath = file.BackupPath();
     if (!note.empty())
-        ShowMsgBox(note, "", mkInformation, btnOK);
+        ShowMsgBox(ToCp1252Text(note), {}, mkInformation, btnOK);
     return true;
 }
 
@@ -153,10 +124,10 @@ std::string TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& li
     m_keepOriginalOnSave = !result.Faithful();
     if (!copy.empty())
         return "Das Speichern der Datei " + Quoted(m_path) + " durch ein anderes Programm wurde "
-               "unterbrochen, bevor es fertig war. Die Routerliste wurde auf den letzten vollst\xE4ndigen "
-               "Stand der Datei aus " + Quoted(copy) + " gebracht und Ihre \xC4nderung darin gespeichert.";
-    return "Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm ge\xE4ndert worden. "
-           "Die Routerliste wurde auf ihren Stand gebracht und Ihre \xC4nderung darin gespeichert.";
+               "unterbrochen, bevor es fertig war. Die Routerliste wurde auf den letzten vollständigen "
+               "Stand der Datei aus " + Quoted(copy) + " gebracht und Ihre Änderung darin gespeichert.";
+    return "Die Datei " + Quoted(m_path) + " war inzwischen von einem anderen Programm geändert worden. "
+           "Die Routerliste wurde auf ihren Stand gebracht und Ihre Änderung darin gespeichert.";
 }
 
 std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)
@@ -166,6 +137,6 @@ std::string TRoutersFile::RestoreInterruptedSave(const std::string& copy)
         return {};
     if (result.failedStep == TWriteStep::Target && result.error == kErrorNameChanged)
         return "Die Kopie " + Quoted(copy) + " passt nicht mehr zur Datei " + Quoted(m_path) +
-               "; es wurde nichts zur\xFC" "ckgespielt.";
+               "; es wurde nichts zurückgespielt.";
     return WriteFailureMessage(m_path, result);
 }

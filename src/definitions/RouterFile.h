@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AtomicFile.h"
+#include "Cp1252Text.h"
 #include "RouterList.h"
 #include "UserFile.h"
 
@@ -23,7 +24,7 @@ constexpr std::size_t kMaxTextLength = 65535;
 // written again (a property line "a=b=c" from a name holding "="), cut to
 // the longest text that fits.
 struct TCutText {
-    std::string router;     // RouterVendor of the record
+    TCp1252Text router;     // RouterVendor of the record
     std::string field;      // German name of the field
     std::size_t length = 0; // bytes before the cut, as the writer counts them
 };

@@ -172,12 +172,11 @@ public:
     void HtmlCode(std::string&)
     {
         std::string_view text;
-        if (Text(text) && text.find('\t') != std::string_view::npos)
+        if (Text(text) && WrittenLength(text) != text.size())
             m_canonical = false;
     }
-    // The writer writes a list as reading it made it: no negative count, no
-    // pair with an empty value, no two names alike, no name holding "="
-    // (its line would get another name), no TAB in a value.
+    // The writer writes a list as reading it made it: no negative count and
+    // every pair coming back as it stands, with no two names alike.
     void Properties(TPropertyList&)
     {
         if (Failed())
@@ -195,15 +194,13 @@ public:
 private:
     void Pair(std::string_view name, std::string_view value)
     {
-        const std::size_t equals = name.find('=');
-        if (equals != std::string_view::npos) {
-            m_canonical = false;
+        const TPairOnReadBack readBack = PairOnReadBack(name, value);
+        if (readBack == TPairOnReadBack::Renamed) {
             // The line's value becomes the rest of the name, "=" and the value.
+            const std::size_t equals = name.find('=');
             m_mustCut = m_mustCut || name.size() - equals + value.size() > kMaxTextLength;
-            return;
         }
-        if (value.empty() || value.find('\t') != std::string_view::npos)
-            m_canonical = false;
+        m_canonical = m_canonical && readBack == TPairOnReadBack::Same;
         for (const std::string_view earlier : m_names)
             m_canonical = m_canonical && !SameNameNoCase(earlier, name);
         if (m_canonical)
@@ -227,7 +224,7 @@ void FitValues(TPropertyList& props, int query, const std::string& router, std::
         std::string line(props.Line(i));
         line.resize(nameLength + 1 +
                     PrefixWrittenAs(std::string_view(line).substr(nameLength + 1), kMaxTextLength));
-        cut.push_back({router, PropertyValueLabel(props.Name(i), query), length});
+        cut.push_back({TCp1252Text(router), PropertyValueLabel(TCp1252Text(props.Name(i)), query), length});
         props.Put(i, std::move(line));
     }
 }

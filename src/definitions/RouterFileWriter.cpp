@@ -22,8 +22,8 @@ void VisitTexts(const TRouterEntry& e, Visitor&& visit)
     visit(e.RouterVendor, "Name oder Hersteller des Routers", false);
     visit(e.RouterVendorURL, "URL des Router-Herstellers", false);
     visit(e.Comments, "Sonstige Kommentare", false);
-    visit(e.GoOnline, "Aufruf f\xFCr den Aufbau der Verbindung", false);
-    visit(e.GoOffline, "Aufruf f\xFCr das Trennen der Verbindung", false);
+    visit(e.GoOnline, "Aufruf für den Aufbau der Verbindung", false);
+    visit(e.GoOffline, "Aufruf für das Trennen der Verbindung", false);
     visit(e.StatusPage, "Statusseite", false);
     visit(e.OfflineCode, "HTML-Code bei OFFLINE", true);
     visit(e.BeforeIPAddress, "HTML-Code vor der IP-Adresse", true);
@@ -34,7 +34,7 @@ void VisitTexts(const TRouterEntry& e, Visitor&& visit)
     visit(e.UserDef3, "Benutzerdefinierte Aktion 3", false);
     visit(e.Reserved1, "Reserviert 1", false);
     visit(e.Reserved2, "Reserviert 2", false);
-    visit(e.SignOffURL, "Aufruf f\xFCr die Abmeldung vom Router", false);
+    visit(e.SignOffURL, "Aufruf für die Abmeldung vom Router", false);
     visit(e.Status3Page, "Extra-Seite der Statusabfrage 3", false);
     visit(e.Status4Page, "Extra-Seite der Statusabfrage 4", false);
 }
@@ -56,12 +56,11 @@ void CheckProperties(const TRouterEntry& e, const TPropertyList& props, int quer
     }
     if (!valueTooLong)
         return;
-    // Only the values that a lookup by name finds are written.
-    const std::vector<int> found = props.LookupIndexOfEachName();
-    for (int i = 0; i < props.Count(); ++i) {
-        const std::size_t length = found[i] < 0 ? 0 : WrittenLength(props.ValueAt(found[i]));
+    const TWrittenPairs written(props);
+    for (int i = 0; i < written.Count(); ++i) {
+        const std::size_t length = WrittenLength(written.Value(i));
         if (length > kMaxTextLength)
-            throw tooLong(PropertyValueLabel(props.Name(i), query), length);
+            throw tooLong(PropertyValueLabel(TCp1252Text(written.Name(i)), query), length);
     }
 }
 
@@ -97,17 +96,11 @@ public:
     // The text without the TABs before its first NUL byte.
     void StringWithoutTabs(std::string_view text)
     {
-        const std::size_t length = WrittenLength(text);
-        if (length == text.size())
+        if (WrittenLength(text) == text.size())
             return String(text);
-        const char head[2] = {char(length), char(length >> 8)};
-        m_out.append(head, 2);
-        const std::size_t nul = std::min(text.find('\0'), text.size());
-        for (std::size_t i = 0; i < nul; ++i) {
-            if (text[i] != '\t')
-                m_out += text[i];
-        }
-        m_out.append(text.substr(nul));
+        std::string written(text);
+        RemoveWrittenTabs(written);
+        String(written);
     }
 
     // Hands the bytes on once a piece is full; false once the sink failed.
@@ -132,12 +125,6 @@ private:
     bool m_ok = true;
 };
 
-void EraseTabsBeforeNul(std::string& text)
-{
-    const auto nul = std::find(text.begin(), text.end(), '\0');
-    text.erase(std::remove(text.begin(), nul, '\t'), nul);
-}
-
 // The count of lines, then per line its name and the value that a lookup
 // by that name finds, without TABs before the first NUL.
 void WriteProperties(TByteWriter& out, const TPropertyList& props)
@@ -145,10 +132,10 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     out.Int32(props.Count());
     if (props.Empty())
         return;
-    const std::vector<int> found = props.LookupIndexOfEachName();
-    for (int i = 0; i < props.Count(); ++i) {
-        out.String(props.Name(i));
-        out.StringWithoutTabs(found[i] < 0 ? std::string_view() : props.ValueAt(found[i]));
+    const TWrittenPairs written(props);
+    for (int i = 0; i < written.Count(); ++i) {
+        out.String(written.Name(i));
+        out.StringWithoutTabs(written.Value(i));
         // Lines of one name all get the first one's value, so a list can
         // write far more than it holds: it goes on in pieces.
         out.Pass();
@@ -185,7 +172,7 @@ public:
     void RemoveHtmlTabs()
     {
         for (std::string* text : m_htmlWithTabs)
-            EraseTabsBeforeNul(*text);
+            RemoveWrittenTabs(*text);
         m_htmlWithTabs.clear();
     }
 
@@ -242,10 +229,10 @@ std::string SaveFailureMessage(const std::string& path, const TWriteResult& resu
 }
 
 TTextTooLong::TTextTooLong(int index, std::string name, std::string fieldName, std::size_t size)
-    : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(name) +
+    : std::runtime_error("Der Text im Feld \"" + fieldName + "\" des Routers \"" + Shortened(TCp1252Text(name)) +
                          "\" ist " + std::to_string(size) +
-                         " Bytes lang. Ein Text darf in der Definitionsdatei h\xF6" "chstens 65535 "
-                         "Bytes lang sein. Bitte k\xFCrzen Sie den Text."),
+                         " Bytes lang. Ein Text darf in der Definitionsdatei höchstens 65535 "
+                         "Bytes lang sein. Bitte kürzen Sie den Text."),
       routerIndex(index),
       routerName(std::move(name)),
       field(std::move(fieldName)),
@@ -294,12 +281,12 @@ bool SaveRouterListTo(TRouterList& list, TAtomicFile& file, const std::string& p
         if (WriteRouterList(list, file, keepOriginal))
             return true;
     } catch (const TTextTooLong& tooLong) {
-        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " + Quoted(path) +
-                       " ist unver\xE4ndert geblieben.",
-                   "", mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert; die Datei " +
+                                Quoted(path) + " ist unverändert geblieben."),
+                   {}, mkError, btnOK);
         return false;
     }
-    ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+    ShowMsgBox(ToCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
     return false;
 }
 
@@ -310,7 +297,7 @@ bool SaveRouterList(TRouterList& list, const std::string& path, bool keepOrigina
         backupPath->clear();
     TAtomicFile file(path);
     if (!file.Open()) {
-        ShowMsgBox(SaveFailureMessage(path, file.Result()), "", mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(SaveFailureMessage(path, file.Result())), {}, mkError, btnOK);
         return false;
     }
     if (!SaveRouterListTo(list, file, path, keepOriginal))

@@ -8,7 +8,7 @@
 #include <numeric>
 
 TListIndexError::TListIndexError(int index)
-    : std::out_of_range("Listenindex \xFC" "berschreitet das Maximum (" + std::to_string(index) + ")")
+    : std::out_of_range("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")")
 {
 }
 

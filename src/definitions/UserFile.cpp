@@ -18,13 +18,13 @@ std::string Named(const std::string& path, TFileNaming naming)
 
 std::string OpenFailure(const std::string& path, const std::string& reason, TFileNaming naming)
 {
-    return "Datei " + Named(path, naming) + " kann nicht ge\xF6" "ffnet werden. " + reason;
+    return "Datei " + Named(path, naming) + " kann nicht geöffnet werden. " + reason;
 }
 
 std::string TooLarge(const std::string& path, std::uint64_t size, std::uint64_t maxBytes, TFileNaming naming)
 {
-    return "Datei " + Named(path, naming) + " ist zu gro\xDF (" + GroupedNumber(size) +
-           " Bytes). Gelesen werden k\xF6nnen h\xF6" "chstens " + GroupedNumber(maxBytes) + " Bytes.";
+    return "Datei " + Named(path, naming) + " ist zu groß (" + GroupedNumber(size) +
+           " Bytes). Gelesen werden können höchstens " + GroupedNumber(maxBytes) + " Bytes.";
 }
 
 } // namespace

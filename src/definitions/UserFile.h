@@ -12,7 +12,7 @@
 // endlessly, and so is a file larger than the program can hold.
 
 // A file that could not be opened, created or read; the text is German
-// (Windows-1252, like every message text) and meant for the user:
+// (UTF-8, like every message text) and meant for the user:
 // Datei "<path>" kann nicht geöffnet werden. <reason>
 // Datei "<path>" kann nicht erstellt werden. <reason>
 class TFileError : public std::runtime_error {

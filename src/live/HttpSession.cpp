@@ -1,5 +1,7 @@
 #include "HttpSession.h"
 
+#include "Cp1252Text.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -13,12 +15,19 @@
 
 namespace {
 
+// An address, a request or what the library says (Windows-1252 bytes, as
+// the record's texts) in a message.
+std::string InMessage(std::string_view cp1252)
+{
+    return ToUtf8(TCp1252Text(cp1252));
+}
+
 void InitLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-            throw std::runtime_error("Die HTTP-Bibliothek l\xE4sst sich nicht starten.");
+            throw std::runtime_error("Die HTTP-Bibliothek lässt sich nicht starten.");
     });
 }
 
@@ -247,7 +256,7 @@ TLiveExchange THttpSession::Send(const TLiveRequest& request)
     exchange.shownUrl = request.shownUrl;
     if (!SameHost(request.url)) {
         Fail(exchange, TLiveFailure::OtherHost,
-             "Die Anfrage geht nicht an den Router, sondern an " + Masked(request.shownUrl)
+             "Die Anfrage geht nicht an den Router, sondern an " + InMessage(Masked(request.shownUrl))
                  + "; sie wird nicht gesendet.");
         return exchange;
     }
@@ -287,7 +296,7 @@ TLiveExchange THttpSession::Send(const TLiveRequest& request)
         if (!SameHost(url)) {
             exchange.status = status;
             Fail(exchange, TLiveFailure::OtherHost,
-                 "Der Router leitet an einen anderen Rechner weiter (" + Masked(url)
+                 "Der Router leitet an einen anderen Rechner weiter (" + InMessage(Masked(url))
                      + "); dorthin wird nicht verbunden.");
             return exchange;
         }
@@ -357,18 +366,19 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, co
     CURL* easy = m_handles->easy;
     // Named as asked last: after a redirect, that may be another port.
     const std::string where =
-        UrlPart(url, CURLUPART_HOST) + ":" + UrlPart(url, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+        InMessage(UrlPart(url, CURLUPART_HOST)) + ":" + UrlPart(url, CURLUPART_PORT, CURLU_DEFAULT_PORT);
     const bool https = UrlPart(url, CURLUPART_SCHEME) == "https";
     if (code == CURLE_ABORTED_BY_CALLBACK && m_cancel.Cancelled())
         return Fail(exchange, TLiveFailure::Cancelled, "Der Test wurde abgebrochen.");
     if (tooLarge || code == CURLE_FILESIZE_EXCEEDED)
         return Fail(exchange, TLiveFailure::TooLarge,
-                    "Die Antwort ist gr\xF6\xDF" "er als " + std::to_string(m_limits.maxResponseBytes >> 20)
+                    "Die Antwort ist größer als " + std::to_string(m_limits.maxResponseBytes >> 20)
                         + " MiB; der Empfang wurde abgebrochen.");
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return Fail(exchange, TLiveFailure::Unreachable,
-                    "Der Rechner \"" + m_address.host + "\" ist nicht bekannt (der Name l\xE4sst sich nicht aufl\xF6sen).");
+                    "Der Rechner \"" + InMessage(m_address.host)
+                        + "\" ist nicht bekannt (der Name lässt sich nicht auflösen).");
     case CURLE_COULDNT_CONNECT: {
         long error = 0;
         curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &error);
@@ -390,13 +400,13 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, co
                         "Keine Verbindung zu " + where + " innerhalb von " + Seconds(m_limits.connectTimeoutMs)
                             + ": Der Router antwortet nicht.");
         return Fail(exchange, TLiveFailure::ReadTimeout,
-                    "Zeit\xFC" "berschreitung: " + where + " hat nicht innerhalb von "
-                        + Seconds(m_limits.readTimeoutMs) + " vollst\xE4ndig geantwortet.");
+                    "Zeitüberschreitung: " + where + " hat nicht innerhalb von "
+                        + Seconds(m_limits.readTimeoutMs) + " vollständig geantwortet.");
     }
     case CURLE_PEER_FAILED_VERIFICATION:
         return Fail(exchange, TLiveFailure::Certificate,
-                    "Das Zertifikat von " + where + " ist nicht vertrauensw\xFCrdig (" + Masked(m_handles->error)
-                        + ").");
+                    "Das Zertifikat von " + where + " ist nicht vertrauenswürdig ("
+                        + InMessage(Masked(m_handles->error)) + ").");
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_GOT_NOTHING:
@@ -407,10 +417,11 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, co
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
         return Fail(exchange, TLiveFailure::Interrupted,
-                    where + " hat die Verbindung abgebrochen, bevor die Antwort vollst\xE4ndig war.");
+                    where + " hat die Verbindung abgebrochen, bevor die Antwort vollständig war.");
     default:
         break;
     }
     const std::string detail = m_handles->error[0] ? m_handles->error : curl_easy_strerror(CURLcode(code));
-    Fail(exchange, TLiveFailure::Other, "Die Anfrage an " + where + " ist fehlgeschlagen: " + Masked(detail));
+    Fail(exchange, TLiveFailure::Other,
+         "Die Anfrage an " + where + " ist fehlgeschlagen: " + InMessage(Masked(detail)));
 }

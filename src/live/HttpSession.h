@@ -51,7 +51,7 @@ struct TLiveExchange {
     long long ms = 0;     // from the first byte sent to the last received, redirects included
     std::vector<std::string> redirects; // the addresses followed, secrets as "***"
     TLiveFailure failure = TLiveFailure::None;
-    std::string message;  // German (Windows-1252) when it failed
+    std::string message;  // German when it failed
     std::string body;     // the final answer's content, as received
 };
 

@@ -1,5 +1,6 @@
 #include "LiveRequest.h"
 
+#include "Cp1252Text.h"
 #include "Normalize.h"
 #include "mwIPos.h"
 
@@ -115,7 +116,8 @@ std::string TRouterAddress::Base() const
 std::variant<TRouterAddress, std::string> ParseRouterAddress(std::string_view text, int httpPort)
 {
     const std::string typed(text);
-    const std::string invalid = "\"" + typed + "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
+    const std::string invalid = "\"" + ToUtf8(TCp1252Text(typed)) +
+                                "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
                                 "optional mit :Port und http:// oder https://).";
     if (typed.empty())
         return std::string("Bitte die Adresse des Routers angeben.");
@@ -177,7 +179,7 @@ std::string Md5Hex(std::string_view bytes)
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (!EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr))
-        throw std::runtime_error("MD5 ist auf diesem System nicht verf\xFC" "gbar.");
+        throw std::runtime_error("MD5 ist auf diesem System nicht verfügbar.");
     std::string hex;
     for (unsigned int i = 0; i < length; ++i)
         AppendHex(hex, digest[i], false);

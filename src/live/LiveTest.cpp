@@ -86,7 +86,7 @@ TLiveTestReport RunLiveTest(const TRouterEntry& entry, const TLiveTestOptions& o
     if (entry.BrowserAuth && options.credentials.user.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
         report.badInput = true;
         report.message =
-            "Der Benutzername enth\xE4lt einen Zeilenumbruch; so l\xE4sst er sich nicht zur Anmeldung senden.";
+            "Der Benutzername enthält einen Zeilenumbruch; so lässt er sich nicht zur Anmeldung senden.";
         return report;
     }
     const TRouterAddress& router = std::get<TRouterAddress>(address);

@@ -45,7 +45,7 @@ struct TLiveTestReport {
     std::vector<TLiveQueryResult> results;
     std::vector<int> statusQueries; // those asked for
     TLiveFailure failure = TLiveFailure::None; // the first one
-    std::string message;  // German (Windows-1252), for the first failure
+    std::string message;  // German, for the first failure
     bool badInput = false; // nothing was sent: the address is no address, or the user name cannot go out
 
     // Every request got a 2xx answer and every status query ran.

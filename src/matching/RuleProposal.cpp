@@ -1,5 +1,6 @@
 #include "RuleProposal.h"
 
+#include "Cp1252Text.h"
 #include "MarkerChoice.h"
 #include "MarkerSearch.h"
 #include "Normalize.h"
@@ -27,28 +28,28 @@ constexpr std::size_t kOfflineTextsTried = 64;
 constexpr std::size_t kQuotedLength = 60;
 constexpr std::size_t kLongestStartText = 48;
 
-// The messages, in Windows-1252.
-constexpr const char* kOutsidePage = "Die gew\xE4hlte Stelle liegt au\xDF" "erhalb der Seite.";
+// The messages.
+constexpr const char* kOutsidePage = "Die gewählte Stelle liegt außerhalb der Seite.";
 constexpr const char* kEmptyValue = "Der Wert ist leer.";
 constexpr const char* kNotInPage =
     "Der Wert %s kommt in der Seite nicht vor, so wie die Regeln sie sehen: ohne Leerzeichen "
-    "und Zeilenumbr\xFC" "che.";
+    "und Zeilenumbrüche.";
 constexpr const char* kBehindNul =
     "Der Wert steht hinter dem ersten NUL-Byte der Seite; so weit sucht keine Regel.";
 constexpr const char* kNothingAfter =
-    "Hinter dem Wert steht kein Text, an dem die IP-Adresse enden k\xF6nnte.";
+    "Hinter dem Wert steht kein Text, an dem die IP-Adresse enden könnte.";
 constexpr const char* kNoMarker =
     "Die Suche fand keine Regel der Markersprache, die genau diese Stelle der Seite findet.";
 constexpr const char* kOnPage = "Seite %d: ";
 constexpr const char* kNotOnEveryPage =
-    "Die Suche fand keine Regel der Markersprache, die den Wert auf allen Seiten liest. Die beste Regel f\xFCr "
+    "Die Suche fand keine Regel der Markersprache, die den Wert auf allen Seiten liest. Die beste Regel für "
     "die erste Seite liest auf Seite %d %s statt %s.";
 constexpr const char* kEndsElsewhere =
-    "Ein Eigenschaftswert endet erst vor \x84<\x93, \x84;\x93, \x84')\x93 oder einem "
-    "Anf\xFChrungszeichen; an dieser Stelle liest die Seitenpr\xFC" "fung %s.";
-constexpr const char* kOtherResult = "Die Seitenpr\xFC" "fung liest mit der Regel %s statt des Werts.";
+    "Ein Eigenschaftswert endet erst vor „<“, „;“, „')“ oder einem "
+    "Anführungszeichen; an dieser Stelle liest die Seitenprüfung %s.";
+constexpr const char* kOtherResult = "Die Seitenprüfung liest mit der Regel %s statt des Werts.";
 constexpr const char* kNoOfflineText =
-    "Die Offline-Seite enth\xE4lt keinen Text, der in der Online-Seite fehlt.";
+    "Die Offline-Seite enthält keinen Text, der in der Online-Seite fehlt.";
 
 bool IsBlank(char c)
 {
@@ -58,11 +59,11 @@ bool IsBlank(char c)
 // The text in German quotes, shortened.
 std::string Quoted(std::string_view text)
 {
-    std::string quoted = "\x84";
-    quoted += text.substr(0, kQuotedLength);
+    std::string quoted = "„";
+    quoted += ToUtf8(TCp1252Text(text.substr(0, kQuotedLength)));
     if (text.size() > kQuotedLength)
-        quoted += "\x85";
-    return quoted + "\x93";
+        quoted += "…";
+    return quoted + "“";
 }
 
 std::string WithText(std::string_view message, std::string_view text)

@@ -15,8 +15,7 @@
 // give several saves of the same page (after a reconnect, or from another
 // firmware), each with the value it shows. Every proposal has been run
 // through the unchanged page test on every page given before it is
-// returned; where none passes, the result says why, in German
-// (Windows-1252).
+// returned; where none passes, the result says why, in German.
 
 enum class TRuleTarget { IPAddress, Property };
 

@@ -1,17 +1,18 @@
 #include "TraceDescription.h"
 
+#include "Cp1252Text.h"
+
 #include <algorithm>
 #include <string_view>
 
-// Windows-1252 bytes: „ “ … · and the umlauts are written as escapes.
 namespace {
 
 constexpr std::string_view kTerminatorNames[] = {"<", ";", "')"};
-const std::string kAnyTerminator = "\x84<\x93, \x84;\x93 oder \x84')\x93";
+const std::string kAnyTerminator = "„<“, „;“ oder „')“";
 
 std::string Quoted(std::string_view text)
 {
-    return "\x84" + Excerpt(text) + "\x93";
+    return "„" + Excerpt(text) + "“";
 }
 
 std::string Number(std::size_t n)
@@ -101,9 +102,14 @@ std::string Excerpt(std::string_view text, std::size_t maxBytes)
 {
     const bool cut = text.size() > maxBytes;
     std::string out;
-    for (const char c : cut ? text.substr(0, maxBytes) : text)
-        out += static_cast<unsigned char>(c) < 0x20 ? '\xB7' : c;
-    return cut ? out + "\x85" : out;
+    // In UTF-8 a byte below 0x20 is always a control character of its own.
+    for (const char c : ToUtf8(TCp1252Text(cut ? text.substr(0, maxBytes) : text))) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            out += "·";
+        else
+            out += c;
+    }
+    return cut ? out + "…" : out;
 }
 
 std::string OmittedOccurrencesNote(const TRuleTrace& rule)
@@ -114,7 +120,7 @@ std::string OmittedOccurrencesNote(const TRuleTrace& rule)
     if (rule.occurrencesSeen <= kept)
         return {};
     return "weitere " + Number(rule.occurrencesSeen - kept)
-           + " Vorkommen sind gez\xE4hlt, aber nicht einzeln aufgef\xFChrt";
+           + " Vorkommen sind gezählt, aber nicht einzeln aufgeführt";
 }
 
 std::string PageNote(const TPageTrace& trace)
@@ -132,7 +138,7 @@ std::string SpanExcerpt(std::string_view page, TPageSpan span)
     const std::size_t begin = std::min(span.offset, page.size());
     const std::size_t end = std::min(span.End(), page.size());
     const std::size_t before = std::min(begin, kContext);
-    std::string out = before < begin ? "\x85" : "";
+    std::string out = before < begin ? "…" : "";
     out += Excerpt(page.substr(begin - before, before), kContext);
     out += "[" + Excerpt(page.substr(begin, end - begin)) + "]";
     out += Excerpt(page.substr(end), kContext);
@@ -146,7 +152,7 @@ std::string RuleTitle(const TRuleTrace& rule)
     case TRuleKind::IPAddress: return "IP-Adresse";
     case TRuleKind::Property: break;
     }
-    return rule.name.empty() ? "(ohne Namen)" : rule.name;
+    return rule.name.empty() ? "(ohne Namen)" : ToUtf8(TCp1252Text(rule.name));
 }
 
 std::string RuleSummary(const TRuleTrace& rule)
@@ -174,12 +180,12 @@ std::string StepDescription(const TRuleTrace& rule, const TTraceStep& step, std:
         return step.matched ? "Ende an " + Quoted(rule.afterText) : Quoted(rule.afterText) + " nicht gefunden";
     case TStepKind::Terminator: return TerminatorStep(step);
     case TStepKind::PageEnd: return "kein " + kAnyTerminator + ": der Wert reicht bis zum Seitenende";
-    case TStepKind::Quote: return "Anf\xFChrungszeichen: der Wert endet davor";
+    case TStepKind::Quote: return "Anführungszeichen: der Wert endet davor";
     case TStepKind::Value:
         if (!step.matched)
             return "der Wert ist leer";
         return "Wert " + Quoted(page.substr(std::min(step.span.offset, page.size()), step.span.length));
-    case TStepKind::Checked: return "\x84" "checked\x93 im Wert: er lautet \x84" "aktiv\x93";
+    case TStepKind::Checked: return "„checked“ im Wert: er lautet „aktiv“";
     }
     return {};
 }

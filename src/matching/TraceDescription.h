@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-// The German words (Windows-1252) in which the editor and the command-line
-// tool tell what a rule found, step by step.
+// The German words in which the editor and the command-line tool tell what a
+// rule found, step by step. They quote bytes of the page and of the rule as
+// the characters that Windows-1252 makes of them.
 
 // "Offline-Code", "IP-Adresse" or the property's name.
 std::string RuleTitle(const TRuleTrace& rule);

@@ -31,9 +31,9 @@ TMessageBoxFunction& InstalledFunction()
 
 } // namespace
 
-int ConsoleMessageBox(const std::string& text, const std::string& caption, unsigned style)
+int ConsoleMessageBox(const TCp1252Text& text, const TCp1252Text& caption, unsigned style)
 {
-    std::cerr << Cp1252ToUtf8(caption) << ": " << Cp1252ToUtf8(text) << '\n';
+    std::cerr << ToUtf8(caption) << ": " << ToUtf8(text) << '\n';
     return SafeDefaultAnswer(style);
 }
 
@@ -42,11 +42,11 @@ void SetMessageBoxFunction(TMessageBoxFunction function)
     InstalledFunction() = function ? std::move(function) : SystemMessageBox;
 }
 
-int MessageBoxA(const std::string& text, const std::string& caption, unsigned style)
+int MessageBoxA(const TCp1252Text& text, const TCp1252Text& caption, unsigned style)
 {
     // Messages quote file names, router names and values as they came: the
     // box shows their control characters, never acts on them.
-    return InstalledFunction()(EscapeControls(text, "\n"), caption, style);
+    return InstalledFunction()(TCp1252Text(EscapeControls(text.Bytes(), "\n")), caption, style);
 }
 
 unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons)
@@ -65,16 +65,14 @@ unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons)
     return style;
 }
 
-std::string MsgBoxCaption(TMsgBoxKind kind)
+TCp1252Text MsgBoxCaption(TMsgBoxKind kind)
 {
-    static const char* const captions[] = {"Fehler", "Information", "Frage", "Warnung",
-                                           "Best\xE4tigung"};
-    return kind <= mkConfirmation ? captions[kind] : "";
+    static const char* const captions[] = {"Fehler", "Information", "Frage", "Warnung", "Bestätigung"};
+    return kind <= mkConfirmation ? ToCp1252Text(captions[kind]) : TCp1252Text();
 }
 
-int ShowMsgBox(const std::string& text, const std::string& caption, TMsgBoxKind kind,
+int ShowMsgBox(const TCp1252Text& text, const TCp1252Text& caption, TMsgBoxKind kind,
                TMsgBoxButtons buttons)
 {
-    return MessageBoxA(text, caption.empty() ? MsgBoxCaption(kind) : caption,
-                       MsgBoxStyle(kind, buttons));
+    return MessageBoxA(text, caption.Empty() ? MsgBoxCaption(kind) : caption, MsgBoxStyle(kind, buttons));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "Cp1252Text.h"
+
 #include <cstdint>
 #include <functional>
-#include <string>
 
 // Every message and question of the program goes through ShowMsgBox. It
 // computes the style of a Windows message box and hands it to the installed
@@ -65,31 +66,32 @@ constexpr int IDNO = 7;
 } // namespace MsgBox
 
 // Shows a modal box in front of the active window and returns the id of the
-// pressed button. Texts are Windows-1252.
+// pressed button.
 using TMessageBoxFunction =
-    std::function<int(const std::string& text, const std::string& caption, unsigned style)>;
+    std::function<int(const TCp1252Text& text, const TCp1252Text& caption, unsigned style)>;
 
 // The desktop system's message box, the one that ShowMsgBox uses unless
 // another function is installed: on Windows the modal box owned by the active
 // window; elsewhere ConsoleMessageBox, as the core knows no window system
 // there (the editor installs its own box).
-int SystemMessageBox(const std::string& text, const std::string& caption, unsigned style);
+int SystemMessageBox(const TCp1252Text& text, const TCp1252Text& caption, unsigned style);
 
 // Writes the message to standard error and answers the box's safe choice (OK,
 // Cancel, Abort or No): for console programs and tests, which must never wait
 // for a box.
-int ConsoleMessageBox(const std::string& text, const std::string& caption, unsigned style);
+int ConsoleMessageBox(const TCp1252Text& text, const TCp1252Text& caption, unsigned style);
 
 // Installs the function behind every message box; an empty function restores
 // SystemMessageBox.
 void SetMessageBoxFunction(TMessageBoxFunction function);
 
 // Calls the installed function.
-int MessageBoxA(const std::string& text, const std::string& caption, unsigned style);
+int MessageBoxA(const TCp1252Text& text, const TCp1252Text& caption, unsigned style);
 
 unsigned MsgBoxStyle(TMsgBoxKind kind, TMsgBoxButtons buttons);
-std::string MsgBoxCaption(TMsgBoxKind kind);
+TCp1252Text MsgBoxCaption(TMsgBoxKind kind);
 
-// An empty caption shows the caption of the kind.
-int ShowMsgBox(const std::string& text, const std::string& caption = {},
+// An empty caption shows the caption of the kind. A message (UTF-8) comes
+// here through ToCp1252Text.
+int ShowMsgBox(const TCp1252Text& text, const TCp1252Text& caption = {},
                TMsgBoxKind kind = mkInformation, TMsgBoxButtons buttons = btnOK);

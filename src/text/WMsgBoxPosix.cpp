@@ -1,6 +1,6 @@
 #include "WMsgBox.h"
 
-int SystemMessageBox(const std::string& text, const std::string& caption, unsigned style)
+int SystemMessageBox(const TCp1252Text& text, const TCp1252Text& caption, unsigned style)
 {
     return ConsoleMessageBox(text, caption, style);
 }

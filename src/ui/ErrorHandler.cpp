@@ -15,16 +15,17 @@ QString ApplicationTitle()
     return name.left(1) + name.mid(1).toLower();
 }
 
-std::string ErrorMessageText(std::string text)
+TCp1252Text ErrorMessageText(const TCp1252Text& text)
 {
-    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
-        text += '.';
+    const std::string& bytes = text.Bytes();
+    if (!bytes.empty() && static_cast<unsigned char>(bytes.back()) > '.')
+        return TCp1252Text(bytes + '.');
     return text;
 }
 
-void ShowUnhandledError(const std::string& cp1252Text)
+void ShowUnhandledError(const std::string& message)
 {
-    MessageBoxA(ErrorMessageText(cp1252Text), ToCp1252(ApplicationTitle()),
+    MessageBoxA(ErrorMessageText(ToCp1252Text(message)), ToCp1252Text(ApplicationTitle()),
                 MsgBox::MB_ICONHAND | MsgBox::MB_OK);
 }
 
@@ -33,7 +34,7 @@ void ShowCurrentException()
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        ShowUnhandledError("Nicht genug Arbeitsspeicher, um die Aktion auszuf\xFChren.");
+        ShowUnhandledError("Nicht genug Arbeitsspeicher, um die Aktion auszuführen.");
     } catch (const std::exception& error) {
         ShowUnhandledError(error.what());
     } catch (...) {

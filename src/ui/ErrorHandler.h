@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Cp1252Text.h"
+
 #include <QApplication>
 
 #include <exception>
@@ -12,11 +14,11 @@ QString ApplicationTitle();
 
 // The text of an error as the user sees it: "." appended when the last
 // character's code lies above that of ".".
-std::string ErrorMessageText(std::string text);
+TCp1252Text ErrorMessageText(const TCp1252Text& text);
 
 // The one place where an error that ended a user action is shown: a box with
 // the application's title, the error icon and an OK button.
-void ShowUnhandledError(const std::string& cp1252Text);
+void ShowUnhandledError(const std::string& message);
 // Shows the error that is being handled; call inside a catch block.
 void ShowCurrentException();
 

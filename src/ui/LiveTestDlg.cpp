@@ -35,7 +35,7 @@ QString g_lastUser;
 QString g_lastSaveFolder;
 
 // A value can run to the end of a page; the list shows its beginning.
-QString Shown(std::string_view cp1252)
+QString ValueStart(std::string_view cp1252)
 {
     constexpr std::size_t kMax = 300;
     return cp1252.size() <= kMax ? ToQString(cp1252) : ToQString(cp1252.substr(0, kMax)) + QStringLiteral("…");
@@ -293,7 +293,7 @@ bool TLiveTestDlg::ConfirmAction(TLiveAction action) const
 {
     if (action == TLiveAction::None)
         return true;
-    const std::string text = ToCp1252(
+    const TCp1252Text text = ToCp1252Text(
         QStringLiteral("Vor den Statusabfragen wird „%1“ an den Router gesendet (%2). Das kann seine "
                        "Verbindung ins Internet trennen, aufbauen oder anders ändern.\n\nTrotzdem senden?")
             .arg(ActionCB->currentText(), ToQString(ActionRequest(m_entry, action))));
@@ -372,7 +372,7 @@ void TLiveTestDlg::AddExchange(const std::shared_ptr<const TLiveExchange>& excha
     if (exchange->failure != TLiveFailure::None) {
         for (int column = 0; column < LogView->columnCount(); ++column) {
             item->setForeground(column, QColor(170, 0, 0));
-            item->setToolTip(column, ToQString(exchange->message));
+            item->setToolTip(column, QString::fromStdString(exchange->message));
         }
     }
     for (const std::string& hop : exchange->redirects) {
@@ -399,12 +399,12 @@ void TLiveTestDlg::AddResult(const TLiveQueryResult& result)
     };
     if (result.statusQuery == 1) {
         item->setText(1, found.offline ? QStringLiteral("OFFLINE") : QStringLiteral("ONLINE"));
-        addLine(QStringLiteral("IP-Adresse:"), Shown(found.ipAddress));
+        addLine(QStringLiteral("IP-Adresse:"), ValueStart(found.ipAddress));
     } else {
         const int count = found.values.Count();
         item->setText(1, count ? QStringLiteral("%1 Wert(e)").arg(count) : QStringLiteral("keine Werte"));
         for (int row = 0; row < found.values.Count(); ++row)
-            addLine(ToQString(found.values.Name(row)) + QLatin1Char(':'), Shown(found.values.ValueAt(row)));
+            addLine(ToQString(found.values.Name(row)) + QLatin1Char(':'), ValueStart(found.values.ValueAt(row)));
     }
     item->setExpanded(true);
 }
@@ -422,12 +422,14 @@ void TLiveTestDlg::Finish(TLiveFailure failure, const std::string& message, bool
     if (succeeded)
         ShowState(QStringLiteral("Test beendet: %1 Anfrage(n), jede Abfrage lief.").arg(m_exchanges.size()), false);
     else
-        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.") : ToQString(message), true);
+        ShowState(message.empty() ? QStringLiteral("Nicht jede Abfrage konnte laufen.")
+                                  : QString::fromStdString(message),
+                  true);
     SelectionChanged();
     if (failure == TLiveFailure::Certificate && !options.limits.acceptAnyCertificate) {
         const std::string question = message + "\n\nNur wenn Sie sicher sind, dass Sie mit Ihrem Router verbunden "
-                                               "sind: Zertifikat f\xFCr diesen Test annehmen und erneut testen?";
-        if (ShowMsgBox(question, {}, mkWarning, btnYesNo) == MsgBox::IDYES) {
+                                               "sind: Zertifikat für diesen Test annehmen und erneut testen?";
+        if (ShowMsgBox(ToCp1252Text(question), {}, mkWarning, btnYesNo) == MsgBox::IDYES) {
             TLiveTestOptions trusting = options;
             trusting.limits.acceptAnyCertificate = true;
             Start(std::move(trusting));

@@ -1,6 +1,6 @@
 #include "MainUnit.h"
 
-#include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "ErrorHandler.h"
 #include "FileDialog.h"
 #include "FileMessages.h"
@@ -528,9 +528,9 @@ void TMainEditor::FormShow()
 
 void TMainEditor::WarnAboutCutTexts()
 {
-    ShowMsgBox(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
-                   "\n\nBeim ersten Speichern wird das Original zuvor als Sicherungskopie "
-                   "aufbewahrt; ihr Name wird dann angezeigt.",
+    ShowMsgBox(ToCp1252Text(CutTextsMessage(m_file.Path(), m_loadResult.cutTexts) +
+                            "\n\nBeim ersten Speichern wird das Original zuvor als Sicherungskopie "
+                            "aufbewahrt; ihr Name wird dann angezeigt."),
                {}, mkWarning, btnOK);
 }
 
@@ -544,7 +544,7 @@ void TMainEditor::WarnIfFileDamaged()
                        "dann angezeigt.")
             .arg(EscapedControls(path))
             .arg(m_loadResult.damagedOffset);
-    ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+    ShowMsgBox(ToCp1252Text(text), {}, mkWarning, btnOK);
 }
 
 // A save that was killed half way left the file incomplete, and a copy of
@@ -552,9 +552,9 @@ void TMainEditor::WarnIfFileDamaged()
 void TMainEditor::OfferInterruptedCopy()
 {
     const std::string& copy = m_loadResult.interruptedCopy;
-    if (ShowMsgBox(InterruptedSaveMessage(m_file.Path(), copy) +
-                       "\n\nSoll die Datei aus dieser Kopie wiederhergestellt werden? Sonst bleibt die "
-                       "Kopie bis zum n\xE4" "chsten Speichern erhalten.",
+    if (ShowMsgBox(ToCp1252Text(InterruptedSaveMessage(m_file.Path(), copy) +
+                                "\n\nSoll die Datei aus dieser Kopie wiederhergestellt werden? Sonst bleibt die "
+                                "Kopie bis zum nächsten Speichern erhalten."),
                    {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
     const std::string refused = m_file.RestoreInterruptedSave(copy);
@@ -580,7 +580,7 @@ void TMainEditor::WriteRouters()
                                         "\"%2\" aufbewahrt.")
                              .arg(EscapedControls(QString::fromStdString(m_file.Path())),
                                   EscapedControls(QString::fromStdString(m_file.LastBackupPath())));
-    ShowMsgBox(ToCp1252(text), {}, mkInformation, btnOK);
+    ShowMsgBox(ToCp1252Text(text), {}, mkInformation, btnOK);
 }
 
 // ------------------------------------------------------------ router list
@@ -788,7 +788,7 @@ bool TMainEditor::EditedRecordFits() const
         CheckTextLengths(edited);
         return true;
     } catch (const TTextTooLong& tooLong) {
-        ShowMsgBox(std::string(tooLong.what()) + " Es wurde nichts gespeichert.", "", mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(std::string(tooLong.what()) + " Es wurde nichts gespeichert."), {}, mkError, btnOK);
         return false;
     }
 }
@@ -841,10 +841,9 @@ void TMainEditor::CancelBtnClick()
 void TMainEditor::DeleteBtnClick()
 {
     const int index = m_routers.Selected();
-    const std::string question = ToCp1252(QStringLiteral("Möchten Sie den Router \""))
-                                 + EscapeControls(m_routers.Name(index))
-                                 + ToCp1252(QStringLiteral("\" wirklich löschen?"));
-    if (ShowMsgBox(question, {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
+    const std::string question =
+        "Möchten Sie den Router \"" + Shown(TCp1252Text(m_routers.Name(index))) + "\" wirklich löschen?";
+    if (ShowMsgBox(ToCp1252Text(question), {}, mkConfirmation, btnYesNo) != MsgBox::IDYES)
         return;
     m_file.Note({m_routers.Name(index), std::nullopt});
     m_routerNames->Delete(index);
@@ -1050,7 +1049,7 @@ int TMainEditor::AskSaveOrDiscard(const QString& question)
 {
     SetMsgBoxButtonTexts({QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")});
     const auto usualButtons = qScopeGuard([] { SetMsgBoxButtonTexts({}); });
-    return ShowMsgBox(ToCp1252(question), {}, mkConfirmation, btnYesNoCancel);
+    return ShowMsgBox(ToCp1252Text(question), {}, mkConfirmation, btnYesNoCancel);
 }
 
 void TMainEditor::closeEvent(QCloseEvent* event)

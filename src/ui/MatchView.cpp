@@ -2,7 +2,6 @@
 
 #include "PageView.h"
 #include "ProposalPanel.h"
-#include "QtText.h"
 #include "TraceDescription.h"
 #include "TraceModel.h"
 
@@ -142,7 +141,7 @@ void TMatchView::SetTest(std::shared_ptr<const TPageTest> test, const QString& s
     m_outdated->hide();
     if (test) {
         setWindowTitle(QStringLiteral("Fundstellen – ") + source);
-        m_info->setText(source + QStringLiteral("\n") + ToQString(PageNote(test->Trace())));
+        m_info->setText(source + QStringLiteral("\n") + QString::fromStdString(PageNote(test->Trace())));
         m_page->SetPage(test->Page(), test->Trace().searchEnd, HighlightsOf(test->Trace()));
     } else {
         m_info->clear();

@@ -21,7 +21,7 @@ void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
                                         "gelesen werden. Angeboten wird, was davor lesbar war.")
                              .arg(EscapedControls(path))
                              .arg(loaded.damagedOffset);
-    ShowMsgBox(ToCp1252(text), {}, mkWarning, btnOK);
+    ShowMsgBox(ToCp1252Text(text), {}, mkWarning, btnOK);
 }
 
 } // namespace
@@ -32,7 +32,7 @@ void ExportRouterNames(const QString& path, const TRouterList& routers, const st
     if (SameFile(CorePath(path), definitionsPath))
         throw TFileError("Datei " + Quoted(CorePath(path)) +
                          " kann nicht erstellt werden. Sie ist die Datei der Routerdefinitionen, "
-                         "die der Editor bearbeitet; bitte w\xE4hlen Sie einen anderen Namen.");
+                         "die der Editor bearbeitet; bitte wählen Sie einen anderen Namen.");
     const TWriteResult written = WriteFileCrashSafe(CorePath(path), RouterNamesText(routers));
     if (!written.Ok())
         throw TFileError(WriteFailureMessage(CorePath(path), written));

@@ -8,6 +8,7 @@
 #include "HTMLCodeAddDlgUnit.h"
 #include "MySpeedButton.h"
 #include "PropertyListEditor.h"
+#include "QtText.h"
 #include "TextControls.h"
 #include "WMsgBox.h"
 
@@ -109,7 +110,8 @@ void TPropertyPage::ValueAddBtnClick()
         return;
     const std::string name = dialog.Name();
     if (VEditor->Rows().FindName(name) != 0) {
-        ShowMsgBox("Ein Bezeichner mit diesem Namen existiert bereits.", {}, mkError, btnOK);
+        ShowMsgBox(ToCp1252Text(QStringLiteral("Ein Bezeichner mit diesem Namen existiert bereits.")), {},
+                   mkError, btnOK);
         return;
     }
     VEditor->Rows().Append(name, dialog.Code());

@@ -3,18 +3,6 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-
-std::string MakeLine(std::string_view name, std::string_view code)
-{
-    std::string line;
-    line.reserve(name.size() + 1 + code.size());
-    line.append(name).append(1, '=').append(code);
-    return line;
-}
-
-} // namespace
-
 void TPropertyRows::SetObserver(TPropertyRowsObserver* observer)
 {
     m_observer = observer ? observer : &m_silent;
@@ -43,13 +31,13 @@ std::string_view TPropertyRows::Code(int row) const
 
 void TPropertyRows::SetName(int row, std::string_view name)
 {
-    m_lines.Put(row - 1, MakeLine(name, m_lines.ValueAt(row - 1)));
+    m_lines.Put(row - 1, PropertyLine(name, m_lines.ValueAt(row - 1)));
     m_observer->RowsChanged(row, row);
 }
 
 void TPropertyRows::SetCode(int row, std::string_view code)
 {
-    m_lines.Put(row - 1, MakeLine(m_lines.Name(row - 1), code));
+    m_lines.Put(row - 1, PropertyLine(m_lines.Name(row - 1), code));
     m_observer->RowsChanged(row, row);
 }
 
@@ -72,7 +60,7 @@ void TPropertyRows::SetCurrentRow(int row)
 
 void TPropertyRows::Append(std::string_view name, std::string_view code)
 {
-    std::string line = MakeLine(name, code);
+    std::string line = PropertyLine(name, code);
     if (IsLine(m_current) && IsBlank(m_current)) {
         m_lines.Put(m_current - 1, std::move(line));
         m_observer->RowsChanged(m_current, m_current);

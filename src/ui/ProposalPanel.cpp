@@ -549,7 +549,7 @@ void TProposalPanel::ShowRule(const TRuleAnswer& answer)
     const TRuleProposal& proposal = answer.proposal;
     if (!proposal.found) {
         m_note->clear();
-        m_result->setText(ToQString(proposal.reason));
+        m_result->setText(QString::fromStdString(proposal.reason));
         SetTextColor(m_result, kFailureColor);
         return;
     }
@@ -663,7 +663,7 @@ bool TProposalPanel::AcceptsPropertyName(const std::string& name) const
         problem = QStringLiteral("Der Name einer Eigenschaft darf kein „=“ enthalten.");
     if (problem.isEmpty())
         return true;
-    ShowMsgBox(ToCp1252(problem), {}, mkError, btnOK);
+    ShowMsgBox(ToCp1252Text(problem), {}, mkError, btnOK);
     return false;
 }
 
@@ -676,7 +676,7 @@ bool TProposalPanel::MayTakeOverFromThisPage() const
     const QString question = QStringLiteral("Die Seite wurde mit den Regeln von %1 getestet, geändert wird aber "
                                             "%2.\n\nDie Regel trotzdem in %2 übernehmen?")
                                  .arg(Quoted(m_test->Entry().RouterVendor), Quoted(m_receiver->EditedRouterName()));
-    return ShowMsgBox(ToCp1252(question), {}, mkConfirmation, btnYesNo) == MsgBox::IDYES;
+    return ShowMsgBox(ToCp1252Text(question), {}, mkConfirmation, btnYesNo) == MsgBox::IDYES;
 }
 
 // ------------------------------------------------------ the offline code
@@ -761,7 +761,8 @@ void TProposalPanel::ShowOfflineCode(const TOfflineAnswer& answer, const QString
 {
     const QString page = Quoted(QFileInfo(fileName).fileName());
     if (!answer.proposal.found) {
-        m_offlineResult->setText(QStringLiteral("Offline-Seite %1: ").arg(page) + ToQString(answer.proposal.reason));
+        m_offlineResult->setText(QStringLiteral("Offline-Seite %1: ").arg(page)
+                                 + QString::fromStdString(answer.proposal.reason));
         SetTextColor(m_offlineResult, kFailureColor);
         return;
     }

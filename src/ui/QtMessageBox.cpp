@@ -122,9 +122,9 @@ private:
 
 } // namespace
 
-int QtMessageBoxA(const std::string& text, const std::string& caption, unsigned style)
+int QtMessageBoxA(const TCp1252Text& text, const TCp1252Text& caption, unsigned style)
 {
-    TMessageBox box(style, ToQString(caption), ToQString(text));
+    TMessageBox box(style, ToQString(caption.Bytes()), ToQString(text.Bytes()));
     box.setTextFormat(Qt::PlainText);
     const std::vector<TButtonSpec> buttons = ButtonsOfStyle(style);
     std::vector<std::pair<QPushButton*, int>> ids;

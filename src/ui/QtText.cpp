@@ -24,6 +24,11 @@ std::string ToCp1252(const QString& text)
     return bytes;
 }
 
+TCp1252Text ToCp1252Text(const QString& message)
+{
+    return ToCp1252Text(message.toStdString());
+}
+
 bool IsCp1252Char(char32_t codePoint)
 {
     return UnicodeToCp1252(codePoint) >= 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Cp1252Text.h"
+
 #include <QString>
 
 #include <string>
@@ -15,6 +17,9 @@ QString ToQString(std::string_view cp1252);
 std::string ToCp1252(const QString& text);
 
 bool IsCp1252Char(char32_t codePoint);
+
+// A message of the window for the message box (ToCp1252Text).
+TCp1252Text ToCp1252Text(const QString& message);
 
 // A file name, router name or value as it may stand in a message: its
 // control characters escaped (EscapeControls), characters that

@@ -1,6 +1,5 @@
 #include "TraceModel.h"
 
-#include "QtText.h"
 #include "TraceDescription.h"
 
 #include <QColor>
@@ -166,7 +165,7 @@ QVariant TTraceModel::RuleData(const TRuleTrace& rule, int column, int role) con
     switch (role) {
     case Qt::DisplayRole:
         if (column == StepColumn)
-            return ToQString(RuleTitle(rule) + ": " + RuleSummary(rule));
+            return QString::fromStdString(RuleTitle(rule) + ": " + RuleSummary(rule));
         if (column == OffsetColumn)
             if (const TTraceStep* step = MainStep(rule))
                 return SpanText(step->span);
@@ -184,15 +183,17 @@ QVariant TTraceModel::RuleData(const TRuleTrace& rule, int column, int role) con
 QVariant TTraceModel::StepData(const TRuleTrace& rule, int stepIndex, int column, int role) const
 {
     if (std::size_t(stepIndex) >= rule.steps.size()) // the note on occurrences not kept
-        return role == Qt::DisplayRole && column == StepColumn ? ToQString(OmittedOccurrencesNote(rule)) : QVariant();
+        return role == Qt::DisplayRole && column == StepColumn
+                   ? QString::fromStdString(OmittedOccurrencesNote(rule))
+                   : QVariant();
     const TTraceStep& step = rule.steps[std::size_t(stepIndex)];
     const bool failed = stepIndex == rule.failedStep;
     switch (role) {
     case Qt::DisplayRole:
         switch (column) {
-        case StepColumn: return ToQString(StepDescription(rule, step, m_test->Page()));
+        case StepColumn: return QString::fromStdString(StepDescription(rule, step, m_test->Page()));
         case OffsetColumn: return SpanText(step.span);
-        case ExcerptColumn: return ToQString(SpanExcerpt(m_test->Page(), step.span));
+        case ExcerptColumn: return QString::fromStdString(SpanExcerpt(m_test->Page(), step.span));
         }
         return {};
     case Qt::DecorationRole:

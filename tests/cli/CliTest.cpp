@@ -1,17 +1,14 @@
 #include "RouterFile.h"
+#include "ToolTestUtil.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+using namespace tooltest;
 
 namespace {
 
@@ -60,37 +57,12 @@ private:
     std::string m_bytes;
 };
 
-struct TRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-TRun RunTool(const QStringList& arguments)
+QJsonObject JsonOf(const std::string& out)
 {
-    QProcess process;
-    process.start(QStringLiteral(ROUTERSDAT), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
 }
 
-std::string ReadFile(const QString& path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void WriteFile(const QString& path, const std::string& bytes)
-{
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
-
-class CliTest : public ::testing::Test {
-protected:
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir dir;
-};
+class CliTest : public ToolTest {};
 
 } // namespace
 
@@ -100,11 +72,11 @@ TEST_F(CliTest, DumpShowsEveryFieldInFileOrder)
     TFileBytes file(257);
     file.Record257("zeta \xC4", 37987.5, {{"ip", "<td>"}, {"IP", "x\tz"}, {"gone", ""}})
         .Record257(std::string_view("a\0b", 3), oddTime);
-    WriteFile(Path("in.dat"), file.Bytes());
+    Write("in.dat", file.Bytes());
 
     const TRun run = RunTool({"dump", Path("in.dat")});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonObject doc = QJsonDocument::fromJson(run.out).object();
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonObject doc = JsonOf(run.out);
     EXPECT_EQ(doc["version"].toInt(), 257);
     EXPECT_FALSE(doc.contains("damaged"));
     const QJsonArray routers = doc["routers"].toArray();
@@ -127,10 +99,10 @@ TEST_F(CliTest, DumpShowsEveryFieldInFileOrder)
 TEST_F(CliTest, DumpReportsADamagedFileAndAShortOne)
 {
     TFileBytes file(259);
-    WriteFile(Path("short.dat"), std::string("\x03\x01", 2));
+    Write("short.dat", std::string("\x03\x01", 2));
     TRun run = RunTool({"dump", Path("short.dat")});
     ASSERT_EQ(run.exitCode, 2);
-    QJsonObject doc = QJsonDocument::fromJson(run.out).object();
+    QJsonObject doc = JsonOf(run.out);
     EXPECT_TRUE(doc["version"].isNull());
     EXPECT_EQ(doc["routers"].toArray().size(), 0);
 
@@ -138,11 +110,11 @@ TEST_F(CliTest, DumpReportsADamagedFileAndAShortOne)
     cut.Record257("whole", 1.0);
     const std::size_t firstRecordEnd = cut.Bytes().size();
     cut.Record257("cut", 2.0);
-    WriteFile(Path("cut.dat"), cut.Bytes().substr(0, cut.Bytes().size() - 3));
+    Write("cut.dat", cut.Bytes().substr(0, cut.Bytes().size() - 3));
     run = RunTool({"dump", Path("cut.dat")});
     ASSERT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("besch\xC3\xA4" "digt"));
-    doc = QJsonDocument::fromJson(run.out).object();
+    EXPECT_NE(run.err.find("beschädigt"), std::string::npos);
+    doc = JsonOf(run.out);
     const QJsonArray routers = doc["routers"].toArray();
     ASSERT_EQ(routers.size(), 2);
     EXPECT_EQ(routers[1].toObject()["RouterVendor"].toString(), "cut");
@@ -157,15 +129,15 @@ TEST_F(CliTest, CommandsNeverCreateOrChangeTheirInput)
          {QStringList{"dump", missing}, {"names", missing}, {"convert", missing, Path("o.dat")}}) {
         const TRun run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();
-        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_FALSE(run.err.empty());
         EXPECT_FALSE(QFile::exists(missing));
     }
     TFileBytes file(257);
     file.Record257("a", 1.0);
-    WriteFile(Path("in.dat"), file.Bytes());
+    Write("in.dat", file.Bytes());
     EXPECT_EQ(RunTool({"convert", Path("in.dat"), Path("in.dat")}).exitCode, 1);
     EXPECT_EQ(RunTool({"names", Path("in.dat"), "-o", Path("in.dat")}).exitCode, 1);
-    EXPECT_EQ(ReadFile(Path("in.dat")), file.Bytes());
+    EXPECT_EQ(Bytes("in.dat"), file.Bytes());
     EXPECT_EQ(RunTool({"bogus"}).exitCode, 1);
     EXPECT_EQ(RunTool({"dump"}).exitCode, 1);
 }
@@ -174,24 +146,24 @@ TEST_F(CliTest, NamesAreSortedCp1252LinesEndingInCrLf)
 {
     TFileBytes file(257);
     file.Record257("beta", 1).Record257("\xC4rger", 1).Record257("Alpha", 1).Record257("alpha", 1);
-    WriteFile(Path("in.dat"), file.Bytes());
+    Write("in.dat", file.Bytes());
     const TRun run = RunTool({"names", Path("in.dat")});
     ASSERT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.toStdString(), "Alpha\r\nalpha\r\n\xC4rger\r\nbeta\r\n");
+    EXPECT_EQ(run.out, "Alpha\r\nalpha\r\n\xC4rger\r\nbeta\r\n");
     ASSERT_EQ(RunTool({"names", Path("in.dat"), "-o", Path("names.txt")}).exitCode, 0);
-    EXPECT_EQ(ReadFile(Path("names.txt")), run.out.toStdString());
+    EXPECT_EQ(Bytes("names.txt"), run.out);
 }
 
 TEST_F(CliTest, ConvertWritesWhatTheEditorWouldSave)
 {
     TFileBytes file(257);
     file.Record257("b", 2.0, {{"x", "1"}, {"X", "2"}}).Record257("a", 1.0);
-    WriteFile(Path("in.dat"), file.Bytes());
+    Write("in.dat", file.Bytes());
     ASSERT_EQ(RunTool({"convert", Path("in.dat"), Path("out.dat")}).exitCode, 0);
 
     TRouterList expected;
     ParseRouterFile(file.Bytes(), expected);
-    const std::string written = ReadFile(Path("out.dat"));
+    const std::string written = Bytes("out.dat");
     EXPECT_EQ(written, SerializeRouterList(expected));
     EXPECT_EQ(written.substr(0, 4), std::string("\x03\x01\0\0", 4));
     TRouterList reread;
@@ -207,25 +179,25 @@ TEST_F(CliTest, OptionsTakeTheirValueJoinedOrSeparate)
 {
     TFileBytes file(257);
     file.Record257("b", 1).Record257("-a", 1);
-    WriteFile(Path("in.dat"), file.Bytes());
+    Write("in.dat", file.Bytes());
     ASSERT_EQ(RunTool({"names", Path("in.dat"), "--output=" + Path("joined.txt")}).exitCode, 0);
     ASSERT_EQ(RunTool({"names", "-o", Path("separate.txt"), "--", Path("in.dat")}).exitCode, 0);
-    EXPECT_EQ(ReadFile(Path("joined.txt")), "-a\r\nb\r\n");
-    EXPECT_EQ(ReadFile(Path("separate.txt")), "-a\r\nb\r\n");
+    EXPECT_EQ(Bytes("joined.txt"), "-a\r\nb\r\n");
+    EXPECT_EQ(Bytes("separate.txt"), "-a\r\nb\r\n");
 
     const TRun unknown = RunTool({"names", "--bogus", Path("in.dat")});
     EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_TRUE(unknown.err.contains("--bogus"));
+    EXPECT_NE(unknown.err.find("--bogus"), std::string::npos);
     EXPECT_EQ(RunTool({"names", Path("in.dat"), "-o"}).exitCode, 1);
     EXPECT_EQ(RunTool({"dump", "--json=1", Path("in.dat")}).exitCode, 1);
     const TRun help = RunTool({"test", "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("--router NAME"));
+    EXPECT_NE(help.out.find("--router NAME"), std::string::npos);
 
     const TRun unknownCommand = RunTool({"dumpp", Path("in.dat")});
     EXPECT_EQ(unknownCommand.exitCode, 1);
-    EXPECT_TRUE(unknownCommand.err.startsWith("routersdat: unbekannter Befehl 'dumpp'\n")) << unknownCommand.err.data();
-    EXPECT_TRUE(unknownCommand.err.contains("Commands:"));
+    EXPECT_EQ(unknownCommand.err.rfind("routersdat: unbekannter Befehl 'dumpp'\n", 0), 0u) << unknownCommand.err;
+    EXPECT_NE(unknownCommand.err.find("Commands:"), std::string::npos);
 }
 
 TEST_F(CliTest, HelpThatCannotBeWrittenIsAFailure)

@@ -1,35 +1,17 @@
 // routersdat merge, diff and pack, run as the user runs them.
 #include "RouterFile.h"
 #include "RouterMerge.h"
+#include "ToolTestUtil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
+using namespace tooltest;
 
 namespace {
-
-struct TRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-TRun RunTool(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ROUTERSDAT), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
 
 TRouterEntry Router(const std::string& name, std::int32_t port)
 {
@@ -47,7 +29,7 @@ TRouterEntry Router(const std::string& name, std::int32_t port)
     return e;
 }
 
-class MergeDiffPackTest : public ::testing::Test {
+class MergeDiffPackTest : public ToolTest {
 protected:
     void SetUp() override
     {
@@ -56,20 +38,13 @@ protected:
               TRouterList::TOrder::Unsorted);
     }
 
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
-    std::string Bytes(const char* name) const
-    {
-        std::ifstream in(Path(name).toStdString(), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
+    using ToolTest::Write;
     void Write(const char* name, const std::vector<TRouterEntry>& routers, TRouterList::TOrder order)
     {
         TRouterList list(order);
         for (const TRouterEntry& entry : routers)
             list.Add(entry.RouterVendor, std::make_unique<TRouterEntry>(entry));
-        std::ofstream(Path(name).toStdString(), std::ios::binary) << SerializeRouterList(list);
+        Write(name, SerializeRouterList(list));
     }
 
     TRouterList Read(const char* name, TRouterList::TOrder order = TRouterList::TOrder::Sorted) const
@@ -91,8 +66,6 @@ protected:
         MergeRouters(target, chosen, {skipExisting, savedAt});
         return SerializeRouterList(target);
     }
-
-    QTemporaryDir dir;
 };
 
 } // namespace
@@ -171,7 +144,7 @@ TEST_F(MergeDiffPackTest, MergeCreatesAMissingTargetAndKeepsADamagedOne)
 
     std::string damaged = Bytes("target.dat");
     damaged.resize(damaged.size() - 5);
-    std::ofstream(Path("target.dat").toStdString(), std::ios::binary) << damaged;
+    Write("target.dat", damaged);
     const TRun run = RunTool({"merge", Path("target.dat"), Path("source.dat"), "--router", "Echo"});
     ASSERT_EQ(run.exitCode, 2) << run.err; // merged, but the input was damaged
     EXPECT_NE(run.err.find("besch\xC3\xA4" "digt"), std::string::npos);
@@ -213,7 +186,7 @@ TEST_F(MergeDiffPackTest, DiffOfAFileAndAMergedCopy)
     EXPECT_EQ(json["different"].toArray(), QJsonArray());
 
     // Equal as far as it could be read, but a stray byte at the end.
-    std::ofstream(Path("stray.dat").toStdString(), std::ios::binary) << Bytes("target.dat") << 'x';
+    Write("stray.dat", Bytes("target.dat") + 'x');
     run = RunTool({"diff", Path("target.dat"), Path("stray.dat")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
@@ -229,7 +202,7 @@ TEST_F(MergeDiffPackTest, PackOfDumpGivesTheFileBack)
 {
     const TRun dump = RunTool({"dump", Path("source.dat")});
     ASSERT_EQ(dump.exitCode, 0);
-    std::ofstream(Path("source.json").toStdString(), std::ios::binary) << dump.out;
+    Write("source.json", dump.out);
     const TRun pack = RunTool({"pack", Path("source.json"), Path("packed.dat")});
     ASSERT_EQ(pack.exitCode, 0) << pack.err;
     EXPECT_EQ(pack.err, "");
@@ -240,8 +213,8 @@ TEST_F(MergeDiffPackTest, PackRefusesInvalidJsonAndWritesNothing)
 {
     std::string json = RunTool({"dump", Path("source.dat")}).out;
     json.replace(json.find("\"HTTPPort\": 443"), 15, "\"HTTPPort\": \"443\"");
-    std::ofstream(Path("bad.json").toStdString(), std::ios::binary) << json;
-    std::ofstream(Path("old.dat").toStdString(), std::ios::binary) << "alt";
+    Write("bad.json", json);
+    Write("old.dat", "alt");
     TRun run = RunTool({"pack", Path("bad.json"), Path("old.dat")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("Router 3 (\"Echo\"), Feld \"HTTPPort\""), std::string::npos) << run.err;
@@ -255,7 +228,7 @@ TEST_F(MergeDiffPackTest, PackRefusesInvalidJsonAndWritesNothing)
     // A change that the writer makes is told, and the file is written.
     json = RunTool({"dump", Path("source.dat")}).out;
     json.replace(json.find("\"OfflineCode\": \""), 16, "\"OfflineCode\": \"\\t");
-    std::ofstream(Path("tab.json").toStdString(), std::ios::binary) << json;
+    Write("tab.json", json);
     run = RunTool({"pack", Path("tab.json"), Path("tab.dat")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.err.find("Router 1 (\"Zulu\"), Feld \"OfflineCode\""), std::string::npos) << run.err;

@@ -3,24 +3,19 @@
 #include "PackReader.h"
 #include "RouterFile.h"
 #include "RouterJson.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <random>
 
-namespace {
+using namespace routertest;
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace {
 
 // The routers of a file as dump prints them, version and damage aside.
 std::string DumpOfRouters(const TRouterList& list)
@@ -237,7 +232,7 @@ TEST(PackTest, DumpPackDumpOverTheFuzzCorpus)
             if (!entry.is_regular_file())
                 continue;
             SCOPED_TRACE(entry.path().string());
-            CheckDumpPackDump(ReadBytes(entry.path()));
+            CheckDumpPackDump(ReadBytes(Utf8Of(entry.path())));
             ++files;
         }
     }
@@ -258,8 +253,7 @@ TEST(PackTest, DumpPackDumpOverGeneratedFiles)
 TEST(PackTest, NotesNameWhatTheWriterChanges)
 {
     TRouterList list(TRouterList::TOrder::Unsorted);
-    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
-    entry->RouterVendor = "Tab";
+    auto entry = Entry("Tab");
     entry->BeforeIPAddress = "<td>\t";
     entry->Status2Values.Add("ip=1");
     entry->Status2Values.Add("IP=2");
@@ -318,15 +312,15 @@ TEST(PackTest, InvalidInputIsRefusedNamingRouterAndField)
         {with("\"UserDef1\"", "\"UserDef0\""), "Router 2 (\"Zweiter\"): unbekanntes Feld \"UserDef0\""},
         {with("\"UserDef1\": \"\",", ""), "Router 2 (\"Zweiter\"): das Feld \"UserDef1\" fehlt"},
         {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\", \"UserDef1\": \"\","), "\"UserDef1\" steht zweimal"},
-        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\\q\","), "Router 2 (\"Zweiter\"), Feld \"UserDef1\": Kein g\xFCltiges JSON"},
-        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\" \"x\": 1,"), "Router 2 (\"Zweiter\"), nach dem Feld \"UserDef1\": Kein g\xFCltiges JSON"},
+        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\\q\","), "Router 2 (\"Zweiter\"), Feld \"UserDef1\": Kein gültiges JSON"},
+        {with("\"UserDef1\": \"\",", "\"UserDef1\": \"\" \"x\": 1,"), "Router 2 (\"Zweiter\"), nach dem Feld \"UserDef1\": Kein gültiges JSON"},
         {with("\"version\"", "\"versio\""), "Unbekanntes Feld \"versio\""},
         {with("\"routers\"", "\"router\""), "Unbekanntes Feld \"router\""},
-        {with("\n}\n", "\n} x"), "Kein g\xFCltiges JSON (Zeile"},
-        {"", "Kein g\xFCltiges JSON (Zeile 1, Spalte 1)"},
+        {with("\n}\n", "\n} x"), "Kein gültiges JSON (Zeile"},
+        {"", "Kein gültiges JSON (Zeile 1, Spalte 1)"},
         {"{}", "\"routers\""},
-        {"[]", "Kein g\xFCltiges JSON"},
-        {"{\"routers\": [1]}", "Router 1: Kein g\xFCltiges JSON"},
+        {"[]", "Kein gültiges JSON"},
+        {"{\"routers\": [1]}", "Router 1: Kein gültiges JSON"},
     };
     for (const auto& [input, expected] : cases) {
         TRouterList read(TRouterList::TOrder::Unsorted);

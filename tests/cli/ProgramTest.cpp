@@ -113,7 +113,7 @@ TEST_F(ProgramTest, MessagesAreUtf8AndNameThePath)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
     // The path as the German messages hold it: what Windows-1252 lacks is "?".
-    const std::string shown = Cp1252ToUtf8(MessageText(missing));
+    const std::string shown = MessageText(missing);
     EXPECT_NE(shown.find("Routers \xC3\x84 ? ? "), std::string::npos);
     EXPECT_EQ(run.err.rfind("routersdat: Datei \"" + shown +
                                 "\" kann nicht ge\xC3\xB6"

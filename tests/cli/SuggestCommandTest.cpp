@@ -1,33 +1,16 @@
 #include "RouterFile.h"
+#include "ToolTestUtil.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <fstream>
+using namespace tooltest;
 
 namespace {
 
-struct TRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-TRun RunTool(const QString& command, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ROUTERSDAT), QStringList{command} + arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
 TRun Suggest(const QStringList& arguments)
 {
-    return RunTool(QStringLiteral("suggest"), arguments);
+    return RunTool(QStringList{QStringLiteral("suggest")} + arguments);
 }
 
 QString Page(const char* name)
@@ -45,15 +28,7 @@ QString JsonField(const std::string& out, const char* key)
     return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object().value(QLatin1String(key)).toString();
 }
 
-class SuggestCommandTest : public ::testing::Test {
-protected:
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void Write(const char* name, std::string_view bytes) const
-    {
-        std::ofstream(Path(name).toStdString(), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    }
-    QTemporaryDir dir;
-};
+class SuggestCommandTest : public ToolTest {};
 
 } // namespace
 
@@ -124,8 +99,8 @@ TEST_F(SuggestCommandTest, ProposedRulesReadTheOtherPageOfTheSameRouter)
     Write("Routers.dat", SerializeRouterList(list));
 
     const QString other = Page("json-status-b.json");
-    EXPECT_EQ(RunTool("test", {Path("Routers.dat"), other, "--router", "Box"}).out, "ONLINE\n31.18.240.9\n");
-    EXPECT_EQ(RunTool("test", {Path("Routers.dat"), other, "--router", "Box", "--status", "2"}).out,
+    EXPECT_EQ(RunTool({"test", Path("Routers.dat"), other, "--router", "Box"}).out, "ONLINE\n31.18.240.9\n");
+    EXPECT_EQ(RunTool({"test", Path("Routers.dat"), other, "--router", "Box", "--status", "2"}).out,
               "Gateway: 31.18.240.1\n");
 }
 

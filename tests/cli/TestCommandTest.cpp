@@ -1,30 +1,18 @@
 #include "RouterFile.h"
+#include "ToolTestUtil.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <fstream>
+using namespace tooltest;
 
 namespace {
 
-struct TRun {
-    int exitCode = -1;
-    std::string out, err;
-};
-
 TRun RunTest(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(ROUTERSDAT), QStringList{QStringLiteral("test")} + arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return RunTool(QStringList{QStringLiteral("test")} + arguments);
 }
 
 std::unique_ptr<TRouterEntry> Router(const std::string& name, const std::string& before)
@@ -41,7 +29,7 @@ std::unique_ptr<TRouterEntry> Router(const std::string& name, const std::string&
 }
 
 // Three routers: two read the page below, one looks for another marker.
-class TestCommandTest : public ::testing::Test {
+class TestCommandTest : public ToolTest {
 protected:
     void SetUp() override
     {
@@ -49,21 +37,15 @@ protected:
         list.Add("zeta", Router("zeta", "WAN-IP:</td><td>"));
         list.Add("Alpha", Router("Alpha", "IP:<td>"));
         list.Add("mid", Router("mid", "DNS:<td>"));
-        std::ofstream(Path("Routers.dat").toStdString(), std::ios::binary) << SerializeRouterList(list);
+        Write("Routers.dat", SerializeRouterList(list));
         WritePage("online.htm", "<tr>\r\n <td>WAN-IP:</td>\t<td> 84.1.2.3 </td>\nVersion: 1.14<br>"
                                 "Gr\xF6\xDF" "e: 5\xB5m<");
         WritePage("offline.htm", "\0\0getrennt IP:<td>1.2.3.4</td>");
     }
 
-    void WritePage(const char* name, std::string_view bytes)
-    {
-        std::ofstream(Path(name).toStdString(), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    }
+    // The whole literal, NUL bytes included.
     template <std::size_t N>
-    void WritePage(const char* name, const char (&bytes)[N]) { WritePage(name, std::string_view(bytes, N - 1)); }
-
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir dir;
+    void WritePage(const char* name, const char (&bytes)[N]) { Write(name, std::string_view(bytes, N - 1)); }
 };
 
 } // namespace

@@ -124,7 +124,7 @@ TEST_F(AtomicFileTest, FailedWriteInPlacePutsTheOldBytesBack)
         EXPECT_EQ(ReadBytes(path), kOld);
         EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"Routers.dat", "other-name.dat"}));
         EXPECT_NE(WriteFailureMessage(path, result)
-                      .find("Die bisherige Datei ist unver\xE4ndert geblieben."),
+                      .find("Die bisherige Datei ist unverändert geblieben."),
                   std::string::npos);
     }
     // Given up half way (an error while making the bytes): the same.
@@ -323,12 +323,12 @@ TEST_F(AtomicFileTest, OnlyRegularFilesAreReplaced)
     EXPECT_TRUE(S_ISFIFO(StatOf(fifo).st_mode));
     EXPECT_EQ(WriteFailureMessage(fifo, toFifo),
               "Datei \"" + fifo + "\" kann nicht erstellt werden. Sie ist eine benannte Pipe (FIFO), keine "
-              "gew\xF6hnliche Datei.");
+              "gewöhnliche Datei.");
 
     const TWriteResult toDangling = WriteFileCrashSafe(dangling, kNew);
     EXPECT_EQ(toDangling.failedStep, TWriteStep::Target);
     EXPECT_TRUE(S_ISLNK(StatOf(dangling).st_mode));
-    EXPECT_NE(WriteFailureMessage(dangling, toDangling).find("Verkn\xFCpfung auf eine Datei, die es nicht gibt"),
+    EXPECT_NE(WriteFailureMessage(dangling, toDangling).find("Verknüpfung auf eine Datei, die es nicht gibt"),
               std::string::npos);
 
     EXPECT_EQ(WriteFileCrashSafe(folder, kNew).failedStep, TWriteStep::Target);

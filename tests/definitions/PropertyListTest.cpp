@@ -1,16 +1,12 @@
 #include "PropertyList.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace routertest;
+using namespace std::string_view_literals;
 
-TPropertyList ListOf(std::initializer_list<const char*> lines)
-{
-    TPropertyList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
+namespace {
 
 // A name from a few that collide ignoring case, some holding "=".
 std::string RandomName(int seed)
@@ -82,4 +78,19 @@ TEST(PropertyList, BuilderMatchesRepeatedSetValue)
         builder.SetValue(name, value);
     }
     EXPECT_EQ(builder.Finish(), expected);
+}
+
+TEST(PropertyList, FileStoresLookedUpValuesWithoutTabs)
+{
+    const TPropertyList list = ListOf({"x=1\t", "X=2", "bare"});
+    const TWrittenPairs written(list);
+    EXPECT_EQ(written.Name(1), "X");
+    EXPECT_EQ(written.Value(1), "1\t");
+    EXPECT_EQ(written.Value(2), "");
+    EXPECT_TRUE(written.OwnValue(0));
+    EXPECT_FALSE(written.OwnValue(1));
+    EXPECT_EQ(PairOnReadBack("x", "1\t"), TPairOnReadBack::LosesTabs);
+    EXPECT_EQ(PairOnReadBack("x", "\0\t"sv), TPairOnReadBack::Same); // TABs behind a NUL stay
+    EXPECT_EQ(PairOnReadBack("x", "\t"), TPairOnReadBack::Dropped);
+    EXPECT_EQ(PairOnReadBack("a=b", "c"), TPairOnReadBack::Renamed);
 }

@@ -27,21 +27,15 @@ TPropertyList ThroughFile(const TPropertyList& props)
     return builder.Finish();
 }
 
-bool SameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+} // namespace
 
-// Equal records; SavedAt compared bit for bit (a NaN read stays that NaN).
 bool SameEntry(TRouterEntry a, TRouterEntry b)
 {
-    if (!SameBits(a.SavedAt, b.SavedAt))
+    if (std::memcmp(&a.SavedAt, &b.SavedAt, sizeof a.SavedAt) != 0)
         return false;
     a.SavedAt = b.SavedAt = 0;
     return a == b;
 }
-
-} // namespace
 
 std::string CheckRoundTrip(std::string_view bytes)
 {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "RouterEntry.h"
+
 #include <string>
 #include <string_view>
+
+// Equal records; SavedAt compared bit for bit (a NaN read stays that NaN).
+bool SameEntry(TRouterEntry a, TRouterEntry b);
 
 // Parses `bytes`, writes the list again and parses what was written. Returns
 // an empty text when every rule holds, otherwise what went wrong:

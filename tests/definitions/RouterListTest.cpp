@@ -1,35 +1,18 @@
 #include "NameCompare.h"
-#include "RouterList.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-std::unique_ptr<TRouterEntry> EntryNamed(const std::string& name)
-{
-    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
-    entry->RouterVendor = name;
-    return entry;
-}
-
-std::vector<std::string> Names(const TRouterList& list)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < list.Count(); ++i)
-        names.push_back(list.Name(i));
-    return names;
-}
-
-} // namespace
+using namespace routertest;
 
 TEST(RouterList, SortedListInsertsBehindEqualNames)
 {
     TRouterList list;
     for (const char* name : {"b", "Foo", "", "a", "foo", "C"})
-        list.Add(name, EntryNamed(name));
+        list.Add(name, Entry(name));
     EXPECT_EQ(Names(list), (std::vector<std::string>{"", "a", "b", "C", "Foo", "foo"}));
     EXPECT_EQ(list.FindByName("FOO"), 4);
     EXPECT_EQ(list.FindByName("nothing"), -1);
@@ -47,8 +30,8 @@ TEST(RouterList, BulkAddEqualsAddingOneByOne)
     TRouterList single, bulk;
     std::vector<TRouterItem> items;
     for (const std::string& name : names) {
-        single.Add(name, EntryNamed(name));
-        items.push_back({name, EntryNamed(name)});
+        single.Add(name, Entry(name));
+        items.push_back({name, Entry(name)});
     }
     bulk.AddAll(std::move(items));
     EXPECT_EQ(Names(bulk), Names(single));
@@ -77,9 +60,9 @@ TEST(RouterList, BulkAddOfANearlySortedFile)
         TRouterList single, bulk;
         std::vector<TRouterItem> items;
         for (const std::string& name : names) {
-            auto entry = EntryNamed(name);
+            auto entry = Entry(name);
             entry->Comments = std::to_string(items.size()); // the file position
-            single.Add(name, EntryNamed(name));
+            single.Add(name, Entry(name));
             items.push_back({name, std::move(entry)});
         }
         bulk.AddAll(std::move(items));
@@ -97,7 +80,7 @@ TEST(RouterList, UnsortedListKeepsOrder)
 {
     TRouterList list(TRouterList::TOrder::Unsorted);
     for (const char* name : {"c", "a", "b"})
-        list.Add(name, EntryNamed(name));
+        list.Add(name, Entry(name));
     EXPECT_EQ(Names(list), (std::vector<std::string>{"c", "a", "b"}));
 }
 
@@ -105,11 +88,11 @@ TEST(RouterList, RenameKeepsThePlaceAndSelectionFollowsInserts)
 {
     TRouterList list;
     for (const char* name : {"A", "B", "C"})
-        list.Add(name, EntryNamed(name));
+        list.Add(name, Entry(name));
     list.Select(1);
     list.Rename(1, "Z");
     EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "Z", "C"}));
-    list.Add("0", EntryNamed("0"));
+    list.Add("0", Entry("0"));
     EXPECT_EQ(list.Selected(), 2);
     EXPECT_EQ(list.Name(list.Selected()), "Z");
     list.Delete(2);
@@ -123,7 +106,7 @@ TEST(RouterList, IndexErrorsCarryTheGermanText)
         list.SelectedEntry();
         FAIL();
     } catch (const TListIndexError& error) {
-        EXPECT_STREQ(error.what(), "Listenindex \xFC" "berschreitet das Maximum (-1)");
+        EXPECT_STREQ(error.what(), "Listenindex überschreitet das Maximum (-1)");
     }
     EXPECT_THROW(list.Select(0), TListIndexError);
 }

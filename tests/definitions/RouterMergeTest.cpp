@@ -1,27 +1,15 @@
 #include "NameExport.h"
 #include "RouterMerge.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <random>
 
+using namespace routertest;
+
 namespace {
-
-std::unique_ptr<TRouterEntry> Entry(const std::string& name)
-{
-    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
-    entry->RouterVendor = name;
-    return entry;
-}
-
-std::vector<std::string> Names(const TRouterList& list)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < list.Count(); ++i)
-        names.push_back(list.Name(i));
-    return names;
-}
 
 TRouterList SortedList(std::initializer_list<const char*> names)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-// Helpers shared by the tests of the definitions file.
+// Fixtures shared by the tests of the core and of routersdat: files and
+// folders of a test's own, records, lists and recorded message boxes.
 
 #include "RouterFile.h"
 #include "WMsgBox.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <string>
@@ -67,15 +69,6 @@ inline std::string Sample(const std::string& name)
     return bytes;
 }
 
-// Equal records, SavedAt compared bit for bit.
-inline bool SameEntry(TRouterEntry a, TRouterEntry b)
-{
-    if (std::memcmp(&a.SavedAt, &b.SavedAt, sizeof a.SavedAt) != 0)
-        return false;
-    a.SavedAt = b.SavedAt = 0;
-    return a == b;
-}
-
 inline std::unique_ptr<TRouterEntry> Entry(const std::string& name)
 {
     auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
@@ -83,6 +76,26 @@ inline std::unique_ptr<TRouterEntry> Entry(const std::string& name)
     entry->HTTPPort = 80;
     entry->BrowserAuth = 1;
     return entry;
+}
+
+inline TPropertyList ListOf(std::initializer_list<const char*> lines)
+{
+    TPropertyList list;
+    for (const char* line : lines)
+        list.Add(line);
+    return list;
+}
+
+// The message of the TFileError that `read` throws, or "no error".
+template <typename Read>
+std::string ErrorOf(Read&& read)
+{
+    try {
+        read();
+    } catch (const TFileError& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 inline std::vector<std::string> Names(const TRouterList& list)
@@ -135,9 +148,9 @@ class MessageRecorder {
 public:
     MessageRecorder()
     {
-        SetMessageBoxFunction([this](const std::string& text, const std::string& caption, unsigned style) {
-            texts.push_back(text);
-            captions.push_back(caption);
+        SetMessageBoxFunction([this](const TCp1252Text& text, const TCp1252Text& caption, unsigned style) {
+            texts.push_back(text.Bytes());
+            captions.push_back(caption.Bytes());
             styles.push_back(style);
             return MsgBox::IDOK;
         });

@@ -20,18 +20,6 @@ using namespace routertest;
 
 namespace {
 
-// The message of the TFileError that `read` throws, or "no error".
-template <typename Read>
-std::string ErrorOf(Read&& read)
-{
-    try {
-        read();
-    } catch (const TFileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 class UserFileTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -45,7 +33,7 @@ TEST_F(UserFileTest, FilesOverTheLimitAreRefusedBeforeReading)
     WriteBytes(page, std::string(1000, 'p'));
     EXPECT_EQ(ReadUserFile(page, 1000), std::string(1000, 'p'));
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(page, 999); }),
-              "Datei \"" + page + "\" ist zu gro\xDF (1.000 Bytes). Gelesen werden k\xF6nnen h\xF6" "chstens 999 "
+              "Datei \"" + page + "\" ist zu groß (1.000 Bytes). Gelesen werden können höchstens 999 "
               "Bytes.");
 
     // A definitions file of a terabyte (sparse, so it costs no disk) is
@@ -58,7 +46,7 @@ TEST_F(UserFileTest, FilesOverTheLimitAreRefusedBeforeReading)
         GTEST_SKIP() << "no sparse file of a terabyte here";
     TRouterList list;
     const std::string message = ErrorOf([&] { LoadRouterList(huge, list); });
-    EXPECT_EQ(message.rfind("Datei \"" + huge + "\" ist zu gro\xDF (1.099.511.627.776 Bytes).", 0), 0u) << message;
+    EXPECT_EQ(message.rfind("Datei \"" + huge + "\" ist zu groß (1.099.511.627.776 Bytes).", 0), 0u) << message;
     EXPECT_TRUE(list.Empty());
 }
 
@@ -100,9 +88,8 @@ TEST_F(UserFileTest, OnlyRegularFilesAreRead)
 {
     const std::string fifo = dir / "Routers.dat";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    const std::string fifoReason = " kann nicht ge\xF6"
-                                   "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
-                                   "gew\xF6hnliche Datei.";
+    const std::string fifoReason = " kann nicht geöffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
+                                   "gewöhnliche Datei.";
     TRouterList list;
     // Without a writer a FIFO would block the open; with one, the reads.
     EXPECT_EQ(ErrorOf([&] { LoadRouterList(fifo, list); }), "Datei \"" + fifo + "\"" + fifoReason);
@@ -110,12 +97,10 @@ TEST_F(UserFileTest, OnlyRegularFilesAreRead)
               "Datei " + fifo + fifoReason);
 
     EXPECT_EQ(ErrorOf([&] { ReadUserFile("/dev/zero", 1u << 30); }),
-              "Datei \"/dev/zero\" kann nicht ge\xF6"
-              "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche "
+              "Datei \"/dev/zero\" kann nicht geöffnet werden. Sie ist ein Gerät, keine gewöhnliche "
               "Datei.");
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }), "Datei \"" + dir.Path() +
-                                                                    "\" kann nicht ge\xF6"
-                                                                    "ffnet werden. Ist ein Verzeichnis.");
+                                                                    "\" kann nicht geöffnet werden. Ist ein Verzeichnis.");
 }
 
 TEST_F(UserFileTest, MemoryLimitOfTheProcessLowersTheFileLimit)
@@ -179,7 +164,7 @@ TEST_F(UserFileTest, FileReadEvenWhenItsSizeSaysNothing)
     EXPECT_NE(version.find("Pid:"), std::string::npos);
     EXPECT_EQ(ErrorOf([] {
                   ReadUserFile("/proc/self/status", 10);
-              }).rfind("Datei \"/proc/self/status\" ist zu gro\xDF", 0),
+              }).rfind("Datei \"/proc/self/status\" ist zu groß", 0),
               0u);
 }
 

@@ -68,15 +68,6 @@ protected:
     MessageRecorder messages;
 };
 
-template <typename Read> std::string ErrorOf(Read&& read)
-{
-    try {
-        read();
-    } catch (const TFileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
 
 } // namespace
 
@@ -94,7 +85,7 @@ TEST_F(WindowsFileTest, SaveFailsWhileAnotherProgramHasTheFileOpen)
         ASSERT_TRUE(other.IsOpen());
         TRouterList list = OneRouter();
         EXPECT_FALSE(SaveRouterList(list, path));
-        EXPECT_EQ(messages.texts, std::vector<std::string>{refused});
+        EXPECT_EQ(messages.texts, std::vector<std::string>{ToCp1252Text(refused).Bytes()});
         EXPECT_EQ(messages.styles.back(), MsgBoxStyle(mkError, btnOK));
         other.Close();
         EXPECT_EQ(ReadBytes(path), kOld);
@@ -179,13 +170,11 @@ TEST_F(WindowsFileTest, AttributesAndAccessRulesAreKept)
 
 TEST_F(WindowsFileTest, DevicesFoldersAndPipesAreRefused)
 {
-    const std::string device = " kann nicht ge\xF6"
-                               "ffnet werden. Sie ist ein Ger\xE4t, keine gew\xF6hnliche Datei.";
+    const std::string device = " kann nicht geöffnet werden. Sie ist ein Gerät, keine gewöhnliche Datei.";
     EXPECT_EQ(ErrorOf([] { ReadUserFile("NUL", 1000); }), "Datei \"NUL\"" + device);
     EXPECT_EQ(WriteFileCrashSafe("NUL", "x").failedStep, TWriteStep::Target);
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(dir.Path(), 1000); }), "Datei \"" + dir.Path() +
-                                                                    "\" kann nicht ge\xF6"
-                                                                    "ffnet werden. " +
+                                                                    "\" kann nicht geöffnet werden. " +
                                                                     Reason(EISDIR));
     EXPECT_EQ(WriteFileCrashSafe(dir.Path(), "x").failedStep, TWriteStep::Target);
 
@@ -196,9 +185,8 @@ TEST_F(WindowsFileTest, DevicesFoldersAndPipesAreRefused)
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ErrorOf([&] { ReadUserFile(pipe, 1000); }),
               "Datei \"" + pipe +
-                  "\" kann nicht ge\xF6"
-                  "ffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
-                  "gew\xF6hnliche Datei.");
+                  "\" kann nicht geöffnet werden. Sie ist eine benannte Pipe (FIFO), keine "
+                  "gewöhnliche Datei.");
     CloseHandle(server);
 }
 

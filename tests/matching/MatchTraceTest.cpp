@@ -84,7 +84,7 @@ TEST(MatchTrace, OfflineCodeFoundOrSearchedThroughTheWholePage)
     EXPECT_EQ(trace.rules[0].failure, TRuleFailure::MarkerNotFound);
     ExpectSteps(trace.rules[0], {{K::Marker, false, 0, page.size(), 1}});
     EXPECT_EQ(trace.rules[0].failedStep, 0);
-    EXPECT_EQ(Summary(trace.rules[0]), "\x84verbunden\x93 nicht gefunden: die Seite gilt als ONLINE");
+    EXPECT_EQ(Summary(trace.rules[0]), "„verbunden“ nicht gefunden: die Seite gilt als ONLINE");
 
     TestPreparedPage(Status1Router("", "IP:", ""), page, 1, &trace);
     EXPECT_EQ(trace.rules[0].failure, TRuleFailure::EmptyCode);
@@ -111,7 +111,7 @@ TEST(MatchTrace, AddressEndsAtTheAfterTextOrATerminator)
     EXPECT_EQ(trace.rules.at(1).failure, TRuleFailure::NoValueEnd);
     EXPECT_EQ(trace.rules.at(1).failedStep, 1); // the missing after text comes first
     EXPECT_EQ(Summary(trace.rules.at(1)),
-              "weder \x84!\x93 noch \x84<\x93, \x84;\x93 oder \x84')\x93 hinter der Fundstelle");
+              "weder „!“ noch „<“, „;“ oder „')“ hinter der Fundstelle");
 }
 
 TEST(MatchTrace, StartTextAndEachCountedOccurrence)
@@ -138,7 +138,7 @@ TEST(MatchTrace, TooFewOccurrencesSaysHowManyThereWere)
     EXPECT_EQ(rule.occurrencesSeen, 2u);
     ExpectSteps(rule, {{K::Occurrence, true, 0, 4, 1}, {K::Occurrence, true, 5, 4, 2}, {K::Marker, false, 0, 10, 3}});
     EXPECT_EQ(rule.failedStep, 2);
-    EXPECT_EQ(Summary(rule), "nur 2 von 3 Vorkommen von \x84<td>\x93");
+    EXPECT_EQ(Summary(rule), "nur 2 von 3 Vorkommen von „<td>“");
 }
 
 TEST(MatchTrace, NoSearchReachesBehindANulInsideThePage)
@@ -187,7 +187,7 @@ TEST(MatchTrace, MissingStartTextWidensTheSearchAndIsTheFirstFailure)
     const TRuleTrace failed = TraceProperty("{startpos=zz}<tr>", "<td>1<");
     EXPECT_EQ(failed.failure, TRuleFailure::MarkerNotFound);
     EXPECT_EQ(failed.failedStep, 0);
-    EXPECT_EQ(Summary(failed), "Starttext \x84zz\x93 nicht gefunden; in der ganzen Seite: \x84<tr>\x93 nicht gefunden");
+    EXPECT_EQ(Summary(failed), "Starttext „zz“ nicht gefunden; in der ganzen Seite: „<tr>“ nicht gefunden");
 }
 
 TEST(MatchTrace, ZeroCountStartsTheValueAtTheSearchStart)
@@ -221,7 +221,7 @@ TEST(MatchTrace, LinesOfOneNameShareTheFirstLinesOutcome)
     EXPECT_EQ(trace.rules[2].sourceLine, 0);
     EXPECT_TRUE(trace.rules[2].steps.empty());
     EXPECT_EQ(trace.rules[2].value, "1");
-    EXPECT_EQ(Summary(trace.rules[2]), "HTML-Code von Zeile 1 (gleicher Name): Wert \x84" "1\x93");
+    EXPECT_EQ(Summary(trace.rules[2]), "HTML-Code von Zeile 1 (gleicher Name): Wert „1“");
     ASSERT_EQ(result.values.Count(), 1);
     EXPECT_EQ(result.values.Rows()[0].line, 2);
 }
@@ -264,14 +264,14 @@ TEST(MatchTrace, StepDescriptionsNameWhatWasFound)
     for (const TTraceStep& step : rule.steps)
         texts.push_back(StepDescription(rule, step, page));
     const std::vector<std::string> expected{
-        "Starttext \x84" "DNS\x93",
-        "Vorkommen 1 von 2: \x84<td>\x93",
-        "Vorkommen 2 von 2: \x84<td>\x93, dahinter beginnt der Wert",
-        "Ende am Zeichen \x84;\x93",
-        "Wert \x84" "2\x93",
+        "Starttext „DNS“",
+        "Vorkommen 1 von 2: „<td>“",
+        "Vorkommen 2 von 2: „<td>“, dahinter beginnt der Wert",
+        "Ende am Zeichen „;“",
+        "Wert „2“",
     };
     EXPECT_EQ(texts, expected);
-    EXPECT_EQ(Excerpt("a\0b\r"s + std::string(50, 'x'), 10), "a\xB7" "b\xB7xxxxxx\x85");
+    EXPECT_EQ(Excerpt("a\0b\r"s + std::string(50, 'x'), 10), "a·b·xxxxxx…");
 }
 
 // The trace is made by the same search as the result; these check that

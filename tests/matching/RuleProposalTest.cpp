@@ -211,7 +211,7 @@ TEST(RuleProposal, PropertyValueMustEndWhereThePageTestEndsIt)
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal rate = ProposeRuleForValue(page, "16000", kProperty);
     EXPECT_FALSE(rate.found);
-    EXPECT_NE(rate.reason.find("\x84" "16000kbit/s\x93"), std::string::npos) << rate.reason;
+    EXPECT_NE(rate.reason.find("„16000kbit/s“"), std::string::npos) << rate.reason;
     // A value cut at a double quote, and a checked box, which reads "aktiv".
     const std::string form = PreparedFixture("wlan-form-a.htm");
     EXPECT_EQ(ProposeRuleForValue(form, "WPA2 (AES)", kProperty).result, "WPA2(AES)");
@@ -225,7 +225,7 @@ TEST(RuleProposal, ExplainsWhyThereIsNoRule)
 {
     const std::string page = "<td>IP:</td><td>84.1.2.3</td>";
     EXPECT_EQ(ProposeRuleForValue(page, " \r\n", kIp).reason, "Der Wert ist leer.");
-    EXPECT_NE(ProposeRuleForValue(page, "1.2.3.5", kIp).reason.find("\x84" "1.2.3.5\x93 kommt in der Seite nicht vor"),
+    EXPECT_NE(ProposeRuleForValue(page, "1.2.3.5", kIp).reason.find("„1.2.3.5“ kommt in der Seite nicht vor"),
               std::string::npos);
     EXPECT_FALSE(ProposeRule(page, {20, 40}, kIp).found);
     // Nothing but one letter: a count of letters lands at byte 5000, but the

@@ -1,6 +1,9 @@
 #include "Cp1252.h"
+#include "WMsgBox.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
 
 TEST(Cp1252, EveryByteRoundTripsThroughUtf8)
 {
@@ -36,4 +39,19 @@ TEST(Cp1252, RefusesWhatTheCodePageCannotHold)
     EXPECT_FALSE(Utf8ToCp1252("\xED\xA0\x80", out));      // surrogate
     ASSERT_TRUE(Utf8ToCp1252("Stra\xC3\x9F" "e \xE2\x82\xAC", out));
     EXPECT_EQ(out, "Stra\xDF" "e \x80");
+}
+
+// A message (UTF-8) and Windows-1252 bytes never pass for each other.
+static_assert(!std::is_convertible_v<std::string, TCp1252Text>);
+static_assert(!std::is_convertible_v<TCp1252Text, std::string>);
+static_assert(!std::is_invocable_v<decltype(&ShowMsgBox), std::string, TCp1252Text, TMsgBoxKind, TMsgBoxButtons>);
+
+TEST(Cp1252Text, MessagesBecomeWhatTheBoxShows)
+{
+    // What the code page lacks is "?"; bytes that are no UTF-8 stay as they are.
+    EXPECT_EQ(ToCp1252Text("Bestätigung € \xF0\x9F\x98\x80 \xFF").Bytes(), "Best\xE4tigung \x80 ? \xFF");
+    EXPECT_EQ(ToUtf8(TCp1252Text("\x80\x81\xE4")), "\xE2\x82\xAC\xC2\x81\xC3\xA4");
+    // A quoted text cannot break the message's lines or steer a terminal.
+    EXPECT_EQ(Shown(TCp1252Text("a\nb\x1B\xE4")), "a\\x0ab\\x1b\xC3\xA4");
+    EXPECT_EQ(Shown("\xE2\x82\xAC\xCE\xA9\n"), "\xE2\x82\xAC?\\x0a");
 }

@@ -16,9 +16,9 @@ class MsgBoxTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetMessageBoxFunction([this](const std::string& t, const std::string& c, unsigned s) {
-            rec.text = t;
-            rec.caption = c;
+        SetMessageBoxFunction([this](const TCp1252Text& t, const TCp1252Text& c, unsigned s) {
+            rec.text = t.Bytes();
+            rec.caption = c.Bytes();
             rec.style = s;
             return rec.answer;
         });
@@ -27,23 +27,28 @@ protected:
     Recorder rec;
 };
 
+int Show(std::string_view text, std::string_view caption, TMsgBoxKind kind, TMsgBoxButtons buttons)
+{
+    return ShowMsgBox(TCp1252Text(text), TCp1252Text(caption), kind, buttons);
+}
+
 } // namespace
 
 TEST_F(MsgBoxTest, KindsSelectCaptionAndIcon)
 {
-    ShowMsgBox("x", "", mkError, btnOK);
+    Show("x", "", mkError, btnOK);
     EXPECT_EQ(rec.caption, "Fehler");
     EXPECT_EQ(rec.style, 0x10030u);
-    ShowMsgBox("x", "", mkWarning, btnOK);
+    Show("x", "", mkWarning, btnOK);
     EXPECT_EQ(rec.caption, "Warnung");
     EXPECT_EQ(rec.style, 0x10010u);
-    ShowMsgBox("x", "", mkInformation, btnOK);
+    Show("x", "", mkInformation, btnOK);
     EXPECT_EQ(rec.caption, "Information");
     EXPECT_EQ(rec.style, 0x10040u);
-    ShowMsgBox("x", "", mkQuestion, btnOK);
+    Show("x", "", mkQuestion, btnOK);
     EXPECT_EQ(rec.caption, "Frage");
     EXPECT_EQ(rec.style, 0x10020u);
-    ShowMsgBox("x", "", TMsgBoxKind(5), btnOK);
+    Show("x", "", TMsgBoxKind(5), btnOK);
     EXPECT_EQ(rec.caption, "");
     EXPECT_EQ(rec.style, 0x10000u);
 }
@@ -51,10 +56,10 @@ TEST_F(MsgBoxTest, KindsSelectCaptionAndIcon)
 TEST_F(MsgBoxTest, ProgramCallsGetTheirStyles)
 {
     rec.answer = IDYES;
-    EXPECT_EQ(ShowMsgBox("M\xF6" "chten Sie ...", "", mkConfirmation, btnYesNo), IDYES);
+    EXPECT_EQ(Show("M\xF6" "chten Sie ...", "", mkConfirmation, btnYesNo), IDYES);
     EXPECT_EQ(rec.caption, "Best\xE4tigung");
     EXPECT_EQ(rec.style, 0x10024u);
-    ShowMsgBox("x", "Eigene", mkError, btnOK);
+    Show("x", "Eigene", mkError, btnOK);
     EXPECT_EQ(rec.caption, "Eigene");
 }
 
@@ -62,7 +67,7 @@ TEST_F(MsgBoxTest, ControlCharactersAreShownNotActedOn)
 {
     // A router name that would set a terminal's title and clear it; the
     // message's own line breaks stay.
-    ShowMsgBox("Router \"\x1b]0;PWNED\x07\x1b[2J\x7f\x81\x80\" fehlt.\nWeiter?", "", mkError, btnOK);
+    Show("Router \"\x1b]0;PWNED\x07\x1b[2J\x7f\x81\x80\" fehlt.\nWeiter?", "", mkError, btnOK);
     EXPECT_EQ(rec.text, "Router \"\\x1b]0;PWNED\\x07\\x1b[2J\\x7f\\x81\x80\" fehlt.\nWeiter?");
 }
 
@@ -72,12 +77,12 @@ TEST_F(MsgBoxTest, ButtonBitsAddUpAndHighBitsAreIgnored)
         {btnAbortRetryIgnore, 2}, {btnOK, 0}, {btnOKCancel, 1},
         {btnRetryCancel, 5},      {btnYesNo, 4}, {btnYesNoCancel, 3}};
     for (auto [button, value] : values) {
-        ShowMsgBox("x", "", mkInformation, button);
+        Show("x", "", mkInformation, button);
         EXPECT_EQ(rec.style & MB_TYPEMASK, value);
     }
-    ShowMsgBox("x", "", mkInformation, TMsgBoxButtons());
+    Show("x", "", mkInformation, TMsgBoxButtons());
     EXPECT_EQ(rec.style & MB_TYPEMASK, MB_OK);
-    ShowMsgBox("x", "", mkInformation, TMsgBoxButtons::FromBits(0xC0 | 0x04));
+    Show("x", "", mkInformation, TMsgBoxButtons::FromBits(0xC0 | 0x04));
     EXPECT_EQ(rec.style & MB_TYPEMASK, MB_OKCANCEL);
 }
 
@@ -87,9 +92,9 @@ TEST(ConsoleMessageBox, WritesToStandardErrorAndAnswersTheSafeChoice)
         {btnAbortRetryIgnore, IDABORT}, {btnOK, IDOK},   {btnOKCancel, IDCANCEL},
         {btnRetryCancel, IDCANCEL},     {btnYesNo, IDNO}, {btnYesNoCancel, IDCANCEL}};
     for (auto [button, answer] : answers)
-        EXPECT_EQ(ConsoleMessageBox("q", "c", MsgBoxStyle(mkQuestion, button)), answer);
+        EXPECT_EQ(ConsoleMessageBox(TCp1252Text("q"), TCp1252Text("c"), MsgBoxStyle(mkQuestion, button)), answer);
 
     testing::internal::CaptureStderr();
-    ConsoleMessageBox("M\xF6" "chten Sie?", "Best\xE4tigung", MsgBoxStyle(mkConfirmation, btnYesNo));
+    ConsoleMessageBox(TCp1252Text("M\xF6" "chten Sie?"), TCp1252Text("Best\xE4tigung"), MsgBoxStyle(mkConfirmation, btnYesNo));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Best\u00e4tigung: M\u00f6chten Sie?\n");
 }

@@ -93,7 +93,7 @@ void MessageBoxTest::boxShowsIconAndGermanButtonsOfTheStyle()
                 button->click();
         }
     });
-    QCOMPARE(QtMessageBoxA("L\xF6schen?", "Best\xE4tigung", style), result);
+    QCOMPARE(QtMessageBoxA(TCp1252Text("L\xF6schen?"), TCp1252Text("Best\xE4tigung"), style), result);
     QCOMPARE(shownIcon, icon);
     QCOMPARE(shownTitle, QStringLiteral("Bestätigung"));
     QCOMPARE(shownText, QStringLiteral("Löschen?"));
@@ -110,7 +110,7 @@ void MessageBoxTest::boxWithoutActiveWindowHasNoOwner()
         owner = ActiveBox()->parentWidget();
         ActiveBox()->buttons().front()->click();
     });
-    QCOMPARE(QtMessageBoxA("x", "y", 0), 1);
+    QCOMPARE(QtMessageBoxA(TCp1252Text("x"), TCp1252Text("y"), 0), 1);
     QCOMPARE(owner, nullptr);
 }
 
@@ -144,7 +144,7 @@ void MessageBoxTest::escapeAnswersOnlyWhereTheBoxCanBeCancelled()
         stillOpen = box->isVisible();
         box->buttons().front()->click();
     });
-    const int answer = QtMessageBoxA("Weiter?", "", style);
+    const int answer = QtMessageBoxA(TCp1252Text("Weiter?"), {}, style);
     if (escapeAnswer != 0) {
         QCOMPARE(answer, escapeAnswer);
     } else {
@@ -170,7 +170,7 @@ void MessageBoxTest::errorTextGetsAFinalPeriod()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, shown);
-    QCOMPARE(QByteArray::fromStdString(ErrorMessageText(text.toStdString())), shown);
+    QCOMPARE(QByteArray::fromStdString(ErrorMessageText(TCp1252Text(text.toStdString())).Bytes()), shown);
 }
 
 void MessageBoxTest::errorInAnEventHandlerIsShownAndTheApplicationGoesOn()

@@ -1,20 +1,14 @@
 #include "PropertyRows.h"
+#include "RouterTestUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
-namespace {
+using namespace routertest;
 
-TPropertyList ListOf(std::initializer_list<const char*> lines)
-{
-    TPropertyList list;
-    for (const char* line : lines)
-        list.Add(line);
-    return list;
-}
+namespace {
 
 std::vector<std::string> LinesOf(const TPropertyRows& rows)
 {

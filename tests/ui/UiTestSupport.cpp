@@ -52,8 +52,8 @@ TRouterList SampleRouters()
 
 TMsgBoxRecorder::TMsgBoxRecorder()
 {
-    SetMessageBoxFunction([this](const std::string& text, const std::string& caption, unsigned style) {
-        m_calls.push_back({text, caption, style});
+    SetMessageBoxFunction([this](const TCp1252Text& text, const TCp1252Text& caption, unsigned style) {
+        m_calls.push_back({text.Bytes(), caption.Bytes(), style});
         if (m_answers.empty())
             return MsgBox::IDOK;
         const int answer = m_answers.front();
