@@ -5,9 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include <memory>
+
 class TAtomicFile;
 class TRouterList;
+struct TRouterEntry;
+struct TStoredRecord;
 struct TWriteResult;
+
+// Reads a record that a list keeps stored (TStoredFile::read).
+std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record);
 
 // The length of a text once the writer has removed the TABs before its
 // first NUL byte (the TABs that the file loses).
