@@ -5,6 +5,7 @@
 //   records  records with short names and every other text empty
 //   lists    one router whose property lists hold very short lines
 //   names    records whose names are 2,000 bytes that differ at the end
+//   old      records of the oldest version, every text empty: 43 bytes
 //   page     a status page of table rows, the wanted rows at its end
 //   values   a status page that holds the wanted value on every line
 // probe reads the page from a local HTTP server, whose answers may have at
@@ -127,6 +128,15 @@ void WriteNamedRecords(const std::string& path, std::size_t bytes, const TRouter
     }
 }
 
+// Records of the oldest version with every text empty and every number 0.
+void WriteOldRecords(const std::string& path, std::size_t bytes)
+{
+    constexpr std::size_t kRecord = 43;
+    std::string file(4 + (bytes - 4) / kRecord * kRecord, '\0');
+    file[1] = 1; // version 256
+    Write(path, file);
+}
+
 // One router whose property lists hold short lines "name=1" of distinct
 // names.
 std::string ListsFile(std::size_t bytes)
@@ -146,13 +156,14 @@ std::string ListsFile(std::size_t bytes)
 }
 
 // The same file with one byte changed: the value of a property line in the
-// middle of a list, else a digit of the last record's name.
+// middle of a list, else a digit of the last record's name, else the last
+// record's ReservedFlag.
 void WriteChangedCopy(const std::string& from, const std::string& to)
 {
     std::ifstream in(from, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    const std::size_t value = bytes.find("=1", bytes.size() / 2);
-    bytes[value == std::string::npos ? bytes.rfind('r') + 1 : value + 1] ^= 1;
+    const std::size_t value = bytes.find("=1", bytes.size() / 2), name = bytes.rfind('r');
+    bytes[value != std::string::npos ? value + 1 : name != std::string::npos ? name + 1 : bytes.size() - 1] ^= 1;
     Write(to, bytes);
 }
 
@@ -214,7 +225,7 @@ int main(int argc, char** argv)
     fs::create_directories(folder / "www");
     const auto path = [&](const char* name) { return (folder / name).string(); };
     const std::string records = path("records.dat"), records2 = path("records2.dat"), lists = path("lists.dat"),
-                      lists2 = path("lists2.dat"), names = path("names.dat"), names2 = path("names2.dat"), small = path("small.dat"),
+                      lists2 = path("lists2.dat"), names = path("names.dat"), names2 = path("names2.dat"), old = path("old.dat"), old2 = path("old2.dat"), small = path("small.dat"),
                       json = path("records.json"), listsJson = path("lists.json"), namesJson = path("names.json"),
                       page = path("page.htm"), offline = path("offline.htm"), values = path("values.htm"),
                       out = path("out.dat"), served = (folder / "www" / "status.htm").string();
@@ -239,23 +250,31 @@ int main(int argc, char** argv)
         {"dump records", {"dump", records}, {records}},
         {"dump lists", {"dump", lists}, {lists}},
         {"dump names", {"dump", names}, {names}},
+        {"dump old", {"dump", old}, {old}},
         {"convert records", {"convert", records, out}, {records}},
         {"convert lists", {"convert", lists, out}, {lists}},
         {"convert names", {"convert", names, out}, {names}},
+        {"convert old", {"convert", old, out}, {old}},
         {"names records", {"names", records}, {records}},
         {"names names", {"names", names}, {names}},
+        {"names old", {"names", old}, {old}},
         {"pack records", {"pack", json, out}, {json}},
         {"pack lists", {"pack", listsJson, out}, {listsJson}},
         {"pack names", {"pack", namesJson, out}, {namesJson}},
         {"merge --all records", {"merge", out, records, "--all", "--saved-at", "1"}, {records}, small},
         {"merge --all lists", {"merge", out, lists, "--all", "--saved-at", "1"}, {lists}, small},
         {"merge --all names", {"merge", out, names, "--all", "--saved-at", "1"}, {names}, small},
+        {"merge --all old", {"merge", out, old, "--all", "--saved-at", "1"}, {old}, small},
+        {"merge --all into itself", {"merge", out, records, "--all", "--saved-at", "1"}, {records, records},
+         records},
         {"merge --router records", {"merge", out, records2, "--router", "r0000000", "--saved-at", "1"},
          {records, records2}, records},
         {"diff records", {"diff", records, records2}, {records, records2}},
         {"diff lists", {"diff", lists, lists2}, {lists, lists2}},
         {"diff names", {"diff", names, names2}, {names, names2}},
+        {"diff old", {"diff", old, old2}, {old, old2}},
         {"test records", {"test", records, page}, {records, page}},
+        {"test old", {"test", old, page}, {old, page}},
         {"test page", {"test", small, page, "--router", "status.htm", "--explain"}, {small, page}},
         {"test lists", {"test", lists, page, "--router", "Listen", "--status", "3"}, {lists, page}},
         {"test values", {"test", small, values, "--router", "status.htm", "--explain"}, {small, values}},
@@ -284,6 +303,8 @@ int main(int argc, char** argv)
             WriteChangedCopy(lists, lists2);
             shapes[2](names, bytes);
             WriteChangedCopy(names, names2);
+            WriteOldRecords(old, bytes);
+            WriteChangedCopy(old, old2);
             Write(page, SyntheticStatusPage(bytes, kStatusPageTail));
             std::string offlineTail = kStatusPageTail;
             offlineTail.replace(offlineTail.find("84.1.2.3"), 8, "getrennt");

@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileMessages.h"
 #include "LiveTest.h"
 #include "PageEvaluation.h"
 #include "PageTestOutput.h"
@@ -171,7 +172,8 @@ int RunProbeCommand(const TArguments& arguments)
         return kExitFailure;
     const int index = list.FindByName(*router);
     if (index < 0)
-        return Fail(line.Positional().at(0) + " enth\xC3\xA4lt keinen Router namens \"" + Cp1252ToUtf8(*router) + "\".");
+        return FailCp1252(Quoted(line.Positional().at(0)) + " enth\xE4lt keinen Router namens " + QuotedText(*router) +
+                          ".");
     const auto address = ParseRouterAddress(line.Value("address"), list.Entry(index).HTTPPort);
     if (const auto* reason = std::get_if<std::string>(&address))
         return FailCp1252(*reason);

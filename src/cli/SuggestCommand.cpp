@@ -102,7 +102,7 @@ void NoteReadings(const TRuleProposal& proposal)
     std::string readings;
     for (std::size_t i = 0; i < proposal.results.size(); ++i)
         readings += (i == 0 ? "" : ", ") + std::string("Seite ") + std::to_string(i + 1) + " \xE2\x80\x9E" +
-                    Cp1252ToUtf8(proposal.results[i]) + "\xE2\x80\x9C";
+                    Cp1252ToUtf8(EscapeControls(proposal.results[i])) + "\xE2\x80\x9C";
     Note("Die Regel liest " + readings + ".");
 }
 

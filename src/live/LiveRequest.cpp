@@ -1,5 +1,6 @@
 #include "LiveRequest.h"
 
+#include "Cp1252.h"
 #include "Normalize.h"
 #include "mwIPos.h"
 
@@ -115,7 +116,7 @@ std::string TRouterAddress::Base() const
 std::variant<TRouterAddress, std::string> ParseRouterAddress(std::string_view text, int httpPort)
 {
     const std::string typed(text);
-    const std::string invalid = "\"" + typed + "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
+    const std::string invalid = "\"" + EscapeControls(typed) + "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
                                 "optional mit :Port und http:// oder https://).";
     if (typed.empty())
         return std::string("Bitte die Adresse des Routers angeben.");
