@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <numeric>
 #include <random>
 
 namespace {
@@ -58,16 +59,18 @@ void SetPerRecord(benchmark::State& state)
 void Merge(benchmark::State& state, int merged)
 {
     const std::vector<TRouterEntry> target = Records(int(state.range(0)), 1);
-    const std::vector<TRouterEntry> sources = Records(merged < 0 ? int(state.range(0)) : merged, 2);
-    std::vector<const TRouterEntry*> pointers;
-    for (const TRouterEntry& source : sources)
-        pointers.push_back(&source);
+    const std::vector<TRouterEntry> records = Records(merged < 0 ? int(state.range(0)) : merged, 2);
+    std::vector<int> chosen(records.size());
+    std::iota(chosen.begin(), chosen.end(), 0);
     for (auto _ : state) {
         state.PauseTiming();
         TRouterList list;
         Fill(list, target);
+        // Many are taken over from the source, not copied.
+        TRouterList sources(TRouterList::TOrder::Unsorted);
+        Fill(sources, records);
         state.ResumeTiming();
-        MergeRouters(list, pointers, {false, 45000.0});
+        MergeRouters(list, sources, chosen, {false, 45000.0});
         benchmark::DoNotOptimize(list.Count());
         state.PauseTiming();
         list.Clear();

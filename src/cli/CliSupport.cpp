@@ -5,7 +5,14 @@
 #include "FileMessages.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <iostream>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -114,6 +121,15 @@ std::optional<std::string> ReadPage(const std::string& path)
         Fail(error.what());
         return std::nullopt;
     }
+}
+
+bool StandardOutputIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return ::isatty(STDOUT_FILENO) != 0;
+#endif
 }
 
 bool WriteOutput(const std::string& path, std::string_view bytes)

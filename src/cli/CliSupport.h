@@ -46,6 +46,9 @@ std::optional<std::string> ReadPage(const std::string& path);
 // The exit status of a command that did its work on what it could read.
 int StatusAfterReading(const TLoadResult& result);
 
+// Whether standard output goes to a terminal, where a person reads it.
+bool StandardOutputIsTerminal();
+
 // Writes bytes to standard output (path empty), or crash-safely to a file.
 // Prints the reason and returns false on failure.
 bool WriteOutput(const std::string& path, std::string_view bytes);

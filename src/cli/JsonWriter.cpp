@@ -14,17 +14,22 @@ std::string JsonString(std::string_view cp1252Text)
 std::string JsonStringContent(std::string_view cp1252Text)
 {
     std::string out;
-    for (const char c : Cp1252ToUtf8(cp1252Text)) {
+    out.reserve(cp1252Text.size());
+    for (const char c : cp1252Text) {
         const auto byte = static_cast<unsigned char>(c);
+        // Control characters are escaped, C1 ones (the bytes that
+        // Windows-1252 leaves unassigned) too: a terminal that shows the
+        // JSON would obey them.
+        const char32_t codePoint = Cp1252ToUnicode(byte);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20) {
+        } else if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0)) {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(codePoint));
             out += escape;
         } else {
-            out += c;
+            AppendUtf8(out, codePoint);
         }
     }
     return out;

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <numeric>
 #include <string_view>
 
 namespace {
@@ -113,10 +114,10 @@ int RunMergeCommand(const TArguments& arguments)
     if (!read)
         return 1;
     int status = StatusAfterReading(*read);
-    std::vector<const TRouterEntry*> chosen;
+    std::vector<int> chosen;
     if (line.IsSet("all")) {
-        for (int i = 0; i < source.Count(); ++i)
-            chosen.push_back(&source.Entry(i));
+        chosen.resize(std::size_t(source.Count()));
+        std::iota(chosen.begin(), chosen.end(), 0);
     } else {
         const std::optional<std::string> name = ArgumentAsCp1252(line.Value("router"), "Der Routername");
         if (!name)
@@ -124,7 +125,7 @@ int RunMergeCommand(const TArguments& arguments)
         const int index = source.FindByName(*name);
         if (index < 0)
             return Fail(Quoted(sourcePath) + " enthält keinen Router namens " + QuotedText(TCp1252Text(*name)) + ".");
-        chosen.push_back(&source.Entry(index));
+        chosen.push_back(index);
     }
 
     const std::string sameFile = "TARGET und SOURCE sind dieselbe Datei; es wurde nichts geschrieben.";
@@ -151,10 +152,10 @@ int RunMergeCommand(const TArguments& arguments)
     // As the editor keeps a damaged Routers.dat.
     const bool keepOriginal = output.TargetExists() && !loaded.Faithful();
     status = std::max(status, StatusAfterReading(loaded));
-    const TMergeResult result = MergeRouters(target, chosen, {line.IsSet("skip-existing"), *savedAt});
-    for (const int skipped : result.skipped) {
-        Note(QuotedText(TCp1252Text(chosen[std::size_t(skipped)]->RouterVendor)) + " ausgelassen: " +
-                   Quoted(targetPath) + " enthält schon einen Router dieses Namens.");
+    const TMergeResult result = MergeRouters(target, source, chosen, {line.IsSet("skip-existing"), *savedAt});
+    for (const std::string& skipped : result.skippedNames) {
+        Note(QuotedText(TCp1252Text(skipped)) + " ausgelassen: " + Quoted(targetPath) +
+             " enthält schon einen Router dieses Namens.");
     }
     if (result.merged.empty())
         return status;

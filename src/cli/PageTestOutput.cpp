@@ -52,20 +52,29 @@ const char* FailureName(TRuleFailure failure)
     return "skippedOffline";
 }
 
+// One line of the trace: a property name or an excerpt in it may hold a
+// line break of its own, which is shown escaped.
+void WriteTraceLine(TOutput& out, const std::string& utf8Line)
+{
+    out.Value(ToCp1252Text(utf8Line).Bytes());
+    out.Raw("\n");
+}
+
 void WriteTraceText(TOutput& out, const TPageTrace& trace, std::string_view page)
 {
-    out.Words("\n" + PageNote(trace) + "\n");
+    out.Raw("\n");
+    WriteTraceLine(out, PageNote(trace));
     for (const TRuleTrace& rule : trace.rules) {
-        out.Words(RuleTitle(rule) + ": " + RuleSummary(rule) + "\n");
+        WriteTraceLine(out, RuleTitle(rule) + ": " + RuleSummary(rule));
         for (std::size_t i = 0; i < rule.steps.size(); ++i) {
             const TTraceStep& step = rule.steps[i];
             const bool failed = rule.failedStep == int(i);
-            out.Words((failed ? "  ! " : "    ") + std::to_string(step.span.offset) + "+"
-                      + std::to_string(step.span.length) + "  " + StepDescription(rule, step, page) + "  "
-                      + SpanExcerpt(page, step.span) + "\n");
+            WriteTraceLine(out, (failed ? "  ! " : "    ") + std::to_string(step.span.offset) + "+"
+                                    + std::to_string(step.span.length) + "  " + StepDescription(rule, step, page)
+                                    + "  " + SpanExcerpt(page, step.span));
         }
         if (const std::string note = OmittedOccurrencesNote(rule); !note.empty())
-            out.Words("    (" + note + ")\n");
+            WriteTraceLine(out, "    (" + note + ")");
     }
 }
 

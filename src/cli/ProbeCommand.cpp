@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "FileMessages.h"
 #include "LiveTest.h"
 #include "PageEvaluation.h"
 #include "PageTestOutput.h"
@@ -171,8 +172,8 @@ int RunProbeCommand(const TArguments& arguments)
         return kExitFailure;
     const int index = list.FindByName(*router);
     if (index < 0)
-        return Fail(line.Positional().at(0) + " enthält keinen Router namens \"" + ToUtf8(TCp1252Text(*router)) +
-                    "\".");
+        return Fail(Quoted(line.Positional().at(0)) + " enthält keinen Router namens " +
+                    QuotedText(TCp1252Text(*router)) + ".");
     const auto address = ParseRouterAddress(line.Value("address"), list.Entry(index).HTTPPort);
     if (const auto* reason = std::get_if<std::string>(&address))
         return Fail(*reason);

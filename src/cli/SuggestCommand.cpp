@@ -102,7 +102,7 @@ void NoteReadings(const TRuleProposal& proposal)
     std::string readings;
     for (std::size_t i = 0; i < proposal.results.size(); ++i)
         readings += (i == 0 ? "" : ", ") + std::string("Seite ") + std::to_string(i + 1) + " „" +
-                    ToUtf8(TCp1252Text(proposal.results[i])) + "“";
+                    Shown(TCp1252Text(proposal.results[i])) + "“";
     Note("Die Regel liest " + readings + ".");
 }
 

@@ -98,6 +98,31 @@ void CheckTextLengths(const TRouterEntry& entry, int routerIndex = -1);
 // 16-bit length.
 std::string SerializeRouterList(TRouterList& list);
 
+// Records kept as the bytes that the writer makes of them, for lists of
+// many records: a record of empty texts takes a dozen times the memory of
+// its bytes. Each is read again when needed.
+class TRecordStore {
+public:
+    TRecordStore();
+    // Frees the record at index of a list that holds File(), which reads it
+    // from its bytes from now on, where they give it back exactly: not for
+    // a text too long for the file, or TABs or property lines that the file
+    // does not keep.
+    void Store(TRouterList& list, int index);
+    // The file of the bytes, for the list that takes the items; the store
+    // goes on adding to it.
+    std::unique_ptr<TStoredFile> File();
+    // Room for that many bytes, so that they are not copied as they grow.
+    void Reserve(std::size_t bytes) { m_file->bytes.reserve(bytes); }
+    std::size_t Size() const { return m_file->bytes.size(); }
+
+private:
+    std::optional<TStoredRecord> Add(const TRouterEntry& entry);
+
+    std::unique_ptr<TStoredFile> m_owned;
+    TStoredFile* m_file;
+};
+
 // Writes the list to path crash-safely (see TAtomicFile), in pieces as the
 // bytes are made. On failure the previous file stays byte for byte as it
 // was, no temporary file remains, the user is told through ShowMsgBox

@@ -285,6 +285,8 @@ bool ReadRecord(TFieldReader& in, std::uint32_t version, TRouterEntry& e, std::v
     return true;
 }
 
+} // namespace
+
 std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record)
 {
     auto entry = std::make_unique<TRouterEntry>();
@@ -293,6 +295,8 @@ std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record)
     ReadRecord(in, record.file->version, *entry, none);
     return entry;
 }
+
+namespace {
 
 // Room for all records once the first ones tell how long a record is, so
 // that the list is not copied while it grows.

@@ -7,9 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include <memory>
+
 class TAtomicFile;
 class TRouterList;
+struct TRouterEntry;
+struct TStoredRecord;
 struct TWriteResult;
+
+// Reads a record that a list keeps stored (TStoredFile::read).
+std::unique_ptr<TRouterEntry> ReadStoredRecord(const TStoredRecord& record);
 
 // The German name of a property's value in status query 2, 3 or 4.
 std::string PropertyValueLabel(const TCp1252Text& name, int query);

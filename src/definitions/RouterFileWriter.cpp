@@ -142,8 +142,41 @@ void WriteProperties(TByteWriter& out, const TPropertyList& props)
     }
 }
 
+bool HasHtmlTabs(const TRouterEntry& e)
+{
+    for (const std::string* html : {&e.OfflineCode, &e.BeforeIPAddress, &e.AfterIPAddress}) {
+        if (html->find('\t') != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+void WriteRecord(TByteWriter& out, const TRouterEntry& e)
+{
+    out.Int32(e.HTTPPort);
+    out.Byte(e.BrowserAuth);
+    out.String(e.AuthString);
+    out.Double(e.SavedAt);
+    for (const std::string* text :
+         {&e.RouterVendor, &e.RouterVendorURL, &e.Comments, &e.GoOnline, &e.GoOffline, &e.StatusPage})
+        out.String(*text);
+    for (const std::string* html : {&e.OfflineCode, &e.BeforeIPAddress, &e.AfterIPAddress})
+        out.StringWithoutTabs(*html);
+    out.String(e.Status2Page);
+    WriteProperties(out, e.Status2Values);
+    for (const std::string* text : {&e.UserDef1, &e.UserDef2, &e.UserDef3, &e.Reserved1, &e.Reserved2})
+        out.String(*text);
+    out.Byte(e.ReservedFlag);
+    out.String(e.SignOffURL);
+    out.String(e.Status3Page);
+    WriteProperties(out, e.Status3Values);
+    out.String(e.Status4Page);
+    WriteProperties(out, e.Status4Values);
+}
+
 // Writes records, each checked just before, while its memory is at hand;
-// records still stored as they would be written are copied.
+// records still stored as they would be written are copied, other stored
+// ones are read for their write alone.
 // The three HTML fields are written without their TABs; the records lose
 // them only when RemoveHtmlTabs is called, so that a text too long leaves
 // every record as it was.
@@ -160,8 +193,15 @@ public:
             if (const std::string_view stored = list.CanonicalBytes(i); !stored.empty()) {
                 m_out.Bytes().append(stored);
             } else {
-                CheckTextLengths(list.Entry(i), i);
-                Write(list.Entry(i));
+                bool htmlTabs = false;
+                list.VisitEntry(i, [&](const TRouterEntry& e) {
+                    CheckTextLengths(e, i);
+                    htmlTabs = HasHtmlTabs(e);
+                    if (!htmlTabs)
+                        WriteRecord(m_out, e);
+                });
+                if (htmlTabs)
+                    WriteLosingTabs(list.Entry(i));
             }
             if (!m_out.Pass())
                 return false;
@@ -177,35 +217,14 @@ public:
     }
 
 private:
-    void HtmlCode(std::string& text)
+    // A record that is to lose its TABs is kept in the list.
+    void WriteLosingTabs(TRouterEntry& e)
     {
-        if (text.find('\t') != std::string::npos)
-            m_htmlWithTabs.push_back(&text);
-        m_out.StringWithoutTabs(text);
-    }
-
-    void Write(TRouterEntry& e)
-    {
-        m_out.Int32(e.HTTPPort);
-        m_out.Byte(e.BrowserAuth);
-        m_out.String(e.AuthString);
-        m_out.Double(e.SavedAt);
-        for (const std::string* text :
-             {&e.RouterVendor, &e.RouterVendorURL, &e.Comments, &e.GoOnline, &e.GoOffline, &e.StatusPage})
-            m_out.String(*text);
-        HtmlCode(e.OfflineCode);
-        HtmlCode(e.BeforeIPAddress);
-        HtmlCode(e.AfterIPAddress);
-        m_out.String(e.Status2Page);
-        WriteProperties(m_out, e.Status2Values);
-        for (const std::string* text : {&e.UserDef1, &e.UserDef2, &e.UserDef3, &e.Reserved1, &e.Reserved2})
-            m_out.String(*text);
-        m_out.Byte(e.ReservedFlag);
-        m_out.String(e.SignOffURL);
-        m_out.String(e.Status3Page);
-        WriteProperties(m_out, e.Status3Values);
-        m_out.String(e.Status4Page);
-        WriteProperties(m_out, e.Status4Values);
+        for (std::string* html : {&e.OfflineCode, &e.BeforeIPAddress, &e.AfterIPAddress}) {
+            if (html->find('\t') != std::string::npos)
+                m_htmlWithTabs.push_back(html);
+        }
+        WriteRecord(m_out, e);
     }
 
     TByteWriter& m_out;
@@ -261,6 +280,44 @@ std::string SerializeRouterList(TRouterList& list)
     records.WriteList(list);
     records.RemoveHtmlTabs();
     return std::move(out.Bytes());
+}
+
+TRecordStore::TRecordStore() : m_owned(std::make_unique<TStoredFile>()), m_file(m_owned.get())
+{
+    m_file->version = kRouterFileVersion;
+    m_file->read = ReadStoredRecord;
+}
+
+std::optional<TStoredRecord> TRecordStore::Add(const TRouterEntry& entry)
+{
+    try {
+        CheckTextLengths(entry);
+    } catch (const TTextTooLong&) {
+        return std::nullopt; // the writer refuses it when it gets there
+    }
+    std::string& bytes = m_file->bytes;
+    const std::size_t offset = bytes.size();
+    TByteWriter out;
+    WriteRecord(out, entry);
+    if (out.Bytes().size() > UINT32_MAX - offset)
+        return std::nullopt;
+    bytes += out.Bytes();
+    const TStoredRecord stored{m_file, std::uint32_t(offset), std::uint32_t(out.Bytes().size()), true};
+    if (*ReadStoredRecord(stored) == entry)
+        return stored;
+    bytes.resize(offset);
+    return std::nullopt;
+}
+
+void TRecordStore::Store(TRouterList& list, int index)
+{
+    if (const auto stored = Add(list.Entry(index)))
+        list.Store(index, *stored);
+}
+
+std::unique_ptr<TStoredFile> TRecordStore::File()
+{
+    return std::move(m_owned);
 }
 
 bool WriteRouterList(TRouterList& list, TAtomicFile& file, bool keepOriginal)

@@ -113,13 +113,27 @@ private:
     std::vector<std::uint32_t> m_ends;
 };
 
-// Sorts order[begin, end), whose keys agree in their first `depth` bytes,
-// by their keys, keeping the order of equal keys: a radix sort on the byte
-// at depth, then on the next byte within each group. Linear in the bytes of
-// the keys, however long their common beginnings are.
-void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& scratch, std::size_t begin,
-               std::size_t end, std::size_t depth, const TNameKeys& keys)
+// A part of the order whose keys agree in their first `depth` bytes.
+struct TKeyRange {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t depth;
+};
+
+// Sorts the range by the keys' bytes from `depth` on, keeping the order of
+// equal keys: a radix sort on the first byte where they differ. Adds the
+// groups of more than one key that agree in that byte too to `pending`.
+void RadixSortRange(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& scratch, TKeyRange range,
+                    const TNameKeys& keys, std::vector<TKeyRange>& pending)
 {
+    const std::size_t begin = range.begin, end = range.end;
+    // Past the bytes that every key has alike (a common beginning such as
+    // "Router ") at once.
+    const std::string_view first = keys.Key(order[begin]).substr(range.depth);
+    std::size_t alike = first.size();
+    for (std::size_t i = begin + 1; i < end && alike > 0; ++i)
+        alike = CommonPrefixLength(first.substr(0, alike), keys.Key(order[i]).substr(range.depth));
+    const std::size_t depth = range.depth + alike;
     if (end - begin < 24) {
         std::stable_sort(order.begin() + std::ptrdiff_t(begin), order.begin() + std::ptrdiff_t(end),
                          [&](std::uint32_t a, std::uint32_t b) {
@@ -130,13 +144,9 @@ void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& sc
     std::array<std::size_t, 258> start{};
     for (std::size_t i = begin; i < end; ++i)
         ++start[keys.Byte(order[i], depth) + 1];
-    // All keys with the same byte here (a common beginning such as
-    // "Router "): on to the next byte without moving anything.
-    if (const auto most = std::max_element(start.begin() + 1, start.end()); *most == end - begin) {
-        if (most != start.begin() + 1) // not the keys that all end here
-            RadixSort(order, scratch, begin, end, depth + 1, keys);
+    // Keys that all end here are equal.
+    if (start[1] == end - begin)
         return;
-    }
     for (std::size_t bucket = 1; bucket < start.size(); ++bucket)
         start[bucket] += start[bucket - 1];
     std::array<std::size_t, 258> next = start;
@@ -147,7 +157,22 @@ void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& sc
     // Bucket 0 holds the keys that end here: they are equal.
     for (std::size_t bucket = 1; bucket < 257; ++bucket) {
         if (start[bucket + 1] - start[bucket] > 1)
-            RadixSort(order, scratch, begin + start[bucket], begin + start[bucket + 1], depth + 1, keys);
+            pending.push_back({begin + start[bucket], begin + start[bucket + 1], depth + 1});
+    }
+}
+
+// Sorts order by the keys, keeping the order of equal keys. Linear in the
+// bytes of the keys, however long their common beginnings are; the groups
+// still to sort wait in a list rather than on the stack, which a common
+// beginning of thousands of bytes would overflow.
+void RadixSort(std::vector<std::uint32_t>& order, const TNameKeys& keys)
+{
+    std::vector<std::uint32_t> scratch(order.size());
+    std::vector<TKeyRange> pending{{0, order.size(), 0}};
+    while (!pending.empty()) {
+        const TKeyRange range = pending.back();
+        pending.pop_back();
+        RadixSortRange(order, scratch, range, keys, pending);
     }
 }
 
@@ -156,9 +181,9 @@ void RadixSort(std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& sc
 std::vector<std::uint32_t> SortedOrder(const std::vector<TRouterItem>& items)
 {
     const TNameKeys keys(items);
-    std::vector<std::uint32_t> order(items.size()), scratch(items.size());
+    std::vector<std::uint32_t> order(items.size());
     std::iota(order.begin(), order.end(), 0);
-    RadixSort(order, scratch, 0, order.size(), 0, keys);
+    RadixSort(order, keys);
     // Names with equal keys are ordered by their bytes; such runs are rare.
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin + 1;
@@ -241,20 +266,55 @@ void TRouterList::AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStored
 {
     if (file)
         m_files.push_back(std::move(file));
-    if (!Sorted() && m_items.empty()) {
+    if (items.empty())
+        return;
+    // Into the larger vector, which may have room for both.
+    if (m_items.size() > items.size()) {
+        m_items.insert(m_items.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    } else {
+        items.insert(items.begin(), std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
         m_items = std::move(items);
+    }
+    if (!Sorted() || (m_selected < 0 && SortNearlySorted(m_items)))
         return;
+    // Items that compare equal keep their order, so each new one stands
+    // behind those it equals, as Add puts it.
+    std::vector<std::uint32_t> order = SortedOrder(m_items);
+    if (m_selected >= 0)
+        m_selected = int(std::find(order.begin(), order.end(), std::uint32_t(m_selected)) - order.begin());
+    Arrange(m_items, order);
+}
+
+void TRouterList::MoveTo(TRouterList& to, const std::vector<int>& indices)
+{
+    for (const int index : indices)
+        CheckIndex(index);
+    std::vector<TRouterItem> items;
+    if (std::is_sorted(indices.begin(), indices.end())) {
+        // In place: a list of many items is not held twice.
+        std::size_t kept = 0;
+        for (const int index : indices) {
+            if (std::size_t(index) != kept)
+                m_items[kept] = std::move(m_items[std::size_t(index)]);
+            ++kept;
+        }
+        m_items.erase(m_items.begin() + std::ptrdiff_t(kept), m_items.end());
+        items = std::move(m_items);
+    } else {
+        for (const int index : indices)
+            items.push_back(std::move(m_items[std::size_t(index)]));
     }
-    if (!Sorted() || !m_items.empty()) {
-        for (TRouterItem& item : items)
-            Insert(std::move(item));
-        return;
-    }
-    if (!SortNearlySorted(items)) {
-        std::vector<std::uint32_t> order = SortedOrder(items);
-        Arrange(items, order);
-    }
-    m_items = std::move(items);
+    for (std::unique_ptr<TStoredFile>& file : m_files)
+        to.m_files.push_back(std::move(file));
+    Clear();
+    to.AddAll(std::move(items));
+}
+
+void TRouterList::Store(int index, TStoredRecord stored)
+{
+    CheckIndex(index);
+    m_items[index].entry.reset();
+    m_items[index].stored = stored;
 }
 
 void TRouterList::Delete(int index)

@@ -83,8 +83,17 @@ public:
     // Selection keeps pointing at the same item.
     int Add(std::string name, std::unique_ptr<TRouterEntry> entry);
     // Adds many items at once, as Add would one by one, in n log n. The list
-    // keeps the file whose bytes stored items refer to.
+    // keeps the file whose bytes stored items refer to. Room in `items` for
+    // the list's own items saves a copy of the larger list.
     void AddAll(std::vector<TRouterItem> items, std::unique_ptr<TStoredFile> file = {});
+    // Frees the record at index, which is read from `stored` from now on (a
+    // record of a file that the list keeps, which gives the record back
+    // exactly).
+    void Store(int index, TStoredRecord stored);
+    // Adds the items at these positions (each at most once), in that order,
+    // to `to` as AddAll does, with the files they are read from, and empties
+    // this list. Nothing is copied.
+    void MoveTo(TRouterList& to, const std::vector<int>& indices);
     // Removes and frees the item; afterwards nothing is selected.
     void Delete(int index);
     // Changes the display text in place, without sorting again.

@@ -1,9 +1,11 @@
 #include "RouterMerge.h"
 
 #include "NameCompare.h"
+#include "RouterFile.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <functional>
+#include <numeric>
 
 namespace {
 
@@ -14,26 +16,55 @@ constexpr std::int32_t kHighestPort = 65535;
 // it; more are sorted in with the whole list at once.
 constexpr std::size_t kOneByOneLimit = 16;
 
-// The name as SameNameNoCase sees it: every letter folded.
-std::string FoldedName(std::string_view name)
+using TNameOf = std::function<const std::string&(std::uint32_t)>;
+
+// Positions 0 to count - 1 in the order of their names' folded bytes, where
+// equal names stand together in the order of their positions.
+std::vector<std::uint32_t> FoldedOrder(std::size_t count, const TNameOf& name)
 {
-    std::string folded(name);
-    for (char& c : folded)
-        c = char(FoldCp1252(static_cast<unsigned char>(c)));
-    return folded;
+    std::vector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return CompareFolded(name(a), name(b)) < 0; });
+    return order;
 }
 
-std::unique_ptr<TRouterEntry> CopyOf(const TRouterEntry& source)
+// For each chosen router, whether none before it in `chosen` has its name,
+// and for those that are, the first entry of the list with the name (or -1).
+struct TNames {
+    std::vector<bool> firstOfName;
+    std::vector<int> inList;
+};
+
+TNames KnownNames(const TRouterList& list, const TRouterList& source, const std::vector<int>& chosen)
 {
-    // A record's copy holds copies of its property lists.
-    return std::make_unique<TRouterEntry>(source);
+    const TNameOf chosenName = [&](std::uint32_t k) -> const std::string& { return source.Name(chosen[k]); };
+    const TNameOf listName = [&](std::uint32_t i) -> const std::string& { return list.Name(int(i)); };
+    const std::vector<std::uint32_t> chosenOrder = FoldedOrder(chosen.size(), chosenName);
+    // Equal names stand together in the list, so the first of them in this
+    // order is the first in the list.
+    const std::vector<std::uint32_t> listOrder = FoldedOrder(std::size_t(list.Count()), listName);
+    TNames names{std::vector<bool>(chosen.size()), std::vector<int>(chosen.size(), -1)};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < chosenOrder.size(); ++i) {
+        const std::uint32_t k = chosenOrder[i];
+        if (i > 0 && SameNameNoCase(chosenName(chosenOrder[i - 1]), chosenName(k)))
+            continue;
+        names.firstOfName[k] = true;
+        while (at < listOrder.size() && CompareFolded(listName(listOrder[at]), chosenName(k)) < 0)
+            ++at;
+        if (at < listOrder.size() && SameNameNoCase(listName(listOrder[at]), chosenName(k)))
+            names.inList[k] = int(listOrder[at]);
+    }
+    return names;
 }
 
 } // namespace
 
 int AddRouterCopy(TRouterList& list, const TRouterEntry& source)
 {
-    const int added = list.Add(source.RouterVendor, CopyOf(source));
+    // A record's copy holds copies of its property lists.
+    const int added = list.Add(source.RouterVendor, std::make_unique<TRouterEntry>(source));
     list.Select(added);
     list.Select(list.FindByName(source.RouterVendor));
     return added;
@@ -71,56 +102,53 @@ void ApplyUnchangedSave(TRouterEntry& record, double savedAt)
     record.ReservedFlag = 1;
 }
 
-TMergeResult MergeRouters(TRouterList& list, const std::vector<const TRouterEntry*>& sources,
+TMergeResult MergeRouters(TRouterList& list, TRouterList& source, const std::vector<int>& chosen,
                           const TMergeOptions& options)
 {
+    const TNames names = KnownNames(list, source, chosen);
     TMergeResult result;
-    std::unordered_set<std::string> names;
-    if (options.skipExisting) {
-        for (int i = 0; i < list.Count(); ++i)
-            names.insert(FoldedName(list.Name(i)));
-    }
-    for (std::size_t k = 0; k < sources.size(); ++k) {
-        const bool present =
-            options.skipExisting && !names.insert(FoldedName(sources[k]->RouterVendor)).second;
-        (present ? result.skipped : result.merged).push_back(static_cast<int>(k));
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        if (options.skipExisting && (!names.firstOfName[k] || names.inList[k] >= 0)) {
+            result.skipped.push_back(int(k));
+            result.skippedNames.push_back(source.Name(chosen[k]));
+        } else {
+            result.merged.push_back(int(k));
+        }
     }
     if (result.merged.size() <= kOneByOneLimit) {
         for (const int k : result.merged) {
-            AddRouterCopy(list, *sources[static_cast<std::size_t>(k)]);
+            source.VisitEntry(chosen[std::size_t(k)], [&](const TRouterEntry& e) { AddRouterCopy(list, e); });
             ApplyUnchangedSave(list.SelectedEntry(), options.savedAt);
         }
         return result;
     }
 
     // One by one, each copy would go behind the entries of its name, so the
-    // list in the end is the old one and the copies, in their order, sorted
-    // stably. Rebuilding it that way saves moving the whole list per copy.
-    std::vector<TRouterItem> items;
-    items.reserve(static_cast<std::size_t>(list.Count()) + result.merged.size());
-    for (int i = 0; i < list.Count(); ++i)
-        items.push_back({list.Name(i), std::make_unique<TRouterEntry>(std::move(list.Entry(i)))});
-    std::unordered_set<const TRouterEntry*> copies;
-    for (const int k : result.merged) {
-        auto copy = CopyOf(*sources[static_cast<std::size_t>(k)]);
-        copies.insert(copy.get());
-        items.push_back({copy->RouterVendor, std::move(copy)});
+    // list in the end is the old one and the routers, in their order, sorted
+    // stably. Each merge saves the first entry of its router's name: the one
+    // the list held, else the first router of the name.
+    TRecordStore store;
+    list.AddAll({}, store.File());
+    const std::size_t saves = std::size_t(std::count_if(result.merged.begin(), result.merged.end(),
+                                                        [&](int k) { return names.firstOfName[std::size_t(k)]; }));
+    std::vector<int> moved;
+    for (std::size_t saved = 0; const int k : result.merged) {
+        const int index = chosen[std::size_t(k)];
+        moved.push_back(index);
+        if (!names.firstOfName[std::size_t(k)])
+            continue;
+        const int inList = names.inList[std::size_t(k)];
+        TRouterList& owner = inList < 0 ? source : list;
+        ApplyUnchangedSave(owner.Entry(inList < 0 ? index : inList), options.savedAt);
+        store.Store(owner, inList < 0 ? index : inList);
+        // Room for all once the first ones tell how long a record is.
+        if (++saved == 256)
+            store.Reserve(store.Size() / saved * saves * 17 / 16);
     }
-    const TRouterEntry* lastCopy = items.back().entry.get();
-    list.Clear();
-    list.AddAll(std::move(items));
-
-    // Each merge saves the first entry of its copy's name; equal names stand
-    // together in a sorted list. The last merge leaves its entry selected.
-    int firstOfName = 0;
-    for (int i = 0; i < list.Count(); ++i) {
-        if (i > 0 && !SameNameNoCase(list.Name(i - 1), list.Name(i)))
-            firstOfName = i;
-        const TRouterEntry* entry = &list.Entry(i);
-        if (copies.contains(entry))
-            ApplyUnchangedSave(list.Entry(firstOfName), options.savedAt);
-        if (entry == lastCopy)
-            list.Select(firstOfName);
-    }
+    const std::string lastName = source.Name(moved.back());
+    list.Select(-1);
+    source.MoveTo(list, moved);
+    // The last merge leaves its entry selected.
+    list.Select(list.FindByName(lastName));
     return result;
 }

@@ -33,15 +33,20 @@ struct TMergeOptions {
 };
 
 struct TMergeResult {
-    std::vector<int> merged;  // indices of the sources taken over
-    std::vector<int> skipped; // indices of the sources left out
+    std::vector<int> merged;  // positions in `chosen` of the routers taken over
+    std::vector<int> skipped; // those of the routers left out
+    std::vector<std::string> skippedNames;
 };
 
-// Merges the sources, in their order, into a list in sorted order (as read
-// from a file), with exactly the effect of one window merge per source:
-// AddRouterCopy, then ApplyUnchangedSave on the selected entry. With
-// skipExisting, a source whose name the list already holds (ignoring case;
-// an earlier source merged counts too) is left out. Many sources are merged
-// in n log n, not with one pass over the list each.
-TMergeResult MergeRouters(TRouterList& list, const std::vector<const TRouterEntry*>& sources,
+// Takes the routers at `chosen` of `source` (each at most once), in that
+// order, over into a list in sorted order (as read from a file), with
+// exactly the effect of one window merge per router: AddRouterCopy, then
+// ApplyUnchangedSave on the selected entry. Source items are named by their
+// RouterVendor, as in a list read from a file. With skipExisting, a router
+// whose name the list already holds (ignoring case; an earlier one merged
+// counts too) is left out. A few routers are copied; many are moved, in
+// n log n, leaving `source` empty, and the entries saved are kept as the
+// bytes of the file where that loses nothing (TRecordStore), so that
+// merging a large file takes little more memory than reading it.
+TMergeResult MergeRouters(TRouterList& list, TRouterList& source, const std::vector<int>& chosen,
                           const TMergeOptions& options);

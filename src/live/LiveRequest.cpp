@@ -116,7 +116,7 @@ std::string TRouterAddress::Base() const
 std::variant<TRouterAddress, std::string> ParseRouterAddress(std::string_view text, int httpPort)
 {
     const std::string typed(text);
-    const std::string invalid = "\"" + ToUtf8(TCp1252Text(typed)) +
+    const std::string invalid = "\"" + Shown(TCp1252Text(typed)) +
                                 "\" ist keine Adresse eines Routers (Rechnername oder IP-Adresse, "
                                 "optional mit :Port und http:// oder https://).";
     if (typed.empty())

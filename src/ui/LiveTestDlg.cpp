@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -99,6 +100,7 @@ void TLiveTestDlg::CreateControls()
     CancelBtn->setEnabled(false);
     StateLabel = new QLabel(QStringLiteral("Der Router wird erst mit „Testen“ angefragt."), this);
     StateLabel->setObjectName(QStringLiteral("StateLabel"));
+    StateLabel->setTextFormat(Qt::PlainText); // a router's answer is no markup
     StateLabel->setWordWrap(true);
     StateLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // In an area of its own: a new text is laid out there alone, not the
@@ -372,7 +374,7 @@ void TLiveTestDlg::AddExchange(const std::shared_ptr<const TLiveExchange>& excha
     if (exchange->failure != TLiveFailure::None) {
         for (int column = 0; column < LogView->columnCount(); ++column) {
             item->setForeground(column, QColor(170, 0, 0));
-            item->setToolTip(column, QString::fromStdString(exchange->message));
+            item->setToolTip(column, Qt::convertFromPlainText(EscapedControls(QString::fromStdString(exchange->message))));
         }
     }
     for (const std::string& hop : exchange->redirects) {
@@ -439,7 +441,7 @@ void TLiveTestDlg::Finish(TLiveFailure failure, const std::string& message, bool
 
 void TLiveTestDlg::ShowState(const QString& text, bool failed)
 {
-    StateLabel->setText(text);
+    StateLabel->setText(EscapedControls(text));
     StateLabel->setStyleSheet(failed ? QStringLiteral("QLabel { color: #aa0000; }") : QString());
 }
 

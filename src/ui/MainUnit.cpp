@@ -1012,7 +1012,7 @@ bool TMainEditor::MayLeaveEditing()
             ? QStringLiteral("Der neue Router \"%1\" ist noch nicht gespeichert.\n\nMöchten Sie ihn speichern?")
             : QStringLiteral("Die Änderungen am Router \"%1\" sind noch nicht gespeichert.\n\nMöchten Sie sie "
                              "speichern?");
-    switch (AskSaveOrDiscard(question.arg(name))) {
+    switch (AskSaveOrDiscard(question.arg(EscapedControls(name)))) {
     case MsgBox::IDYES:
         SaveBtnClick();
         // A save that refused the texts keeps the edit; one whose write

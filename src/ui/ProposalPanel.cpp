@@ -232,6 +232,7 @@ QWidget* TProposalPanel::CreateSecondPageRow()
                                                   "den Wert auf beiden Seiten lesen"));
     m_secondPageName = new QLabel(row);
     m_secondPageName->setObjectName(QStringLiteral("SecondPageName"));
+    m_secondPageName->setTextFormat(Qt::PlainText);
     m_secondValueEdit = new TCp1252LineEdit(row);
     m_secondValueEdit->setObjectName(QStringLiteral("SecondValueEdit"));
     m_secondValueEdit->setMaxLength(int(kLongestValue));

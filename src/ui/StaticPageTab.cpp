@@ -60,7 +60,8 @@ QString TestSource(const std::string& routerName, int statusQuery, const QString
 {
     const QString query = statusQuery == 1 ? QStringLiteral("Status1") : QStringLiteral("Status %1").arg(statusQuery);
     const QString file = fileName.isEmpty() ? QStringLiteral("keine Datei") : QFileInfo(fileName).fileName();
-    return ToQString(routerName) + QStringLiteral(" – ") + query + QStringLiteral(" – ") + file;
+    return EscapedControls(ToQString(routerName)) + QStringLiteral(" – ") + query + QStringLiteral(" – ")
+           + EscapedControls(file);
 }
 
 // Puts a new window to the right of the editor where the screen has room

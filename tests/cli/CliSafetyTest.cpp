@@ -326,6 +326,11 @@ public:
             dir = (dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir) + name;
             if (::mkdir(dir.c_str(), 0755) != 0)
                 continue;
+            // Where no such hierarchy is mounted, the folder is a plain one.
+            if (!std::filesystem::exists(dir + "/cgroup.procs")) {
+                ::rmdir(dir.c_str());
+                continue;
+            }
             std::ofstream(dir + "/" + limitFile) << limit;
             if (std::to_string(limit) + "\n" == ReadFile(dir + "/" + limitFile)) {
                 m_dir = dir;
@@ -399,4 +404,50 @@ TEST_F(CliSafetyTest, ControlCharactersFromInputAreEscapedInMessages)
         for (const char c : run.err)
             ASSERT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << run.err;
     }
+}
+
+TEST_F(CliSafetyTest, ControlCharactersFromFilesReachNoOutputRaw)
+{
+    // A title set in the C0 and in the C1 way (0x9D is OSC, and U+009D in
+    // UTF-8 too), and a line of its own.
+    const std::string evil = "\x1b]0;T\x07\x9d" "0;T\x9c\nroutersdat: FAKE";
+    TRouterList list;
+    auto entry = std::make_unique<TRouterEntry>(NewRouterEntry());
+    entry->RouterVendor = "R" + evil;
+    entry->Status2Values.Add("P" + evil + "=<td>");
+    const std::string name = entry->RouterVendor;
+    list.Add(name, std::move(entry));
+    WriteFile(Path("evil.dat"), SerializeRouterList(list));
+    WriteFile(Path("whole.dat"), Whole());
+    WriteFile(Path("page.htm"), "<td>" + evil + "</td>");
+    // names writes the export's bytes, but to a terminal it shows them.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    const std::string terminalName = ::ptsname(terminal);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"dump", Path("evil.dat")},
+          {"diff", Path("evil.dat"), Path("whole.dat")},
+          {"test", Path("evil.dat"), Path("page.htm"), "--router", "R" + evil, "--status", "2", "--explain"},
+          {"probe", Path("whole.dat"), "--router", evil, "--address", "localhost"},
+          {"probe", Path("whole.dat"), "--router", "Alpha", "--address", evil},
+          {"names", Path("evil.dat")}}) {
+        TRun run = Run(arguments, [&] {
+            if (arguments[0] == "names")
+                ::dup2(::open(terminalName.c_str(), O_WRONLY), 1);
+        });
+        if (arguments[0] == "names") {
+            run.out.assign(4096, '\0');
+            run.out.resize(std::size_t(std::max<ssize_t>(0, ::read(terminal, run.out.data(), run.out.size()))));
+            EXPECT_NE(run.out.find("R\\x1b]0;T\\x07\\x9d0;T\xC5\x93\\x0aroutersdat: FAKE"), std::string::npos)
+                << run.out;
+        }
+        for (const std::string& output : {run.out, run.err}) {
+            EXPECT_EQ(output.find("\nroutersdat: FAKE"), std::string::npos) << arguments[0] << ": " << output;
+            EXPECT_EQ(output.find("\xC2\x9D"), std::string::npos) << arguments[0] << ": " << output;
+            for (const char c : output)
+                ASSERT_TRUE(c == '\n' || c == '\r' || c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F))
+                    << arguments[0] << ": " << output;
+        }
+    }
+    ::close(terminal);
 }

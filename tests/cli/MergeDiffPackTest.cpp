@@ -60,10 +60,7 @@ protected:
     {
         TRouterList source = Read("source.dat", TRouterList::TOrder::Unsorted);
         TRouterList target = Read("target.dat");
-        std::vector<const TRouterEntry*> chosen;
-        for (const int pick : picks)
-            chosen.push_back(&source.Entry(pick));
-        MergeRouters(target, chosen, {skipExisting, savedAt});
+        MergeRouters(target, source, picks, {skipExisting, savedAt});
         return SerializeRouterList(target);
     }
 };

@@ -39,6 +39,29 @@ TEST(RouterList, BulkAddEqualsAddingOneByOne)
         EXPECT_EQ(bulk.Entry(i).RouterVendor, bulk.Name(i));
 }
 
+// Into a list that holds items and a selection; names alike in their
+// first twenty thousand bytes, which a sort must pass without going as
+// deep into the stack.
+TEST(RouterList, BulkAddToAFilledList)
+{
+    TRouterList single, bulk;
+    for (TRouterList* list : {&single, &bulk}) {
+        for (const char* name : {"m", "B", "z"})
+            list->Add(name, Entry(name));
+        list->Select(2);
+    }
+    std::vector<TRouterItem> items;
+    for (int i = 99; i >= 0; --i) {
+        const std::string name = std::string(20000, 'r') + std::to_string(i % 50);
+        single.Add(name, Entry(name));
+        items.push_back({name, Entry(name)});
+    }
+    bulk.AddAll(std::move(items));
+    EXPECT_EQ(Names(bulk), Names(single));
+    EXPECT_EQ(bulk.Selected(), single.Selected());
+    EXPECT_EQ(bulk.Name(bulk.Selected()), "z");
+}
+
 // The usual file: sorted, with a few names changed since, some of them to
 // names that other routers have.
 TEST(RouterList, BulkAddOfANearlySortedFile)

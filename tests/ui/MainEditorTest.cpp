@@ -75,6 +75,7 @@ private slots:
     void closingAsksAboutUnsavedEdits_data();
     void closingAsksAboutUnsavedEdits();
     void closingAfterAFailedWriteAsksAgain();
+    void questionsShowNamesWithTheirControlCharactersEscaped();
 
 private:
     void WriteSample();
@@ -789,6 +790,24 @@ void MainEditorTest::closingAfterAFailedWriteAsksAgain()
     m_boxes->AnswerNext(MsgBox::IDYES);
     QVERIFY(m_window->close());
     QVERIFY(ReadBack().FindByName("Ungespeichert") >= 0);
+}
+
+void MainEditorTest::questionsShowNamesWithTheirControlCharactersEscaped()
+{
+    // A name that would start a line of its own in the question.
+    const std::string evil = "Evil\nFAKE\x1b[2J";
+    TRouterList routers;
+    routers.Add(evil, std::make_unique<TRouterEntry>(SampleRouter(evil)));
+    QVERIFY(Open(std::move(routers)));
+    m_boxes->AnswerNext(MsgBox::IDNO);
+    Click("DeleteBtn");
+    Click("EditBtn");
+    W<QLineEdit>("GoOnlineEdit")->setText(QStringLiteral("ge\u00e4ndert"));
+    m_boxes->AnswerNext(MsgBox::IDCANCEL);
+    QVERIFY(!m_window->close());
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(2));
+    for (const TMsgBoxRecorder::TCall& call : m_boxes->Calls())
+        QVERIFY2(call.text.find("Evil\\x0aFAKE\\x1b[2J") != std::string::npos, call.text.c_str());
 }
 
 QTEST_MAIN(MainEditorTest)

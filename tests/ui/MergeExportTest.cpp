@@ -444,7 +444,7 @@ void MergeExportTest::windowMergeWritesWhatTheCoreMergeWrites()
         TOffer offer;
         Merge(mergePath, PickAndPress(offer, pick, "OKBtn"));
         const double savedAt = m_window->Routers().SelectedEntry().SavedAt;
-        MergeRouters(expected, {&sourceList.Entry(pick)}, {false, savedAt});
+        MergeRouters(expected, sourceList, {pick}, {false, savedAt});
         const std::string expectedBytes = SerializeRouterList(expected);
         const QByteArray written = ReadFileBytes(m_path);
         QVERIFY2(written == QByteArray::fromStdString(expectedBytes), qPrintable(QString::number(pick)));
