@@ -6,7 +6,7 @@
 // or with QT_QPA_PLATFORM=offscreen.
 
 #include "AtomicFile.h"
-#include "ErrorHandler.h"
+#include "EditorApplication.h"
 #include "MainUnit.h"
 #include "QtMessageBox.h"
 #include "SyntheticRouters.h"

@@ -1,3 +1,4 @@
+#include "EditorApplication.h"
 #include "ErrorHandler.h"
 #include "MainUnit.h"
 #include "QtMessageBox.h"

@@ -3,6 +3,7 @@
 #include "QtText.h"
 #include "WMsgBox.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <new>
@@ -39,17 +40,5 @@ void ShowCurrentException()
         ShowUnhandledError(error.what());
     } catch (...) {
         ShowUnhandledError("Unbekannter Fehler");
-    }
-}
-
-TEditorApplication::TEditorApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool TEditorApplication::notify(QObject* receiver, QEvent* event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (...) {
-        ShowCurrentException();
-        return false;
     }
 }

@@ -2,7 +2,7 @@
 
 #include "Cp1252Text.h"
 
-#include <QApplication>
+#include <QString>
 
 #include <exception>
 #include <string>
@@ -35,12 +35,3 @@ auto Guarded(Handler handler)
         }
     };
 }
-
-// Catches whatever escapes an event handler, so that the window goes on.
-class TEditorApplication : public QApplication {
-    Q_OBJECT
-
-public:
-    TEditorApplication(int& argc, char** argv);
-    bool notify(QObject* receiver, QEvent* event) override;
-};

@@ -1,7 +1,8 @@
 #include "FormBuilder.h"
 
+#include "Cp1252LineEdit.h"
+#include "Cp1252Memo.h"
 #include "MySpeedButton.h"
-#include "TextControls.h"
 
 #include <QComboBox>
 #include <QLabel>

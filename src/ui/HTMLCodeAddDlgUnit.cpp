@@ -1,9 +1,10 @@
 #include "HTMLCodeAddDlgUnit.h"
 
+#include "Cp1252LineEdit.h"
+#include "Cp1252Memo.h"
 #include "ErrorHandler.h"
 #include "Normalize.h"
 #include "QtText.h"
-#include "TextControls.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,5 +1,7 @@
 #include "MainUnit.h"
 
+#include "Cp1252LineEdit.h"
+#include "Cp1252Memo.h"
 #include "Cp1252Text.h"
 #include "ErrorHandler.h"
 #include "FileDialog.h"
@@ -18,7 +20,6 @@
 #include "RouterNamesModel.h"
 #include "SpinEdit.h"
 #include "StaticPageTab.h"
-#include "TextControls.h"
 #include "WMsgBox.h"
 
 #include <QApplication>

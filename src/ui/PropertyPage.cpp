@@ -9,7 +9,6 @@
 #include "MySpeedButton.h"
 #include "PropertyListEditor.h"
 #include "QtText.h"
-#include "TextControls.h"
 #include "WMsgBox.h"
 
 #include <QLabel>

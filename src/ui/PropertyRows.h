@@ -1,25 +1,9 @@
 #pragma once
 
 #include "PropertyList.h"
+#include "PropertyRowsObserver.h"
 
 #include <string_view>
-
-// What a view of TPropertyRows hears about. Changes of the row count come in
-// pairs around the change, so that a view can keep its own state in step.
-class TPropertyRowsObserver {
-public:
-    virtual ~TPropertyRowsObserver() = default;
-
-    virtual void RowsAboutToBeReset() {}
-    virtual void RowsReset() {}
-    virtual void RowAboutToBeInserted(int /*row*/) {}
-    virtual void RowInserted() {}
-    virtual void RowAboutToBeRemoved(int /*row*/) {}
-    virtual void RowRemoved() {}
-    virtual void RowsChanged(int /*first*/, int /*last*/) {}
-    // The current row moved (or a move put another line into it).
-    virtual void CurrentRowChanged() {}
-};
 
 // The rows of a property list editor over one property list. Row k (counting
 // from 1; row 0 is the title row) shows line k: its name and its HTML code.

@@ -1,5 +1,7 @@
 #include "ProposalPanel.h"
 
+#include "Cp1252LineEdit.h"
+#include "Cp1252Validator.h"
 #include "ErrorHandler.h"
 #include "FileDialog.h"
 #include "PageEvaluation.h"
@@ -7,7 +9,6 @@
 #include "QtText.h"
 #include "RuleReceiver.h"
 #include "StatusPageFile.h"
-#include "TextControls.h"
 #include "WMsgBox.h"
 
 #include <QComboBox>

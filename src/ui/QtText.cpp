@@ -47,3 +47,24 @@ QString EscapedControls(const QString& text)
 {
     return ToQString(EscapeControls(ToCp1252(text)));
 }
+
+TEncodableText Encodable(const QString& text, const QString& lineBreak, int* pos)
+{
+    TEncodableText result;
+    result.text.reserve(text.size());
+    int shift = 0;
+    ForEachCodePoint(text, [&](char32_t codePoint, qsizetype at, int units) {
+        const qsizetype before = result.text.size();
+        if (codePoint == QChar::LineSeparator || codePoint == QChar::ParagraphSeparator)
+            result.text.append(lineBreak);
+        else if (IsCp1252Char(codePoint))
+            result.text.append(QChar(static_cast<char16_t>(codePoint)));
+        else
+            result.dropped = true;
+        if (pos && at < *pos)
+            shift += static_cast<int>(result.text.size() - before) - units;
+    });
+    if (pos)
+        *pos += shift;
+    return result;
+}

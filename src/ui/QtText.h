@@ -26,6 +26,20 @@ TCp1252Text ToCp1252Text(const QString& message);
 // Windows-1252 lacks as "?", as the message shows them anyway.
 QString EscapedControls(const QString& text);
 
+// What the file can hold of one text: 65,535 Windows-1252 bytes, where a
+// memo's line break is saved as CR LF.
+constexpr int kMaxTextBytes = 65535;
+
+struct TEncodableText {
+    QString text;
+    bool dropped = false; // a character that the file cannot hold was left out
+};
+
+// `text` with each Unicode line or paragraph separator replaced by
+// `lineBreak` and every other character that Windows-1252 lacks left out.
+// A position in `text`, if given, is moved along.
+TEncodableText Encodable(const QString& text, const QString& lineBreak, int* pos = nullptr);
+
 // A file name from a dialog as the core takes paths: UTF-8 on Windows, the
 // system's own bytes elsewhere.
 std::string CorePath(const QString& path);

@@ -1,5 +1,6 @@
+#include "Cp1252LineEdit.h"
+#include "Cp1252Memo.h"
 #include "HTMLCodeAddDlgUnit.h"
-#include "TextControls.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+#include "EditorApplication.h"
 #include "ErrorHandler.h"
 #include "QtMessageBox.h"
 #include "UiTestSupport.h"

@@ -1,3 +1,4 @@
+#include "Cp1252Memo.h"
 #include "FileDialog.h"
 #include "MainUnit.h"
 #include "MatchView.h"
@@ -8,7 +9,6 @@
 #include "QtText.h"
 #include "RouterFile.h"
 #include "StringGrid.h"
-#include "TextControls.h"
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 // Writes one PNG per tab page of the editor window, for the documentation:
 //   ui-screenshots <routers file> <output directory>
-#include "ErrorHandler.h"
+#include "EditorApplication.h"
 #include "MainUnit.h"
 #include "QtMessageBox.h"
 

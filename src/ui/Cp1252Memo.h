@@ -1,37 +1,16 @@
 #pragma once
 
-#include <QLineEdit>
+#include "QtText.h"
+
 #include <QPlainTextEdit>
-#include <QValidator>
 
 #include <optional>
 
 class QKeyEvent;
 
-// What the file can hold of one text: 65,535 Windows-1252 bytes, where a
-// memo's line break is saved as CR LF.
-constexpr int kMaxTextBytes = 65535;
-
 // Enter or Return, from the main keyboard or the keypad, whatever the
 // modifiers: every one of them either breaks a line or moves the focus on.
 bool IsEnterKey(const QKeyEvent* event);
-
-// Keeps a single-line text within what the file can hold: the Unicode line
-// and paragraph separators become CR LF, other characters that Windows-1252
-// cannot encode are dropped.
-class TCp1252Validator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override;
-};
-
-// A single-line edit whose text always fits the file unchanged.
-class TCp1252LineEdit : public QLineEdit {
-    Q_OBJECT
-
-public:
-    explicit TCp1252LineEdit(QWidget* parent = nullptr);
-};
 
 // A plain-text memo whose text always fits the file unchanged: typing,
 // pasting, dropping and input methods take only what Windows-1252 can encode

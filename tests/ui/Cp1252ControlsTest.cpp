@@ -1,5 +1,6 @@
+#include "Cp1252LineEdit.h"
+#include "Cp1252Memo.h"
 #include "QtText.h"
-#include "TextControls.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,7 +30,7 @@ void CommitInput(QWidget* widget, const QString& text)
 
 } // namespace
 
-class TextControlsTest : public QObject {
+class Cp1252ControlsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -41,7 +42,7 @@ private slots:
     void lineAndParagraphSeparatorsBecomeLineBreaks();
 };
 
-void TextControlsTest::everyByteSurvivesTheRoundTrip()
+void Cp1252ControlsTest::everyByteSurvivesTheRoundTrip()
 {
     std::string bytes;
     for (int byte = 0; byte < 256; ++byte)
@@ -51,7 +52,7 @@ void TextControlsTest::everyByteSurvivesTheRoundTrip()
     QCOMPARE(ToCp1252(QStringLiteral("€ä☺😀")), std::string("\x80\xE4??"));
 }
 
-void TextControlsTest::lineEditTakesOnlyWhatTheFileCanHold()
+void Cp1252ControlsTest::lineEditTakesOnlyWhatTheFileCanHold()
 {
     TCp1252LineEdit edit;
     edit.show();
@@ -69,7 +70,7 @@ void TextControlsTest::lineEditTakesOnlyWhatTheFileCanHold()
     QVERIFY(!edit.text().contains(QLatin1Char('b')));
 }
 
-void TextControlsTest::memoRefusesUnencodableCharacters()
+void Cp1252ControlsTest::memoRefusesUnencodableCharacters()
 {
     TCp1252Memo memo;
     memo.show();
@@ -81,7 +82,7 @@ void TextControlsTest::memoRefusesUnencodableCharacters()
     QCOMPARE(memo.SavedText(), QStringLiteral("Grüße 1\r\n2\r\n3"));
 }
 
-void TextControlsTest::memoCountsLineBreaksAsSaved()
+void Cp1252ControlsTest::memoCountsLineBreaksAsSaved()
 {
     TCp1252Memo memo;
     memo.show();
@@ -103,7 +104,7 @@ void TextControlsTest::memoCountsLineBreaksAsSaved()
     QCOMPARE(memo.SavedText(), QString(kMaxTextBytes, QLatin1Char('z')));
 }
 
-void TextControlsTest::memoSavesLinesWithCrLf()
+void Cp1252ControlsTest::memoSavesLinesWithCrLf()
 {
     TCp1252Memo memo;
     memo.setPlainText(QStringLiteral("a\u00A0b\r\nc\nd\re"));
@@ -113,7 +114,7 @@ void TextControlsTest::memoSavesLinesWithCrLf()
 
 // Shift+Enter elsewhere and rich text carry U+2028 and U+2029; the file
 // knows neither, and a "?" in their place would corrupt HTML code.
-void TextControlsTest::lineAndParagraphSeparatorsBecomeLineBreaks()
+void Cp1252ControlsTest::lineAndParagraphSeparatorsBecomeLineBreaks()
 {
     TCp1252Memo memo;
     memo.show();
@@ -134,5 +135,5 @@ void TextControlsTest::lineAndParagraphSeparatorsBecomeLineBreaks()
     QCOMPARE(ToCp1252(edit.text()).find('?'), std::string::npos);
 }
 
-QTEST_MAIN(TextControlsTest)
-#include "TextControlsTest.moc"
+QTEST_MAIN(Cp1252ControlsTest)
+#include "Cp1252ControlsTest.moc"

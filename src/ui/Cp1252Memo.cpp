@@ -1,6 +1,4 @@
-#include "TextControls.h"
-
-#include "QtText.h"
+#include "Cp1252Memo.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,41 +9,9 @@
 
 namespace {
 
-constexpr char16_t kLineSeparator = 0x2028;
-constexpr char16_t kParagraphSeparator = 0x2029;
-
-struct TEncodableText {
-    QString text;
-    bool dropped = false; // a character that the file cannot hold was left out
-};
-
-// `text` with each Unicode line or paragraph separator replaced by
-// `lineBreak` and every other character that Windows-1252 lacks left out.
-// A position in `text`, if given, is moved along.
-TEncodableText Encodable(const QString& text, const QString& lineBreak, int* pos = nullptr)
-{
-    TEncodableText result;
-    result.text.reserve(text.size());
-    int shift = 0;
-    ForEachCodePoint(text, [&](char32_t codePoint, qsizetype at, int units) {
-        const qsizetype before = result.text.size();
-        if (codePoint == kLineSeparator || codePoint == kParagraphSeparator)
-            result.text.append(lineBreak);
-        else if (IsCp1252Char(codePoint))
-            result.text.append(QChar(static_cast<char16_t>(codePoint)));
-        else
-            result.dropped = true;
-        if (pos && at < *pos)
-            shift += static_cast<int>(result.text.size() - before) - units;
-    });
-    if (pos)
-        *pos += shift;
-    return result;
-}
-
 int SavedLengthOfSelection(const QString& selected)
 {
-    return static_cast<int>(selected.size() + selected.count(QChar(kParagraphSeparator)));
+    return static_cast<int>(selected.size() + selected.count(QChar(QChar::ParagraphSeparator)));
 }
 
 bool InsertsText(const QKeyEvent* event)
@@ -59,27 +25,6 @@ bool InsertsText(const QKeyEvent* event)
 bool IsEnterKey(const QKeyEvent* event)
 {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
-QValidator::State TCp1252Validator::validate(QString& input, int& pos) const
-{
-    TEncodableText kept = Encodable(input, QStringLiteral("\r\n"), &pos);
-    if (kept.text.size() > kMaxTextBytes) {
-        kept.text.truncate(kMaxTextBytes);
-        pos = std::min(pos, kMaxTextBytes);
-        kept.dropped = true;
-    }
-    if (kept.dropped)
-        QApplication::beep();
-    if (kept.text != input)
-        input = kept.text;
-    return Acceptable;
-}
-
-TCp1252LineEdit::TCp1252LineEdit(QWidget* parent) : QLineEdit(parent)
-{
-    setMaxLength(kMaxTextBytes);
-    setValidator(new TCp1252Validator(this));
 }
 
 TCp1252Memo::TCp1252Memo(QWidget* parent) : QPlainTextEdit(parent)
@@ -105,7 +50,7 @@ QString TCp1252Memo::SavedText() const
         return *m_unchangedText;
     // toRawText, unlike toPlainText, keeps no-break spaces as they are.
     QString text = document()->toRawText();
-    text.replace(QChar(kParagraphSeparator), QStringLiteral("\r\n"));
+    text.replace(QChar(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
     return text;
 }
 
