@@ -175,6 +175,7 @@ private:
     void AddCodesFromPageStart();
     bool AddCodeWithoutAttributes(std::size_t length, int cost);
     std::size_t FirstAttributes(std::size_t begin) const;
+    std::size_t LabelTextEnd(std::size_t begin, std::size_t end) const;
     void AddLongPlainCode();
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
@@ -361,14 +362,38 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
     const std::string_view attributes = m_page.substr(cut, m_place - cut);
     if (FindTextNoCase("selected", attributes) > 0 || FindTextNoCase("checked", attributes) > 0)
         return false;
-    const std::string_view startText = m_page.substr(begin, cut - begin);
+    std::string_view startText = m_page.substr(begin, cut - begin);
     if (startText.find('}') != std::string_view::npos
         || FindTextNoCase(startText, m_page.substr(0, cut)) != begin + 1)
         return false;
+    // The label alone, where it is unique as well, holds on such a page too.
+    if (const std::size_t labelEnd = LabelTextEnd(begin, cut);
+        labelEnd < cut && HoldsLabel(m_page, begin, labelEnd, m_roles)
+        && FindTextNoCase(m_page.substr(begin, labelEnd - begin), m_page.substr(0, labelEnd)) == begin + 1)
+        startText = m_page.substr(begin, labelEnd - begin);
     const auto tagEnds = std::count(m_page.begin() + std::ptrdiff_t(begin), m_page.begin() + std::ptrdiff_t(m_place), '>');
     Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1),
         std::min(cost - 1, TextCost(begin, cut) + StartCost(begin)));
     return true;
+}
+
+// Where the text of [begin, end) ends without the closing tags and colons
+// behind its words: the next firmware may write "IP address:</td>" as
+// "IP address<td>".
+std::size_t TMarkerChoice::LabelTextEnd(std::size_t begin, std::size_t end) const
+{
+    while (end > begin) {
+        if (m_page[end - 1] == ':') {
+            --end;
+            continue;
+        }
+        const std::size_t open = m_page.rfind("</", end - 1);
+        if (m_page[end - 1] != '>' || open == std::string_view::npos || open <= begin
+            || m_page.find('>', open) != end - 1)
+            break;
+        end = open;
+    }
+    return end;
 }
 
 // Where the attributes of the code from `begin` to the value start: behind a
