@@ -176,6 +176,7 @@ private:
     bool AddCodeWithoutAttributes(std::size_t length, int cost);
     std::size_t FirstAttributes(std::size_t begin) const;
     std::size_t LabelTextEnd(std::size_t begin, std::size_t end) const;
+    std::size_t BehindLastAttributes(std::size_t from) const;
     void AddLongPlainCode();
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
@@ -371,10 +372,34 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
         labelEnd < cut && HoldsLabel(m_page, begin, labelEnd, m_roles)
         && FindTextNoCase(m_page.substr(begin, labelEnd - begin), m_page.substr(0, labelEnd)) == begin + 1)
         startText = m_page.substr(begin, labelEnd - begin);
+    const int withoutAttributesCost = std::min(cost - 1, TextCost(begin, cut) + StartCost(begin));
+    // The first tag without attributes behind the label that the value
+    // follows needs no count, which a tag that the next save adds behind the
+    // label would shift.
+    for (std::size_t tag = m_place; tag-- > BehindLastAttributes(cut);) {
+        const std::string_view tags = m_page.substr(tag, m_place - tag);
+        if (m_page[tag] == '<' && CountUpTo(m_page, begin, m_place, tags, 1) == 1) {
+            Add(startText, 1, tags, withoutAttributesCost);
+            return true;
+        }
+    }
     const auto tagEnds = std::count(m_page.begin() + std::ptrdiff_t(begin), m_page.begin() + std::ptrdiff_t(m_place), '>');
-    Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1),
-        std::min(cost - 1, TextCost(begin, cut) + StartCost(begin)));
+    Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1), withoutAttributesCost);
     return true;
+}
+
+// Where the tags up to the value are free of attributes, from `from` on.
+std::size_t TMarkerChoice::BehindLastAttributes(std::size_t from) const
+{
+    std::size_t behind = from;
+    for (std::size_t at = from; at < m_place; ++at) {
+        if (m_page[at] != '<' || !m_roles.InTag(at))
+            continue;
+        const std::size_t close = m_page.find('>', at);
+        if (close < m_place && m_page.substr(at, close - at).find('=') != std::string_view::npos)
+            behind = close + 1;
+    }
+    return behind;
 }
 
 // Where the text of [begin, end) ends without the closing tags and colons

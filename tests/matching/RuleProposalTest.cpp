@@ -427,6 +427,9 @@ const TNextSave kNextSaves[] = {
      "<tr><td class=\"key\">WAN IP</td><td class=\"val\">84.1.9.9</td></tr><tr><td class=\"key\">Gateway</td>"
      "<td class=\"val\">84.1.0.1</td></tr>",
      "84.1.9.9"},
+    {"the next save may drop a help link behind the label", kProperty,
+     "<tr><th>SNR Margin<a href=\"help.htm#snr\"><img src=\"q.gif\"></a></th><td>6.1 dB</td></tr>", "6.1 dB",
+     "<tr><th>Attenuation</th><td>19 dB</td></tr><tr><th>SNR Margin</th><td>5.8 dB</td></tr>", "5.8 dB"},
     {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
      "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"a script function's first argument names the value", kIp,
