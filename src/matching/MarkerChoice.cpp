@@ -177,6 +177,7 @@ private:
     std::size_t FirstAttributes(std::size_t begin) const;
     std::size_t LabelTextEnd(std::size_t begin, std::size_t end) const;
     std::size_t BehindLastAttributes(std::size_t from) const;
+    std::size_t ValueAttributeLength() const;
     void AddLongPlainCode();
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
@@ -350,11 +351,13 @@ void TMarkerChoice::AddCodesFromPageStart()
 // attribute added, quotes written or left off. A unique code whose tags
 // carry attributes serves as a start text up to the first of them, and the
 // value is read behind as many ">" as the code holds: "IP</td><td
-// class=v>" becomes "{startpos=IP</td>}{2}>".
+// class=v>" becomes "{startpos=IP}{2}>"; a field's value behind the first
+// "value=" that follows the label.
 bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
 {
     const std::size_t begin = m_place - length;
-    if (m_page[m_place - 1] != '>' || StartCost(begin) != 0)
+    const std::size_t valueName = ValueAttributeLength();
+    if ((m_page[m_place - 1] != '>' && valueName == 0) || StartCost(begin) != 0)
         return false;
     const std::size_t cut = FirstAttributes(begin);
     if (cut <= begin || cut >= m_place || !HoldsLabel(m_page, begin, cut, m_roles))
@@ -373,6 +376,14 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
         && FindTextNoCase(m_page.substr(begin, labelEnd - begin), m_page.substr(0, labelEnd)) == begin + 1)
         startText = m_page.substr(begin, labelEnd - begin);
     const int withoutAttributesCost = std::min(cost - 1, TextCost(begin, cut) + StartCost(begin));
+    // A form's field: its value attribute is found behind the label.
+    if (valueName > 0) {
+        const std::string_view name = m_page.substr(m_place - valueName, valueName);
+        if (m_place - valueName <= cut || CountUpTo(m_page, begin, m_place, name, 1) != 1)
+            return false;
+        Add(startText, 1, name, withoutAttributesCost);
+        return true;
+    }
     // The first tag without attributes behind the label that the value
     // follows needs no count, which a tag that the next save adds behind the
     // label would shift.
@@ -386,6 +397,18 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
     const auto tagEnds = std::count(m_page.begin() + std::ptrdiff_t(begin), m_page.begin() + std::ptrdiff_t(m_place), '>');
     Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1), withoutAttributesCost);
     return true;
+}
+
+// The length of the "value=" before the value, with its quote, where the
+// value is that attribute's; 0 where it is not.
+std::size_t TMarkerChoice::ValueAttributeLength() const
+{
+    constexpr std::string_view kName = "value=";
+    const std::size_t quote = m_page[m_place - 1] == '"' || m_page[m_place - 1] == '\'' ? 1 : 0;
+    const std::size_t length = kName.size() + quote;
+    if (m_place < length || !m_roles.InTag(m_place - 1))
+        return 0;
+    return FindTextNoCase(kName, m_page.substr(m_place - length, kName.size())) == 1 ? length : 0;
 }
 
 // Where the tags up to the value are free of attributes, from `from` on.
@@ -435,8 +458,9 @@ std::size_t TMarkerChoice::FirstAttributes(std::size_t begin) const
     for (; at < m_place; ++at) {
         if (m_page[at] != '<' || !m_roles.InTag(at) || (at + 1 < m_place && m_page[at + 1] == '/'))
             continue;
-        const std::size_t close = m_page.find('>', at);
-        if (close < m_place && m_page.substr(at, close - at).find('=') != std::string_view::npos)
+        // The tag may hold the value, in its value attribute.
+        const std::size_t close = std::min(m_page.find('>', at), m_place);
+        if (m_page.substr(at, close - at).find('=') != std::string_view::npos)
             return at;
     }
     return m_place;
