@@ -53,6 +53,7 @@ constexpr int kNoLabelCost = 60;
 constexpr int kRepeatingCodeCost = 40;
 constexpr std::size_t kRepeatReach = 65536;
 constexpr int kStartDirectiveCost = 32;
+constexpr int kOtherRowStartCost = 32;
 constexpr int kCountDirectiveCost = 56;
 constexpr int kCountDoublingCost = 16;
 constexpr std::size_t kCountsPerCost = 4;
@@ -540,8 +541,10 @@ void TMarkerChoice::AddCodesBehindStartTexts()
             continue;
         // A longer label is no less likely to stay; only what is no label costs.
         const std::size_t end = place.at + startText->size();
-        const int startCost =
-            kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at) + place.cost;
+        // Rows come and go between a table's heading and the value.
+        const bool otherRow = FindTextNoCase("<tr", m_page.substr(end, m_place - end)) > 0;
+        const int startCost = kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at)
+                              + place.cost + (otherRow ? kOtherRowStartCost : 0);
         for (const TCode& code : m_notUnique) {
             if (m_place - code.text.size() < place.at)
                 break;

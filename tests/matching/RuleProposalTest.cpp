@@ -433,6 +433,13 @@ const TNextSave kNextSaves[] = {
     {"a field's attributes may be quoted in the next save", kIp,
      "<LABEL>Gateway</LABEL><INPUT type=text name=gw value=\"10.0.0.1\" disabled=\"\">", "10.0.0.1",
      "<label>Gateway</label><input type=\"text\" name=\"gw\" value=\"10.0.0.2\" disabled>", "10.0.0.2"},
+    {"rows may come between a column's heading and the value", kProperty,
+     "<table><tr><th>Name</th><th>Address</th><th>VLAN</th></tr><tr><td>Internet</td><td>10.1.2.3</td><td>7</td></tr>"
+     "<tr><td>Telefonie</td><td>10.1.9.3</td><td>8</td></tr></table>",
+     "7",
+     "<table><tr><th>Name</th><th>Address</th><th>VLAN</th></tr><tr><td>Verwaltung</td><td>10.2.0.9</td><td>2</td></tr>"
+     "<tr><td>Internet</td><td>10.1.2.4</td><td>7</td></tr><tr><td>Telefonie</td><td>10.1.9.3</td><td>8</td></tr></table>",
+     "7"},
     {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
      "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"a script function's first argument names the value", kIp,
