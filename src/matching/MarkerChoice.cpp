@@ -183,6 +183,7 @@ private:
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
     std::optional<std::string_view> StartTextAt(std::size_t at) const;
+    std::size_t RowStartBefore(std::size_t from) const;
 
     std::string_view m_page;
     std::size_t m_place;
@@ -518,6 +519,7 @@ void TMarkerChoice::AddCodesBehindStartTexts()
     };
     std::vector<TPlace> places;
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
+    const std::size_t valueRow = RowStartBefore(windowBegin);
     for (std::size_t at = m_place; at-- > windowBegin;) {
         const bool runStart = at == 0 || !IsWordByteAt(m_page, at - 1);
         if (!runStart || !IsWordByteAt(m_page, at))
@@ -542,7 +544,7 @@ void TMarkerChoice::AddCodesBehindStartTexts()
         // A longer label is no less likely to stay; only what is no label costs.
         const std::size_t end = place.at + startText->size();
         // Rows come and go between a table's heading and the value.
-        const bool otherRow = FindTextNoCase("<tr", m_page.substr(end, m_place - end)) > 0;
+        const bool otherRow = valueRow != std::string_view::npos && valueRow >= end;
         const int startCost = kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at)
                               + place.cost + (otherRow ? kOtherRowStartCost : 0);
         for (const TCode& code : m_notUnique) {
@@ -558,6 +560,18 @@ void TMarkerChoice::AddCodesBehindStartTexts()
                 Add(*startText, 1, code.text, code.cost + startCost);
         }
     }
+}
+
+// Where the last row of a table starts before the value, from `from` on;
+// npos where none does.
+std::size_t TMarkerChoice::RowStartBefore(std::size_t from) const
+{
+    constexpr std::string_view kRow = "<tr";
+    for (std::size_t at = m_place - std::min(m_place, kRow.size()) + 1; at-- > from;) {
+        if (FindTextNoCase(kRow, m_page.substr(at, kRow.size())) == 1)
+            return at;
+    }
+    return std::string_view::npos;
 }
 
 // The shortest text of whole words from `at` on, optionally ending in ":",
