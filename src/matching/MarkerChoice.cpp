@@ -53,6 +53,7 @@ constexpr int kNoLabelCost = 60;
 constexpr int kRepeatingCodeCost = 40;
 constexpr std::size_t kRepeatReach = 65536;
 constexpr int kStartDirectiveCost = 32;
+constexpr int kOtherRowStartCost = 32;
 constexpr int kCountDirectiveCost = 56;
 constexpr int kCountDoublingCost = 16;
 constexpr std::size_t kCountsPerCost = 4;
@@ -175,10 +176,14 @@ private:
     void AddCodesFromPageStart();
     bool AddCodeWithoutAttributes(std::size_t length, int cost);
     std::size_t FirstAttributes(std::size_t begin) const;
+    std::size_t LabelTextEnd(std::size_t begin, std::size_t end) const;
+    std::size_t BehindLastAttributes(std::size_t from) const;
+    std::size_t ValueAttributeLength() const;
     void AddLongPlainCode();
     void AddCodesCountedToTheValue();
     void AddCodesBehindStartTexts();
     std::optional<std::string_view> StartTextAt(std::size_t at) const;
+    std::size_t RowStartBefore(std::size_t from) const;
 
     std::string_view m_page;
     std::size_t m_place;
@@ -348,11 +353,13 @@ void TMarkerChoice::AddCodesFromPageStart()
 // attribute added, quotes written or left off. A unique code whose tags
 // carry attributes serves as a start text up to the first of them, and the
 // value is read behind as many ">" as the code holds: "IP</td><td
-// class=v>" becomes "{startpos=IP</td>}{2}>".
+// class=v>" becomes "{startpos=IP}{2}>"; a field's value behind the first
+// "value=" that follows the label.
 bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
 {
     const std::size_t begin = m_place - length;
-    if (m_page[m_place - 1] != '>' || StartCost(begin) != 0)
+    const std::size_t valueName = ValueAttributeLength();
+    if ((m_page[m_place - 1] != '>' && valueName == 0) || StartCost(begin) != 0)
         return false;
     const std::size_t cut = FirstAttributes(begin);
     if (cut <= begin || cut >= m_place || !HoldsLabel(m_page, begin, cut, m_roles))
@@ -361,14 +368,82 @@ bool TMarkerChoice::AddCodeWithoutAttributes(std::size_t length, int cost)
     const std::string_view attributes = m_page.substr(cut, m_place - cut);
     if (FindTextNoCase("selected", attributes) > 0 || FindTextNoCase("checked", attributes) > 0)
         return false;
-    const std::string_view startText = m_page.substr(begin, cut - begin);
+    std::string_view startText = m_page.substr(begin, cut - begin);
     if (startText.find('}') != std::string_view::npos
         || FindTextNoCase(startText, m_page.substr(0, cut)) != begin + 1)
         return false;
+    // The label alone, where it is unique as well, holds on such a page too.
+    if (const std::size_t labelEnd = LabelTextEnd(begin, cut);
+        labelEnd < cut && HoldsLabel(m_page, begin, labelEnd, m_roles)
+        && FindTextNoCase(m_page.substr(begin, labelEnd - begin), m_page.substr(0, labelEnd)) == begin + 1)
+        startText = m_page.substr(begin, labelEnd - begin);
+    const int withoutAttributesCost = std::min(cost - 1, TextCost(begin, cut) + StartCost(begin));
+    // A form's field: its value attribute is found behind the label.
+    if (valueName > 0) {
+        const std::string_view name = m_page.substr(m_place - valueName, valueName);
+        if (m_place - valueName <= cut || CountUpTo(m_page, begin, m_place, name, 1) != 1)
+            return false;
+        Add(startText, 1, name, withoutAttributesCost);
+        return true;
+    }
+    // The first tag without attributes behind the label that the value
+    // follows needs no count, which a tag that the next save adds behind the
+    // label would shift.
+    for (std::size_t tag = m_place; tag-- > BehindLastAttributes(cut);) {
+        const std::string_view tags = m_page.substr(tag, m_place - tag);
+        if (m_page[tag] == '<' && CountUpTo(m_page, begin, m_place, tags, 1) == 1) {
+            Add(startText, 1, tags, withoutAttributesCost);
+            return true;
+        }
+    }
     const auto tagEnds = std::count(m_page.begin() + std::ptrdiff_t(begin), m_page.begin() + std::ptrdiff_t(m_place), '>');
-    Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1),
-        std::min(cost - 1, TextCost(begin, cut) + StartCost(begin)));
+    Add(startText, std::size_t(tagEnds), m_page.substr(m_place - 1, 1), withoutAttributesCost);
     return true;
+}
+
+// The length of the "value=" before the value, with its quote, where the
+// value is that attribute's; 0 where it is not.
+std::size_t TMarkerChoice::ValueAttributeLength() const
+{
+    constexpr std::string_view kName = "value=";
+    const std::size_t quote = m_page[m_place - 1] == '"' || m_page[m_place - 1] == '\'' ? 1 : 0;
+    const std::size_t length = kName.size() + quote;
+    if (m_place < length || !m_roles.InTag(m_place - 1))
+        return 0;
+    return FindTextNoCase(kName, m_page.substr(m_place - length, kName.size())) == 1 ? length : 0;
+}
+
+// Where the tags up to the value are free of attributes, from `from` on.
+std::size_t TMarkerChoice::BehindLastAttributes(std::size_t from) const
+{
+    std::size_t behind = from;
+    for (std::size_t at = from; at < m_place; ++at) {
+        if (m_page[at] != '<' || !m_roles.InTag(at))
+            continue;
+        const std::size_t close = m_page.find('>', at);
+        if (close < m_place && m_page.substr(at, close - at).find('=') != std::string_view::npos)
+            behind = close + 1;
+    }
+    return behind;
+}
+
+// Where the text of [begin, end) ends without the closing tags and colons
+// behind its words: the next firmware may write "IP address:</td>" as
+// "IP address<td>".
+std::size_t TMarkerChoice::LabelTextEnd(std::size_t begin, std::size_t end) const
+{
+    while (end > begin) {
+        if (m_page[end - 1] == ':') {
+            --end;
+            continue;
+        }
+        const std::size_t open = m_page.rfind("</", end - 1);
+        if (m_page[end - 1] != '>' || open == std::string_view::npos || open <= begin
+            || m_page.find('>', open) != end - 1)
+            break;
+        end = open;
+    }
+    return end;
 }
 
 // Where the attributes of the code from `begin` to the value start: behind a
@@ -385,8 +460,9 @@ std::size_t TMarkerChoice::FirstAttributes(std::size_t begin) const
     for (; at < m_place; ++at) {
         if (m_page[at] != '<' || !m_roles.InTag(at) || (at + 1 < m_place && m_page[at + 1] == '/'))
             continue;
-        const std::size_t close = m_page.find('>', at);
-        if (close < m_place && m_page.substr(at, close - at).find('=') != std::string_view::npos)
+        // The tag may hold the value, in its value attribute.
+        const std::size_t close = std::min(m_page.find('>', at), m_place);
+        if (m_page.substr(at, close - at).find('=') != std::string_view::npos)
             return at;
     }
     return m_place;
@@ -443,6 +519,7 @@ void TMarkerChoice::AddCodesBehindStartTexts()
     };
     std::vector<TPlace> places;
     const std::size_t windowBegin = m_place - std::min(m_place, kStartTextWindow);
+    const std::size_t valueRow = RowStartBefore(windowBegin);
     for (std::size_t at = m_place; at-- > windowBegin;) {
         const bool runStart = at == 0 || !IsWordByteAt(m_page, at - 1);
         if (!runStart || !IsWordByteAt(m_page, at))
@@ -466,8 +543,10 @@ void TMarkerChoice::AddCodesBehindStartTexts()
             continue;
         // A longer label is no less likely to stay; only what is no label costs.
         const std::size_t end = place.at + startText->size();
-        const int startCost =
-            kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at) + place.cost;
+        // Rows come and go between a table's heading and the value.
+        const bool otherRow = valueRow != std::string_view::npos && valueRow >= end;
+        const int startCost = kStartDirectiveCost + TextCost(place.at, end) - LengthCost(end - place.at)
+                              + place.cost + (otherRow ? kOtherRowStartCost : 0);
         for (const TCode& code : m_notUnique) {
             if (m_place - code.text.size() < place.at)
                 break;
@@ -481,6 +560,18 @@ void TMarkerChoice::AddCodesBehindStartTexts()
                 Add(*startText, 1, code.text, code.cost + startCost);
         }
     }
+}
+
+// Where the last row of a table starts before the value, from `from` on;
+// npos where none does.
+std::size_t TMarkerChoice::RowStartBefore(std::size_t from) const
+{
+    constexpr std::string_view kRow = "<tr";
+    for (std::size_t at = m_place - std::min(m_place, kRow.size()) + 1; at-- > from;) {
+        if (FindTextNoCase(kRow, m_page.substr(at, kRow.size())) == 1)
+            return at;
+    }
+    return std::string_view::npos;
 }
 
 // The shortest text of whole words from `at` on, optionally ending in ":",

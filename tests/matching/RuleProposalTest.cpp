@@ -126,8 +126,9 @@ TEST(RuleProposal, PrefersLabelsToNumbersAndDirectivesOnlyWhereNeeded)
 {
     const std::string page = PreparedFixture("dsl-status-a.htm");
     const TRuleProposal gateway = ProposeRuleForValue(page, "62.155.247.1", kIp);
-    // The cell's attributes are left to the count of tags behind the label.
-    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=>Standard-Gateway:</td>}{3}>");
+    // The cell's attributes, and the colon and tags behind the label, are
+    // left to the count of tags behind it.
+    EXPECT_EQ(gateway.beforeIPAddress, "{startpos=>Standard-Gateway}{3}>");
     EXPECT_EQ(gateway.afterIPAddress, "<");
     // The LAN table before it has the same label: the WAN address needs more
     // of the page's text, but none of the numbers around it.
@@ -419,6 +420,26 @@ const TNextSave kNextSaves[] = {
      "<tr><td>Model</td><td>HX</td></tr><tr><td>WAN IP</td><td class=\"even\">84.1.2.3</td></tr>", "84.1.2.3",
      "<TR><TD>Model</TD><TD class=odd>HX</TD></TR><TR><TD>WAN IP</TD><TD class=even data-x=1>84.1.2.4</TD></TR>",
      "84.1.2.4"},
+    {"a label may lose its colon", kIp,
+     "<tr><td class=\"key\">WAN IP:</td><td class=\"val\">84.1.2.3</td></tr><tr><td class=\"key\">Gateway:</td>"
+     "<td class=\"val\">84.1.0.1</td></tr>",
+     "84.1.2.3",
+     "<tr><td class=\"key\">WAN IP</td><td class=\"val\">84.1.9.9</td></tr><tr><td class=\"key\">Gateway</td>"
+     "<td class=\"val\">84.1.0.1</td></tr>",
+     "84.1.9.9"},
+    {"the next save may drop a help link behind the label", kProperty,
+     "<tr><th>SNR Margin<a href=\"help.htm#snr\"><img src=\"q.gif\"></a></th><td>6.1 dB</td></tr>", "6.1 dB",
+     "<tr><th>Attenuation</th><td>19 dB</td></tr><tr><th>SNR Margin</th><td>5.8 dB</td></tr>", "5.8 dB"},
+    {"a field's attributes may be quoted in the next save", kIp,
+     "<LABEL>Gateway</LABEL><INPUT type=text name=gw value=\"10.0.0.1\" disabled=\"\">", "10.0.0.1",
+     "<label>Gateway</label><input type=\"text\" name=\"gw\" value=\"10.0.0.2\" disabled>", "10.0.0.2"},
+    {"rows may come between a column's heading and the value", kProperty,
+     "<table><tr><th>Name</th><th>Address</th><th>VLAN</th></tr><tr><td>Internet</td><td>10.1.2.3</td><td>7</td></tr>"
+     "<tr><td>Telefonie</td><td>10.1.9.3</td><td>8</td></tr></table>",
+     "7",
+     "<table><tr><th>Name</th><th>Address</th><th>VLAN</th></tr><tr><td>Verwaltung</td><td>10.2.0.9</td><td>2</td></tr>"
+     "<tr><td>Internet</td><td>10.1.2.4</td><td>7</td></tr><tr><td>Telefonie</td><td>10.1.9.3</td><td>8</td></tr></table>",
+     "7"},
     {"a new label may end like the old one", kIp, "<tr><td>IP Address</td><td>1.2.3.4</td></tr>", "1.2.3.4",
      "<tr><td>LAN IP Address</td><td>192.168.1.1</td></tr><tr><td>IP Address</td><td>1.2.3.5</td></tr>", "1.2.3.5"},
     {"a script function's first argument names the value", kIp,
