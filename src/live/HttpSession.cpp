@@ -3,6 +3,7 @@
 #include "Cp1252Text.h"
 
 #include <curl/curl.h>
+#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <cctype>
@@ -29,6 +30,32 @@ void InitLibrary()
         if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
             throw std::runtime_error("Die HTTP-Bibliothek lässt sich nicht starten.");
     });
+}
+
+// Why the certificate was not trusted, in words a user knows; libcurl's
+// own text for the cases a router's certificate seldom has.
+std::string CertificateReason(long verifyResult, std::string_view curlError)
+{
+    switch (verifyResult) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        return "es ist selbst signiert, wie meist bei Routern";
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        return "es stammt von keiner bekannten Zertifizierungsstelle";
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return "es ist abgelaufen";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return "es ist noch nicht gültig";
+    case X509_V_OK:
+        // Verified, but issued for another name than the address.
+        if (curlError.find("subject name") != std::string_view::npos)
+            return "es ist für einen anderen Rechnernamen ausgestellt";
+        break;
+    default:
+        break;
+    }
+    return InMessage(curlError);
 }
 
 std::string Seconds(int ms)
@@ -403,10 +430,13 @@ void THttpSession::Classify(TLiveExchange& exchange, int code, bool tooLarge, co
                     "Zeitüberschreitung: " + where + " hat nicht innerhalb von "
                         + Seconds(m_limits.readTimeoutMs) + " vollständig geantwortet.");
     }
-    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        long verifyResult = X509_V_OK;
+        curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
         return Fail(exchange, TLiveFailure::Certificate,
                     "Das Zertifikat von " + where + " ist nicht vertrauenswürdig ("
-                        + InMessage(Masked(m_handles->error)) + ").");
+                        + CertificateReason(verifyResult, Masked(m_handles->error)) + ").");
+    }
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_GOT_NOTHING:

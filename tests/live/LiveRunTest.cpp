@@ -119,6 +119,7 @@ TEST(LiveRun, AFailureAfterARedirectNamesWhereItFailed)
     const TLiveTestReport report = RunAgainstFake(Router("x", true, "bounce?to=https://" + tls + "/"));
     EXPECT_EQ(report.failure, TLiveFailure::Certificate);
     EXPECT_NE(report.message.find(tls), std::string::npos) << report.message;
+    EXPECT_NE(report.message.find("selbst signiert"), std::string::npos) << report.message;
 }
 
 TEST(LiveRun, AUserNameWithALineBreakIsNeverPutIntoAHeader)
