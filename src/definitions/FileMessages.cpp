@@ -81,7 +81,7 @@ std::string WriteFailureReason(const TWriteResult& result)
     if (result.failedStep == TWriteStep::Target && result.error == ENOENT)
         return "Sie ist eine symbolische Verknüpfung auf eine Datei, die es nicht gibt.";
     if (result.failedStep == TWriteStep::Lock && result.error == EWOULDBLOCK)
-        return "Ein anderes Programm speichert sie gerade.";
+        return "Ein anderes Programm liest oder speichert sie gerade; bitte versuchen Sie es gleich noch einmal.";
     if (result.error == kErrorNameChanged)
         return "Ihr Name bezeichnet inzwischen eine andere Datei; in die wurde nichts geschrieben.";
     if (result.failedStep == TWriteStep::Rename && result.error == EEXIST &&

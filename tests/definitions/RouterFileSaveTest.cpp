@@ -164,7 +164,7 @@ TEST_F(RouterFileSave, EveryFailingStepLeavesTheOldFile)
     const std::string created = "Fehler beim Erstellen der Datei " + path + "! ";
     const std::vector<Case> cases = {
         {TWriteStep::Lock, EWOULDBLOCK, false,
-         created + "Ein anderes Programm speichert sie gerade.", true},
+         created + "Ein anderes Programm liest oder speichert sie gerade; bitte versuchen Sie es gleich noch einmal.", true},
         {TWriteStep::Create, ENOSPC, false, created + Reason(ENOSPC), true},
         {TWriteStep::Write, ENOSPC, false,
          "Fehler beim Schreiben der Datei \"" + path + "\": " + Reason(ENOSPC) +
@@ -471,7 +471,7 @@ TEST_F(RouterFileSave, AnotherEditorsLockFailsTheSave)
     EXPECT_FALSE(SaveRouterList(list, path));
     EXPECT_EQ(messages.texts,
               std::vector<std::string>{"Fehler beim Erstellen der Datei " + path +
-                                       "! Ein anderes Programm speichert sie gerade."});
+                                       "! Ein anderes Programm liest oder speichert sie gerade; bitte versuchen Sie es gleich noch einmal."});
     EXPECT_EQ(ReadBytes(path), kOldBytes);
     ::close(other);
     EXPECT_TRUE(SaveRouterList(list, path));
