@@ -13,15 +13,19 @@
 
 namespace {
 
-void WarnIfDamaged(const QString& path, const TLoadResult& loaded)
+// A router taken over from a damaged file, or with a text cut to what the
+// file can hold, is not what the file's sender wrote.
+void WarnIfNotFaithful(const QString& path, const TLoadResult& loaded)
 {
-    if (loaded.complete)
-        return;
-    const QString text = QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht "
-                                        "gelesen werden. Angeboten wird, was davor lesbar war.")
-                             .arg(EscapedControls(path))
-                             .arg(loaded.damagedOffset);
-    ShowMsgBox(ToCp1252Text(text), {}, mkWarning, btnOK);
+    if (!loaded.complete) {
+        const QString text = QStringLiteral("Die Datei \"%1\" ist beschädigt und konnte ab Byte %2 nicht "
+                                            "gelesen werden. Angeboten wird, was davor lesbar war.")
+                                 .arg(EscapedControls(path))
+                                 .arg(loaded.damagedOffset);
+        ShowMsgBox(ToCp1252Text(text), {}, mkWarning, btnOK);
+    }
+    if (!loaded.cutTexts.empty())
+        ShowMsgBox(ToCp1252Text(CutTextsMessage(CorePath(path), loaded.cutTexts)), {}, mkWarning, btnOK);
 }
 
 } // namespace
@@ -84,7 +88,7 @@ void TMergeRouterDlg::LoadRouters(const QString& path)
     const int selected = m_routers.Selected();
     ComboBox1->addItems(names);
     ComboBox1->setCurrentIndex(selected);
-    WarnIfDamaged(path, result);
+    WarnIfNotFaithful(path, result);
 }
 
 const TRouterEntry& TMergeRouterDlg::SelectedRouter() const

@@ -120,6 +120,7 @@ private slots:
     void cancelAndEscapeTakeNothingOver();
     void mergeEndsARunningEdit();
     void damagedMergeFileIsReported();
+    void cutTextsOfTheMergeFileAreReported();
     void windowMergeWritesWhatTheCoreMergeWrites();
     void commandLineMergeWritesWhatTheWindowWrites();
     void exportWritesTheNamesInListOrder();
@@ -420,6 +421,27 @@ void MergeExportTest::damagedMergeFileIsReported()
     QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
     QVERIFY(m_boxes->Calls().front().text.find("kaputt.dat\" ist besch\xE4" "digt") != std::string::npos);
     QCOMPARE(m_boxes->Calls().front().caption, std::string("Warnung"));
+}
+
+void MergeExportTest::cutTextsOfTheMergeFileAreReported()
+{
+    const QString mergePath = m_dir->filePath(QStringLiteral("lang.dat"));
+    TRouterEntry router = SampleRouter("Lang");
+    router.Status2Values.Add("ab=" + std::string(65535, 'x'));
+    WriteMergeFile(mergePath, {router});
+    // The name "a=" joins with the value into a line one byte too long.
+    QFile file(mergePath);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray bytes = file.readAll().replace(QByteArray("\x02\0ab", 4), QByteArray("\x02\0a=", 4));
+    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    QVERIFY(Open());
+    TOffer offer;
+    Merge(mergePath, PickAndPress(offer, -1, "Button2"));
+    QCOMPARE(m_boxes->Calls().size(), std::size_t(1));
+    const std::string& text = m_boxes->Calls().front().text;
+    QVERIFY2(text.find("Eigenschaft \"a\" der Statusabfrage 2 des Routers \"Lang\"") != std::string::npos,
+             text.c_str());
 }
 
 // The command-line tool merges with the core functions; the window's merge
