@@ -17,10 +17,10 @@
 namespace {
 
 // An address, a request or what the library says (Windows-1252 bytes, as
-// the record's texts) in a message.
+// the record's texts) in a message, a line break in it escaped as well.
 std::string InMessage(std::string_view cp1252)
 {
-    return ToUtf8(TCp1252Text(cp1252));
+    return Shown(TCp1252Text(cp1252));
 }
 
 void InitLibrary()
