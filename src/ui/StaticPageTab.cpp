@@ -308,6 +308,11 @@ void TStaticPageTab::LiveTestBtnClick()
         window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
+    // The keyboard goes with it, also where no window manager gives it a
+    // new window (the VNC display): typing the address must not reach the
+    // editor's buttons behind it.
+    dialog->raise();
+    dialog->activateWindow();
 }
 #endif
 

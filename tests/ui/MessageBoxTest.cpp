@@ -43,6 +43,7 @@ private slots:
     void errorTextGetsAFinalPeriod();
     void errorInAnEventHandlerIsShownAndTheApplicationGoesOn();
     void guardedHandlerShowsItsError();
+    void closedDialogGivesTheKeyboardBackToItsWindow();
 };
 
 void MessageBoxTest::boxShowsIconAndGermanButtonsOfTheStyle_data()
@@ -196,6 +197,21 @@ void MessageBoxTest::guardedHandlerShowsItsError()
     QVERIFY(after);
     QCOMPARE(boxes.Calls().size(), std::size_t(1));
     QCOMPARE(boxes.Calls().front().text, std::string("Listenindex \xFC" "berschreitet das Maximum (-1)"));
+}
+
+// Without a window manager, as on the VNC display, nobody else does this.
+void MessageBoxTest::closedDialogGivesTheKeyboardBackToItsWindow()
+{
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTimer::singleShot(0, [] {
+        QTRY_VERIFY(ActiveBox() && ActiveBox()->isActiveWindow());
+        ActiveBox()->buttons().front()->click();
+    });
+    QtMessageBoxA(TCp1252Text("Gespeichert."), TCp1252Text(""), 0);
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
 }
 
 int main(int argc, char** argv)
