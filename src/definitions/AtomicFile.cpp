@@ -1,11 +1,13 @@
 #include "AtomicFile.h"
 
 #include <atomic>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -427,6 +429,56 @@ void TContentHash::Add(std::string_view bytes)
 TContentHash HashOf(std::string_view bytes)
 {
     TContentHash hash;
+    hash.Add(bytes);
+    return hash;
+}
+
+namespace {
+
+std::uint64_t Mixed(std::uint64_t value, std::uint64_t word)
+{
+    value = (value ^ word) * 0x9E3779B97F4A7C15ull;
+    return value ^ value >> 29;
+}
+
+// Eight bytes in the order `TQuickHash::Add` puts single ones together.
+std::uint64_t WordAt(const unsigned char* bytes)
+{
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
+    return word;
+}
+
+} // namespace
+
+void TQuickHash::Add(std::string_view bytes)
+{
+    const auto* next = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = next + bytes.size();
+    // Bytes go into words in the order read, whatever pieces they came in;
+    // word k goes into lane k % kLanes, so that the lanes' work overlaps.
+    const auto take = [&] {
+        m_pending |= std::uint64_t(*next++) << (8 * (m_size % 8));
+        if (++m_size % 8 == 0) {
+            std::uint64_t& lane = m_lanes[(m_size / 8 - 1) % kLanes];
+            lane = Mixed(lane, m_pending);
+            m_pending = 0;
+        }
+    };
+    while (next != end && m_size % (8 * kLanes) != 0)
+        take();
+    for (; end - next >= 8 * kLanes; next += 8 * kLanes, m_size += 8 * kLanes)
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            m_lanes[lane] = Mixed(m_lanes[lane], WordAt(next + 8 * lane));
+    while (next != end)
+        take();
+}
+
+TQuickHash QuickHashOf(std::string_view bytes)
+{
+    TQuickHash hash;
     hash.Add(bytes);
     return hash;
 }

@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -105,6 +106,25 @@ private:
 
 TContentHash HashOf(std::string_view bytes);
 
+// A hash of bytes and their number, to notice that a file changed since it
+// was read or written. It takes eight bytes a step and so keeps pace with
+// reading a large file, where TContentHash, one byte a step, would not;
+// unlike that one it is never stored, so it may differ between builds.
+class TQuickHash {
+public:
+    void Add(std::string_view bytes);
+    std::uint64_t Size() const { return m_size; }
+    bool operator==(const TQuickHash&) const = default;
+
+private:
+    static constexpr std::size_t kLanes = 4;
+    std::array<std::uint64_t, kLanes> m_lanes{};
+    std::uint64_t m_size = 0;
+    std::uint64_t m_pending = 0; // the bytes of a word not yet complete
+};
+
+TQuickHash QuickHashOf(std::string_view bytes);
+
 // How a crash-safe write ended.
 struct TWriteResult {
     TWriteStep failedStep = TWriteStep::None;
@@ -157,7 +177,7 @@ public:
     // What the target was when opened.
     const TFileInfo& Original() const { return m_original; }
     // The bytes written so far.
-    const TContentHash& Written() const { return m_written; }
+    const TQuickHash& Written() const { return m_written; }
     bool WritesInPlace() const { return m_inPlace; }
     TWriteStep FailedStep() const { return m_result.failedStep; }
     const std::string& BackupPath() const { return m_result.backupPath; }
@@ -201,7 +221,7 @@ private:
     bool m_inPlace = false;
     bool m_finished = false;
     bool m_touched = false; // bytes went to the target or the temporary file
-    TContentHash m_written;
+    TQuickHash m_written;
     TWriteResult m_result;
 };
 

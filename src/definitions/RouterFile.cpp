@@ -69,7 +69,7 @@ TLoadResult TRoutersFile::Load(TRouterList& list)
     m_keepOriginalOnSave = true;
     m_known.reset();
     m_pending.clear();
-    TContentHash read;
+    TQuickHash read;
     const TLoadResult result = LoadRouterList(m_path, list, TMissingFile::Create, &read);
     m_known = read;
     m_keepOriginalOnSave = !result.Faithful();
@@ -111,7 +111,7 @@ std::string TRoutersFile::BringUpToDate(const TAtomicFile& file, TRouterList& li
         m_keepOriginalOnSave = true;
         return {};
     }
-    if (m_known && HashOf(bytes) == *m_known)
+    if (m_known && QuickHashOf(bytes) == *m_known)
         return {};
     std::string copied;
     const std::string copy = file.ReadInterruptedSave(copied);

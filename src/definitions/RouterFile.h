@@ -70,7 +70,7 @@ enum class TMissingFile { Create, Fail };
 // MaxDefinitionsFileSize(), or is missing and cannot be created; the list is
 // then empty. `read` receives the checksum of the bytes read.
 TLoadResult LoadRouterList(const std::string& path, TRouterList& list,
-                           TMissingFile missing = TMissingFile::Create, TContentHash* read = nullptr);
+                           TMissingFile missing = TMissingFile::Create, TQuickHash* read = nullptr);
 
 // The largest definitions file that is read: records read in full take up
 // to about 18 times their size in the file.
@@ -208,6 +208,6 @@ private:
     std::string m_path;
     bool m_keepOriginalOnSave = false;
     std::string m_lastBackupPath;
-    std::optional<TContentHash> m_known; // what the file held when last read or written
+    std::optional<TQuickHash> m_known; // what the file held when last read or written
     std::vector<TRouterChange> m_pending;
 };

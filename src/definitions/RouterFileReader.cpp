@@ -376,7 +376,7 @@ std::uint64_t MaxDefinitionsFileSize()
     return std::min<std::uint64_t>(UsableMemory() / 20, UINT32_MAX);
 }
 
-TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing, TContentHash* read)
+TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingFile missing, TQuickHash* read)
 {
     FreeRouterList(list);
     TFileInfo info;
@@ -393,7 +393,7 @@ TLoadResult LoadRouterList(const std::string& path, TRouterList& list, TMissingF
         LockWhenFree(opened, false);
         std::string bytes = ReadOpenUserFile(opened, info, path, MaxDefinitionsFileSize());
         if (read)
-            *read = HashOf(bytes);
+            *read = QuickHashOf(bytes);
         TLoadResult result = LoadRouterBytes(std::move(bytes), list);
         result.interruptedCopy = FindInterruptedSave(opened, path);
         return result;

@@ -60,6 +60,29 @@ void SetPermissions(const std::string& path, unsigned mode)
 
 } // namespace
 
+// The quick hash that tells a changed file: the same for any split into
+// pieces, and changed by any one byte, the trailing ones of an incomplete
+// word included.
+TEST(QuickHash, PiecesAddUpAndEveryByteCounts)
+{
+    std::string bytes;
+    for (int i = 0; i < 101; ++i)
+        bytes += char(i * 97);
+    const TQuickHash whole = QuickHashOf(bytes);
+    for (std::size_t first = 0; first <= bytes.size(); ++first) {
+        TQuickHash pieces;
+        pieces.Add(std::string_view(bytes).substr(0, first));
+        pieces.Add(std::string_view(bytes).substr(first, 37));
+        pieces.Add(std::string_view(bytes).substr(std::min(bytes.size(), first + 37)));
+        EXPECT_EQ(pieces, whole) << first;
+        std::string changed = bytes;
+        if (first < bytes.size()) {
+            changed[first] ^= 1;
+            EXPECT_FALSE(QuickHashOf(changed) == whole) << first;
+        }
+    }
+}
+
 TEST_F(AtomicFileTest, ReadOnlyTargetIsRefused)
 {
     // On Windows both are the read-only attribute.
