@@ -22,12 +22,9 @@ THTMLCodeAddDlg::TRunHook& RunHook()
     return hook;
 }
 
-bool IsEnterKey(const QEvent* event)
+bool IsEnterPress(const QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
+    return event->type() == QEvent::KeyPress && IsEnterKey(static_cast<const QKeyEvent*>(event));
 }
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QPoint& position)
@@ -155,7 +152,7 @@ void THTMLCodeAddDlg::reject()
 
 bool THTMLCodeAddDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (IsEnterKey(event)) {
+    if (IsEnterPress(event)) {
         if (watched == LabelEdit || watched == HTMLCodeEdit)
             return EnterKeyPress();
         // A button that has the focus is pressed by Enter, as by Space.
